@@ -1,0 +1,27 @@
+#include "support/testmain.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QTest>
+
+namespace testsupport {
+
+std::vector<TestFactory>& registeredTests()
+{
+    static std::vector<TestFactory> tests;
+    return tests;
+}
+
+}  // namespace testsupport
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    int failed = 0;
+    for (const auto& make : testsupport::registeredTests()) {
+        std::unique_ptr<QObject> test = make();
+        failed += QTest::qExec(test.get(), argc, argv) != 0 ? 1 : 0;
+    }
+    return failed == 0 ? 0 : 1;
+}
