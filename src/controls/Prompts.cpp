@@ -1,0 +1,84 @@
+#include "controls/Prompts.h"
+
+#include "db/Error.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+namespace controls {
+
+void Prompts::reportError(const std::exception& error)
+{
+    if (const auto* dbError = dynamic_cast<const db::Error*>(&error))
+        message(dbError->message(), QApplication::applicationName(), Icon::Error);
+    else
+        message(QString::fromLocal8Bit(error.what()), QApplication::applicationName(), Icon::Error);
+}
+
+bool Prompts::guarded(const std::function<void()>& operation)
+{
+    try {
+        operation();
+        return true;
+    } catch (const std::exception& error) {
+        reportError(error);
+        return false;
+    }
+}
+
+void DesktopPrompts::message(const QString& text, const QString& caption, Icon icon)
+{
+    QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
+    switch (icon) {
+    case Icon::Information: boxIcon = QMessageBox::Information; break;
+    case Icon::Warning: boxIcon = QMessageBox::Warning; break;
+    case Icon::Error: boxIcon = QMessageBox::Critical; break;
+    case Icon::Question: boxIcon = QMessageBox::Question; break;
+    case Icon::None: break;
+    }
+    QMessageBox box(boxIcon, caption.isEmpty() ? QApplication::applicationName() : caption, text,
+                    QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+bool DesktopPrompts::question(const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    parent_);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Tak"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Nie"));
+    return box.exec() == QMessageBox::Yes;
+}
+
+void DesktopPrompts::beep()
+{
+    QApplication::beep();
+}
+
+QString DesktopPrompts::openFileName(const QString& caption, const QString& folder,
+                                     const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent_, caption, folder, filter);
+}
+
+QString DesktopPrompts::saveFileName(const QString& caption, const QString& path,
+                                     const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent_, caption, path, filter);
+}
+
+QString DesktopPrompts::folderName(const QString& caption, const QString& folder)
+{
+    return QFileDialog::getExistingDirectory(parent_, caption, folder);
+}
+
+void DesktopPrompts::openUrl(const QString& url)
+{
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+}  // namespace controls

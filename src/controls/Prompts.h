@@ -1,0 +1,57 @@
+#pragma once
+// Every message box, question, beep, file dialog and shell "open" of the program goes
+// through this one interface, so tests can answer in place of the user.
+#include <QString>
+#include <QStringList>
+#include <exception>
+#include <functional>
+
+class QWidget;
+
+namespace controls {
+
+enum class Icon { None, Information, Warning, Error, Question };
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    virtual void message(const QString& text, const QString& caption = {},
+                         Icon icon = Icon::None) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool question(const QString& text, const QString& caption) = 0;
+    virtual void beep() = 0;
+    // Empty text when the user cancelled.
+    virtual QString openFileName(const QString& caption, const QString& folder,
+                                 const QString& filter) = 0;
+    virtual QString saveFileName(const QString& caption, const QString& path,
+                                 const QString& filter) = 0;
+    virtual QString folderName(const QString& caption, const QString& folder) = 0;
+    // The shell's "open" of a web or mailto: address.
+    virtual void openUrl(const QString& url) = 0;
+
+    // The general error report: a failed operation stops and its message is shown.
+    void reportError(const std::exception& error);
+    // Runs an operation; any error it raises is reported. False when it failed.
+    bool guarded(const std::function<void()>& operation);
+};
+
+// The real dialogs of the desktop.
+class DesktopPrompts : public Prompts {
+public:
+    explicit DesktopPrompts(QWidget* parent = nullptr) : parent_(parent) {}
+    void message(const QString& text, const QString& caption, Icon icon) override;
+    bool question(const QString& text, const QString& caption) override;
+    void beep() override;
+    QString openFileName(const QString& caption, const QString& folder,
+                         const QString& filter) override;
+    QString saveFileName(const QString& caption, const QString& path,
+                         const QString& filter) override;
+    QString folderName(const QString& caption, const QString& folder) override;
+    void openUrl(const QString& url) override;
+
+private:
+    QWidget* parent_;
+};
+
+}  // namespace controls

@@ -1,0 +1,603 @@
+#include "db/DataSet.h"
+
+#include "db/Database.h"
+#include "db/Error.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace db {
+namespace {
+
+bool readInteger(const QString& text, qint64& out)
+{
+    bool ok = false;
+    out = text.trimmed().toLongLong(&ok);
+    return ok;
+}
+
+bool readFloat(const QString& text, double& out)
+{
+    bool ok = false;
+    out = QLocale().toDouble(text.trimmed(), &ok);
+    if (!ok)
+        out = text.trimmed().toDouble(&ok);
+    return ok;
+}
+
+// The number a locate or an assignment is given: a number, or a text read as one.
+bool numberFrom(const QVariant& v, FieldType type, double& out)
+{
+    if (v.typeId() == QMetaType::QString) {
+        if (type == FieldType::Integer || type == FieldType::LargeInt) {
+            qint64 whole = 0;
+            if (!readInteger(v.toString(), whole))
+                return false;
+            out = double(whole);
+            return true;
+        }
+        return readFloat(v.toString(), out);
+    }
+    bool ok = false;
+    out = v.toDouble(&ok);
+    return ok;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- Field
+
+Field::Field(DataSet& set, int index, Column column, bool calculated)
+    : set_(set), index_(index), column_(std::move(column)), calculated_(calculated)
+{
+}
+
+bool Field::isNumeric() const
+{
+    return column_.type == FieldType::Integer || column_.type == FieldType::LargeInt ||
+           column_.type == FieldType::Float;
+}
+
+QVariant Field::value() const
+{
+    if (set_.current_ < 0)
+        return {};
+    return set_.currentRow().values[size_t(index_)];
+}
+
+QVariant Field::oldValue() const
+{
+    if (set_.current_ < 0)
+        return {};
+    return set_.currentRow().old[size_t(index_)];
+}
+
+QString Field::asString() const
+{
+    const QVariant v = value();
+    if (v.isNull())
+        return {};
+    if (column_.type == FieldType::Float)
+        return QLocale().toString(v.toDouble(), 'g', 15);
+    return v.toString();
+}
+
+int Field::asInteger() const
+{
+    return int(asLargeInt());
+}
+
+qint64 Field::asLargeInt() const
+{
+    const QVariant v = value();
+    if (v.isNull())
+        return 0;
+    double number = 0;
+    if (!numberFrom(v, FieldType::LargeInt, number))
+        throw Error(QStringLiteral("'%1' nie jest poprawną liczbą całkowitą").arg(v.toString()));
+    return qint64(std::llround(number));
+}
+
+double Field::asFloat() const
+{
+    const QVariant v = value();
+    if (v.isNull())
+        return 0;
+    double number = 0;
+    if (!numberFrom(v, FieldType::Float, number))
+        throw Error(QStringLiteral("'%1' nie jest poprawną liczbą").arg(v.toString()));
+    return number;
+}
+
+void Field::setValue(const QVariant& value)
+{
+    set_.requireEditing();
+    QVariant stored;
+    if (!value.isNull()) {
+        switch (column_.type) {
+        case FieldType::String: {
+            const QString text = value.typeId() == QMetaType::Double
+                                     ? QLocale().toString(value.toDouble(), 'g', 15)
+                                     : value.toString();
+            if (!text.isEmpty())
+                stored = column_.size > 0 ? text.left(column_.size) : text;
+            break;
+        }
+        case FieldType::Integer:
+        case FieldType::LargeInt: {
+            if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
+                break;
+            double number = 0;
+            if (!numberFrom(value, column_.type, number))
+                throw Error(QStringLiteral("'%1' nie jest poprawną liczbą całkowitą").arg(value.toString()));
+            const qint64 whole = std::llround(number);
+            stored = column_.type == FieldType::Integer ? QVariant(int(whole)) : QVariant(whole);
+            break;
+        }
+        case FieldType::Float:
+        case FieldType::DateTime:
+        case FieldType::Date:
+        case FieldType::Time: {
+            if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
+                break;
+            double number = 0;
+            if (!numberFrom(value, FieldType::Float, number))
+                throw Error(QStringLiteral("'%1' nie jest poprawną liczbą").arg(value.toString()));
+            stored = number;
+            break;
+        }
+        case FieldType::Boolean:
+            stored = value.toBool();
+            break;
+        }
+    }
+    set_.currentRow().values[size_t(index_)] = stored;
+    set_.calculate(set_.currentRow());
+    emit set_.rowChanged(set_.current_);
+}
+
+void Field::setAsString(const QString& text)
+{
+    setValue(text);
+}
+
+// ---------------------------------------------------------------- DataSet
+
+DataSet::DataSet(Database& database, QObject* parent) : QObject(parent), database_(database)
+{
+    database_.add(this);
+}
+
+DataSet::~DataSet()
+{
+    database_.remove(this);
+}
+
+void DataSet::setSelectSql(const QString& text)
+{
+    selectLines_ = text.split(u'\n');
+}
+
+void DataSet::setGenerator(const QString& generator, const QString& field, GeneratorApply apply,
+                           int step)
+{
+    generator_ = {generator, field, apply, step};
+}
+
+void DataSet::addCalculatedField(const QString& name, int size,
+                                 std::function<QVariant(const DataSet&)> compute)
+{
+    calculatedDefs_.emplace_back(name, size);
+    calculated_.push_back({-1, std::move(compute)});
+}
+
+void DataSet::setParam(const QString& name, const QVariant& value)
+{
+    params_[name.toUpper()] = value;
+}
+
+QVariant DataSet::param(const QString& name) const
+{
+    const auto it = params_.find(name.toUpper());
+    return it == params_.end() ? QVariant() : it->second;
+}
+
+Statement& DataSet::prepared(const QString& sql)
+{
+    auto it = statements_.find(sql);
+    if (it == statements_.end())
+        it = statements_.emplace(sql, std::make_unique<Statement>(database_, sql)).first;
+    return *it->second;
+}
+
+void DataSet::buildFields(const std::vector<Column>& columns)
+{
+    bool same = fields_.size() == columns.size() + calculatedDefs_.size();
+    for (size_t i = 0; same && i < columns.size(); ++i)
+        same = fields_[i]->name() == columns[i].name && fields_[i]->type() == columns[i].type &&
+               fields_[i]->size() == columns[i].size;
+    if (same)
+        return;
+    fields_.clear();
+    for (const Column& column : columns)
+        fields_.push_back(std::make_unique<Field>(*this, int(fields_.size()), column, false));
+    for (size_t i = 0; i < calculatedDefs_.size(); ++i) {
+        Column column{calculatedDefs_[i].first, FieldType::String, calculatedDefs_[i].second, false};
+        calculated_[i].index = int(fields_.size());
+        fields_.push_back(std::make_unique<Field>(*this, int(fields_.size()), column, true));
+    }
+}
+
+void DataSet::calculate(Row& row)
+{
+    if (calculated_.empty())
+        return;
+    // The computations read the fields of the current row: make `row` current meanwhile.
+    const int saved = current_;
+    current_ = int(&row - rows_.data());
+    for (const Calculated& c : calculated_)
+        row.values[size_t(c.index)] = c.compute(*this);
+    current_ = saved;
+}
+
+void DataSet::open()
+{
+    if (active())
+        return;
+    const QString sql = selectSql();
+    // A query whose text is built at run time keeps only its latest statement.
+    for (auto it = statements_.begin(); it != statements_.end();) {
+        const bool staleSelect = it->first != sql && it->first != insertSql_ &&
+                                 it->first != modifySql_ && it->first != deleteSql_ &&
+                                 it->first != refreshSql_;
+        it = staleSelect ? statements_.erase(it) : std::next(it);
+    }
+    Statement& statement = prepared(sql);
+    std::vector<Values> fetched;
+    statement.execute([this](const QString& name) { return param(name); }, &fetched);
+    buildFields(statement.columns());
+    rows_.clear();
+    rows_.reserve(fetched.size());
+    for (Values& values : fetched) {
+        values.resize(fields_.size());
+        rows_.push_back({values, {}});
+    }
+    for (Row& row : rows_) {
+        calculate(row);
+        row.old = row.values;
+    }
+    state_ = DataSetState::Browse;
+    current_ = rows_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = rows_.empty();
+    emit rowsReset();
+    emit afterScroll();
+}
+
+void DataSet::close()
+{
+    if (!active())
+        return;
+    rows_.clear();
+    current_ = -1;
+    state_ = DataSetState::Inactive;
+    eof_ = bof_ = true;
+    emit rowsReset();
+}
+
+void DataSet::execSql()
+{
+    prepared(selectSql()).execute([this](const QString& name) { return param(name); });
+}
+
+void DataSet::releaseStatements()
+{
+    close();
+    statements_.clear();
+}
+
+void DataSet::requireActive() const
+{
+    if (!active())
+        throw Error(QStringLiteral("Operacja niedozwolona: zbiór danych jest zamknięty"));
+}
+
+void DataSet::requireEditing() const
+{
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        throw Error(QStringLiteral("Zbiór danych nie jest w trybie edycji ani dopisywania"));
+}
+
+DataSet::Row& DataSet::currentRow()
+{
+    return rows_.at(size_t(current_));
+}
+
+const DataSet::Row& DataSet::currentRow() const
+{
+    return rows_.at(size_t(current_));
+}
+
+void DataSet::setCurrent(int index, bool always)
+{
+    const bool moved = index != current_;
+    current_ = index;
+    if (moved || always)
+        emit afterScroll();
+}
+
+void DataSet::setRecNo(int recNo)
+{
+    requireActive();
+    checkBrowseMode();
+    if (rows_.empty())
+        return;
+    const int index = qBound(0, recNo - 1, int(rows_.size()) - 1);
+    bof_ = eof_ = false;
+    setCurrent(index, false);
+}
+
+void DataSet::first()
+{
+    requireActive();
+    checkBrowseMode();
+    bof_ = true;
+    eof_ = rows_.empty();
+    if (!rows_.empty())
+        setCurrent(0, true);
+}
+
+void DataSet::last()
+{
+    requireActive();
+    checkBrowseMode();
+    eof_ = true;
+    bof_ = rows_.empty();
+    if (!rows_.empty())
+        setCurrent(int(rows_.size()) - 1, true);
+}
+
+void DataSet::next()
+{
+    requireActive();
+    checkBrowseMode();
+    if (current_ + 1 < int(rows_.size())) {
+        bof_ = false;
+        eof_ = false;
+        setCurrent(current_ + 1, false);
+    } else {
+        eof_ = true;
+    }
+}
+
+void DataSet::prior()
+{
+    requireActive();
+    checkBrowseMode();
+    if (current_ > 0) {
+        bof_ = false;
+        eof_ = false;
+        setCurrent(current_ - 1, false);
+    } else {
+        bof_ = true;
+    }
+}
+
+Field* DataSet::findField(const QString& name) const
+{
+    for (const auto& f : fields_)
+        if (f->name().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    return nullptr;
+}
+
+Field& DataSet::field(const QString& name) const
+{
+    if (Field* f = findField(name))
+        return *f;
+    throw Error(QStringLiteral("Pole '%1' nie istnieje").arg(name));
+}
+
+QVariant DataSet::value(int row, int fieldIndex) const
+{
+    if (row < 0 || row >= int(rows_.size()) || fieldIndex < 0 || fieldIndex >= int(fields_.size()))
+        return {};
+    return rows_[size_t(row)].values[size_t(fieldIndex)];
+}
+
+void DataSet::startRow(int at)
+{
+    requireActive();
+    checkBrowseMode();
+    beforeInsert_ = current_;
+    Row row{Values(fields_.size()), Values(fields_.size())};
+    rows_.insert(rows_.begin() + at, row);
+    current_ = at;
+    state_ = DataSetState::Insert;
+    try {
+        if (generator_.apply == GeneratorApply::OnNewRecord && !generator_.name.isEmpty())
+            assignGeneratorValue();
+    } catch (...) {
+        rows_.erase(rows_.begin() + at);
+        current_ = beforeInsert_;
+        state_ = DataSetState::Browse;
+        throw;
+    }
+    calculate(currentRow());
+    eof_ = bof_ = false;
+    emit rowsReset();
+    emit afterScroll();
+}
+
+void DataSet::append()
+{
+    requireActive();
+    startRow(int(rows_.size()));
+}
+
+void DataSet::insert()
+{
+    requireActive();
+    startRow(current_ < 0 ? 0 : current_);
+}
+
+void DataSet::edit()
+{
+    requireActive();
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        return;
+    if (rows_.empty()) {  // editing an empty list starts its first row
+        insert();
+        return;
+    }
+    editBackup_ = currentRow().values;
+    state_ = DataSetState::Edit;
+}
+
+void DataSet::assignGeneratorValue()
+{
+    const QString sql = QString::asprintf("SELECT GEN_ID(%s, %d) FROM RDB$DATABASE",
+                                          generator_.name.toLatin1().constData(), generator_.step);
+    std::vector<Values> result;
+    prepared(sql).execute({}, &result);
+    if (result.empty() || result.front().empty())
+        throw Error(QStringLiteral("Generator %1 nie zwrócił wartości").arg(generator_.name));
+    field(generator_.field).setValue(result.front().front());
+}
+
+QVariant DataSet::paramValue(const QString& name) const
+{
+    if (name.startsWith(QLatin1String("OLD_"), Qt::CaseInsensitive)) {
+        if (const Field* f = findField(name.mid(4)))
+            return currentRow().old[size_t(f->index())];
+    }
+    if (const Field* f = findField(name))
+        return currentRow().values[size_t(f->index())];
+    return param(name);
+}
+
+void DataSet::storeRow(const QString& sql, const QString& what)
+{
+    if (sql.isEmpty())
+        throw Error(QStringLiteral("Brak polecenia SQL: %1").arg(what));
+    prepared(sql).execute([this](const QString& name) { return paramValue(name); });
+}
+
+void DataSet::refreshCurrent()
+{
+    if (refreshSql_.isEmpty())
+        return;
+    std::vector<Values> result;
+    Statement& statement = prepared(refreshSql_);
+    statement.execute([this](const QString& name) { return paramValue(name); }, &result);
+    if (result.empty())
+        return;
+    Row& row = currentRow();
+    for (size_t i = 0; i < statement.columns().size(); ++i)
+        if (const Field* f = findField(statement.columns()[i].name); f && !f->calculated())
+            row.values[size_t(f->index())] = result.front()[i];
+    calculate(row);
+    row.old = row.values;
+}
+
+void DataSet::post()
+{
+    requireActive();
+    requireEditing();
+    if (state_ == DataSetState::Insert && generator_.apply == GeneratorApply::OnPost &&
+        !generator_.name.isEmpty() && field(generator_.field).isNull())
+        assignGeneratorValue();
+    for (const auto& f : fields_)
+        if (f->required() && !f->calculated() && f->isNull())
+            throw Error(QStringLiteral("Pole '%1' musi mieć wartość").arg(f->name()));
+    if (state_ == DataSetState::Insert)
+        storeRow(insertSql_, QStringLiteral("dopisanie wiersza"));
+    else
+        storeRow(modifySql_, QStringLiteral("zmiana wiersza"));
+    currentRow().old = currentRow().values;
+    state_ = DataSetState::Browse;
+    refreshCurrent();
+    emit rowChanged(current_);
+}
+
+void DataSet::cancel()
+{
+    if (state_ == DataSetState::Edit) {
+        currentRow().values = editBackup_;
+        state_ = DataSetState::Browse;
+        emit rowChanged(current_);
+    } else if (state_ == DataSetState::Insert) {
+        rows_.erase(rows_.begin() + current_);
+        state_ = DataSetState::Browse;
+        current_ = rows_.empty() ? -1 : qBound(0, beforeInsert_, int(rows_.size()) - 1);
+        emit rowsReset();
+        emit afterScroll();
+    }
+}
+
+void DataSet::remove()
+{
+    requireActive();
+    if (state_ == DataSetState::Insert) {
+        cancel();
+        return;
+    }
+    if (rows_.empty())
+        throw Error(QStringLiteral("Nie można usunąć wiersza: lista jest pusta"));
+    if (state_ == DataSetState::Edit) {
+        currentRow().values = editBackup_;
+        state_ = DataSetState::Browse;
+    }
+    storeRow(deleteSql_, QStringLiteral("usunięcie wiersza"));
+    rows_.erase(rows_.begin() + current_);
+    current_ = rows_.empty() ? -1 : qMin(current_, int(rows_.size()) - 1);
+    eof_ = rows_.empty();
+    emit rowsReset();
+    emit afterScroll();
+}
+
+void DataSet::checkBrowseMode()
+{
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        post();
+}
+
+bool DataSet::matches(const Field& field, const QVariant& cell, const QVariant& wanted,
+                      LocateOptions options) const
+{
+    if (cell.isNull() || wanted.isNull())
+        return false;
+    switch (field.type()) {
+    case FieldType::String: {
+        const Qt::CaseSensitivity cs =
+            (options & CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+        const QString text = cell.toString();
+        const QString key = wanted.toString();
+        return (options & PartialKey) ? text.startsWith(key, cs) : text.compare(key, cs) == 0;
+    }
+    case FieldType::Boolean:
+        return cell.toBool() == wanted.toBool();
+    default: {
+        double number = 0;
+        return numberFrom(wanted, field.type(), number) && cell.toDouble() == number;
+    }
+    }
+}
+
+bool DataSet::locate(const QString& fieldName, const QVariant& value, LocateOptions options,
+                     bool afterCurrent)
+{
+    requireActive();
+    checkBrowseMode();
+    const Field& f = field(fieldName);
+    for (int i = afterCurrent ? current_ + 1 : 0; i < int(rows_.size()); ++i) {
+        if (matches(f, rows_[size_t(i)].values[size_t(f.index())], value, options)) {
+            bof_ = eof_ = false;
+            setCurrent(i, true);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace db

@@ -1,0 +1,242 @@
+#include "db/Database.h"
+
+#include "db/DataSet.h"
+#include "db/Error.h"
+
+#include <firebird/Interface.h>
+#include <ibase.h>
+
+#include <algorithm>
+
+namespace db {
+namespace {
+
+const char* codecFor(const QString& firebirdName)
+{
+    const QString name = firebirdName.toUpper();
+    if (name == QLatin1String("UTF8") || name == QLatin1String("UNICODE_FSS"))
+        return "UTF-8";
+    if (name.startsWith(QLatin1String("WIN125")))
+        return nullptr;  // built from the number below
+    if (name.startsWith(QLatin1String("ISO8859_")))
+        return nullptr;
+    return "windows-1250";  // NONE and the rest: the text of this database is Polish
+}
+
+QByteArray codecName(const QString& firebirdName)
+{
+    if (const char* fixed = codecFor(firebirdName))
+        return fixed;
+    const QString name = firebirdName.toUpper();
+    if (name.startsWith(QLatin1String("WIN")))
+        return "windows-" + name.mid(3).toLatin1();
+    return "ISO-8859-" + name.mid(8).toLatin1();
+}
+
+}  // namespace
+
+Transaction::~Transaction()
+{
+    if (handle_) {
+        fb::Status st;
+        handle_->rollback(&st);
+        if (!st.failed())
+            handle_.forget();
+    }
+}
+
+Firebird::ITransaction* Transaction::handle()
+{
+    if (handle_)
+        return handle_.get();
+    fb::Status st(database_.decoder());
+    fb::Builder tpb(Firebird::IXpbBuilder::TPB, st);
+    for (const unsigned char tag : {isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
+                                     isc_tpb_nowait}) {
+        tpb->insertTag(&st, tag);
+        st.check();
+    }
+    const unsigned length = tpb->getBufferLength(&st);
+    st.check();
+    const unsigned char* buffer = tpb->getBuffer(&st);
+    st.check();
+    Firebird::ITransaction* started =
+        database_.attachment()->startTransaction(&st, length, buffer);
+    st.check();
+    handle_.reset(started);
+    return started;
+}
+
+void Transaction::commitRetaining()
+{
+    if (!handle_)
+        return;
+    fb::Status st(database_.decoder());
+    handle_->commitRetaining(&st);
+    st.check();
+}
+
+void Transaction::rollbackRetaining()
+{
+    if (!handle_)
+        return;
+    fb::Status st(database_.decoder());
+    handle_->rollbackRetaining(&st);
+    st.check();
+}
+
+void Transaction::rollback()
+{
+    if (!handle_)
+        return;
+    fb::Status st(database_.decoder());
+    handle_->rollback(&st);
+    if (st.failed()) {
+        handle_.reset();  // the handle is let go even when the server refused
+        st.check();
+    }
+    handle_.forget();
+}
+
+Database::Database() = default;
+
+Database::~Database()
+{
+    close();
+}
+
+void Database::setParamsText(const QString& text)
+{
+    QString unified = text;
+    unified.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    params_ = unified.split(u'\n', Qt::SkipEmptyParts);
+}
+
+QString Database::param(const QString& name) const
+{
+    for (const QString& line : params_) {
+        const qsizetype eq = line.indexOf(u'=');
+        const QString key = (eq < 0 ? line : line.left(eq)).trimmed();
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return eq < 0 ? QString() : line.mid(eq + 1);
+    }
+    return {};
+}
+
+void Database::setCharset(const QString& firebirdName)
+{
+    charset_ = firebirdName.isEmpty() ? QStringLiteral("NONE") : firebirdName.toUpper();
+    const QByteArray codec = codecName(charset_);
+    QStringDecoder decoder(codec.constData());
+    QStringEncoder encoder(codec.constData());
+    if (!decoder.isValid() || !encoder.isValid())
+        throw Error(QStringLiteral("Nieobsługiwany zestaw znaków połączenia: '%1'").arg(firebirdName));
+    decoder_ = std::move(decoder);
+    encoder_ = std::move(encoder);
+}
+
+QByteArray Database::buildDpb(fb::Status& st) const
+{
+    fb::Builder dpb(Firebird::IXpbBuilder::DPB, st);
+    dpb->insertTag(&st, isc_dpb_utf8_filename);  // the file name and the texts below are UTF-8
+    st.check();
+    dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
+    st.check();
+    for (const QString& line : params_) {
+        const qsizetype eq = line.indexOf(u'=');
+        QString key = (eq < 0 ? line : line.left(eq)).trimmed().toLower();
+        if (key.startsWith(QLatin1String("isc_dpb_")))
+            key = key.mid(8);
+        const QByteArray value = (eq < 0 ? QString() : line.mid(eq + 1)).toUtf8();
+        unsigned char tag = 0;
+        if (key == QLatin1String("user_name"))
+            tag = isc_dpb_user_name;
+        else if (key == QLatin1String("password"))
+            tag = isc_dpb_password;
+        else if (key == QLatin1String("lc_ctype"))
+            tag = isc_dpb_lc_ctype;
+        else if (key == QLatin1String("sql_role_name"))
+            tag = isc_dpb_sql_role_name;
+        else
+            throw Error(QStringLiteral("Nieznany parametr połączenia: '%1'").arg(key));
+        dpb->insertString(&st, tag, value.constData());
+        st.check();
+    }
+    const unsigned length = dpb->getBufferLength(&st);
+    st.check();
+    const unsigned char* buffer = dpb->getBuffer(&st);
+    st.check();
+    return QByteArray(reinterpret_cast<const char*>(buffer), int(length));
+}
+
+void Database::open()
+{
+    if (connected())
+        return;
+    setCharset(param(QStringLiteral("lc_ctype")).trimmed());
+    fb::Status st(decoder());
+    const QByteArray dpb = buildDpb(st);
+    fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
+    Firebird::IAttachment* attached = provider->attachDatabase(
+        &st, name_.toUtf8().constData(), unsigned(dpb.size()),
+        reinterpret_cast<const unsigned char*>(dpb.constData()));
+    st.check();
+    attachment_.reset(attached);
+}
+
+void Database::close()
+{
+    for (DataSet* set : std::vector<DataSet*>(dataSets_))
+        set->releaseStatements();
+    try {
+        transaction_.rollback();
+    } catch (const Error&) {
+        // the connection goes anyway; the server drops what was not committed
+    }
+    if (attachment_) {
+        fb::Status st;
+        attachment_->detach(&st);
+        if (st.failed())
+            attachment_.reset();
+        else
+            attachment_.forget();
+    }
+}
+
+void Database::execute(const QString& sql)
+{
+    fb::Status st(decoder());
+    const QByteArray text = encode(sql);
+    attachment()->execute(&st, transaction_.handle(), unsigned(text.size()), text.constData(), 3,
+                          nullptr, nullptr, nullptr, nullptr);
+    st.check();
+}
+
+Firebird::IAttachment* Database::attachment()
+{
+    if (!attachment_)
+        throw Error(QStringLiteral("Brak połączenia z bazą danych"));
+    return attachment_.get();
+}
+
+QString Database::decode(const QByteArray& bytes) const
+{
+    return decoder_.decode(bytes);
+}
+
+QByteArray Database::encode(const QString& text) const
+{
+    return encoder_.encode(text);
+}
+
+fb::Decoder Database::decoder() const
+{
+    return [this](const QByteArray& bytes) { return decode(bytes); };
+}
+
+void Database::remove(DataSet* set)
+{
+    dataSets_.erase(std::remove(dataSets_.begin(), dataSets_.end(), set), dataSets_.end());
+}
+
+}  // namespace db

@@ -1,0 +1,92 @@
+#pragma once
+// The one connection of the program and its one transaction.
+#include "db/Firebird.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringConverter>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace db {
+
+class Database;
+class DataSet;
+
+// Read committed, record versions, no wait, read-write; starts with the first
+// statement after connecting and lives until the connection closes.
+class Transaction {
+public:
+    explicit Transaction(Database& database) : database_(database) {}
+    ~Transaction();
+
+    bool active() const { return static_cast<bool>(handle_); }
+    // The running transaction, started on first use.
+    Firebird::ITransaction* handle();
+    // End a unit of work; the transaction and every open data set stay.
+    // With nothing started there is nothing to end.
+    void commitRetaining();
+    void rollbackRetaining();
+    // Rolls back and ends the transaction; used when the connection closes.
+    void rollback();
+
+private:
+    Database& database_;
+    fb::Ref<Firebird::ITransaction> handle_;
+};
+
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // "path" through the embedded engine, "host:path" through a server.
+    void setDatabaseName(const QString& name) { name_ = name; }
+    const QString& databaseName() const { return name_; }
+    // Lines name=value: user_name, password, lc_ctype (sql_role_name also taken).
+    void setParams(const QStringList& lines) { params_ = lines; }
+    void setParamsText(const QString& text);
+    const QStringList& params() const { return params_; }
+    // The value of one parameter line, empty when absent.
+    QString param(const QString& name) const;
+
+    void open();
+    // Rolls back what was not committed, closes every data set and detaches;
+    // never throws.
+    void close();
+    bool connected() const { return static_cast<bool>(attachment_); }
+
+    Transaction& transaction() { return transaction_; }
+
+    // Runs one statement without parameters or result in the shared transaction.
+    void execute(const QString& sql);
+
+    // Used by the data layer.
+    Firebird::IAttachment* attachment();
+    QString decode(const QByteArray& bytes) const;
+    QByteArray encode(const QString& text) const;
+    // The connection's character set as Firebird names it (WIN1250 by default).
+    const QString& charset() const { return charset_; }
+    fb::Decoder decoder() const;
+    void add(DataSet* set) { dataSets_.push_back(set); }
+    void remove(DataSet* set);
+
+private:
+    QByteArray buildDpb(fb::Status& st) const;
+    void setCharset(const QString& firebirdName);
+
+    QString name_;
+    QStringList params_;
+    QString charset_ = QStringLiteral("WIN1250");
+    mutable QStringDecoder decoder_{"windows-1250"};
+    mutable QStringEncoder encoder_{"windows-1250"};
+    fb::Ref<Firebird::IAttachment> attachment_;
+    Transaction transaction_{*this};
+    std::vector<DataSet*> dataSets_;
+};
+
+}  // namespace db

@@ -1,0 +1,15 @@
+#include "db/Rekordy.h"
+
+#include "db/DataSet.h"
+
+namespace db {
+
+void dodajNazwiskoImie(DataSet& personel)
+{
+    personel.addCalculatedField(QStringLiteral("_nazwisko_imie"), 100, [](const DataSet& set) {
+        return QVariant(set.field(QStringLiteral("NAZWISKO")).asString() + u' ' +
+                        set.field(QStringLiteral("IMIE")).asString());
+    });
+}
+
+}  // namespace db

@@ -1,0 +1,47 @@
+#include "support/Modal.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+namespace testsupport {
+
+namespace {
+constexpr int kPollMs = 20;
+}
+
+ModalAction::ModalAction(std::function<void(QWidget*)> act, QWidget* except, int watchdogMs)
+    : act_(std::move(act)), except_(except), watchdogMs_(watchdogMs)
+{
+    timer_.setInterval(kPollMs);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
+    timer_.start();
+}
+
+ModalAction::~ModalAction() = default;
+
+void ModalAction::poll()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != except_) {
+        timer_.stop();
+        acted_ = true;
+        act_(modal);
+        return;
+    }
+    elapsedMs_ += kPollMs;
+    if (elapsedMs_ < watchdogMs_)
+        return;
+    timer_.stop();
+    timedOut_ = true;
+    while (QWidget* open = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(open))
+            dialog->reject();
+        else
+            open->close();
+        if (QApplication::activeModalWidget() == open)
+            break;
+    }
+}
+
+}  // namespace testsupport

@@ -1,0 +1,41 @@
+#pragma once
+// A fresh database file in a temporary folder, made from the project's schema through
+// the embedded engine, and an open connection to it.
+#include "db/Database.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace testsupport {
+
+extern const char* const kTestParams;  // user, password and WIN1250
+
+// Statements of a script, split at ";" outside quotes and comments.
+QStringList splitSql(const QString& script);
+QString readProjectFile(const QString& relativePath);
+
+class TestDatabase {
+public:
+    // Creates the file with the schema; with `demo` the demo data too.
+    explicit TestDatabase(bool demo = false);
+    ~TestDatabase();
+
+    const QString& path() const { return path_; }
+    QString folder() const { return dir_.path() + u'/'; }
+    // The connection the test works with (open).
+    db::Database& db() { return *db_; }
+    // Another connection to the same file, as a second desk would have.
+    std::unique_ptr<db::Database> connect() const;
+    // Runs statements and commits them (setting up rows for a test).
+    void run(const QStringList& statements);
+    // The first column of the first row of a query, on a fresh connection's view.
+    QVariant scalar(const QString& sql);
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+    std::unique_ptr<db::Database> db_;
+};
+
+}  // namespace testsupport
