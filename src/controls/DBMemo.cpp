@@ -1,0 +1,42 @@
+#include "controls/DBMemo.h"
+
+#include "db/DataSet.h"
+
+namespace controls {
+
+DBMemo::DBMemo(db::DataSet& set, const QString& field, QWidget* parent)
+    : QPlainTextEdit(parent), set_(set), field_(field)
+{
+    connect(&set_, &db::DataSet::afterScroll, this, &DBMemo::showField);
+    connect(&set_, &db::DataSet::rowsReset, this, &DBMemo::showField);
+    connect(&set_, &db::DataSet::rowChanged, this, [this](int row) {
+        if (row == set_.recNo() - 1)
+            showField();
+    });
+    connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::storeText);
+}
+
+void DBMemo::showField()
+{
+    const db::Field* f = set_.active() && set_.recNo() > 0 ? set_.findField(field_) : nullptr;
+    const QString text = f ? f->asString() : QString();
+    if (text == toPlainText())
+        return;
+    showing_ = true;
+    setPlainText(text);
+    showing_ = false;
+}
+
+void DBMemo::storeText()
+{
+    // Typing goes into the row only while it is being edited.
+    if (showing_ || isReadOnly())
+        return;
+    const auto state = set_.state();
+    if (state != db::DataSetState::Edit && state != db::DataSetState::Insert)
+        return;
+    if (db::Field* f = set_.findField(field_))
+        f->setAsString(toPlainText());
+}
+
+}  // namespace controls

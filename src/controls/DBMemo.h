@@ -1,0 +1,24 @@
+#pragma once
+// A multi-line text box bound to one field of a data set's current row.
+#include <QPlainTextEdit>
+
+namespace db { class DataSet; }
+
+namespace controls {
+
+class DBMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    DBMemo(db::DataSet& set, const QString& field, QWidget* parent = nullptr);
+    // Shows the field of the current row again.
+    void showField();
+
+private:
+    void storeText();
+
+    db::DataSet& set_;
+    QString field_;
+    bool showing_ = false;
+};
+
+}  // namespace controls
