@@ -324,7 +324,10 @@ void TForm1::FormShow()
         // the members keep what they had
     }
     WczytajKursory();
-    TreeView1->clear();
+    {
+        const QSignalBlocker cisza(TreeView1);
+        TreeView1->clear();
+    }
     UstawAkcje();
 }
 
@@ -411,7 +414,12 @@ QIcon TForm1::Obraz16(int indeks) const
 void TForm1::PonownePolaczenie(const std::function<void()>& pokazOkno)
 {
     IBDatabase1.close();
-    TreeView1->clear();
+    {
+        // The lists are closed with the connection; the tree goes with them.
+        const QSignalBlocker cisza(TreeView1);
+        TreeView1->clear();
+    }
+    WczytajPersonel();
     UstawAkcje();
     if (pokazOkno)
         pokazOkno();
@@ -557,6 +565,8 @@ void TForm1::WczytajPersonel()
                         : QString());
     Label6->setText(dzial != 0 ? TreeView1->selectedNode()->text() : QStringLiteral(" "));
     sqlPersonel.close();
+    if (!IBDatabase1.connected())
+        return;  // nothing to list without a connection
     sqlPersonel.setParam(QStringLiteral("firma_id"), firma);
     sqlPersonel.setParam(QStringLiteral("dzial_id"), dzial);
     sqlPersonel.open();

@@ -9,6 +9,7 @@
 #include "support/testmain.h"
 
 #include <QFile>
+#include <QStatusBar>
 #include <QTest>
 
 using testsupport::AppFixture;
@@ -166,6 +167,50 @@ private slots:
         f.close();
         // What was read is written back as it was, plus the missing key.
         QCOMPARE(app.readIni(), "[FB]\nHost=\nDir=" + dir.chopped(1).toUtf8() + "\nFile=\nLastBackupDir=\n");
+    }
+
+    void aServerThatDoesNotAnswer()
+    {
+        AppFixture app(false, false);
+        app.writeIni("[FB]\nHost=127.0.0.1/1\nDir=/srv/\nFile=X.FDB\n");  // nothing listens there
+        QVERIFY(app.start());
+        TForm1& f = *app.form;
+        QCOMPARE(f.IBDatabase1.databaseName(), QString("127.0.0.1/1:/srv/X.FDB"));
+        QVERIFY(!f.IBDatabase1.connected());
+        QCOMPARE(app.prompts.messages().size(), 1);
+        QVERIFY2(app.prompts.messages()[0].contains("127.0.0.1"), qPrintable(app.prompts.messages()[0]));
+        QCOMPARE(f.PanelStatusu[1]->text(), QString("Niepodłączony"));
+    }
+
+    void anUnwritableSettingsFileStopsTheReconnection()
+    {
+        AppFixture app(true);
+        QVERIFY(app.start());
+        TForm1& f = *app.form;
+        QVERIFY(f.IBDatabase1.connected());
+        f.KatalogUstawien = app.settingsFolder() + "nie-ma/";
+        f.aWyborBazyDanych->trigger();
+        QCOMPARE(app.prompts.messages(),
+                 QStringList({"Unable to write to " + f.KatalogUstawien + "Halvane.ini"}));
+        QVERIFY(!f.IBDatabase1.connected());
+        for (const QString& a : kDataActions)
+            QVERIFY2(!enabled(f, a), qPrintable(a));
+        QVERIFY(enabled(f, "aWyborBazyDanych"));
+        // At exit the same failure is passed over in silence.
+        f.close();
+        QCOMPARE(app.prompts.messages().size(), 1);
+    }
+
+    void hintsGoToTheLastPanel()
+    {
+        AppFixture app(true);
+        QVERIFY(app.start());
+        TForm1& f = *app.form;
+        QCOMPARE(f.aSzukaj->statusTip(), QString("Szukaj pracownika"));
+        QCOMPARE(f.aSzukaj->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+F"), QKeySequence("F3")}));
+        f.aSzukaj->showStatusText(f.DBGrid2);
+        QCOMPARE(f.PanelStatusu[2]->text(), QString("Szukaj pracownika"));
+        QVERIFY(f.statusBar()->currentMessage().isEmpty());
     }
 
     void aSecondActivationDoesNotConnectAgain()
