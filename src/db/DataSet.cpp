@@ -476,11 +476,15 @@ QVariant DataSet::paramValue(const QString& name) const
     return param(name);
 }
 
-void DataSet::storeRow(const QString& sql, const QString& what)
+void DataSet::storeRow(const QString& sql, const QString& what, bool mustFindRow)
 {
     if (sql.isEmpty())
         throw Error(QStringLiteral("Brak polecenia SQL: %1").arg(what));
-    prepared(sql).execute([this](const QString& name) { return paramValue(name); });
+    Statement& statement = prepared(sql);
+    statement.execute([this](const QString& name) { return paramValue(name); });
+    // A row that another desk deleted meanwhile is not silently "stored".
+    if (mustFindRow && statement.affectedRows() == 0)
+        throw Error(QStringLiteral("Wiersz nie istnieje już w bazie danych (usunięty na innym stanowisku?)"));
 }
 
 void DataSet::refreshCurrent()
@@ -513,7 +517,7 @@ void DataSet::post()
     if (state_ == DataSetState::Insert)
         storeRow(insertSql_, QStringLiteral("dopisanie wiersza"));
     else
-        storeRow(modifySql_, QStringLiteral("zmiana wiersza"));
+        storeRow(modifySql_, QStringLiteral("zmiana wiersza"), true);
     currentRow().old = currentRow().values;
     state_ = DataSetState::Browse;
     refreshCurrent();
@@ -548,7 +552,7 @@ void DataSet::remove()
         currentRow().values = editBackup_;
         state_ = DataSetState::Browse;
     }
-    storeRow(deleteSql_, QStringLiteral("usunięcie wiersza"));
+    storeRow(deleteSql_, QStringLiteral("usunięcie wiersza"), true);
     rows_.erase(rows_.begin() + current_);
     current_ = rows_.empty() ? -1 : qMin(current_, int(rows_.size()) - 1);
     eof_ = rows_.empty();

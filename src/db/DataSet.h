@@ -169,7 +169,7 @@ private:
     void setCurrent(int index, bool always);
     void startRow(int at);
     void assignGeneratorValue();
-    void storeRow(const QString& sql, const QString& what);
+    void storeRow(const QString& sql, const QString& what, bool mustFindRow = false);
     void refreshCurrent();
     QVariant paramValue(const QString& name) const;
     bool matches(const Field& field, const QVariant& cell, const QVariant& wanted,

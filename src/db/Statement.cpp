@@ -404,6 +404,8 @@ void Statement::execute(const ParamSource& params, std::vector<Values>* rows)
                             returnsRows() ? outMeta_.get() : nullptr,
                             returnsRows() ? output.data() : nullptr);
         st.check();
+        affected_ = statement_->getAffectedRecords(&st);
+        st.check();
         if (rows && returnsRows())
             rows->push_back(readRow(output.data()));
         return;

@@ -39,6 +39,8 @@ public:
 
     // Runs the statement; a select's rows (or a singleton's one row) go to `rows`.
     void execute(const ParamSource& params, std::vector<Values>* rows = nullptr);
+    // Rows the last insert, update or delete touched.
+    quint64 affectedRows() const { return affected_; }
     // Frees the prepared statement on the server; never throws.
     void free();
 
@@ -57,6 +59,7 @@ private:
     fb::Ref<Firebird::IMessageMetadata> outMeta_;
     std::vector<Column> columns_;
     bool isSelect_ = false;
+    quint64 affected_ = 0;
 };
 
 }  // namespace db

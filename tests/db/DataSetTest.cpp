@@ -479,6 +479,27 @@ private slots:
         QCOMPARE(t.scalar("select NAZWA from FIRMY").toString(), QString("Drugie biurko"));
     }
 
+    void aRowDeletedByAnotherDeskIsNotSilentlyStored()
+    {
+        TestDatabase t;
+        t.run({"insert into FIRMY (ID, NAZWA) values (1, 'Znikająca')",
+               "insert into FIRMY (ID, NAZWA) values (2, 'Druga')"});
+        auto set = companies(t.db());
+        set->open();
+        auto desk2 = t.connect();
+        desk2->execute("delete from FIRMY");
+        desk2->transaction().commitRetaining();
+
+        set->edit();
+        set->field("NAZWA").setAsString("Nowa nazwa");
+        QVERIFY_THROWS_EXCEPTION(Error, set->post());
+        QCOMPARE(set->state(), DataSetState::Edit);
+        set->cancel();
+        set->next();
+        QVERIFY_THROWS_EXCEPTION(Error, set->remove());
+        QCOMPARE(set->recordCount(), 2);  // the list says what the user saw, until reopened
+    }
+
     void serverErrorsArriveAsOneErrorWithTheServersText()
     {
         TestDatabase t;
