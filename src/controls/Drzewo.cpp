@@ -2,7 +2,9 @@
 
 #include "controls/Kolory.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace controls {
@@ -130,6 +132,75 @@ QColor Drzewo::nodeBackground(const QModelIndex& index) const
     if (selected)
         return windowsColor(hasFocus() ? kolory::kBiezacyZFokusem : kolory::kBiezacyBezFokusu);
     return palette().color(QPalette::Base);
+}
+
+Drzewo::Strefa Drzewo::strefa(const QPoint& punkt, QStandardItem** wezel) const
+{
+    if (wezel)
+        *wezel = nullptr;
+    const QModelIndex index = indexAt(punkt);
+    if (!index.isValid()) {
+        // Below the last shown node: the empty rest of the tree.
+        const std::vector<QStandardItem*> all = nodesInOrder();
+        QRect last;
+        for (QStandardItem* node : all) {
+            const QRect r = visualRect(node->index());
+            if (r.isValid() && r.bottom() > last.bottom())
+                last = r;
+        }
+        const bool ponizej = all.empty() || punkt.y() > last.bottom();
+        return ponizej && viewport()->rect().contains(punkt) ? Strefa::PodOstatnim : Strefa::Brak;
+    }
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.features |= QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
+    option.decorationSize = iconSize().isValid() ? iconSize() : QSize(16, 16);
+    option.text = index.data().toString();
+    option.icon = index.data(Qt::DecorationRole).value<QIcon>();
+    const QRect ikona = style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, this);
+    QRect tekst = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    // The label ends where its text ends, not at the right edge of the tree.
+    tekst.setWidth(qMin(tekst.width(), fontMetrics().horizontalAdvance(option.text) + 6));
+    if (wezel)
+        *wezel = model_.itemFromIndex(index);
+    if (tekst.contains(punkt))
+        return Strefa::Etykieta;
+    if (ikona.contains(punkt))
+        return Strefa::Ikona;
+    return Strefa::Brak;
+}
+
+void Drzewo::mousePressEvent(QMouseEvent* event)
+{
+    QTreeView::mousePressEvent(event);  // pressing on a node selects it
+    przeciaga_ = false;
+    start_ = event->position().toPoint();
+}
+
+void Drzewo::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint punkt = event->position().toPoint();
+    if (przeciaganie_ && (event->buttons() & Qt::LeftButton) && selectedNode()) {
+        if (!przeciaga_ && (punkt - start_).manhattanLength() >= QApplication::startDragDistance())
+            przeciaga_ = true;
+        if (przeciaga_) {
+            emit przeciagniety(punkt);
+            return;
+        }
+    }
+    QTreeView::mouseMoveEvent(event);
+}
+
+void Drzewo::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (przeciaga_ && event->button() == Qt::LeftButton) {
+        przeciaga_ = false;
+        viewport()->unsetCursor();
+        emit upuszczony(event->position().toPoint());
+        return;
+    }
+    QTreeView::mouseReleaseEvent(event);
 }
 
 void Drzewo::focusInEvent(QFocusEvent* event)

@@ -48,17 +48,38 @@ public:
 
     QColor nodeBackground(const QModelIndex& index) const;
 
+    // Where a point of the viewport lies: on a node's text, on its icon, in the empty
+    // area below the last node, or elsewhere (indent, expand button, right of the text).
+    enum class Strefa { Etykieta, Ikona, PodOstatnim, Brak };
+    Strefa strefa(const QPoint& punkt, QStandardItem** wezel = nullptr) const;
+
+    // Dragging a node with the mouse, reported through the signals below.
+    void setPrzeciaganie(bool wlaczone) { przeciaganie_ = wlaczone; }
+    bool przeciaganie() const { return przeciaganie_; }
+    bool przeciaga() const { return przeciaga_; }
+
 signals:
+    // The dragged node is over this point of the viewport.
+    void przeciagniety(const QPoint& punkt);
+    // The dragged node was let go at this point of the viewport.
+    void upuszczony(const QPoint& punkt);
+
     // The selected node changed (null when none is selected).
     void selectionChangedTo(QStandardItem* node);
 
 protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QStandardItemModel model_;
     NodeColourDelegate delegate_;
+    bool przeciaganie_ = false;
+    bool przeciaga_ = false;
+    QPoint start_;
 };
 
 }  // namespace controls

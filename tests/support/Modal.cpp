@@ -23,10 +23,16 @@ ModalAction::~ModalAction() = default;
 void ModalAction::poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != except_) {
-        timer_.stop();
+    if (!acted_ && modal && modal != except_) {
         acted_ = true;
+        actedOn_ = modal;
+        elapsedMs_ = 0;
         act_(modal);
+        return;
+    }
+    // After acting, the watchdog still looks after the window acted on.
+    if (acted_ && (actedOn_.isNull() || !actedOn_->isVisible())) {
+        timer_.stop();
         return;
     }
     elapsedMs_ += kPollMs;

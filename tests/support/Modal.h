@@ -1,7 +1,8 @@
 #pragma once
 // Acting on a modal window that another modal window opens: a timer finds the active
 // modal widget and hands it to the test; a watchdog closes every modal window when
-// nothing happened in time, so a failed check never hangs the suite.
+// nothing happened in time, or when the window acted on is still open long after, so a
+// failed check never hangs the suite.
 #include <QPointer>
 #include <QTimer>
 #include <QString>
@@ -23,6 +24,7 @@ private:
     void poll();
     std::function<void(QWidget*)> act_;
     QPointer<QWidget> except_;
+    QPointer<QWidget> actedOn_;
     int elapsedMs_ = 0;
     int watchdogMs_;
     bool acted_ = false;

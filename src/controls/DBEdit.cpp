@@ -1,0 +1,38 @@
+#include "controls/DBEdit.h"
+
+#include "db/DataSet.h"
+
+namespace controls {
+
+DBEdit::DBEdit(db::DataSet& set, const QString& field, QWidget* parent)
+    : QLineEdit(parent), set_(set), field_(field)
+{
+    connect(&set_, &db::DataSet::afterScroll, this, &DBEdit::showField);
+    connect(&set_, &db::DataSet::rowsReset, this, &DBEdit::showField);
+    connect(&set_, &db::DataSet::rowChanged, this, [this](int row) {
+        if (row == set_.recNo() - 1)
+            showField();
+    });
+    connect(this, &QLineEdit::textEdited, this, &DBEdit::storeText);
+}
+
+void DBEdit::showField()
+{
+    const db::Field* f = set_.active() ? set_.findField(field_) : nullptr;
+    if (f && f->size() > 0)
+        setMaxLength(f->size());
+    const QString text = f && set_.recNo() > 0 ? f->asString() : QString();
+    if (text != this->text())
+        setText(text);
+}
+
+void DBEdit::storeText(const QString& text)
+{
+    const auto state = set_.state();
+    if (state != db::DataSetState::Edit && state != db::DataSetState::Insert)
+        return;
+    if (db::Field* f = set_.findField(field_))
+        f->setAsString(text);
+}
+
+}  // namespace controls

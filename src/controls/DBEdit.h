@@ -1,0 +1,23 @@
+#pragma once
+// A one-line text box bound to one field of a data set's current row: it shows the
+// field, and what is typed goes into the row while the row is edited.
+#include <QLineEdit>
+
+namespace db { class DataSet; }
+
+namespace controls {
+
+class DBEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    DBEdit(db::DataSet& set, const QString& field, QWidget* parent = nullptr);
+    void showField();
+
+private:
+    void storeText(const QString& text);
+
+    db::DataSet& set_;
+    QString field_;
+};
+
+}  // namespace controls
