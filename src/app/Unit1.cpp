@@ -10,6 +10,9 @@
 #include "db/Error.h"
 #include "db/Rekordy.h"
 #include "db/Transakcje.h"
+#include "directory/Unit_firmy.h"
+#include "directory/Unit_firmy_edycjadzialu.h"
+#include "directory/Unit_inputbox.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -80,6 +83,10 @@ TForm1::~TForm1() = default;
 
 void TForm1::utworzOkna()
 {
+    formFirmy_ = std::make_unique<TForm_Firmy>(*this, this);
+    formInputBox_ = std::make_unique<TForm_InputBox>(prompts_, this);
+    formFirmyEdycjaDzialu_ =
+        std::make_unique<TForm_Firmy_EdycjaDzialu>(formFirmy_->sqlDzialy, prompts_, this);
     formOProgramie_ = std::make_unique<TForm_OProgramie>(prompts_, this);
 }
 
@@ -117,7 +124,7 @@ QAction* TForm1::akcja(const QString& nazwa, const QString& tekst, const QString
 
 void TForm1::zbudujAkcje()
 {
-    aFirmy = akcja("aFirmy", "Firmy", "Edycja firm i działów", int(Obraz::Firmy), nullptr);
+    aFirmy = akcja("aFirmy", "Firmy", "Edycja firm i działów", int(Obraz::Firmy), &TForm1::aFirmyExecute);
     aPersonel = akcja("aPersonel", "Personel", "Edycja personelu firm", int(Obraz::Personel), nullptr);
     aGoscie = akcja("aGoscie", "Goście", "Wykaz gości", int(Obraz::Goscie), nullptr);
     aGoscie->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
@@ -414,12 +421,7 @@ QIcon TForm1::Obraz16(int indeks) const
 void TForm1::PonownePolaczenie(const std::function<void()>& pokazOkno)
 {
     IBDatabase1.close();
-    {
-        // The lists are closed with the connection; the tree goes with them.
-        const QSignalBlocker cisza(TreeView1);
-        TreeView1->clear();
-    }
-    WczytajPersonel();
+    WyczyscPrzegladarke();  // the lists are closed with the connection
     UstawAkcje();
     if (pokazOkno)
         pokazOkno();
@@ -572,6 +574,17 @@ void TForm1::WczytajPersonel()
     sqlPersonel.open();
 }
 
+void TForm1::WyczyscPrzegladarke()
+{
+    {
+        const QSignalBlocker cisza(TreeView1);
+        TreeView1->clear();
+    }
+    sqlPersonel.close();
+    Label4->clear();
+    Label6->setText(QStringLiteral(" "));
+}
+
 void TForm1::UstawAkcje()
 {
     const bool polaczono = IBDatabase1.connected();
@@ -612,6 +625,23 @@ void TForm1::DBGrid2DblClick()
 {
     if (aInfo->isEnabled())
         aInfo->trigger();
+}
+
+void TForm1::aFirmyExecute()
+{
+    TForm_Firmy& firmy = Form_Firmy();
+    firmy.FirmaId = BiezacaFirma();
+    firmy.DzialId = BiezacyDzial();
+    firmy.Tryb = QStringLiteral("EDYCJA");
+    if (firmy.exec() == QDialog::Accepted) {
+        sqlFirmy.close();
+        sqlFirmy.open();
+        if (sqlFirmy.isEmpty())
+            WyczyscPrzegladarke();  // the last company is gone: nothing of it may stay shown
+        IdzDoFirmy(firmy.FirmaId);
+        ZaznaczDzial(*TreeView1, firmy.DzialId);
+    }
+    UstawAkcje();
 }
 
 void TForm1::aOProgramieExecute()

@@ -20,6 +20,9 @@
 
 namespace controls { class Prompts; }
 class TForm_OProgramie;
+class TForm_Firmy;
+class TForm_InputBox;
+class TForm_Firmy_EdycjaDzialu;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -69,6 +72,8 @@ public:
     // The browser.
     void WczytajPersonel();
     void UstawAkcje();
+    // Empties the tree and the staff list (no connection, or no company left).
+    void WyczyscPrzegladarke();
     int BiezacaFirma() const;
     int BiezacyDzial() const;
     int BiezacyPracownik() const;
@@ -78,6 +83,9 @@ public:
     void PrzejdzDo(int firmaId, int dzialId, int personId);
 
     // The windows, created once at start in the program's order.
+    TForm_Firmy& Form_Firmy() { return *formFirmy_; }
+    TForm_InputBox& Form_InputBox() { return *formInputBox_; }
+    TForm_Firmy_EdycjaDzialu& Form_Firmy_EdycjaDzialu() { return *formFirmyEdycjaDzialu_; }
     TForm_OProgramie& Form_OProgramie() { return *formOProgramie_; }
 
     // Controls.
@@ -110,6 +118,7 @@ public:
     void TreeView1Change();
     void FirmaDzial_OnDblClick();
     void DBGrid2DblClick();
+    void aFirmyExecute();
     void aOProgramieExecute();
     void aKopiaBazyDanychExecute();
     void aWyborBazyDanychExecute();
@@ -139,5 +148,9 @@ private:
     std::vector<QIcon> obrazy16_;
     bool pokazano_ = false;
 
+    // In the order of creation; destroyed in reverse, before the connection they use.
+    std::unique_ptr<TForm_Firmy> formFirmy_;
+    std::unique_ptr<TForm_InputBox> formInputBox_;
+    std::unique_ptr<TForm_Firmy_EdycjaDzialu> formFirmyEdycjaDzialu_;
     std::unique_ptr<TForm_OProgramie> formOProgramie_;
 };

@@ -1,0 +1,86 @@
+#include "directory/Unit_firmy_edycjadzialu.h"
+
+#include "controls/DBEdit.h"
+#include "controls/Prompts.h"
+#include "db/DataSet.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+QLabel* pogrubiona(const QString& tekst, QWidget* buddy)
+{
+    auto* label = new QLabel(tekst);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    label->setBuddy(buddy);
+    return label;
+}
+}  // namespace
+
+TForm_Firmy_EdycjaDzialu::TForm_Firmy_EdycjaDzialu(db::DataSet& sqlDzialy, controls::Prompts& prompts,
+                                                   QWidget* parent)
+    : QDialog(parent), sqlDzialy_(sqlDzialy), prompts_(prompts)
+{
+    setObjectName(QStringLiteral("Form_Firmy_EdycjaDzialu"));
+    setWindowTitle(QStringLiteral("Edycja działu firmy"));
+    DBEdit1 = new controls::DBEdit(sqlDzialy, QStringLiteral("NAZWA"));
+    DBEdit1->setObjectName(QStringLiteral("DBEdit1"));
+    DBEdit2 = new controls::DBEdit(sqlDzialy, QStringLiteral("LOKALIZACJA"));
+    DBEdit2->setObjectName(QStringLiteral("DBEdit2"));
+    for (controls::DBEdit* edit : {DBEdit1, DBEdit2}) {
+        QFont f = edit->font();
+        f.setBold(true);
+        edit->setFont(f);
+        edit->setMaxLength(64);
+        edit->setMinimumWidth(320);
+    }
+    btnOK = new QPushButton(QStringLiteral("OK"));
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    btnAnuluj = new QPushButton(QStringLiteral("Anuluj"));
+    btnAnuluj->setObjectName(QStringLiteral("btnAnuluj"));
+    btnAnuluj->setAutoDefault(false);
+
+    auto* pola = new QFormLayout;
+    pola->addRow(pogrubiona(QStringLiteral("Nazwa:"), DBEdit1), DBEdit1);
+    pola->addRow(pogrubiona(QStringLiteral("Lokalizacja:"), DBEdit2), DBEdit2);
+    auto* przyciski = new QHBoxLayout;
+    przyciski->addStretch();
+    przyciski->addWidget(btnOK);
+    przyciski->addWidget(btnAnuluj);
+    auto* uklad = new QVBoxLayout(this);
+    uklad->addLayout(pola);
+    uklad->addLayout(przyciski);
+
+    connect(btnOK, &QPushButton::clicked, this, &TForm_Firmy_EdycjaDzialu::btnOKClick);
+    connect(btnAnuluj, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TForm_Firmy_EdycjaDzialu::showEvent(QShowEvent* event)
+{
+    DBEdit1->showField();
+    DBEdit2->showField();
+    DBEdit1->setFocus();
+    QDialog::showEvent(event);
+}
+
+void TForm_Firmy_EdycjaDzialu::btnOKClick()
+{
+    btnOK->setFocus();
+    // A row that could not be stored is no OK: the dialog stays for another try or Cancel.
+    if (prompts_.guarded([this] { sqlDzialy_.post(); }))
+        accept();
+}
+
+void TForm_Firmy_EdycjaDzialu::done(int result)
+{
+    const auto state = sqlDzialy_.state();
+    if (state == db::DataSetState::Edit || state == db::DataSetState::Insert)
+        sqlDzialy_.cancel();
+    QDialog::done(result);
+}
