@@ -3,6 +3,7 @@
 #include "admin/ParametryPolaczenia.h"
 #include "app/Unit_oprogramie.h"
 #include "app/Ustawienia.h"
+#include "calendar/Unit_kalendarz.h"
 #include "controls/Ikony.h"
 #include "controls/Kolory.h"
 #include "controls/Prompts.h"
@@ -87,6 +88,7 @@ void TForm1::utworzOkna()
     formInputBox_ = std::make_unique<TForm_InputBox>(prompts_, this);
     formFirmyEdycjaDzialu_ =
         std::make_unique<TForm_Firmy_EdycjaDzialu>(formFirmy_->sqlDzialy, prompts_, this);
+    formKalendarz_ = std::make_unique<TForm_Kalendarz>(this);
     formOProgramie_ = std::make_unique<TForm_OProgramie>(prompts_, this);
 }
 

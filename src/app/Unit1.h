@@ -23,6 +23,7 @@ class TForm_OProgramie;
 class TForm_Firmy;
 class TForm_InputBox;
 class TForm_Firmy_EdycjaDzialu;
+class TForm_Kalendarz;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -86,6 +87,7 @@ public:
     TForm_Firmy& Form_Firmy() { return *formFirmy_; }
     TForm_InputBox& Form_InputBox() { return *formInputBox_; }
     TForm_Firmy_EdycjaDzialu& Form_Firmy_EdycjaDzialu() { return *formFirmyEdycjaDzialu_; }
+    TForm_Kalendarz& Form_Kalendarz() { return *formKalendarz_; }
     TForm_OProgramie& Form_OProgramie() { return *formOProgramie_; }
 
     // Controls.
@@ -152,5 +154,6 @@ private:
     std::unique_ptr<TForm_Firmy> formFirmy_;
     std::unique_ptr<TForm_InputBox> formInputBox_;
     std::unique_ptr<TForm_Firmy_EdycjaDzialu> formFirmyEdycjaDzialu_;
+    std::unique_ptr<TForm_Kalendarz> formKalendarz_;
     std::unique_ptr<TForm_OProgramie> formOProgramie_;
 };

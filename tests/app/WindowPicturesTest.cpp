@@ -2,6 +2,10 @@
 // (screenshots/), so the windows can be looked at as a receptionist sees them.
 #include "app/Unit1.h"
 #include "app/Unit_oprogramie.h"
+#include "calendar/Unit_kalendarz.h"
+#include "directory/Unit_firmy.h"
+#include "directory/Unit_firmy_edycjadzialu.h"
+#include "directory/Unit_inputbox.h"
 #include "support/AppFixture.h"
 #include "support/testmain.h"
 
@@ -41,6 +45,48 @@ private slots:
         about.show();
         save(about, "o_programie.png");
         about.hide();
+    }
+
+    void companiesEditorAndItsDialogs()
+    {
+        testsupport::AppFixture app(true);
+        QVERIFY(app.start());
+        TForm_Firmy& firmy = app.form->Form_Firmy();
+        firmy.Tryb = "EDYCJA";
+        firmy.FirmaId = 2;
+        firmy.DzialId = 8;
+        firmy.resize(560, 640);
+        firmy.show();
+        QTest::qWait(50);
+        save(firmy, "firmy.png");
+
+        firmy.sqlDzialy.locate("ID", 8, 0);
+        firmy.sqlDzialy.edit();
+        TForm_Firmy_EdycjaDzialu& dzial = app.form->Form_Firmy_EdycjaDzialu();
+        dzial.show();
+        save(dzial, "firmy_edycja_dzialu.png");
+        dzial.reject();
+
+        TForm_InputBox& box = app.form->Form_InputBox();
+        box.setWindowTitle("Dodaj firmę");
+        box.Etykieta = "Nazwa firmy:";
+        box.Wartosc = "Spółdzielnia Mieszkaniowa „Łąka”";
+        box.Typ = "STRING";
+        box.MaxDlugosc = 128;
+        box.show();
+        save(box, "input_box.png");
+        box.reject();
+        firmy.reject();
+    }
+
+    void calendarOnMay2024()
+    {
+        testsupport::AppFixture app(false, false);
+        TForm_Kalendarz& kalendarz = app.form->Form_Kalendarz();
+        kalendarz.Data = QDate(2024, 5, 3);
+        kalendarz.show();
+        save(kalendarz, "kalendarz_2024_05.png");
+        kalendarz.reject();
     }
 };
 
