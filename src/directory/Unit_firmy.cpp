@@ -2,6 +2,7 @@
 
 #include "app/Unit1.h"
 #include "controls/Prompts.h"
+#include "controls/Przyciski.h"
 #include "db/Error.h"
 #include "directory/Unit_firmy_edycjadzialu.h"
 #include "directory/Unit_inputbox.h"
@@ -162,18 +163,9 @@ void TForm_Firmy::zbudujWidok()
     podzial->addWidget(dol);
     podzial->setStretchFactor(1, 2);
 
-    btnOK = new QPushButton(QStringLiteral("OK"));
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnAnuluj = new QPushButton(QStringLiteral("Anuluj"));
-    btnAnuluj->setObjectName(QStringLiteral("btnAnuluj"));
-    for (QPushButton* b : {btnOK, btnAnuluj})
-        b->setAutoDefault(false);
+    QHBoxLayout* przyciski = controls::przyciskiOkAnuluj(btnOK, btnAnuluj);
     connect(btnOK, &QPushButton::clicked, this, [this] { glowne_.prompts().guarded([this] { btnOKClick(); }); });
     connect(btnAnuluj, &QPushButton::clicked, this, &TForm_Firmy::reject);
-    auto* przyciski = new QHBoxLayout;
-    przyciski->addStretch();
-    przyciski->addWidget(btnOK);
-    przyciski->addWidget(btnAnuluj);
 
     auto* uklad = new QVBoxLayout(this);
     uklad->addWidget(podzial);

@@ -2,6 +2,7 @@
 
 #include "controls/DBEdit.h"
 #include "controls/Prompts.h"
+#include "controls/Przyciski.h"
 #include "db/DataSet.h"
 
 #include <QFormLayout>
@@ -39,20 +40,12 @@ TForm_Firmy_EdycjaDzialu::TForm_Firmy_EdycjaDzialu(db::DataSet& sqlDzialy, contr
         edit->setMaxLength(64);
         edit->setMinimumWidth(320);
     }
-    btnOK = new QPushButton(QStringLiteral("OK"));
-    btnOK->setObjectName(QStringLiteral("btnOK"));
+    QHBoxLayout* przyciski = controls::przyciskiOkAnuluj(btnOK, btnAnuluj);
     btnOK->setDefault(true);
-    btnAnuluj = new QPushButton(QStringLiteral("Anuluj"));
-    btnAnuluj->setObjectName(QStringLiteral("btnAnuluj"));
-    btnAnuluj->setAutoDefault(false);
 
     auto* pola = new QFormLayout;
     pola->addRow(pogrubiona(QStringLiteral("Nazwa:"), DBEdit1), DBEdit1);
     pola->addRow(pogrubiona(QStringLiteral("Lokalizacja:"), DBEdit2), DBEdit2);
-    auto* przyciski = new QHBoxLayout;
-    przyciski->addStretch();
-    przyciski->addWidget(btnOK);
-    przyciski->addWidget(btnAnuluj);
     auto* uklad = new QVBoxLayout(this);
     uklad->addLayout(pola);
     uklad->addLayout(przyciski);

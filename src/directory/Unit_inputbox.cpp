@@ -1,6 +1,7 @@
 #include "directory/Unit_inputbox.h"
 
 #include "controls/Prompts.h"
+#include "controls/Przyciski.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -23,17 +24,8 @@ TForm_InputBox::TForm_InputBox(controls::Prompts& prompts, QWidget* parent)
     Edit1 = new QLineEdit;
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Label1->setBuddy(Edit1);
-    btnOK = new QPushButton(QStringLiteral("OK"));
-    btnOK->setObjectName(QStringLiteral("btnOK"));
+    QHBoxLayout* przyciski = controls::przyciskiOkAnuluj(btnOK, btnAnuluj);
     btnOK->setDefault(true);
-    btnAnuluj = new QPushButton(QStringLiteral("Anuluj"));
-    btnAnuluj->setObjectName(QStringLiteral("btnAnuluj"));
-    btnAnuluj->setAutoDefault(false);
-
-    auto* przyciski = new QHBoxLayout;
-    przyciski->addStretch();
-    przyciski->addWidget(btnOK);
-    przyciski->addWidget(btnAnuluj);
     auto* uklad = new QVBoxLayout(this);
     uklad->addWidget(Label1);
     uklad->addWidget(Edit1);
