@@ -1,5 +1,6 @@
 #include "controls/DBEdit.h"
 
+#include "controls/Powiazanie.h"
 #include "db/DataSet.h"
 
 namespace controls {
@@ -7,12 +8,7 @@ namespace controls {
 DBEdit::DBEdit(db::DataSet& set, const QString& field, QWidget* parent)
     : QLineEdit(parent), set_(set), field_(field)
 {
-    connect(&set_, &db::DataSet::afterScroll, this, &DBEdit::showField);
-    connect(&set_, &db::DataSet::rowsReset, this, &DBEdit::showField);
-    connect(&set_, &db::DataSet::rowChanged, this, [this](int row) {
-        if (row == set_.recNo() - 1)
-            showField();
-    });
+    sledzBiezacyWiersz(this, set_, [this] { showField(); });
     connect(this, &QLineEdit::textEdited, this, &DBEdit::storeText);
 }
 

@@ -112,20 +112,6 @@ int Drzewo::nodeCount() const
     return int(nodesInOrder().size());
 }
 
-int Drzewo::absoluteIndex(const QStandardItem* node) const
-{
-    const std::vector<QStandardItem*> all = nodesInOrder();
-    for (size_t i = 0; i < all.size(); ++i)
-        if (all[i] == node)
-            return int(i);
-    return -1;
-}
-
-QStandardItem* Drzewo::parentNode(const QStandardItem* node) const
-{
-    return node ? node->parent() : nullptr;  // top-level items have no parent item
-}
-
 QColor Drzewo::nodeBackground(const QModelIndex& index) const
 {
     const bool selected = index.isValid() && index == selectionModel()->currentIndex();

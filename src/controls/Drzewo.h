@@ -42,9 +42,6 @@ public:
     // Every node, parents before their children, siblings in order.
     std::vector<QStandardItem*> nodesInOrder() const;
     int nodeCount() const;
-    // The node's position in that order, -1 for none.
-    int absoluteIndex(const QStandardItem* node) const;
-    QStandardItem* parentNode(const QStandardItem* node) const;
 
     QColor nodeBackground(const QModelIndex& index) const;
 

@@ -9,7 +9,7 @@ namespace {
 QColor barwa(Obraz obraz)
 {
     switch (obraz) {
-    case Obraz::Firmy: case Obraz::Firma: return QColor(0x2E, 0x6D, 0xB4);
+    case Obraz::Firmy: return QColor(0x2E, 0x6D, 0xB4);
     case Obraz::Personel: return QColor(0x3A, 0x8F, 0x5C);
     case Obraz::Goscie: return QColor(0xC0, 0x7A, 0x1E);
     case Obraz::Szukaj: return QColor(0x5B, 0x4F, 0xA8);
@@ -63,8 +63,7 @@ void znak(QPainter& p, Obraz obraz, qreal s, const QColor& tlo)
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
     switch (obraz) {
-    case Obraz::Firmy:
-    case Obraz::Firma: {
+    case Obraz::Firmy: {
         p.drawRect(QRectF(s * 0.28, s * 0.18, s * 0.44, s * 0.64));
         p.setBrush(tlo);
         for (int r = 0; r < 3; ++r)

@@ -11,7 +11,6 @@ enum class Obraz {
     Firmy, Personel, Goscie, Szukaj, Info, Wizyty, OProgramie, KopiaBazy, WyborBazy,
     Dzial,          // a department node of a tree
     Dodaj, DodajPodrzedny, Usun, Edytuj, WGore, WDol,
-    Firma,          // a company
 };
 
 QPixmap rysuj(Obraz obraz, int size, bool szary = false);

@@ -52,24 +52,11 @@ Field::Field(DataSet& set, int index, Column column, bool calculated)
 {
 }
 
-bool Field::isNumeric() const
-{
-    return column_.type == FieldType::Integer || column_.type == FieldType::LargeInt ||
-           column_.type == FieldType::Float;
-}
-
 QVariant Field::value() const
 {
     if (set_.current_ < 0)
         return {};
     return set_.currentRow().values[size_t(index_)];
-}
-
-QVariant Field::oldValue() const
-{
-    if (set_.current_ < 0)
-        return {};
-    return set_.currentRow().old[size_t(index_)];
 }
 
 QString Field::asString() const

@@ -36,11 +36,8 @@ public:
     bool required() const { return column_.required; }
     bool calculated() const { return calculated_; }
     int index() const { return index_; }
-    bool isNumeric() const;
 
     QVariant value() const;
-    // The value as it was fetched or last stored (null on a new row).
-    QVariant oldValue() const;
     bool isNull() const { return value().isNull(); }
     QString asString() const;
     int asInteger() const;
@@ -54,7 +51,6 @@ public:
     void setValue(const QVariant& value);
     void setAsString(const QString& text);
     void setAsInteger(int value) { setValue(value); }
-    void setAsFloat(double value) { setValue(value); }
     void setAsDateTime(double value) { setValue(value); }
     void clear() { setValue(QVariant()); }
 

@@ -41,22 +41,11 @@ QDate toDate(DataCzas value)
     return kOrigin.addDays(qint64(std::trunc(value)));
 }
 
-int timeOfDayMs(DataCzas value)
-{
-    const double fraction = std::fabs(value - std::trunc(value));
-    return int(std::llround(fraction * 86400000.0) % 86400000);
-}
-
 QDateTime toDateTime(DataCzas value)
 {
     const IscTimestamp isc = toIsc(value);
     return QDateTime(kOrigin.addDays(isc.date - kMjdOfOrigin),
                      QTime::fromMSecsSinceStartOfDay(int(isc.time / 10)));
-}
-
-DataCzas now()
-{
-    return fromDateTime(QDateTime::currentDateTime());
 }
 
 IscTimestamp toIsc(DataCzas value)

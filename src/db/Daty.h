@@ -13,9 +13,6 @@ DataCzas fromDate(const QDate& date);
 DataCzas fromDateTime(const QDateTime& dateTime);
 QDate toDate(DataCzas value);
 QDateTime toDateTime(DataCzas value);
-// Milliseconds since midnight of the value's time of day.
-int timeOfDayMs(DataCzas value);
-DataCzas now();
 
 // Firebird's own halves of a TIMESTAMP: days since 17 November 1858 and
 // ten-thousandths of a second since midnight.

@@ -76,7 +76,8 @@ struct Editor {
         f->DzialId = dzial;
         f->resize(600, 900);
         f->show();
-        QTest::qWaitForWindowExposed(f);
+        if (!QTest::qWaitForWindowExposed(f))
+            qWarning("the companies editor was not shown");
     }
     ~Editor()
     {

@@ -1,0 +1,17 @@
+#include "controls/Powiazanie.h"
+
+#include "db/DataSet.h"
+
+namespace controls {
+
+void sledzBiezacyWiersz(QObject* kontrolka, db::DataSet& zbior, std::function<void()> pokaz)
+{
+    QObject::connect(&zbior, &db::DataSet::afterScroll, kontrolka, pokaz);
+    QObject::connect(&zbior, &db::DataSet::rowsReset, kontrolka, pokaz);
+    QObject::connect(&zbior, &db::DataSet::rowChanged, kontrolka, [&zbior, pokaz](int row) {
+        if (row == zbior.recNo() - 1)
+            pokaz();
+    });
+}
+
+}  // namespace controls
