@@ -2,7 +2,9 @@
 #include "app/Unit1.h"
 #include "controls/Prompts.h"
 
+#include <QGuiApplication>
 #include <QLocale>
+#include <QScreen>
 
 int main(int argc, char** argv)
 {
@@ -14,6 +16,9 @@ int main(int argc, char** argv)
     app.setPrompts(&prompts);
     try {
         TForm1 form1(prompts);
+        // Without a window manager a maximised window would keep its own size.
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            form1.setGeometry(screen->availableGeometry());
         form1.showMaximized();
         return app.exec();
     } catch (const std::exception& error) {

@@ -318,6 +318,9 @@ void TForm1::showEvent(QShowEvent* event)
     if (!pokazano_) {
         pokazano_ = true;
         FormShow();
+        // The first showing makes the main window the active one, whether or not a
+        // window manager tells it so.
+        FormActivate();
     }
 }
 
