@@ -6,28 +6,30 @@
 namespace controls {
 
 DBEdit::DBEdit(db::DataSet& set, const QString& field, QWidget* parent)
-    : QLineEdit(parent), set_(set), field_(field)
+    : QLineEdit(parent), set_(&set), field_(field)
 {
-    sledzBiezacyWiersz(this, set_, [this] { showField(); });
+    sledzBiezacyWiersz(this, set, [this] { showField(); });
     connect(this, &QLineEdit::textEdited, this, &DBEdit::storeText);
 }
 
 void DBEdit::showField()
 {
-    const db::Field* f = set_.active() ? set_.findField(field_) : nullptr;
+    const db::Field* f = set_ && set_->active() ? set_->findField(field_) : nullptr;
     if (f && f->size() > 0)
         setMaxLength(f->size());
-    const QString text = f && set_.recNo() > 0 ? f->asString() : QString();
+    const QString text = f && set_->recNo() > 0 ? f->asString() : QString();
     if (text != this->text())
         setText(text);
 }
 
 void DBEdit::storeText(const QString& text)
 {
-    const auto state = set_.state();
+    if (!set_)
+        return;
+    const auto state = set_->state();
     if (state != db::DataSetState::Edit && state != db::DataSetState::Insert)
         return;
-    if (db::Field* f = set_.findField(field_))
+    if (db::Field* f = set_->findField(field_))
         f->setAsString(text);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A one-line text box bound to one field of a data set's current row: it shows the
 // field, and what is typed goes into the row while the row is edited.
+#include <QPointer>
 #include <QLineEdit>
 
 namespace db { class DataSet; }
@@ -16,7 +17,7 @@ public:
 private:
     void storeText(const QString& text);
 
-    db::DataSet& set_;
+    QPointer<db::DataSet> set_;  // null once the window is being taken down
     QString field_;
 };
 

@@ -6,15 +6,15 @@
 namespace controls {
 
 DBMemo::DBMemo(db::DataSet& set, const QString& field, QWidget* parent)
-    : QPlainTextEdit(parent), set_(set), field_(field)
+    : QPlainTextEdit(parent), set_(&set), field_(field)
 {
-    sledzBiezacyWiersz(this, set_, [this] { showField(); });
+    sledzBiezacyWiersz(this, set, [this] { showField(); });
     connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::storeText);
 }
 
 void DBMemo::showField()
 {
-    const db::Field* f = set_.active() && set_.recNo() > 0 ? set_.findField(field_) : nullptr;
+    const db::Field* f = set_ && set_->active() && set_->recNo() > 0 ? set_->findField(field_) : nullptr;
     const QString text = f ? f->asString() : QString();
     if (text == toPlainText())
         return;
@@ -28,10 +28,12 @@ void DBMemo::storeText()
     // Typing goes into the row only while it is being edited.
     if (showing_ || isReadOnly())
         return;
-    const auto state = set_.state();
+    if (!set_)
+        return;
+    const auto state = set_->state();
     if (state != db::DataSetState::Edit && state != db::DataSetState::Insert)
         return;
-    if (db::Field* f = set_.findField(field_))
+    if (db::Field* f = set_->findField(field_))
         f->setAsString(toPlainText());
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // A multi-line text box bound to one field of a data set's current row.
+#include <QPointer>
 #include <QPlainTextEdit>
 
 namespace db { class DataSet; }
@@ -16,7 +17,7 @@ public:
 private:
     void storeText();
 
-    db::DataSet& set_;
+    QPointer<db::DataSet> set_;  // null once the window is being taken down
     QString field_;
     bool showing_ = false;
 };

@@ -14,13 +14,13 @@
 namespace controls {
 
 DataSetModel::DataSetModel(db::DataSet& set, QObject* parent)
-    : QAbstractTableModel(parent), set_(set)
+    : QAbstractTableModel(parent), set_(&set)
 {
-    connect(&set_, &db::DataSet::rowsReset, this, [this] {
+    connect(&set, &db::DataSet::rowsReset, this, [this] {
         beginResetModel();
         endResetModel();
     });
-    connect(&set_, &db::DataSet::rowChanged, this, [this](int row) {
+    connect(&set, &db::DataSet::rowChanged, this, [this](int row) {
         if (row >= 0 && !columns_.empty())
             emit dataChanged(index(row, 0), index(row, int(columns_.size()) - 1));
     });
@@ -35,10 +35,10 @@ void DataSetModel::setColumns(std::vector<GridColumn> columns)
 
 QString DataSetModel::fieldText(int row, const QString& field, const QString& dateTimeFormat) const
 {
-    const db::Field* f = set_.findField(field);
+    const db::Field* f = set_ ? set_->findField(field) : nullptr;
     if (!f)
         return {};
-    const QVariant v = set_.value(row, f->index());
+    const QVariant v = set_->value(row, f->index());
     if (v.isNull())
         return {};
     if (f->type() == db::FieldType::DateTime && !dateTimeFormat.isEmpty())
@@ -50,7 +50,7 @@ QString DataSetModel::fieldText(int row, const QString& field, const QString& da
 
 int DataSetModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() || !set_.active() ? 0 : set_.recordCount();
+    return parent.isValid() || !set_ || !set_->active() ? 0 : set_->recordCount();
 }
 
 int DataSetModel::columnCount(const QModelIndex& parent) const
@@ -151,17 +151,17 @@ void DataGrid::setRowFont(const QFont& font)
 
 QColor DataGrid::rowBackground(int row) const
 {
-    const db::DataSet& set = dataSet();
-    const bool current = set.active() && row == set.recNo() - 1;
+    const db::DataSet* set = dataSet();
+    const bool current = set && set->active() && row == set->recNo() - 1;
     return tloWiersza(current, hasFocus(), row + 1, palette().color(QPalette::Base));
 }
 
 void DataGrid::followDataSet()
 {
-    const db::DataSet& set = dataSet();
+    const db::DataSet* set = dataSet();
     following_ = true;
-    if (set.active() && set.recNo() > 0 && model_.columnCount() > 0) {
-        const QModelIndex target = model_.index(set.recNo() - 1, qMax(0, currentIndex().column()));
+    if (set && set->active() && set->recNo() > 0 && model_.columnCount() > 0) {
+        const QModelIndex target = model_.index(set->recNo() - 1, qMax(0, currentIndex().column()));
         if (target != currentIndex())
             setCurrentIndex(target);
         selectionModel()->select(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -176,9 +176,9 @@ void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
     QTableView::currentChanged(current, previous);
     if (following_ || !current.isValid())
         return;
-    db::DataSet& set = dataSet();
-    if (set.active() && current.row() != set.recNo() - 1)
-        prompts_.guarded([&] { set.setRecNo(current.row() + 1); });
+    db::DataSet* set = dataSet();
+    if (set && set->active() && current.row() != set->recNo() - 1)
+        prompts_.guarded([&] { set->setRecNo(current.row() + 1); });
     viewport()->update();
 }
 

@@ -3,6 +3,7 @@
 // is the data set's current row, and rows painted in the shared colours.
 #include <QAbstractTableModel>
 #include <QFont>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
@@ -34,7 +35,8 @@ public:
 
     void setColumns(std::vector<GridColumn> columns);
     const std::vector<GridColumn>& columns() const { return columns_; }
-    db::DataSet& dataSet() const { return set_; }
+    // The data set, or null once it is gone (the window is being taken down).
+    db::DataSet* dataSet() const { return set_.data(); }
 
     // The text of one field of a row as the grid shows it.
     QString fieldText(int row, const QString& field, const QString& dateTimeFormat = {}) const;
@@ -45,7 +47,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    db::DataSet& set_;
+    QPointer<db::DataSet> set_;
     std::vector<GridColumn> columns_;
 };
 
@@ -77,7 +79,7 @@ public:
     void setCellPainter(CellPainter painter) { cellPainter_ = std::move(painter); }
     const CellPainter& cellPainter() const { return cellPainter_; }
     DataSetModel& dataModel() { return model_; }
-    db::DataSet& dataSet() const { return model_.dataSet(); }
+    db::DataSet* dataSet() const { return model_.dataSet(); }
 
     // The background a row is painted with now.
     QColor rowBackground(int row) const;
