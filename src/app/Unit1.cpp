@@ -672,7 +672,7 @@ bool TForm1::DBGrid2DrawColumnCell(QPainter* p, const QRect& cell, int row,
     const controls::DataSetModel& model = DBGrid2->dataModel();
     const QFont font = column.font ? *column.font : DBGrid2->font();
     const QFontMetrics fm(font);
-    const int wysokoscLinii = fm.boundingRect(QStringLiteral("XXX")).height();
+    const int wysokoscLinii = fm.height();  // the line height of the font, as "XXX" measures it
     p->save();
     p->fillRect(cell, background);
     p->setClipRect(cell);
