@@ -24,13 +24,7 @@ void DBEdit::showField()
 
 void DBEdit::storeText(const QString& text)
 {
-    if (!set_)
-        return;
-    const auto state = set_->state();
-    if (state != db::DataSetState::Edit && state != db::DataSetState::Insert)
-        return;
-    if (db::Field* f = set_->findField(field_))
-        f->setAsString(text);
+    zapiszDoPola(set_, field_, text);
 }
 
 }  // namespace controls

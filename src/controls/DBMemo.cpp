@@ -26,15 +26,8 @@ void DBMemo::showField()
 void DBMemo::storeText()
 {
     // Typing goes into the row only while it is being edited.
-    if (showing_ || isReadOnly())
-        return;
-    if (!set_)
-        return;
-    const auto state = set_->state();
-    if (state != db::DataSetState::Edit && state != db::DataSetState::Insert)
-        return;
-    if (db::Field* f = set_->findField(field_))
-        f->setAsString(toPlainText());
+    if (!showing_ && !isReadOnly())
+        zapiszDoPola(set_, field_, toPlainText());
 }
 
 }  // namespace controls

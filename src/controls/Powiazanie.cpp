@@ -14,4 +14,12 @@ void sledzBiezacyWiersz(QObject* kontrolka, db::DataSet& zbior, std::function<vo
     });
 }
 
+void zapiszDoPola(db::DataSet* zbior, const QString& pole, const QString& tekst)
+{
+    if (!zbior || !zbior->editing())
+        return;
+    if (db::Field* f = zbior->findField(pole))
+        f->setAsString(tekst);
+}
+
 }  // namespace controls

@@ -197,6 +197,16 @@ Statement& DataSet::prepared(const QString& sql)
     return *it->second;
 }
 
+Statement& DataSet::preparedSelect()
+{
+    const QString sql = selectSql();
+    if (!select_ || select_->sql() != sql) {
+        select_.reset();
+        select_ = std::make_unique<Statement>(database_, sql);
+    }
+    return *select_;
+}
+
 void DataSet::buildFields(const std::vector<Column>& columns)
 {
     bool same = fields_.size() == columns.size() + calculatedDefs_.size();
@@ -231,15 +241,7 @@ void DataSet::open()
 {
     if (active())
         return;
-    const QString sql = selectSql();
-    // A query whose text is built at run time keeps only its latest statement.
-    for (auto it = statements_.begin(); it != statements_.end();) {
-        const bool staleSelect = it->first != sql && it->first != insertSql_ &&
-                                 it->first != modifySql_ && it->first != deleteSql_ &&
-                                 it->first != refreshSql_;
-        it = staleSelect ? statements_.erase(it) : std::next(it);
-    }
-    Statement& statement = prepared(sql);
+    Statement& statement = preparedSelect();
     std::vector<Values> fetched;
     statement.execute([this](const QString& name) { return param(name); }, &fetched);
     buildFields(statement.columns());
@@ -274,12 +276,13 @@ void DataSet::close()
 
 void DataSet::execSql()
 {
-    prepared(selectSql()).execute([this](const QString& name) { return param(name); });
+    preparedSelect().execute([this](const QString& name) { return param(name); });
 }
 
 void DataSet::releaseStatements()
 {
     close();
+    select_.reset();
     statements_.clear();
 }
 
@@ -291,7 +294,7 @@ void DataSet::requireActive() const
 
 void DataSet::requireEditing() const
 {
-    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    if (!editing())
         throw Error(QStringLiteral("Zbiór danych nie jest w trybie edycji ani dopisywania"));
 }
 
@@ -431,7 +434,7 @@ void DataSet::insert()
 void DataSet::edit()
 {
     requireActive();
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+    if (editing())
         return;
     if (rows_.empty()) {  // editing an empty list starts its first row
         insert();
@@ -549,7 +552,7 @@ void DataSet::remove()
 
 void DataSet::checkBrowseMode()
 {
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+    if (editing())
         post();
 }
 

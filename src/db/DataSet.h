@@ -92,6 +92,8 @@ public:
     void close();
     bool active() const { return state_ != DataSetState::Inactive; }
     DataSetState state() const { return state_; }
+    // The current row is being edited or is a new row not yet stored.
+    bool editing() const { return state_ == DataSetState::Edit || state_ == DataSetState::Insert; }
     // Runs the select text as a statement without rows (updates built at run time).
     void execSql();
 
@@ -158,6 +160,8 @@ private:
     };
 
     Statement& prepared(const QString& sql);
+    // The select, prepared again only when its text changed (queries built at run time).
+    Statement& preparedSelect();
     void buildFields(const std::vector<Column>& columns);
     void calculate(Row& row);
     void requireActive() const;
@@ -176,7 +180,8 @@ private:
     Database& database_;
     QStringList selectLines_;
     QString insertSql_, modifySql_, deleteSql_, refreshSql_;
-    std::map<QString, std::unique_ptr<Statement>> statements_;
+    std::unique_ptr<Statement> select_;
+    std::map<QString, std::unique_ptr<Statement>> statements_;  // the fixed statements
     std::map<QString, QVariant> params_;  // keys in upper case
     Generator generator_;
     std::vector<Calculated> calculated_;

@@ -11,37 +11,26 @@
 namespace db {
 namespace {
 
-const char* codecFor(const QString& firebirdName)
+QByteArray codecName(const QString& firebirdName)
 {
     const QString name = firebirdName.toUpper();
     if (name == QLatin1String("UTF8") || name == QLatin1String("UNICODE_FSS"))
         return "UTF-8";
     if (name.startsWith(QLatin1String("WIN125")))
-        return nullptr;  // built from the number below
-    if (name.startsWith(QLatin1String("ISO8859_")))
-        return nullptr;
-    return "windows-1250";  // NONE and the rest: the text of this database is Polish
-}
-
-QByteArray codecName(const QString& firebirdName)
-{
-    if (const char* fixed = codecFor(firebirdName))
-        return fixed;
-    const QString name = firebirdName.toUpper();
-    if (name.startsWith(QLatin1String("WIN")))
         return "windows-" + name.mid(3).toLatin1();
-    return "ISO-8859-" + name.mid(8).toLatin1();
+    if (name.startsWith(QLatin1String("ISO8859_")))
+        return "ISO-8859-" + name.mid(8).toLatin1();
+    return "windows-1250";  // NONE and the rest: the text of this database is Polish
 }
 
 }  // namespace
 
 Transaction::~Transaction()
 {
-    if (handle_) {
-        fb::Status st;
-        handle_->rollback(&st);
-        if (!st.failed())
-            handle_.forget();
+    try {
+        rollback();
+    } catch (const Error&) {
+        // the handle is released all the same
     }
 }
 

@@ -349,8 +349,7 @@ void TForm_Firmy::zmienStrukture(const std::function<bool()>& zmiana)
         punkt.zatwierdz();
     } catch (...) {
         // The savepoint has undone the step in the database; show the tree as it is there.
-        if (sqlDzialy.state() != db::DataSetState::Browse)
-            sqlDzialy.cancel();
+        sqlDzialy.cancel();
         sqlDzialy.close();
         sqlDzialy.open();
         glowne_.WczytajStrukture(BiezacaFirma(), *TreeView1);

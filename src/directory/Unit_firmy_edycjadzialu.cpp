@@ -72,8 +72,6 @@ void TForm_Firmy_EdycjaDzialu::btnOKClick()
 
 void TForm_Firmy_EdycjaDzialu::done(int result)
 {
-    const auto state = sqlDzialy_.state();
-    if (state == db::DataSetState::Edit || state == db::DataSetState::Insert)
-        sqlDzialy_.cancel();
+    sqlDzialy_.cancel();  // after a stored row there is nothing left to cancel
     QDialog::done(result);
 }
