@@ -1,5 +1,5 @@
-#include "app/Aplikacja.h"
-#include "app/Unit1.h"
+#include "app/Application.h"
+#include "app/MainWindow.h"
 #include "controls/Prompts.h"
 
 #include <QGuiApplication>
@@ -8,14 +8,14 @@
 
 int main(int argc, char** argv)
 {
-    Aplikacja app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tvHalvane"));
     // The whole user interface is Polish: weekday and month names, decimal separator.
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     controls::DesktopPrompts prompts;
     app.setPrompts(&prompts);
     try {
-        TForm1 form1(prompts);
+        MainWindow form1(prompts);
         // Without a window manager a maximised window would keep its own size.
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             form1.setGeometry(screen->availableGeometry());

@@ -1,9 +1,9 @@
 #include "controls/DataGrid.h"
 
-#include "controls/Kolory.h"
+#include "controls/Colours.h"
 #include "controls/Prompts.h"
 #include "db/DataSet.h"
-#include "db/Daty.h"
+#include "db/DateTimeText.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -153,7 +153,7 @@ QColor DataGrid::rowBackground(int row) const
 {
     const db::DataSet* set = dataSet();
     const bool current = set && set->active() && row == set->recNo() - 1;
-    return tloWiersza(current, hasFocus(), row + 1, palette().color(QPalette::Base));
+    return controls::rowBackground(current, hasFocus(), row + 1, palette().color(QPalette::Base));
 }
 
 void DataGrid::followDataSet()

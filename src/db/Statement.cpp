@@ -1,7 +1,7 @@
 #include "db/Statement.h"
 
 #include "db/Database.h"
-#include "db/Daty.h"
+#include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/NamedParams.h"
 
@@ -66,7 +66,7 @@ bool numberOf(const QVariant& value, double& out)
 }
 
 // A date-time value of the program, or a Qt date or date-time.
-bool dateTimeOf(const QVariant& value, DataCzas& out)
+bool dateTimeOf(const QVariant& value, DayCount& out)
 {
     switch (value.typeId()) {
     case QMetaType::Double: case QMetaType::Int: case QMetaType::LongLong:
@@ -203,7 +203,7 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
         const unsigned length = inMeta_->getLength(&st, i);
         st.check();
         double number = 0;
-        DataCzas when = 0;
+        DayCount when = 0;
         bool asText = false;
         if (isText(type))
             asText = unsigned(database_.encode(textOf(v)).size()) > length;
@@ -250,7 +250,7 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
         if (v.isNull() || type == SQL_NULL)
             continue;
         double number = 0;
-        DataCzas when = 0;
+        DayCount when = 0;
         if (type == SQL_VARYING || type == SQL_TEXT) {
             const QByteArray bytes = database_.encode(textOf(v)).left(int(length));
             if (type == SQL_VARYING) {

@@ -1,9 +1,9 @@
 // The main window: start-up with its settings, the connection and its failure, the
 // browser of companies, departments and employees, and the window's drawing.
-#include "app/Unit1.h"
-#include "app/Unit_oprogramie.h"
-#include "app/Ustawienia.h"
-#include "controls/Kolory.h"
+#include "app/MainWindow.h"
+#include "app/AboutDialog.h"
+#include "app/Settings.h"
+#include "controls/Colours.h"
 #include "support/AppFixture.h"
 #include "support/Modal.h"
 #include "support/testmain.h"
@@ -16,7 +16,7 @@ using testsupport::AppFixture;
 
 namespace {
 
-QStringList treeTexts(controls::Drzewo& tree)
+QStringList treeTexts(controls::DepartmentTree& tree)
 {
     QStringList texts;
     for (QStandardItem* node : tree.nodesInOrder()) {
@@ -38,7 +38,7 @@ QStringList gridColumn(controls::DataGrid& grid, int column)
 
 const QStringList kDataActions = {"aFirmy", "aPersonel", "aGoscie", "aSzukaj", "aWizyty"};
 
-bool enabled(TForm1& form, const QString& action)
+bool enabled(MainWindow& form, const QString& action)
 {
     return form.findChild<QAction*>(action)->isEnabled();
 }
@@ -54,7 +54,7 @@ private slots:
         QFile::remove(app.settingsFolder() + "Halvane.ini");
         QVERIFY(QFile::copy(app.database()->path(), app.settingsFolder() + "HALVANE.FDB"));
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         QCOMPARE(f.Host, QString("localhost"));
         QCOMPARE(f.Dir, app.settingsFolder());
         QCOMPARE(f.File, QString("HALVANE.FDB"));
@@ -81,20 +81,20 @@ private slots:
 
     void databaseNames()
     {
-        using app::nazwaBazy;
-        QCOMPARE(nazwaBazy({"server1", "D:\\Dane\\", "X.FDB", ""}), QString("server1:D:\\Dane\\X.FDB"));
-        QCOMPARE(nazwaBazy({"localhost", "D:\\Dane\\", "X.FDB", ""}), QString("D:\\Dane\\X.FDB"));
-        QCOMPARE(nazwaBazy({"localhost", "D:\\Dane", "X.FDB", ""}), QString("D:\\DaneX.FDB"));
-        QCOMPARE(nazwaBazy({"LOCALHOST", "/srv/", "X.FDB", ""}), QString("LOCALHOST:/srv/X.FDB"));
-        QCOMPARE(nazwaBazy({"127.0.0.1", "/srv/", "X.FDB", ""}), QString("127.0.0.1:/srv/X.FDB"));
-        QCOMPARE(nazwaBazy({"", "/srv/", "X.FDB", ""}), QString(":/srv/X.FDB"));
+        using app::databaseName;
+        QCOMPARE(databaseName({"server1", "D:\\Dane\\", "X.FDB", ""}), QString("server1:D:\\Dane\\X.FDB"));
+        QCOMPARE(databaseName({"localhost", "D:\\Dane\\", "X.FDB", ""}), QString("D:\\Dane\\X.FDB"));
+        QCOMPARE(databaseName({"localhost", "D:\\Dane", "X.FDB", ""}), QString("D:\\DaneX.FDB"));
+        QCOMPARE(databaseName({"LOCALHOST", "/srv/", "X.FDB", ""}), QString("LOCALHOST:/srv/X.FDB"));
+        QCOMPARE(databaseName({"127.0.0.1", "/srv/", "X.FDB", ""}), QString("127.0.0.1:/srv/X.FDB"));
+        QCOMPARE(databaseName({"", "/srv/", "X.FDB", ""}), QString(":/srv/X.FDB"));
     }
 
     void aFailedConnectionIsReportedOnceAndLeavesTheWindowUsable()
     {
         AppFixture app(false, false);  // nothing in the settings folder
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         QVERIFY(!f.IBDatabase1.connected());
         QCOMPARE(app.prompts.beeps, 1);
         const QStringList messages = app.prompts.messages();
@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(fb.trimmed(), QByteArray("[FB]\nHost=localhost\nDir=D:\\Dane\\\nFile=HALVANE.FDB\n"
                                           "LastBackupDir=D:\\Kopie\\"));
         // And they read back byte for byte.
-        const app::Ustawienia u = app::czytajUstawienia(app.settingsFolder());
+        const app::Settings u = app::readSettings(app.settingsFolder());
         QCOMPARE(u.Dir, QString("D:\\Dane\\"));
         QCOMPARE(u.LastBackupDir, QString("D:\\Kopie\\"));
     }
@@ -155,7 +155,7 @@ private slots:
         const QString dir = app.database()->folder();
         app.writeIni("[FB]\nHost=\nDir=" + dir.chopped(1).toUtf8() + "\nFile=\n");
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         QCOMPARE(f.Host, QString());
         QCOMPARE(f.File, QString());
         QCOMPARE(f.LastBackupDir, QString());
@@ -174,7 +174,7 @@ private slots:
         AppFixture app(false, false);
         app.writeIni("[FB]\nHost=127.0.0.1/1\nDir=/srv/\nFile=X.FDB\n");  // nothing listens there
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         QCOMPARE(f.IBDatabase1.databaseName(), QString("127.0.0.1/1:/srv/X.FDB"));
         QVERIFY(!f.IBDatabase1.connected());
         QCOMPARE(app.prompts.messages().size(), 1);
@@ -186,7 +186,7 @@ private slots:
     {
         AppFixture app(true);
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         QVERIFY(f.IBDatabase1.connected());
         f.KatalogUstawien = app.settingsFolder() + "nie-ma/";
         f.aWyborBazyDanych->trigger();
@@ -205,7 +205,7 @@ private slots:
     {
         AppFixture app(true);
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         QCOMPARE(f.aSzukaj->statusTip(), QString("Szukaj pracownika"));
         QCOMPARE(f.aSzukaj->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+F"), QKeySequence("F3")}));
         f.aSzukaj->showStatusText(f.DBGrid2);
@@ -217,7 +217,7 @@ private slots:
     {
         AppFixture app(true);
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         QVERIFY(f.IBDatabase1.connected());
         f.IBDatabase1.close();  // would show if a second attempt were made
         QWidget other;
@@ -249,7 +249,7 @@ private slots:
             "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (10, 1, 1, 6, 'Płace')",
         });
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         const QStringList tree = treeTexts(*f.TreeView1);
         QCOMPARE(tree.size(), 5);
         QCOMPARE(tree.mid(0, 2), QStringList({"Biuro", "Zarząd"}));
@@ -257,15 +257,15 @@ private slots:
         QCOMPARE(tree[4], QString("  Sekretariat"));
         QCOMPARE(f.TreeView1->selectedNode()->text(), QString("Biuro"));
         QCOMPARE(f.BiezacyDzial(), 2);
-        QCOMPARE(controls::Drzewo::nodeId(f.TreeView1->nodesInOrder()[4]), 3);
+        QCOMPARE(controls::DepartmentTree::nodeId(f.TreeView1->nodesInOrder()[4]), 3);
         QVERIFY(f.Obraz16(9).cacheKey() == f.TreeView1->nodesInOrder()[0]->icon().cacheKey());
 
         // ZaznaczDzial selects by number and leaves the selection for an unknown one.
-        TForm1::ZaznaczDzial(*f.TreeView1, 3);
+        MainWindow::ZaznaczDzial(*f.TreeView1, 3);
         QCOMPARE(f.BiezacyDzial(), 3);
         QCOMPARE(f.Label6->text(), QString("Sekretariat"));
-        TForm1::ZaznaczDzial(*f.TreeView1, 4);
-        TForm1::ZaznaczDzial(*f.TreeView1, 0);
+        MainWindow::ZaznaczDzial(*f.TreeView1, 4);
+        MainWindow::ZaznaczDzial(*f.TreeView1, 0);
         QCOMPARE(f.BiezacyDzial(), 3);
     }
 
@@ -279,7 +279,7 @@ private slots:
             "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (3, 1, 0, null, 'Żak')",
         });
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         QCOMPARE(f.TreeView1->nodeCount(), 0);
         QCOMPARE(f.Label4->text(), QString("Bez działów"));
         QCOMPARE(f.Label6->text(), QString(" "));
@@ -292,7 +292,7 @@ private slots:
     {
         AppFixture app(false);
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         QVERIFY(f.IBDatabase1.connected());
         QVERIFY(app.prompts.shown.isEmpty());
         QCOMPARE(f.TreeView1->nodeCount(), 0);
@@ -313,7 +313,7 @@ private slots:
     {
         AppFixture app(true);
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         QVERIFY(f.DBGrid2->model()->rowCount() >= 3);
         const QColor window = f.DBGrid2->palette().color(QPalette::Base);
         f.DBGrid2->setFocus();
@@ -350,7 +350,7 @@ private slots:
             "values (1, 1, 0, 'Kowal', '3', '12', '42 111', '600 222')",
         });
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         f.DBGrid2->resize(900, 300);
         QCOMPARE(f.DBGrid2->model()->index(0, 3).data().toString(), QString("3\n12"));
         QCOMPARE(f.DBGrid2->model()->index(0, 4).data().toString(), QString("42 111\n600 222"));
@@ -386,7 +386,7 @@ private slots:
     {
         AppFixture app(true);
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         // An employee of another company and department, as a window hands it back.
         const int person = app.database()
                                ->scalar("select max(ID) from PERSONEL where FIRMA_ID = 2 and DZIAL_ID = 7")
@@ -409,7 +409,7 @@ private slots:
     {
         AppFixture app(true);
         QVERIFY(app.start());
-        TForm_OProgramie& about = app.form->Form_OProgramie();
+        AboutDialog& about = app.form->Form_OProgramie();
         testsupport::ModalAction clickBoth([&](QWidget* modal) {
             QCOMPARE(modal, static_cast<QWidget*>(&about));
             QTest::mouseClick(about.Label4, Qt::LeftButton);

@@ -1,11 +1,11 @@
 // Renders each window, filled from the demo database, to PNG files in the build folder
 // (screenshots/), so the windows can be looked at as a receptionist sees them.
-#include "app/Unit1.h"
-#include "app/Unit_oprogramie.h"
-#include "calendar/Unit_kalendarz.h"
-#include "directory/Unit_firmy.h"
-#include "directory/Unit_firmy_edycjadzialu.h"
-#include "directory/Unit_inputbox.h"
+#include "app/MainWindow.h"
+#include "app/AboutDialog.h"
+#include "calendar/DatePickerDialog.h"
+#include "directory/CompaniesDialog.h"
+#include "directory/DepartmentDialog.h"
+#include "directory/TypedInputDialog.h"
 #include "support/AppFixture.h"
 #include "support/testmain.h"
 
@@ -33,7 +33,7 @@ private slots:
     {
         testsupport::AppFixture app(true);
         QVERIFY(app.start());
-        TForm1& f = *app.form;
+        MainWindow& f = *app.form;
         f.resize(1280, 800);
         // Second company, a sub-department with staff; the grid has the focus.
         f.PrzejdzDo(2, 7, 0);
@@ -41,7 +41,7 @@ private slots:
         QTest::qWait(50);
         save(f, "glowne_okno.png");
 
-        TForm_OProgramie& about = f.Form_OProgramie();
+        AboutDialog& about = f.Form_OProgramie();
         about.show();
         save(about, "o_programie.png");
         about.hide();
@@ -51,7 +51,7 @@ private slots:
     {
         testsupport::AppFixture app(true);
         QVERIFY(app.start());
-        TForm_Firmy& firmy = app.form->Form_Firmy();
+        CompaniesDialog& firmy = app.form->Form_Firmy();
         firmy.Tryb = "EDYCJA";
         firmy.FirmaId = 2;
         firmy.DzialId = 8;
@@ -62,14 +62,14 @@ private slots:
 
         firmy.sqlDzialy.locate("ID", 8, 0);
         firmy.sqlDzialy.edit();
-        TForm_Firmy_EdycjaDzialu& dzial = app.form->Form_Firmy_EdycjaDzialu();
+        DepartmentDialog& dzial = app.form->Form_Firmy_EdycjaDzialu();
         dzial.show();
         save(dzial, "firmy_edycja_dzialu.png");
         dzial.reject();
 
-        TForm_InputBox& box = app.form->Form_InputBox();
+        TypedInputDialog& box = app.form->Form_InputBox();
         box.setWindowTitle("Dodaj firmę");
-        box.Etykieta = "Nazwa firmy:";
+        box.Label = "Nazwa firmy:";
         box.Wartosc = "Spółdzielnia Mieszkaniowa „Łąka”";
         box.Typ = "STRING";
         box.MaxDlugosc = 128;
@@ -82,7 +82,7 @@ private slots:
     void calendarOnMay2024()
     {
         testsupport::AppFixture app(false, false);
-        TForm_Kalendarz& kalendarz = app.form->Form_Kalendarz();
+        DatePickerDialog& kalendarz = app.form->Form_Kalendarz();
         kalendarz.Data = QDate(2024, 5, 3);
         kalendarz.show();
         save(kalendarz, "kalendarz_2024_05.png");

@@ -2,9 +2,9 @@
 // unit of work, the company cascade, texts, locate and two desks at once.
 #include "controls/Prompts.h"
 #include "db/DataSet.h"
-#include "db/Daty.h"
+#include "db/DateTimeText.h"
 #include "db/Error.h"
-#include "db/Rekordy.h"
+#include "db/RecordRules.h"
 #include "db/Transakcje.h"
 #include "support/AnsweringPrompts.h"
 #include "support/TestDatabase.h"
@@ -248,7 +248,7 @@ private slots:
     void dateTimesRoundTripExactly()
     {
         TestDatabase t;
-        const DataCzas arrival = fromDateTime(QDateTime(QDate(2024, 5, 3), QTime(9, 41, 7, 250)));
+        const DayCount arrival = fromDateTime(QDateTime(QDate(2024, 5, 3), QTime(9, 41, 7, 250)));
         DataSet visits(t.db());
         visits.setSelectSql("select * from WIZYTY where DTPRZYBYCIA >= :data1 and DTPRZYBYCIA <= :data2");
         visits.setInsertSql("insert into WIZYTY (ID, DTPRZYBYCIA, DTWEJSCIA) values (:ID, :DTPRZYBYCIA, :DTWEJSCIA)");
@@ -284,7 +284,7 @@ private slots:
         DataSet staff(t.db());
         staff.setSelectSql("select * from PERSONEL order by ID");
         staff.setModifySql("update PERSONEL set IMIE = :IMIE where ID = :OLD_ID");
-        dodajNazwiskoImie(staff);
+        addSurnameFirstName(staff);
         staff.open();
         const int name = staff.field("_nazwisko_imie").index();
         QCOMPARE(staff.value(0, name).toString(), QString("Nowak Anna"));

@@ -1,6 +1,6 @@
 // Date and time parsers, the date-time value and the named-parameter translation:
 // rules that need no database.
-#include "db/Daty.h"
+#include "db/DateTimeText.h"
 #include "db/NamedParams.h"
 #include "support/testmain.h"
 
@@ -34,7 +34,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QDate, expected);
-        const DataCzas value = ParsujDate(text);
+        const DayCount value = parseDate(text);
         if (expected.isValid()) {
             QCOMPARE(toDate(value), expected);
             QCOMPARE(value, std::trunc(value));  // a date carries no time of day
@@ -61,7 +61,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, minutes);
-        const double value = ParsujCzas(text);
+        const double value = parseTime(text);
         if (minutes < 0)
             QCOMPARE(value, -1.0);
         else
@@ -78,7 +78,7 @@ private slots:
             QDateTime(QDate(1899, 12, 29), QTime(18, 0)),
         };
         for (const QDateTime& when : samples) {
-            const DataCzas value = fromDateTime(when);
+            const DayCount value = fromDateTime(when);
             const IscTimestamp isc = toIsc(value);
             QCOMPARE(toDateTime(fromIsc(isc.date, isc.time)), when);
             QCOMPARE(toDate(value), when.date());

@@ -17,7 +17,7 @@ AppFixture::AppFixture(bool demo, bool withDatabase) : oldXdg_(qgetenv("XDG_DATA
         const QString dir = path.left(path.lastIndexOf(u'/') + 1);
         writeIni("[FB]\nHost=localhost\nDir=" + dir.toUtf8() + "\nFile=TEST.FDB\nLastBackupDir=\n");
     }
-    form = std::make_unique<TForm1>(prompts);
+    form = std::make_unique<MainWindow>(prompts);
     form->resize(1280, 800);
 }
 

@@ -2,7 +2,7 @@
 // The main window on a fresh database: a settings folder of its own (XDG_DATA_HOME
 // points at a temporary folder), a Halvane.ini naming the database, and the window
 // shown, activated and connected.
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "support/AnsweringPrompts.h"
 #include "support/TestDatabase.h"
 
@@ -25,7 +25,7 @@ public:
 
     TestDatabase* database() { return db_.get(); }
     AnsweringPrompts prompts;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
 private:
     QTemporaryDir data_;

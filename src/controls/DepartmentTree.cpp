@@ -1,0 +1,204 @@
+#include "controls/DepartmentTree.h"
+
+#include "controls/Colours.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace controls {
+
+NodeColourDelegate::NodeColourDelegate(DepartmentTree& tree) : QStyledItemDelegate(&tree), tree_(tree) {}
+
+void NodeColourDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const
+{
+    QStyleOptionViewItem plain(option);
+    plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
+    const QColor background = tree_.nodeBackground(index);
+    plain.backgroundBrush = background;
+    plain.palette.setColor(QPalette::Text, Qt::black);
+    painter->fillRect(option.rect, background);
+    QStyledItemDelegate::paint(painter, plain, index);
+}
+
+DepartmentTree::DepartmentTree(QWidget* parent) : QTreeView(parent), delegate_(*this)
+{
+    setModel(&model_);
+    setItemDelegate(&delegate_);
+    setHeaderHidden(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformRowHeights(true);
+    // The selected node is painted by the delegate; the style's highlight stays out of it.
+    QPalette p = palette();
+    p.setColor(QPalette::Highlight, p.color(QPalette::Base));
+    p.setColor(QPalette::HighlightedText, Qt::black);
+    setPalette(p);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                viewport()->update();
+                emit selectionChangedTo(model_.itemFromIndex(current));
+            });
+}
+
+void DepartmentTree::clear()
+{
+    model_.removeRows(0, model_.rowCount());
+}
+
+QStandardItem* DepartmentTree::addNode(QStandardItem* parent, const QString& text, int id, const QIcon& icon)
+{
+    QStandardItem* owner = parent ? parent : model_.invisibleRootItem();
+    return insertNode(parent, owner->rowCount(), text, id, icon);
+}
+
+QStandardItem* DepartmentTree::insertNode(QStandardItem* parent, int row, const QString& text, int id,
+                                  const QIcon& icon)
+{
+    auto* node = new QStandardItem(icon, text);
+    node->setData(id, kIdRole);
+    node->setEditable(false);
+    node->setDragEnabled(false);
+    node->setDropEnabled(false);
+    QStandardItem* owner = parent ? parent : model_.invisibleRootItem();
+    owner->insertRow(row, node);
+    return node;
+}
+
+int DepartmentTree::nodeId(const QStandardItem* node)
+{
+    return node ? node->data(kIdRole).toInt() : 0;
+}
+
+QStandardItem* DepartmentTree::selectedNode() const
+{
+    return model_.itemFromIndex(selectionModel()->currentIndex());
+}
+
+void DepartmentTree::selectNode(QStandardItem* node)
+{
+    if (!node) {
+        selectionModel()->clearCurrentIndex();
+        selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex index = node->index();
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    scrollTo(index);
+}
+
+namespace {
+void collect(QStandardItem* parent, std::vector<QStandardItem*>& out)
+{
+    for (int row = 0; row < parent->rowCount(); ++row) {
+        QStandardItem* child = parent->child(row);
+        out.push_back(child);
+        collect(child, out);
+    }
+}
+}  // namespace
+
+std::vector<QStandardItem*> DepartmentTree::nodesInOrder() const
+{
+    std::vector<QStandardItem*> out;
+    collect(model_.invisibleRootItem(), out);
+    return out;
+}
+
+int DepartmentTree::nodeCount() const
+{
+    return int(nodesInOrder().size());
+}
+
+QColor DepartmentTree::nodeBackground(const QModelIndex& index) const
+{
+    const bool selected = index.isValid() && index == selectionModel()->currentIndex();
+    if (selected)
+        return windowsColor(hasFocus() ? colours::CurrentFocused : colours::CurrentUnfocused);
+    return palette().color(QPalette::Base);
+}
+
+DepartmentTree::Zone DepartmentTree::zoneAt(const QPoint& punkt, QStandardItem** wezel) const
+{
+    if (wezel)
+        *wezel = nullptr;
+    const QModelIndex index = indexAt(punkt);
+    if (!index.isValid()) {
+        // Below the last shown node: the empty rest of the tree.
+        const std::vector<QStandardItem*> all = nodesInOrder();
+        QRect last;
+        for (QStandardItem* node : all) {
+            const QRect r = visualRect(node->index());
+            if (r.isValid() && r.bottom() > last.bottom())
+                last = r;
+        }
+        const bool ponizej = all.empty() || punkt.y() > last.bottom();
+        return ponizej && viewport()->rect().contains(punkt) ? Zone::BelowLast : Zone::None;
+    }
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.features |= QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
+    option.decorationSize = iconSize().isValid() ? iconSize() : QSize(16, 16);
+    option.text = index.data().toString();
+    option.icon = index.data(Qt::DecorationRole).value<QIcon>();
+    const QRect icon = style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, this);
+    QRect tekst = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    // The label ends where its text ends, not at the right edge of the tree.
+    tekst.setWidth(qMin(tekst.width(), fontMetrics().horizontalAdvance(option.text) + 6));
+    if (wezel)
+        *wezel = model_.itemFromIndex(index);
+    if (tekst.contains(punkt))
+        return Zone::Label;
+    if (icon.contains(punkt))
+        return Zone::Icon;
+    return Zone::None;
+}
+
+void DepartmentTree::mousePressEvent(QMouseEvent* event)
+{
+    QTreeView::mousePressEvent(event);  // pressing on a node selects it
+    przeciaga_ = false;
+    start_ = event->position().toPoint();
+}
+
+void DepartmentTree::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint punkt = event->position().toPoint();
+    if (przeciaganie_ && (event->buttons() & Qt::LeftButton) && selectedNode()) {
+        if (!przeciaga_ && (punkt - start_).manhattanLength() >= QApplication::startDragDistance())
+            przeciaga_ = true;
+        if (przeciaga_) {
+            emit nodeDraggedOver(punkt);
+            return;
+        }
+    }
+    QTreeView::mouseMoveEvent(event);
+}
+
+void DepartmentTree::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (przeciaga_ && event->button() == Qt::LeftButton) {
+        przeciaga_ = false;
+        viewport()->unsetCursor();
+        emit nodeDropped(event->position().toPoint());
+        return;
+    }
+    QTreeView::mouseReleaseEvent(event);
+}
+
+void DepartmentTree::focusInEvent(QFocusEvent* event)
+{
+    QTreeView::focusInEvent(event);
+    viewport()->update();
+}
+
+void DepartmentTree::focusOutEvent(QFocusEvent* event)
+{
+    QTreeView::focusOutEvent(event);
+    viewport()->update();
+}
+
+}  // namespace controls

@@ -1,0 +1,82 @@
+#pragma once
+// A tree of numbered nodes (departments): a Qt item model and view, with the selected
+// node painted in the shared colours and nodes counted in depth-first order.
+#include <QIcon>
+#include <QStandardItemModel>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+#include <vector>
+
+namespace controls {
+
+class DepartmentTree;
+
+class NodeColourDelegate : public QStyledItemDelegate {
+public:
+    explicit NodeColourDelegate(DepartmentTree& tree);
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+private:
+    DepartmentTree& tree_;
+};
+
+class DepartmentTree : public QTreeView {
+    Q_OBJECT
+public:
+    static constexpr int kIdRole = Qt::UserRole + 1;
+
+    explicit DepartmentTree(QWidget* parent = nullptr);
+
+    QStandardItemModel& nodes() { return model_; }
+    void clear();
+    // Adds a node as the last child of `parent` (the top level when null).
+    QStandardItem* addNode(QStandardItem* parent, const QString& text, int id, const QIcon& icon);
+    // Adds a node at `row` among the children of `parent`.
+    QStandardItem* insertNode(QStandardItem* parent, int row, const QString& text, int id,
+                              const QIcon& icon);
+
+    static int nodeId(const QStandardItem* node);
+    QStandardItem* selectedNode() const;
+    void selectNode(QStandardItem* node);
+    // Every node, parents before their children, siblings in order.
+    std::vector<QStandardItem*> nodesInOrder() const;
+    int nodeCount() const;
+
+    QColor nodeBackground(const QModelIndex& index) const;
+
+    // Where a point of the viewport lies: on a node's text, on its icon, in the empty
+    // area below the last node, or elsewhere (indent, expand button, right of the text).
+    enum class Zone { Label, Icon, BelowLast, None };
+    Zone zoneAt(const QPoint& punkt, QStandardItem** wezel = nullptr) const;
+
+    // Dragging a node with the mouse, reported through the signals below.
+    void setDragEnabled(bool wlaczone) { przeciaganie_ = wlaczone; }
+    bool dragEnabled() const { return przeciaganie_; }
+    bool dragging() const { return przeciaga_; }
+
+signals:
+    // The dragged node is over this point of the viewport.
+    void nodeDraggedOver(const QPoint& punkt);
+    // The dragged node was let go at this point of the viewport.
+    void nodeDropped(const QPoint& punkt);
+
+    // The selected node changed (null when none is selected).
+    void selectionChangedTo(QStandardItem* node);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    QStandardItemModel model_;
+    NodeColourDelegate delegate_;
+    bool przeciaganie_ = false;
+    bool przeciaga_ = false;
+    QPoint start_;
+};
+
+}  // namespace controls

@@ -1,0 +1,118 @@
+// The connection parameter file: scrambled round trips, the default, odd files, and the
+// text reaching the connection.
+#include "admin/ConnectionParamsFile.h"
+#include "db/Database.h"
+#include "db/Error.h"
+#include "support/TestDatabase.h"
+#include "support/testmain.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace admin;
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+}  // namespace
+
+class ParametryPolaczeniaTest : public QObject {
+    Q_OBJECT
+private slots:
+    void withoutAFileTheDefaultIsUsed()
+    {
+        QTemporaryDir dir;
+        const QString text = readConnectionParams(dir.path() + '/');
+        QCOMPARE(text, QString("user_name=SYSDBA\r\npassword=brasswick\r\nlc_ctype=WIN1250"));
+        QVERIFY(!text.endsWith("\r\n"));
+    }
+
+    void aWrittenTextReadsBack()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + '/';
+        const QString text = "user_name=Recepcja\r\npassword=Hasło-żółw;42\r\nlc_ctype=WIN1250\r\n";
+        writeConnectionParams(folder, text);
+        QCOMPARE(readConnectionParams(folder), text);
+
+        const QByteArray first = fileBytes(folder + "params.db");
+        QCOMPARE(first.size(), text.size() * 3);
+        // Each character's code is the first byte of its group, masked with 0x5D.
+        QCOMPARE(quint8(first[0]), quint8('u' ^ 0x5D));
+        QCOMPARE(quint8(first[3 * text.indexOf(u'ł')]), quint8(0xB3 ^ 0x5D));  // ł in Windows-1250
+        // It holds a password: only its owner may read it.
+        QCOMPARE(QFile::permissions(folder + "params.db") &
+                     (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+                 QFileDevice::Permissions());
+
+        writeConnectionParams(folder, text);  // the same text again, at once
+        const QByteArray second = fileBytes(folder + "params.db");
+        QCOMPARE(second.size(), first.size());
+        bool fillerDiffers = false;
+        for (int i = 0; i < first.size(); ++i) {
+            if (i % 3 == 0)
+                QCOMPARE(second[i], first[i]);
+            else
+                fillerDiffers = fillerDiffers || second[i] != first[i];
+        }
+        QVERIFY(fillerDiffers);
+    }
+
+    void filesOfOtherWritersReadByTheFormat()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + '/';
+        // Any filler will do; four bytes are one whole group and one cut short.
+        writeBytes(folder + "params.db", QByteArray("\x3c\x00\xff\x3c", 4));
+        QCOMPARE(readConnectionParams(folder), QString("aa"));
+        writeBytes(folder + "params.db", QByteArray());
+        QCOMPARE(readConnectionParams(folder), QString());
+    }
+
+    void writingIntoAMissingFolderFailsClearly()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + "/nie-ma/";
+        QVERIFY_THROWS_EXCEPTION(db::Error, writeConnectionParams(folder, "user_name=A\r\n"));
+        QVERIFY(!QFile::exists(folder + "params.db"));
+    }
+
+    void theStoredParametersReachTheConnection()
+    {
+        testsupport::TestDatabase t;
+        const QString folder = t.folder();
+        writeConnectionParams(folder, "user_name=SYSDBA\r\npassword=cokolwiek\r\nlc_ctype=WIN1250\r\n");
+        db::Database database;
+        database.setDatabaseName(t.path());
+        database.setParamsText(readConnectionParams(folder));
+        database.open();
+        QVERIFY(database.connected());
+        QCOMPARE(database.param("user_name"), QString("SYSDBA"));
+        QCOMPARE(database.param("password"), QString("cokolwiek"));
+        QCOMPARE(database.charset(), QString("WIN1250"));
+
+        // A garbled file gives a clear error, and no connection.
+        writeBytes(folder + "params.db", QByteArray("\x01\x02\x03\x04\x05\x06\x07", 7));
+        db::Database garbled;
+        garbled.setDatabaseName(t.path());
+        garbled.setParamsText(readConnectionParams(folder));
+        QVERIFY_THROWS_EXCEPTION(db::Error, garbled.open());
+        QVERIFY(!garbled.connected());
+    }
+};
+
+HALVANE_TEST(ParametryPolaczeniaTest);
+#include "ConnectionParamsFileTest.moc"
