@@ -10,7 +10,6 @@
 #include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/RecordRules.h"
-#include "db/Transakcje.h"
 #include "directory/CompaniesDialog.h"
 #include "directory/DepartmentDialog.h"
 #include "directory/TypedInputDialog.h"
@@ -463,14 +462,19 @@ void MainWindow::FormClose()
 
 // ------------------------------------------------------------ shared operations
 
-void MainWindow::ZatwierdzDane()
+QCursor MainWindow::treeCursor(controls::TreeCursor kind) const
 {
-    db::ZatwierdzDane(IBTransaction1(), prompts_);
+    return Kursor(5 + int(kind));
 }
 
-void MainWindow::WycofajDane()
+std::optional<QString> MainWindow::askValue(const desk::ValueRequest&)
 {
-    db::WycofajDane(IBTransaction1());
+    return std::nullopt;
+}
+
+std::optional<QDate> MainWindow::pickDate(const QDate&, QWidget*)
+{
+    return std::nullopt;
 }
 
 double MainWindow::parseDate(const QString& text)

@@ -7,6 +7,8 @@
 #include "controls/DepartmentTree.h"
 #include "db/DataSet.h"
 #include "db/Database.h"
+#include "desk/Desk.h"
+#include "controls/Clock.h"
 
 #include <QAction>
 #include <QCursor>
@@ -25,7 +27,7 @@ class TypedInputDialog;
 class DepartmentDialog;
 class DatePickerDialog;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public desk::Desk {
     Q_OBJECT
 public:
     explicit MainWindow(controls::Prompts& prompts, QWidget* parent = nullptr);
@@ -47,11 +49,17 @@ public:
     db::DataSet sqlPersonel;
     db::DataSet sqlQuery1;
 
-    controls::Prompts& prompts() const { return prompts_; }
+    // What every window is given.
+    db::Database& database() override { return IBDatabase1; }
+    controls::Prompts& prompts() override { return prompts_; }
+    const controls::Clock& clock() const override { return clock_; }
+    QString programFolder() const override { return KatalogProgramu; }
+    QString settingsFolder() const override { return KatalogUstawien; }
+    QCursor treeCursor(controls::TreeCursor kind) const override;
+    std::optional<QString> askValue(const desk::ValueRequest& request) override;
+    std::optional<QDate> pickDate(const QDate& shown, QWidget* anchor) override;
 
     // Shared operations of the program.
-    void ZatwierdzDane();
-    void WycofajDane();
     static double parseDate(const QString& text);
     static double parseTime(const QString& text);
     void WczytajStrukture(int firmaId, controls::DepartmentTree& drzewo);
@@ -146,6 +154,7 @@ private:
     void wczytajPoziom(int popid, QStandardItem* rodzic, controls::DepartmentTree& drzewo);
 
     controls::Prompts& prompts_;
+    controls::SystemClock clock_;
     std::map<int, QCursor> kursory_;
     std::vector<QIcon> obrazy16_;
     bool pokazano_ = false;

@@ -600,7 +600,7 @@ bool CompaniesDialog::eventFilter(QObject* watched, QEvent* event)
 void CompaniesDialog::btnOKClick()
 {
     if (Tryb == kEdycja)
-        glowne_.ZatwierdzDane();
+        glowne_.commitWork();
     FirmaId = BiezacaFirma();
     FirmaNazwa = sqlFirmy.active() && !sqlFirmy.isEmpty()
                      ? sqlFirmy.field(QStringLiteral("NAZWA")).asString()
@@ -623,7 +623,7 @@ void CompaniesDialog::reject()
     if (Zmiany) {
         if (!PotwierdzAnulowanie())
             return;
-        glowne_.WycofajDane();
+        glowne_.rollbackWork();
         Zmiany = false;
     }
     QDialog::reject();

@@ -1,0 +1,57 @@
+#pragma once
+// What every window is given: the one connection and its one transaction, the prompts and
+// the clock, the settings' folders, the pointers of the department tree, and the windows of
+// other folders behind small functions. The application implements it; a test hands a
+// window a small one of its own.
+#include "controls/Icons.h"
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+class QCursor;
+class QWidget;
+namespace db { class Database; class Transaction; }
+namespace controls { class Clock; class Prompts; }
+
+namespace desk {
+
+// The kinds of value the typed input box takes.
+enum class ValueType { Text, Currency };
+
+struct ValueRequest {
+    QString label;  // the caption above the box
+    QString value;  // what the box shows first
+    ValueType type = ValueType::Text;
+    int maxLength = 0;  // 0: no limit
+};
+
+class Desk {
+public:
+    virtual ~Desk() = default;
+
+    virtual db::Database& database() = 0;
+    db::Transaction& transaction();
+    virtual controls::Prompts& prompts() = 0;
+    virtual const controls::Clock& clock() const = 0;
+
+    // Ends the unit of work with a commit retaining; a failed commit is rolled back and
+    // reported, never raised.
+    void commitWork();
+    // Ends the unit of work with a rollback retaining.
+    void rollbackWork();
+
+    // Both end with a separator.
+    virtual QString programFolder() const = 0;
+    virtual QString settingsFolder() const = 0;
+    // The pointer shown while a department is dragged over the tree.
+    virtual QCursor treeCursor(controls::TreeCursor kind) const = 0;
+
+    // Windows of other folders; each gives nothing back when the user cancelled.
+    virtual std::optional<QString> askValue(const ValueRequest& request) = 0;
+    // The day picked in the month view that opens on `shown` below `anchor` (at the mouse
+    // pointer when null).
+    virtual std::optional<QDate> pickDate(const QDate& shown, QWidget* anchor) = 0;
+};
+
+}  // namespace desk

@@ -1,0 +1,58 @@
+#pragma once
+// A Desk for one window under test: a fresh database (or a given connection), answering
+// prompts, a clock the test sets, and the windows of other folders as functions the test
+// may replace.
+#include "controls/Clock.h"
+#include "desk/Desk.h"
+#include "support/AnsweringPrompts.h"
+
+#include <QCursor>
+#include <QDateTime>
+#include <QTemporaryDir>
+#include <functional>
+
+namespace db { class Database; }
+
+namespace testsupport {
+
+class FixedClock : public controls::Clock {
+public:
+    QDateTime time{QDate(2026, 3, 5), QTime(10, 30)};
+    QDateTime now() const override { return time; }
+};
+
+class TestDesk : public desk::Desk {
+public:
+    explicit TestDesk(db::Database& database) : database_(database) {}
+
+    AnsweringPrompts answers;
+    FixedClock fixedClock;
+    std::function<std::optional<QString>(const desk::ValueRequest&)> valueAnswer =
+        [](const desk::ValueRequest&) { return std::optional<QString>(); };
+    std::function<std::optional<QDate>(const QDate&, QWidget*)> dateAnswer =
+        [](const QDate&, QWidget*) { return std::optional<QDate>(); };
+
+    db::Database& database() override { return database_; }
+    controls::Prompts& prompts() override { return answers; }
+    const controls::Clock& clock() const override { return fixedClock; }
+    QString programFolder() const override { return folder_.path() + u'/'; }
+    QString settingsFolder() const override { return folder_.path() + u'/'; }
+    QCursor treeCursor(controls::TreeCursor kind) const override
+    {
+        return controls::treeCursor(kind);
+    }
+    std::optional<QString> askValue(const desk::ValueRequest& request) override
+    {
+        return valueAnswer(request);
+    }
+    std::optional<QDate> pickDate(const QDate& shown, QWidget* anchor) override
+    {
+        return dateAnswer(shown, anchor);
+    }
+
+private:
+    db::Database& database_;
+    QTemporaryDir folder_;
+};
+
+}  // namespace testsupport
