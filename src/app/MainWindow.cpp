@@ -59,17 +59,12 @@ QLabel* etykieta(const QString& tekst, bool gruba = false)
 }  // namespace
 
 MainWindow::MainWindow(controls::Prompts& prompts, QWidget* parent)
-    : QMainWindow(parent), sqlFirmy(IBDatabase1), sqlPersonel(IBDatabase1), sqlQuery1(IBDatabase1),
+    : QMainWindow(parent), sqlFirmy(IBDatabase1), sqlPersonel(IBDatabase1),
       prompts_(prompts)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tervik :: tvHalvane 1.1"));
     PierwszaAktywacja = true;
-    obrazy16_ = {controls::icon(Picture::Add, 16),  controls::icon(Picture::Delete, 16),
-                 controls::icon(Picture::Edit, 16), controls::icon(Picture::Add, 16),
-                 controls::icon(Picture::AddChild, 16), controls::icon(Picture::Delete, 16),
-                 controls::icon(Picture::Up, 16),  controls::icon(Picture::Down, 16),
-                 controls::icon(Picture::Edit, 16), controls::icon(Picture::Department, 16)};
     przygotujZbiory();
     zbudujAkcje();
     zbudujWidok();
@@ -85,9 +80,7 @@ void MainWindow::utworzOkna()
 {
     formFirmy_ = std::make_unique<CompaniesDialog>(*this, this);
     formInputBox_ = std::make_unique<TypedInputDialog>(prompts_, this);
-    formFirmyEdycjaDzialu_ =
-        std::make_unique<DepartmentDialog>(formFirmy_->sqlDzialy, prompts_, this);
-    formKalendarz_ = std::make_unique<DatePickerDialog>(this);
+    formKalendarz_ = std::make_unique<DatePickerDialog>(clock_, this);
     formOProgramie_ = std::make_unique<AboutDialog>(prompts_, this);
 }
 
@@ -99,7 +92,6 @@ void MainWindow::przygotujZbiory()
     sqlPersonel.sql() = QStringList{"select *", "from PERSONEL", "where", "  FIRMA_ID = :firma_id",
                                     "  and", "  DZIAL_ID = :dzial_id", "order by ID"};
     db::addSurnameFirstName(sqlPersonel);
-    sqlQuery1.setObjectName(QStringLiteral("sqlQuery1"));
     // The company change runs only when the list has a current company.
     connect(&sqlFirmy, &db::DataSet::afterScroll, this, [this] {
         if (sqlFirmy.active() && !sqlFirmy.isEmpty())
@@ -417,10 +409,6 @@ QCursor MainWindow::Kursor(int numer) const
     return it == kursory_.end() ? QCursor() : it->second;
 }
 
-QIcon MainWindow::Obraz16(int indeks) const
-{
-    return indeks >= 0 && indeks < int(obrazy16_.size()) ? obrazy16_[size_t(indeks)] : QIcon();
-}
 
 void MainWindow::PonownePolaczenie(const std::function<void()>& pokazOkno)
 {
@@ -467,14 +455,14 @@ QCursor MainWindow::treeCursor(controls::TreeCursor kind) const
     return Kursor(5 + int(kind));
 }
 
-std::optional<QString> MainWindow::askValue(const desk::ValueRequest&)
+std::optional<QString> MainWindow::askValue(const desk::ValueRequest& request)
 {
-    return std::nullopt;
+    return formInputBox_->ask(request);
 }
 
-std::optional<QDate> MainWindow::pickDate(const QDate&, QWidget*)
+std::optional<QDate> MainWindow::pickDate(const QDate& shown, QWidget* anchor)
 {
-    return std::nullopt;
+    return formKalendarz_->pick(shown, anchor);
 }
 
 double MainWindow::parseDate(const QString& text)
@@ -485,52 +473,6 @@ double MainWindow::parseDate(const QString& text)
 double MainWindow::parseTime(const QString& text)
 {
     return db::parseTime(text);
-}
-
-void MainWindow::WczytajStrukture(int firmaId, controls::DepartmentTree& drzewo)
-{
-    sqlQuery1.close();
-    sqlQuery1.sql() = QStringList{"select *", "from DZIALY", "where",
-                                  "  FIRMA_ID = " + QString::number(firmaId), "  and",
-                                  "  POPID = :popid", "order by KOLEJ"};
-    {
-        // The tree is empty while it is rebuilt; only the final selection is news.
-        const QSignalBlocker cisza(&drzewo);
-        drzewo.clear();
-        wczytajPoziom(0, nullptr, drzewo);
-        drzewo.expandAll();
-    }
-    const std::vector<QStandardItem*> wezly = drzewo.nodesInOrder();
-    if (!wezly.empty())
-        drzewo.selectNode(wezly.front());
-    sqlQuery1.close();
-}
-
-void MainWindow::wczytajPoziom(int popid, QStandardItem* rodzic, controls::DepartmentTree& drzewo)
-{
-    sqlQuery1.close();
-    sqlQuery1.setParam(QStringLiteral("popid"), popid);
-    sqlQuery1.open();
-    std::vector<std::pair<int, QString>> dzieci;
-    for (sqlQuery1.first(); !sqlQuery1.eof(); sqlQuery1.next())
-        dzieci.emplace_back(sqlQuery1.field(QStringLiteral("ID")).asInteger(),
-                            sqlQuery1.field(QStringLiteral("NAZWA")).asString());
-    sqlQuery1.close();
-    std::vector<QStandardItem*> dodane;
-    for (const auto& [id, nazwa] : dzieci)
-        dodane.push_back(drzewo.addNode(rodzic, nazwa, id, Obraz16(kObrazDzialu)));
-    for (size_t i = 0; i < dodane.size(); ++i)
-        wczytajPoziom(dzieci[i].first, dodane[i], drzewo);
-}
-
-void MainWindow::ZaznaczDzial(controls::DepartmentTree& drzewo, int dzialId)
-{
-    for (QStandardItem* wezel : drzewo.nodesInOrder()) {
-        if (controls::DepartmentTree::nodeId(wezel) == dzialId) {
-            drzewo.selectNode(wezel);
-            return;
-        }
-    }
 }
 
 // ------------------------------------------------------------ the browser
@@ -556,7 +498,7 @@ int MainWindow::BiezacyPracownik() const
 
 void MainWindow::sqlFirmyAfterScroll()
 {
-    WczytajStrukture(BiezacaFirma(), *TreeView1);
+    TreeView1->loadDepartments(IBDatabase1, BiezacaFirma());
     WczytajPersonel();
     UstawAkcje();
 }
@@ -620,7 +562,7 @@ void MainWindow::IdzDoPracownika(int personId)
 void MainWindow::PrzejdzDo(int firmaId, int dzialId, int personId)
 {
     IdzDoFirmy(firmaId);
-    ZaznaczDzial(*TreeView1, dzialId);
+    TreeView1->selectDepartment(dzialId);
     IdzDoPracownika(personId);
 }
 
@@ -639,16 +581,15 @@ void MainWindow::DBGrid2DblClick()
 void MainWindow::aFirmyExecute()
 {
     CompaniesDialog& firmy = Form_Firmy();
-    firmy.FirmaId = BiezacaFirma();
-    firmy.DzialId = BiezacyDzial();
-    firmy.Tryb = QStringLiteral("EDYCJA");
-    if (firmy.exec() == QDialog::Accepted) {
+    if (firmy.exec(CompaniesDialog::Mode::Edit, BiezacaFirma(), BiezacyDzial()) ==
+        QDialog::Accepted) {
         sqlFirmy.close();
         sqlFirmy.open();
         if (sqlFirmy.isEmpty())
             WyczyscPrzegladarke();  // the last company is gone: nothing of it may stay shown
-        IdzDoFirmy(firmy.FirmaId);
-        ZaznaczDzial(*TreeView1, firmy.DzialId);
+        const CompaniesDialog::Selection chosen = firmy.selection();
+        IdzDoFirmy(chosen.companyId);
+        TreeView1->selectDepartment(chosen.departmentId);
     }
     UstawAkcje();
 }

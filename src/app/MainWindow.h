@@ -24,7 +24,6 @@ namespace controls { class Prompts; }
 class AboutDialog;
 class CompaniesDialog;
 class TypedInputDialog;
-class DepartmentDialog;
 class DatePickerDialog;
 
 class MainWindow : public QMainWindow, public desk::Desk {
@@ -47,7 +46,6 @@ public:
     db::Transaction& IBTransaction1() { return IBDatabase1.transaction(); }
     db::DataSet sqlFirmy;
     db::DataSet sqlPersonel;
-    db::DataSet sqlQuery1;
 
     // What every window is given.
     db::Database& database() override { return IBDatabase1; }
@@ -62,11 +60,8 @@ public:
     // Shared operations of the program.
     static double parseDate(const QString& text);
     static double parseTime(const QString& text);
-    void WczytajStrukture(int firmaId, controls::DepartmentTree& drzewo);
-    static void ZaznaczDzial(controls::DepartmentTree& drzewo, int dzialId);
     // Cursors 5, 6 and 7: inserting before a node, a new child, appending at the end.
     QCursor Kursor(int numer) const;
-    QIcon Obraz16(int indeks) const;
 
     // Start-up, settings and connection.
     void CzytajUstawienia();
@@ -94,7 +89,6 @@ public:
     // The windows, created once at start in the program's order.
     CompaniesDialog& Form_Firmy() { return *formFirmy_; }
     TypedInputDialog& Form_InputBox() { return *formInputBox_; }
-    DepartmentDialog& Form_Firmy_EdycjaDzialu() { return *formFirmyEdycjaDzialu_; }
     DatePickerDialog& Form_Kalendarz() { return *formKalendarz_; }
     AboutDialog& Form_OProgramie() { return *formOProgramie_; }
 
@@ -151,18 +145,15 @@ private:
     void utworzOkna();
     QAction* akcja(const QString& nazwa, const QString& tekst, const QString& podpowiedz,
                    int obraz, void (MainWindow::*handler)());
-    void wczytajPoziom(int popid, QStandardItem* rodzic, controls::DepartmentTree& drzewo);
 
     controls::Prompts& prompts_;
     controls::SystemClock clock_;
     std::map<int, QCursor> kursory_;
-    std::vector<QIcon> obrazy16_;
     bool pokazano_ = false;
 
     // In the order of creation; destroyed in reverse, before the connection they use.
     std::unique_ptr<CompaniesDialog> formFirmy_;
     std::unique_ptr<TypedInputDialog> formInputBox_;
-    std::unique_ptr<DepartmentDialog> formFirmyEdycjaDzialu_;
     std::unique_ptr<DatePickerDialog> formKalendarz_;
     std::unique_ptr<AboutDialog> formOProgramie_;
 };

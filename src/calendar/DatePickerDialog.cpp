@@ -34,8 +34,8 @@ const QString kPrzedrostekDzis = QStringLiteral("Dziś: ");
 
 }  // namespace
 
-DatePickerDialog::DatePickerDialog(QWidget* rodzic)
-    : QDialog(rodzic, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+DatePickerDialog::DatePickerDialog(const controls::Clock& clock, QWidget* rodzic)
+    : QDialog(rodzic, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), clock_(clock)
 {
     setObjectName(QStringLiteral("Form_Kalendarz"));
     setWindowTitle(QStringLiteral("Kalendarz"));
@@ -176,7 +176,23 @@ QPoint DatePickerDialog::PozycjaWskaznika() const
 
 QDate DatePickerDialog::Dzisiaj() const
 {
-    return QDate::currentDate();
+    return clock_.today();
+}
+
+std::optional<QDate> DatePickerDialog::pick(const QDate& shown, QWidget* anchor)
+{
+    Data = shown;
+    Kotwica = anchor;
+    if (QDialog::exec() != QDialog::Accepted)
+        return std::nullopt;
+    return Data;
+}
+
+void DatePickerDialog::open(const QDate& shown, QWidget* anchor)
+{
+    Data = shown;
+    Kotwica = anchor;
+    QDialog::open();
 }
 
 void DatePickerDialog::UstawPozycje()

@@ -6,6 +6,9 @@
 #include <QString>
 
 #include "calendar/MonthGrid.h"
+#include "controls/Clock.h"
+
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -15,7 +18,14 @@ class PublicHolidays;
 class DatePickerDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit DatePickerDialog(QWidget* rodzic = nullptr);
+    explicit DatePickerDialog(const controls::Clock& clock, QWidget* rodzic = nullptr);
+
+    // Opens on the month of `shown` below `anchor` (at the mouse pointer when null) and
+    // waits: the day picked, nothing when cancelled.
+    std::optional<QDate> pick(const QDate& shown, QWidget* anchor);
+    // The same without waiting; date() holds the day once it closed with OK.
+    void open(const QDate& shown, QWidget* anchor);
+    QDate date() const { return Data; }
     ~DatePickerDialog() override;
 
     // In: the day to show first. Out, after OK: the day picked.
@@ -96,4 +106,5 @@ private:
     kalendarz::MonthModel* m_model;
     int m_odpiety = 0;
     int m_rokSwiat = 0;
+    const controls::Clock& clock_;
 };

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QLineEdit>
 
-namespace db { class DataSet; }
+#include "db/DataSet.h"
 
 namespace controls {
 

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QPlainTextEdit>
 
-namespace db { class DataSet; }
+#include "db/DataSet.h"
 
 namespace controls {
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-namespace db { class DataSet; }
+#include "db/DataSet.h"
 
 namespace controls {
 

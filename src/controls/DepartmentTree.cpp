@@ -1,13 +1,29 @@
 #include "controls/DepartmentTree.h"
 
 #include "controls/Colours.h"
+#include "controls/Icons.h"
+#include "db/DataSet.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
+#include <functional>
 
 namespace controls {
+namespace {
+
+constexpr auto SelectChildDepartments = R"(select *
+from DZIALY
+where
+  FIRMA_ID = :firma_id
+  and
+  POPID = :popid
+order by KOLEJ)";
+
+}  // namespace
+
 
 NodeColourDelegate::NodeColourDelegate(DepartmentTree& tree) : QStyledItemDelegate(&tree), tree_(tree) {}
 
@@ -46,6 +62,47 @@ DepartmentTree::DepartmentTree(QWidget* parent) : QTreeView(parent), delegate_(*
 void DepartmentTree::clear()
 {
     model_.removeRows(0, model_.rowCount());
+}
+
+void DepartmentTree::loadDepartments(db::Database& database, int companyId)
+{
+    db::DataSet children(database);
+    children.setSelectSql(QString::fromUtf8(SelectChildDepartments));
+    children.setParam(QStringLiteral("firma_id"), companyId);
+    // Parents are read before their children, so a level is complete before it is shown.
+    std::function<void(int, QStandardItem*)> loadLevel = [&](int parentId, QStandardItem* parent) {
+        children.close();
+        children.setParam(QStringLiteral("popid"), parentId);
+        children.open();
+        std::vector<std::pair<int, QString>> found;
+        for (children.first(); !children.eof(); children.next())
+            found.emplace_back(children.field(QStringLiteral("ID")).asInteger(),
+                               children.field(QStringLiteral("NAZWA")).asString());
+        children.close();
+        for (const auto& [id, name] : found)
+            loadLevel(id, addNode(parent, name, id, icon(Picture::Department, 16)));
+    };
+    {
+        // The tree is empty while it is rebuilt; only the final selection is news.
+        const QSignalBlocker quiet(this);
+        clear();
+        loadLevel(0, nullptr);
+        expandAll();
+    }
+    const std::vector<QStandardItem*> nodes = nodesInOrder();
+    if (!nodes.empty())
+        selectNode(nodes.front());
+}
+
+bool DepartmentTree::selectDepartment(int departmentId)
+{
+    for (QStandardItem* node : nodesInOrder()) {
+        if (nodeId(node) == departmentId) {
+            selectNode(node);
+            return true;
+        }
+    }
+    return false;
 }
 
 QStandardItem* DepartmentTree::addNode(QStandardItem* parent, const QString& text, int id, const QIcon& icon)

@@ -7,6 +7,8 @@
 #include <QTreeView>
 #include <vector>
 
+namespace db { class Database; }
+
 namespace controls {
 
 class DepartmentTree;
@@ -30,6 +32,11 @@ public:
 
     QStandardItemModel& nodes() { return model_; }
     void clear();
+    // Reads the department tree of a company: the top level (POPID 0) and each node's
+    // children by KOLEJ, depth first, every node expanded; the first node is selected.
+    void loadDepartments(db::Database& database, int companyId);
+    // Selects the node of a department; false (and the selection kept) when it is not here.
+    bool selectDepartment(int departmentId);
     // Adds a node as the last child of `parent` (the top level when null).
     QStandardItem* addNode(QStandardItem* parent, const QString& text, int id, const QIcon& icon);
     // Adds a node at `row` among the children of `parent`.

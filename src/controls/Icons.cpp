@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <map>
 
 namespace controls {
 namespace {
@@ -174,11 +175,15 @@ QPixmap drawPicture(Picture obraz, int size, bool szary)
     return pixmap;
 }
 
-QIcon icon(Picture obraz, int size)
+QIcon icon(Picture picture, int size)
 {
-    QIcon icon;
-    icon.addPixmap(drawPicture(obraz, size), QIcon::Normal);
-    icon.addPixmap(drawPicture(obraz, size, true), QIcon::Disabled);
+    // Drawn once a size: every list and toolbar shows the same picture.
+    static std::map<std::pair<Picture, int>, QIcon> drawn;
+    QIcon& icon = drawn[{picture, size}];
+    if (icon.isNull()) {
+        icon.addPixmap(drawPicture(picture, size), QIcon::Normal);
+        icon.addPixmap(drawPicture(picture, size, true), QIcon::Disabled);
+    }
     return icon;
 }
 

@@ -20,6 +20,7 @@ namespace desk {
 enum class ValueType { Text, Currency };
 
 struct ValueRequest {
+    QString title;  // the window's caption
     QString label;  // the caption above the box
     QString value;  // what the box shows first
     ValueType type = ValueType::Text;

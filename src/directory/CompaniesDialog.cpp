@@ -1,11 +1,12 @@
 #include "directory/CompaniesDialog.h"
 
-#include "app/MainWindow.h"
+#include "controls/Icons.h"
+#include "db/Database.h"
+#include "desk/Desk.h"
 #include "controls/Prompts.h"
 #include "controls/DialogButtons.h"
 #include "db/Error.h"
 #include "directory/DepartmentDialog.h"
-#include "directory/TypedInputDialog.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -51,9 +52,9 @@ private:
 
 }  // namespace
 
-CompaniesDialog::CompaniesDialog(MainWindow& glowne, QWidget* parent)
-    : QDialog(parent), sqlFirmy(glowne.IBDatabase1), sqlDzialy(glowne.IBDatabase1),
-      sqlQuery1(glowne.IBDatabase1), glowne_(glowne)
+CompaniesDialog::CompaniesDialog(desk::Desk& desk, QWidget* parent)
+    : QDialog(parent), sqlFirmy(desk.database()), sqlDzialy(desk.database()),
+      sqlQuery1(desk.database()), glowne_(desk)
 {
     setObjectName(QStringLiteral("Form_Firmy"));
     setWindowTitle(QStringLiteral("Firmy"));
@@ -81,12 +82,37 @@ CompaniesDialog::CompaniesDialog(MainWindow& glowne, QWidget* parent)
     connect(&sqlFirmy, &db::DataSet::afterScroll, this,
             [this] { glowne_.prompts().guarded([this] { sqlFirmyAfterScroll(); }); });
     zbudujWidok();
+    departmentDialog_ = new DepartmentDialog(sqlDzialy, desk.prompts(), this);
+}
+
+int CompaniesDialog::exec(Mode mode, int companyId, int departmentId)
+{
+    prepare(mode, companyId, departmentId);
+    return QDialog::exec();
+}
+
+void CompaniesDialog::open(Mode mode, int companyId, int departmentId)
+{
+    prepare(mode, companyId, departmentId);
+    QDialog::open();
+}
+
+void CompaniesDialog::prepare(Mode mode, int companyId, int departmentId)
+{
+    Tryb = mode == Mode::Pick ? kWybor : kEdycja;
+    FirmaId = companyId;
+    DzialId = departmentId;
+}
+
+CompaniesDialog::Selection CompaniesDialog::selection() const
+{
+    return {FirmaId, FirmaNazwa, DzialId, DzialNazwa};
 }
 
 QAction* CompaniesDialog::akcja(const QString& nazwa, const QString& tekst, const QString& podpowiedz,
-                            int obraz, void (CompaniesDialog::*handler)())
+                            controls::Picture obraz, void (CompaniesDialog::*handler)())
 {
-    auto* a = new QAction(glowne_.Obraz16(obraz), tekst, this);
+    auto* a = new QAction(controls::icon(obraz, 16), tekst, this);
     a->setObjectName(nazwa);
     a->setToolTip(podpowiedz);
     a->setStatusTip(podpowiedz);
@@ -97,23 +123,23 @@ QAction* CompaniesDialog::akcja(const QString& nazwa, const QString& tekst, cons
 
 void CompaniesDialog::zbudujWidok()
 {
-    aFirmaDodaj = akcja("aFirmaDodaj", "Dodaj", "Dodaj firmę (Ins)", 0, &CompaniesDialog::aFirmaDodajExecute);
-    aFirmaUsun = akcja("aFirmaUsun", "Usun", "Usuń firmę (Del)", 1, &CompaniesDialog::aFirmaUsunExecute);
-    aFirmaEdytuj = akcja("aFirmaEdytuj", "Edytuj", "Edytuj firmę (Enter)", 2, &CompaniesDialog::aFirmaEdytujExecute);
-    aDzialDodaj = new QAction(glowne_.Obraz16(3), QStringLiteral("Dodaj"), this);
+    aFirmaDodaj = akcja("aFirmaDodaj", "Dodaj", "Dodaj firmę (Ins)", controls::Picture::Add, &CompaniesDialog::aFirmaDodajExecute);
+    aFirmaUsun = akcja("aFirmaUsun", "Usun", "Usuń firmę (Del)", controls::Picture::Delete, &CompaniesDialog::aFirmaUsunExecute);
+    aFirmaEdytuj = akcja("aFirmaEdytuj", "Edytuj", "Edytuj firmę (Enter)", controls::Picture::Edit, &CompaniesDialog::aFirmaEdytujExecute);
+    aDzialDodaj = new QAction(controls::icon(controls::Picture::Add, 16), QStringLiteral("Dodaj"), this);
     aDzialDodaj->setObjectName(QStringLiteral("aDzialDodaj"));
     aDzialDodaj->setToolTip(QStringLiteral("Dodaj dział (Ins)"));
     connect(aDzialDodaj, &QAction::triggered, this,
             [this] { glowne_.prompts().guarded([this] { DodajDzial(false); }); });
-    aDzialDodajPodrzedne = new QAction(glowne_.Obraz16(4), QStringLiteral("Dodaj podrzędny"), this);
+    aDzialDodajPodrzedne = new QAction(controls::icon(controls::Picture::AddChild, 16), QStringLiteral("Dodaj podrzędny"), this);
     aDzialDodajPodrzedne->setObjectName(QStringLiteral("aDzialDodajPodrzedne"));
     aDzialDodajPodrzedne->setToolTip(QStringLiteral("Dodaj dział podrzędny (Ctrl+Ins)"));
     connect(aDzialDodajPodrzedne, &QAction::triggered, this,
             [this] { glowne_.prompts().guarded([this] { DodajDzial(true); }); });
-    aDzialUsun = akcja("aDzialUsun", "Usuń", "Usuń dział (Del)", 5, &CompaniesDialog::aDzialUsunExecute);
-    aDzialEdytuj = akcja("aDzialEdytuj", "Edytuj", "Edytuj dział (Enter)", 8, &CompaniesDialog::aDzialEdytujExecute);
-    aDzialWGore = akcja("aDzialWGore", "W górę", "Przesuń w górę (Ctrl+Up)", 6, &CompaniesDialog::aDzialWGoreExecute);
-    aDzialWDol = akcja("aDzialWDol", "W dół", "Przesuń w dół (Ctrl+Down)", 7, &CompaniesDialog::aDzialWDolExecute);
+    aDzialUsun = akcja("aDzialUsun", "Usuń", "Usuń dział (Del)", controls::Picture::Delete, &CompaniesDialog::aDzialUsunExecute);
+    aDzialEdytuj = akcja("aDzialEdytuj", "Edytuj", "Edytuj dział (Enter)", controls::Picture::Edit, &CompaniesDialog::aDzialEdytujExecute);
+    aDzialWGore = akcja("aDzialWGore", "W górę", "Przesuń w górę (Ctrl+Up)", controls::Picture::Up, &CompaniesDialog::aDzialWGoreExecute);
+    aDzialWDol = akcja("aDzialWDol", "W dół", "Przesuń w dół (Ctrl+Down)", controls::Picture::Down, &CompaniesDialog::aDzialWDolExecute);
 
     ToolBar1 = new QToolBar;
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
@@ -186,7 +212,7 @@ void CompaniesDialog::FormShow()
     sqlFirmy.close();
     sqlFirmy.open();
     sqlFirmy.locate(QStringLiteral("ID"), FirmaId, 0);
-    MainWindow::ZaznaczDzial(*TreeView1, DzialId);
+    TreeView1->selectDepartment(DzialId);
     Zmiany = false;
     DBGrid1->setFocus();
     UstawAkcje();
@@ -236,7 +262,7 @@ void CompaniesDialog::UstawAkcje()
 void CompaniesDialog::sqlFirmyAfterScroll()
 {
     const int firma = BiezacaFirma();
-    glowne_.WczytajStrukture(firma, *TreeView1);
+    TreeView1->loadDepartments(glowne_.database(), firma);
     sqlDzialy.close();
     sqlDzialy.setParam(QStringLiteral("firma_id"), firma);
     sqlDzialy.open();
@@ -248,15 +274,12 @@ void CompaniesDialog::sqlFirmyAfterScroll()
 void CompaniesDialog::aFirmaDodajExecute()
 {
     sqlFirmy.append();
-    TypedInputDialog& box = glowne_.Form_InputBox();
-    box.setWindowTitle(QStringLiteral("Dodaj firmę"));
-    box.Label = QStringLiteral("Nazwa firmy:");
-    box.Wartosc.clear();
-    box.Typ = QStringLiteral("STRING");
-    box.MaxDlugosc = sqlFirmy.field(QStringLiteral("NAZWA")).size();
-    if (box.exec() == QDialog::Accepted) {
+    const std::optional<QString> name = glowne_.askValue(
+        {QStringLiteral("Dodaj firmę"), QStringLiteral("Nazwa firmy:"), QString(),
+         desk::ValueType::Text, sqlFirmy.field(QStringLiteral("NAZWA")).size()});
+    if (name) {
         try {
-            sqlFirmy.field(QStringLiteral("NAZWA")).setAsString(box.Wartosc);
+            sqlFirmy.field(QStringLiteral("NAZWA")).setAsString(*name);
             sqlFirmy.post();
         } catch (...) {
             sqlFirmy.cancel();  // no half-entered company stays behind
@@ -272,16 +295,14 @@ void CompaniesDialog::aFirmaDodajExecute()
 
 void CompaniesDialog::aFirmaEdytujExecute()
 {
-    TypedInputDialog& box = glowne_.Form_InputBox();
-    box.setWindowTitle(QStringLiteral("Edycja firmy firmę"));
-    box.Label = QStringLiteral("Nazwa firmy:");
-    box.Wartosc = sqlFirmy.field(QStringLiteral("NAZWA")).asString();
-    box.Typ = QStringLiteral("STRING");
-    box.MaxDlugosc = sqlFirmy.field(QStringLiteral("NAZWA")).size();
-    if (box.exec() == QDialog::Accepted) {
+    const std::optional<QString> name = glowne_.askValue(
+        {QStringLiteral("Edycja firmy firmę"), QStringLiteral("Nazwa firmy:"),
+         sqlFirmy.field(QStringLiteral("NAZWA")).asString(), desk::ValueType::Text,
+         sqlFirmy.field(QStringLiteral("NAZWA")).size()});
+    if (name) {
         sqlFirmy.edit();
         try {
-            sqlFirmy.field(QStringLiteral("NAZWA")).setAsString(box.Wartosc);
+            sqlFirmy.field(QStringLiteral("NAZWA")).setAsString(*name);
             sqlFirmy.post();
         } catch (...) {
             sqlFirmy.cancel();
@@ -343,7 +364,7 @@ void CompaniesDialog::zmienStrukture(const std::function<bool()>& zmiana)
 {
     const int wybrany = controls::DepartmentTree::nodeId(TreeView1->selectedNode());
     try {
-        PunktZapisu punkt(glowne_.IBDatabase1);
+        PunktZapisu punkt(glowne_.database());
         if (zmiana())
             NumerujDzialy();
         punkt.zatwierdz();
@@ -352,8 +373,8 @@ void CompaniesDialog::zmienStrukture(const std::function<bool()>& zmiana)
         sqlDzialy.cancel();
         sqlDzialy.close();
         sqlDzialy.open();
-        glowne_.WczytajStrukture(BiezacaFirma(), *TreeView1);
-        MainWindow::ZaznaczDzial(*TreeView1, wybrany);
+        TreeView1->loadDepartments(glowne_.database(), BiezacaFirma());
+        TreeView1->selectDepartment(wybrany);
         UstawAkcje();
         throw;
     }
@@ -368,12 +389,12 @@ void CompaniesDialog::DodajDzial(bool podrzedny)
         sqlDzialy.append();
         sqlDzialy.field(QStringLiteral("FIRMA_ID")).setAsInteger(BiezacaFirma());
         sqlDzialy.field(QStringLiteral("POPID")).setAsInteger(popid);
-        if (glowne_.Form_Firmy_EdycjaDzialu().exec() != QDialog::Accepted)
+        if (departmentDialog_->exec() != QDialog::Accepted)
             return false;
         QStandardItem* rodzic = podrzedny ? s : (s ? s->parent() : nullptr);
         QStandardItem* nowy = TreeView1->addNode(rodzic, sqlDzialy.field(QStringLiteral("NAZWA")).asString(),
                                                  sqlDzialy.field(QStringLiteral("ID")).asInteger(),
-                                                 glowne_.Obraz16(9));
+                                                 controls::icon(controls::Picture::Department, 16));
         if (rodzic)
             TreeView1->expand(rodzic->index());
         TreeView1->selectNode(nowy);
@@ -392,7 +413,7 @@ void CompaniesDialog::aDzialEdytujExecute()
     if (!wezel || !sqlDzialy.locate(QStringLiteral("ID"), controls::DepartmentTree::nodeId(wezel), 0))
         return;
     sqlDzialy.edit();
-    if (glowne_.Form_Firmy_EdycjaDzialu().exec() == QDialog::Accepted) {
+    if (departmentDialog_->exec() == QDialog::Accepted) {
         wezel->setText(sqlDzialy.field(QStringLiteral("NAZWA")).asString());
         Zmiany = true;
     }
@@ -502,11 +523,11 @@ QCursor CompaniesDialog::KursorPrzeciagania(const QPoint& punkt) const
     const QStandardItem* przeciagany = TreeView1->selectedNode();
     switch (zoneAt) {
     case controls::DepartmentTree::Zone::Label:
-        return cel != przeciagany ? glowne_.Kursor(5) : QCursor(Qt::ForbiddenCursor);
+        return cel != przeciagany ? glowne_.treeCursor(controls::TreeCursor::InsertBefore) : QCursor(Qt::ForbiddenCursor);
     case controls::DepartmentTree::Zone::Icon:
-        return cel != przeciagany ? glowne_.Kursor(6) : QCursor(Qt::ForbiddenCursor);
+        return cel != przeciagany ? glowne_.treeCursor(controls::TreeCursor::NewChild) : QCursor(Qt::ForbiddenCursor);
     case controls::DepartmentTree::Zone::BelowLast:
-        return glowne_.Kursor(7);
+        return glowne_.treeCursor(controls::TreeCursor::AppendAtEnd);
     case controls::DepartmentTree::Zone::None:
         break;
     }

@@ -4,6 +4,7 @@
 // its departments for the caller.
 #include "controls/DataGrid.h"
 #include "controls/DepartmentTree.h"
+#include "controls/Icons.h"
 #include "db/DataSet.h"
 
 #include <QAction>
@@ -11,12 +12,29 @@
 
 class QPushButton;
 class QToolBar;
-class MainWindow;
+class DepartmentDialog;
+namespace desk { class Desk; }
 
 class CompaniesDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CompaniesDialog(MainWindow& glowne, QWidget* parent = nullptr);
+    enum class Mode { Edit, Pick };
+    // Where the window ended: the company and department chosen or last worked on.
+    struct Selection {
+        int companyId = 0;
+        QString companyName;
+        int departmentId = 0;
+        QString departmentName;
+    };
+
+    explicit CompaniesDialog(desk::Desk& desk, QWidget* parent = nullptr);
+
+    // Opens the window at a company and department and waits; QDialog::Accepted after OK.
+    int exec(Mode mode, int companyId, int departmentId);
+    // The same without waiting.
+    void open(Mode mode, int companyId, int departmentId);
+    // After OK.
+    Selection selection() const;
 
     // Written by the caller before showing; read back after OK.
     QString Tryb;
@@ -77,7 +95,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* akcja(const QString& nazwa, const QString& tekst, const QString& podpowiedz, int obraz,
+    QAction* akcja(const QString& nazwa, const QString& tekst, const QString& podpowiedz, controls::Picture obraz,
                    void (CompaniesDialog::*handler)());
     void zbudujWidok();
     void sqlFirmyAfterScroll();
@@ -92,5 +110,8 @@ private:
     bool klawiszDrzewa(QKeyEvent* key);
     bool klawiszSiatki(QKeyEvent* key);
 
-    MainWindow& glowne_;
+    void prepare(Mode mode, int companyId, int departmentId);
+
+    desk::Desk& glowne_;
+    DepartmentDialog* departmentDialog_ = nullptr;
 };

@@ -37,6 +37,29 @@ TypedInputDialog::TypedInputDialog(controls::Prompts& prompts, QWidget* parent)
     connect(btnAnuluj, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void TypedInputDialog::prepare(const desk::ValueRequest& request)
+{
+    setWindowTitle(request.title);
+    Label = request.label;
+    Wartosc = request.value;
+    Typ = request.type == desk::ValueType::Currency ? QStringLiteral("CURRENCY") : QStringLiteral("STRING");
+    MaxDlugosc = request.maxLength;
+}
+
+std::optional<QString> TypedInputDialog::ask(const desk::ValueRequest& request)
+{
+    prepare(request);
+    if (QDialog::exec() != QDialog::Accepted)
+        return std::nullopt;
+    return Wartosc;
+}
+
+void TypedInputDialog::open(const desk::ValueRequest& request)
+{
+    prepare(request);
+    QDialog::open();
+}
+
 void TypedInputDialog::showEvent(QShowEvent* event)
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -1,6 +1,7 @@
 // The main window: start-up with its settings, the connection and its failure, the
 // browser of companies, departments and employees, and the window's drawing.
 #include "app/MainWindow.h"
+#include "controls/Icons.h"
 #include "app/AboutDialog.h"
 #include "app/Settings.h"
 #include "controls/Colours.h"
@@ -258,14 +259,14 @@ private slots:
         QCOMPARE(f.TreeView1->selectedNode()->text(), QString("Biuro"));
         QCOMPARE(f.BiezacyDzial(), 2);
         QCOMPARE(controls::DepartmentTree::nodeId(f.TreeView1->nodesInOrder()[4]), 3);
-        QVERIFY(f.Obraz16(9).cacheKey() == f.TreeView1->nodesInOrder()[0]->icon().cacheKey());
+        QVERIFY(controls::icon(controls::Picture::Department, 16).cacheKey() == f.TreeView1->nodesInOrder()[0]->icon().cacheKey());
 
-        // ZaznaczDzial selects by number and leaves the selection for an unknown one.
-        MainWindow::ZaznaczDzial(*f.TreeView1, 3);
+        // selectDepartment selects by number and leaves the selection for an unknown one.
+        f.TreeView1->selectDepartment(3);
         QCOMPARE(f.BiezacyDzial(), 3);
         QCOMPARE(f.Label6->text(), QString("Sekretariat"));
-        MainWindow::ZaznaczDzial(*f.TreeView1, 4);
-        MainWindow::ZaznaczDzial(*f.TreeView1, 0);
+        f.TreeView1->selectDepartment(4);
+        f.TreeView1->selectDepartment(0);
         QCOMPARE(f.BiezacyDzial(), 3);
     }
 

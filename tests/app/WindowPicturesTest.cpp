@@ -62,7 +62,7 @@ private slots:
 
         firmy.sqlDzialy.locate("ID", 8, 0);
         firmy.sqlDzialy.edit();
-        DepartmentDialog& dzial = app.form->Form_Firmy_EdycjaDzialu();
+        DepartmentDialog& dzial = *firmy.findChild<DepartmentDialog*>();
         dzial.show();
         save(dzial, "firmy_edycja_dzialu.png");
         dzial.reject();

@@ -10,6 +10,8 @@
 
 namespace {
 
+const controls::SystemClock systemClock;
+
 // The picker with its screen, pointer and clock under the test's control.
 class Kalendarz : public DatePickerDialog {
 public:
@@ -18,11 +20,11 @@ public:
     QRect obszar{0, 0, 1920, 1040};
     QPoint wskaznik{200, 150};
     QDate dzisiaj{2024, 5, 21};
+    Kalendarz() : DatePickerDialog(systemClock) {}
 
     bool Otworz(const QDate& data)
     {
-        Data = data;
-        open();
+        DatePickerDialog::open(data, Kotwica);
         activateWindow();
         return QTest::qWaitForWindowActive(this);
     }
@@ -267,9 +269,8 @@ private slots:
 
     void todayComesFromTheClock()
     {
-        DatePickerDialog okno;
-        okno.Data = QDate(2001, 1, 1);
-        okno.open();
+        DatePickerDialog okno(systemClock);
+        okno.open(QDate(2001, 1, 1), nullptr);
         const QDate przed = QDate::currentDate();
         okno.aDzis->trigger();
         QCOMPARE(okno.result(), int(QDialog::Accepted));

@@ -115,7 +115,7 @@ struct Editor {
     QStringList reloadedOutline()
     {
         controls::DepartmentTree fresh;
-        app.form->WczytajStrukture(f->BiezacaFirma(), fresh);
+        fresh.loadDepartments(app.form->database(), f->BiezacaFirma());
         return outline(fresh);
     }
 
@@ -204,7 +204,7 @@ private slots:
         QVERIFY(e.f->ToolBar1->isVisibleTo(e.f));
         QVERIFY(!e.f->btnOK->isDefault());
         QVERIFY(e.f->TreeView1->dragEnabled());
-        QCOMPARE(e.f->TreeView1->nodesInOrder()[0]->icon().cacheKey(), e.app.form->Obraz16(9).cacheKey());
+        QCOMPARE(e.f->TreeView1->nodesInOrder()[0]->icon().cacheKey(), controls::icon(controls::Picture::Department, 16).cacheKey());
     }
 
     void unknownCompanyAndDepartmentLeaveTheFirst()
