@@ -7,6 +7,7 @@
 #include "directory/DepartmentDialog.h"
 #include "directory/TypedInputDialog.h"
 #include "support/AppFixture.h"
+#include "support/Screenshot.h"
 #include "support/testmain.h"
 
 #include <QDir>
@@ -15,17 +16,9 @@
 class WindowPicturesTest : public QObject {
     Q_OBJECT
 private:
-    static QString folder()
-    {
-        const QString path = QCoreApplication::applicationDirPath() + "/screenshots/";
-        QDir().mkpath(path);
-        return path;
-    }
     static void save(QWidget& window, const QString& name)
     {
-        const QImage picture = window.grab().toImage();
-        QVERIFY(!picture.isNull());
-        QVERIFY(picture.save(folder() + name));
+        QVERIFY(testsupport::saveScreenshot(window, name));
     }
 
 private slots:
