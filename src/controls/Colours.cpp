@@ -2,11 +2,11 @@
 
 namespace controls {
 
-QColor rowBackground(bool biezacy, bool fokus, int recNo, const QColor& okno)
+QColor rowBackground(bool current, bool focused, int recNo, const QColor& window)
 {
-    if (biezacy)
-        return windowsColor(fokus ? colours::CurrentFocused : colours::CurrentUnfocused);
-    return recNo % 2 == 1 ? windowsColor(colours::OddRow) : okno;
+    if (current)
+        return windowsColor(focused ? colours::CurrentFocused : colours::CurrentUnfocused);
+    return recNo % 2 == 1 ? windowsColor(colours::OddRow) : window;
 }
 
 }  // namespace controls

@@ -20,6 +20,6 @@ constexpr unsigned NoMatch = 0xB9B9FF;   // a search text that matches nothing
 }  // namespace colours
 
 // Background of a list row: the current row by focus, then odd record numbers grey.
-QColor rowBackground(bool biezacy, bool fokus, int recNo, const QColor& okno);
+QColor rowBackground(bool current, bool focused, int recNo, const QColor& window);
 
 }  // namespace controls

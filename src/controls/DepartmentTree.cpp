@@ -177,11 +177,11 @@ QColor DepartmentTree::nodeBackground(const QModelIndex& index) const
     return palette().color(QPalette::Base);
 }
 
-DepartmentTree::Zone DepartmentTree::zoneAt(const QPoint& punkt, QStandardItem** wezel) const
+DepartmentTree::Zone DepartmentTree::zoneAt(const QPoint& point, QStandardItem** node) const
 {
-    if (wezel)
-        *wezel = nullptr;
-    const QModelIndex index = indexAt(punkt);
+    if (node)
+        *node = nullptr;
+    const QModelIndex index = indexAt(point);
     if (!index.isValid()) {
         // Below the last shown node: the empty rest of the tree.
         const std::vector<QStandardItem*> all = nodesInOrder();
@@ -191,8 +191,8 @@ DepartmentTree::Zone DepartmentTree::zoneAt(const QPoint& punkt, QStandardItem**
             if (r.isValid() && r.bottom() > last.bottom())
                 last = r;
         }
-        const bool ponizej = all.empty() || punkt.y() > last.bottom();
-        return ponizej && viewport()->rect().contains(punkt) ? Zone::BelowLast : Zone::None;
+        const bool below = all.empty() || point.y() > last.bottom();
+        return below && viewport()->rect().contains(point) ? Zone::BelowLast : Zone::None;
     }
     QStyleOptionViewItem option;
     initViewItemOption(&option);
@@ -202,14 +202,14 @@ DepartmentTree::Zone DepartmentTree::zoneAt(const QPoint& punkt, QStandardItem**
     option.text = index.data().toString();
     option.icon = index.data(Qt::DecorationRole).value<QIcon>();
     const QRect icon = style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, this);
-    QRect tekst = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    QRect text = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
     // The label ends where its text ends, not at the right edge of the tree.
-    tekst.setWidth(qMin(tekst.width(), fontMetrics().horizontalAdvance(option.text) + 6));
-    if (wezel)
-        *wezel = model_.itemFromIndex(index);
-    if (tekst.contains(punkt))
+    text.setWidth(qMin(text.width(), fontMetrics().horizontalAdvance(option.text) + 6));
+    if (node)
+        *node = model_.itemFromIndex(index);
+    if (text.contains(point))
         return Zone::Label;
-    if (icon.contains(punkt))
+    if (icon.contains(point))
         return Zone::Icon;
     return Zone::None;
 }
@@ -217,18 +217,18 @@ DepartmentTree::Zone DepartmentTree::zoneAt(const QPoint& punkt, QStandardItem**
 void DepartmentTree::mousePressEvent(QMouseEvent* event)
 {
     QTreeView::mousePressEvent(event);  // pressing on a node selects it
-    przeciaga_ = false;
+    dragging_ = false;
     start_ = event->position().toPoint();
 }
 
 void DepartmentTree::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint punkt = event->position().toPoint();
-    if (przeciaganie_ && (event->buttons() & Qt::LeftButton) && selectedNode()) {
-        if (!przeciaga_ && (punkt - start_).manhattanLength() >= QApplication::startDragDistance())
-            przeciaga_ = true;
-        if (przeciaga_) {
-            emit nodeDraggedOver(punkt);
+    const QPoint point = event->position().toPoint();
+    if (dragEnabled_ && (event->buttons() & Qt::LeftButton) && selectedNode()) {
+        if (!dragging_ && (point - start_).manhattanLength() >= QApplication::startDragDistance())
+            dragging_ = true;
+        if (dragging_) {
+            emit nodeDraggedOver(point);
             return;
         }
     }
@@ -237,8 +237,8 @@ void DepartmentTree::mouseMoveEvent(QMouseEvent* event)
 
 void DepartmentTree::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (przeciaga_ && event->button() == Qt::LeftButton) {
-        przeciaga_ = false;
+    if (dragging_ && event->button() == Qt::LeftButton) {
+        dragging_ = false;
         viewport()->unsetCursor();
         emit nodeDropped(event->position().toPoint());
         return;

@@ -5,21 +5,21 @@
 
 namespace controls {
 
-// Creates both buttons (named btnOK and btnAnuluj, neither taking Enter by itself) and
+// Creates both buttons (named okButton and cancelButton, neither taking Enter by itself) and
 // returns the row that holds them.
-inline QHBoxLayout* okCancelButtons(QPushButton*& ok, QPushButton*& anuluj)
+inline QHBoxLayout* okCancelButtons(QPushButton*& ok, QPushButton*& cancel)
 {
     ok = new QPushButton(QStringLiteral("OK"));
-    ok->setObjectName(QStringLiteral("btnOK"));
-    anuluj = new QPushButton(QStringLiteral("Anuluj"));
-    anuluj->setObjectName(QStringLiteral("btnAnuluj"));
-    for (QPushButton* b : {ok, anuluj})
+    ok->setObjectName(QStringLiteral("okButton"));
+    cancel = new QPushButton(QStringLiteral("Anuluj"));
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    for (QPushButton* b : {ok, cancel})
         b->setAutoDefault(false);
-    auto* wiersz = new QHBoxLayout;
-    wiersz->addStretch();
-    wiersz->addWidget(ok);
-    wiersz->addWidget(anuluj);
-    return wiersz;
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
 }
 
 }  // namespace controls

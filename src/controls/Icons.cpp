@@ -7,9 +7,9 @@
 namespace controls {
 namespace {
 
-QColor barwa(Picture obraz)
+QColor colourOf(Picture picture)
 {
-    switch (obraz) {
+    switch (picture) {
     case Picture::Companies: return QColor(0x2E, 0x6D, 0xB4);
     case Picture::Personnel: return QColor(0x3A, 0x8F, 0x5C);
     case Picture::Guests: return QColor(0xC0, 0x7A, 0x1E);
@@ -27,46 +27,46 @@ QColor barwa(Picture obraz)
     return Qt::darkGray;
 }
 
-QColor szaro(const QColor& c)
+QColor greyed(const QColor& c)
 {
     const int g = qGray(c.rgb());
     return QColor(g, g, g).lighter(130);
 }
 
-void osoba(QPainter& p, QPointF srodek, qreal s)
+void drawPerson(QPainter& p, QPointF centre, qreal s)
 {
-    p.drawEllipse(QPointF(srodek.x(), srodek.y() - s * 0.22), s * 0.16, s * 0.16);
-    QPainterPath ramiona;
-    ramiona.moveTo(srodek.x() - s * 0.30, srodek.y() + s * 0.32);
-    ramiona.quadTo(srodek.x() - s * 0.30, srodek.y() - s * 0.02, srodek.x(), srodek.y() - s * 0.02);
-    ramiona.quadTo(srodek.x() + s * 0.30, srodek.y() - s * 0.02, srodek.x() + s * 0.30, srodek.y() + s * 0.32);
-    ramiona.closeSubpath();
-    p.drawPath(ramiona);
+    p.drawEllipse(QPointF(centre.x(), centre.y() - s * 0.22), s * 0.16, s * 0.16);
+    QPainterPath shoulders;
+    shoulders.moveTo(centre.x() - s * 0.30, centre.y() + s * 0.32);
+    shoulders.quadTo(centre.x() - s * 0.30, centre.y() - s * 0.02, centre.x(), centre.y() - s * 0.02);
+    shoulders.quadTo(centre.x() + s * 0.30, centre.y() - s * 0.02, centre.x() + s * 0.30, centre.y() + s * 0.32);
+    shoulders.closeSubpath();
+    p.drawPath(shoulders);
 }
 
-void strzalka(QPainter& p, qreal s, bool wGore)
+void drawArrow(QPainter& p, qreal s, bool up)
 {
-    QPolygonF grot;
-    const qreal y0 = wGore ? 0.22 : 0.78, y1 = wGore ? 0.52 : 0.48;
-    grot << QPointF(s * 0.5, s * y0) << QPointF(s * 0.22, s * y1) << QPointF(s * 0.78, s * y1);
-    p.drawPolygon(grot);
-    p.drawRect(QRectF(s * 0.40, wGore ? s * 0.50 : s * 0.22, s * 0.20, s * 0.28));
+    QPolygonF head;
+    const qreal y0 = up ? 0.22 : 0.78, y1 = up ? 0.52 : 0.48;
+    head << QPointF(s * 0.5, s * y0) << QPointF(s * 0.22, s * y1) << QPointF(s * 0.78, s * y1);
+    p.drawPolygon(head);
+    p.drawRect(QRectF(s * 0.40, up ? s * 0.50 : s * 0.22, s * 0.20, s * 0.28));
 }
 
-void plus(QPainter& p, QPointF c, qreal r)
+void drawPlus(QPainter& p, QPointF c, qreal r)
 {
     p.drawRect(QRectF(c.x() - r, c.y() - r * 0.3, 2 * r, r * 0.6));
     p.drawRect(QRectF(c.x() - r * 0.3, c.y() - r, r * 0.6, 2 * r));
 }
 
-void znak(QPainter& p, Picture obraz, qreal s, const QColor& tlo)
+void sign(QPainter& p, Picture picture, qreal s, const QColor& fill)
 {
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
-    switch (obraz) {
+    switch (picture) {
     case Picture::Companies: {
         p.drawRect(QRectF(s * 0.28, s * 0.18, s * 0.44, s * 0.64));
-        p.setBrush(tlo);
+        p.setBrush(fill);
         for (int r = 0; r < 3; ++r)
             for (int k = 0; k < 2; ++k)
                 p.drawRect(QRectF(s * (0.34 + k * 0.18), s * (0.25 + r * 0.15), s * 0.12, s * 0.09));
@@ -74,12 +74,12 @@ void znak(QPainter& p, Picture obraz, qreal s, const QColor& tlo)
         break;
     }
     case Picture::Personnel:
-        osoba(p, QPointF(s * 0.36, s * 0.52), s * 0.8);
+        drawPerson(p, QPointF(s * 0.36, s * 0.52), s * 0.8);
         p.setBrush(QColor(255, 255, 255, 200));
-        osoba(p, QPointF(s * 0.66, s * 0.56), s * 0.7);
+        drawPerson(p, QPointF(s * 0.66, s * 0.56), s * 0.7);
         break;
     case Picture::Guests:
-        osoba(p, QPointF(s * 0.42, s * 0.52), s * 0.85);
+        drawPerson(p, QPointF(s * 0.42, s * 0.52), s * 0.85);
         p.setBrush(QColor(0xFF, 0xE0, 0x80));
         p.drawRoundedRect(QRectF(s * 0.58, s * 0.52, s * 0.24, s * 0.18), s * 0.03, s * 0.03);
         break;
@@ -120,58 +120,58 @@ void znak(QPainter& p, Picture obraz, qreal s, const QColor& tlo)
     case Picture::Department:  // drawn whole by drawPicture()
         break;
     case Picture::Add:
-        plus(p, QPointF(s * 0.5, s * 0.5), s * 0.26);
+        drawPlus(p, QPointF(s * 0.5, s * 0.5), s * 0.26);
         break;
     case Picture::AddChild:
         p.drawRect(QRectF(s * 0.22, s * 0.20, s * 0.08, s * 0.46));
         p.drawRect(QRectF(s * 0.22, s * 0.58, s * 0.20, s * 0.08));
-        plus(p, QPointF(s * 0.62, s * 0.62), s * 0.17);
+        drawPlus(p, QPointF(s * 0.62, s * 0.62), s * 0.17);
         break;
     case Picture::Delete:
         p.drawRect(QRectF(s * 0.24, s * 0.42, s * 0.52, s * 0.16));
         break;
     case Picture::Edit: {
-        QPolygonF olowek;
-        olowek << QPointF(s * 0.26, s * 0.74) << QPointF(s * 0.30, s * 0.58)
+        QPolygonF drawPencil;
+        drawPencil << QPointF(s * 0.26, s * 0.74) << QPointF(s * 0.30, s * 0.58)
                << QPointF(s * 0.62, s * 0.26) << QPointF(s * 0.74, s * 0.38)
                << QPointF(s * 0.42, s * 0.70);
-        p.drawPolygon(olowek);
+        p.drawPolygon(drawPencil);
         break;
     }
     case Picture::Up:
-        strzalka(p, s, true);
+        drawArrow(p, s, true);
         break;
     case Picture::Down:
-        strzalka(p, s, false);
+        drawArrow(p, s, false);
         break;
     }
 }
 
 }  // namespace
 
-QPixmap drawPicture(Picture obraz, int size, bool szary)
+QPixmap drawPicture(Picture picture, int size, bool grey)
 {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor tlo = szary ? szaro(barwa(obraz)) : barwa(obraz);
+    const QColor fill = grey ? greyed(colourOf(picture)) : colourOf(picture);
     p.setPen(Qt::NoPen);
-    p.setBrush(tlo);
+    p.setBrush(fill);
     const qreal s = size;
-    if (obraz == Picture::Department) {
+    if (picture == Picture::Department) {
         p.save();
         p.setPen(Qt::NoPen);
-        p.setBrush(tlo);
+        p.setBrush(fill);
         p.drawRoundedRect(QRectF(s * 0.08, s * 0.26, s * 0.84, s * 0.58), s * 0.08, s * 0.08);
         p.drawRoundedRect(QRectF(s * 0.08, s * 0.16, s * 0.38, s * 0.20), s * 0.06, s * 0.06);
-        p.setBrush(tlo.lighter(135));
+        p.setBrush(fill.lighter(135));
         p.drawRoundedRect(QRectF(s * 0.08, s * 0.36, s * 0.84, s * 0.48), s * 0.08, s * 0.08);
         p.restore();
         return pixmap;
     }
     p.drawRoundedRect(QRectF(s * 0.06, s * 0.06, s * 0.88, s * 0.88), s * 0.18, s * 0.18);
-    znak(p, obraz, s, tlo);
+    sign(p, picture, s, fill);
     return pixmap;
 }
 
@@ -187,7 +187,7 @@ QIcon icon(Picture picture, int size)
     return icon;
 }
 
-QCursor treeCursor(TreeCursor rodzaj)
+QCursor treeCursor(TreeCursor kind)
 {
     constexpr int kSize = 32;
     QPixmap pixmap(kSize, kSize);
@@ -204,7 +204,7 @@ QCursor treeCursor(TreeCursor rodzaj)
     // The mark of where the department goes.
     p.setPen(QPen(QColor(0x2E, 0x6D, 0xB4), 2));
     p.setBrush(QColor(0xD9, 0xA4, 0x2B));
-    switch (rodzaj) {
+    switch (kind) {
     case TreeCursor::InsertBefore:
         p.drawLine(QPointF(12, 22), QPointF(30, 22));
         p.drawRect(QRectF(16, 25, 12, 5));

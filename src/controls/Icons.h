@@ -13,11 +13,11 @@ enum class Picture {
     Add, AddChild, Delete, Edit, Up, Down,
 };
 
-QPixmap drawPicture(Picture obraz, int size, bool szary = false);
-QIcon icon(Picture obraz, int size);
+QPixmap drawPicture(Picture picture, int size, bool grey = false);
+QIcon icon(Picture picture, int size);
 
 // Pointers shown while a department is dragged.
 enum class TreeCursor { InsertBefore, NewChild, AppendAtEnd };
-QCursor treeCursor(TreeCursor rodzaj);
+QCursor treeCursor(TreeCursor kind);
 
 }  // namespace controls
