@@ -70,6 +70,9 @@ private:
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
+    // No type-ahead: a typed letter or digit never moves the selection.
+    void keyboardSearch(const QString&) override {}
+
     DataGrid(db::DataSet& set, Prompts& prompts, QWidget* parent = nullptr);
 
     void setColumns(std::vector<GridColumn> columns);

@@ -26,6 +26,9 @@ private:
 class DepartmentTree : public QTreeView {
     Q_OBJECT
 public:
+    // No type-ahead: a typed letter or digit never moves the selection.
+    void keyboardSearch(const QString&) override {}
+
     static constexpr int kIdRole = Qt::UserRole + 1;
 
     explicit DepartmentTree(QWidget* parent = nullptr);
@@ -55,18 +58,18 @@ public:
     // Where a point of the viewport lies: on a node's text, on its icon, in the empty
     // area below the last node, or elsewhere (indent, expand button, right of the text).
     enum class Zone { Label, Icon, BelowLast, None };
-    Zone zoneAt(const QPoint& punkt, QStandardItem** wezel = nullptr) const;
+    Zone zoneAt(const QPoint& point, QStandardItem** node = nullptr) const;
 
     // Dragging a node with the mouse, reported through the signals below.
-    void setDragEnabled(bool wlaczone) { przeciaganie_ = wlaczone; }
-    bool dragEnabled() const { return przeciaganie_; }
-    bool dragging() const { return przeciaga_; }
+    void setDragEnabled(bool enabled) { dragEnabled_ = enabled; }
+    bool dragEnabled() const { return dragEnabled_; }
+    bool dragging() const { return dragging_; }
 
 signals:
     // The dragged node is over this point of the viewport.
-    void nodeDraggedOver(const QPoint& punkt);
+    void nodeDraggedOver(const QPoint& point);
     // The dragged node was let go at this point of the viewport.
-    void nodeDropped(const QPoint& punkt);
+    void nodeDropped(const QPoint& point);
 
     // The selected node changed (null when none is selected).
     void selectionChangedTo(QStandardItem* node);
@@ -81,8 +84,8 @@ protected:
 private:
     QStandardItemModel model_;
     NodeColourDelegate delegate_;
-    bool przeciaganie_ = false;
-    bool przeciaga_ = false;
+    bool dragEnabled_ = false;
+    bool dragging_ = false;
     QPoint start_;
 };
 
