@@ -1,10 +1,11 @@
 #pragma once
-// A one-line text box bound to one field of a data set's current row: it shows the
-// field, and what is typed goes into the row while the row is edited.
-#include <QPointer>
+// A one-line text box bound to one field of a data set's current row: it shows the field,
+// and what is typed goes into the row, while the row is edited, when the editing ends.
+#include "controls/FieldBinder.h"
+
 #include <QLineEdit>
 
-#include "db/DataSet.h"
+namespace db { class DataSet; }
 
 namespace controls {
 
@@ -12,13 +13,15 @@ class BoundLineEdit : public QLineEdit {
     Q_OBJECT
 public:
     BoundLineEdit(db::DataSet& set, const QString& field, QWidget* parent = nullptr);
+    // Where a value the field refuses is reported (see PendingText).
+    void setPrompts(Prompts* prompts) { pending_.setPrompts(prompts); }
     void showField();
+    // Writes what was typed and not yet written; false when the field refused it.
+    // A window calls it before it posts the row.
+    bool writePending() { return pending_.write(text()); }
 
 private:
-    void storeText(const QString& text);
-
-    QPointer<db::DataSet> set_;  // null once the window is being taken down
-    QString field_;
+    PendingText pending_;
 };
 
 }  // namespace controls

@@ -1,33 +1,39 @@
 #include "controls/BoundTextEdit.h"
 
-#include "controls/FieldBinder.h"
 #include "db/DataSet.h"
 
 namespace controls {
 
 BoundTextEdit::BoundTextEdit(db::DataSet& set, const QString& field, QWidget* parent)
-    : QPlainTextEdit(parent), set_(&set), field_(field)
+    : QPlainTextEdit(parent), pending_(*this, set, field)
 {
     followCurrentRow(this, set, [this] { showField(); });
-    connect(this, &QPlainTextEdit::textChanged, this, &BoundTextEdit::storeText);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!showing_ && !isReadOnly())
+            pending_.typed();
+    });
 }
 
 void BoundTextEdit::showField()
 {
-    const db::Field* f = set_ && set_->active() && set_->recNo() > 0 ? set_->findField(field_) : nullptr;
-    const QString text = f ? f->asString() : QString();
-    if (text == toPlainText())
+    const db::DataSet* set = pending_.dataSet();
+    const db::Field* f =
+        set && set->active() && set->recNo() > 0 ? set->findField(pending_.field()) : nullptr;
+    const QString shown = f ? f->asString() : QString();
+    if (pending_.pending() && hasFocus())
+        return;
+    pending_.discard();
+    if (shown == toPlainText())
         return;
     showing_ = true;
-    setPlainText(text);
+    setPlainText(shown);
     showing_ = false;
 }
 
-void BoundTextEdit::storeText()
+void BoundTextEdit::focusOutEvent(QFocusEvent* event)
 {
-    // Typing goes into the row only while it is being edited.
-    if (!showing_ && !isReadOnly())
-        writeToField(set_, field_, toPlainText());
+    QPlainTextEdit::focusOutEvent(event);
+    writePending();
 }
 
 }  // namespace controls

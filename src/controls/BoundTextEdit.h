@@ -1,9 +1,11 @@
 #pragma once
-// A multi-line text box bound to one field of a data set's current row.
-#include <QPointer>
+// A multi-line text box bound to one field of a data set's current row; what is typed
+// goes into the row, while the row is edited, when the box is left.
+#include "controls/FieldBinder.h"
+
 #include <QPlainTextEdit>
 
-#include "db/DataSet.h"
+namespace db { class DataSet; }
 
 namespace controls {
 
@@ -11,14 +13,17 @@ class BoundTextEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
     BoundTextEdit(db::DataSet& set, const QString& field, QWidget* parent = nullptr);
+    void setPrompts(Prompts* prompts) { pending_.setPrompts(prompts); }
     // Shows the field of the current row again.
     void showField();
+    // Writes what was typed and not yet written; false when the field refused it.
+    bool writePending() { return pending_.write(toPlainText()); }
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void storeText();
-
-    QPointer<db::DataSet> set_;  // null once the window is being taken down
-    QString field_;
+    PendingText pending_;
     bool showing_ = false;
 };
 

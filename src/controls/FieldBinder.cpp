@@ -1,25 +1,59 @@
 #include "controls/FieldBinder.h"
 
+#include "controls/Prompts.h"
 #include "db/DataSet.h"
+#include "db/Error.h"
+
+#include <QWidget>
 
 namespace controls {
 
-void followCurrentRow(QObject* kontrolka, db::DataSet& zbior, std::function<void()> pokaz)
+void followCurrentRow(QObject* control, db::DataSet& set, std::function<void()> show)
 {
-    QObject::connect(&zbior, &db::DataSet::afterScroll, kontrolka, pokaz);
-    QObject::connect(&zbior, &db::DataSet::rowsReset, kontrolka, pokaz);
-    QObject::connect(&zbior, &db::DataSet::rowChanged, kontrolka, [&zbior, pokaz](int row) {
-        if (row == zbior.recNo() - 1)
-            pokaz();
+    QObject::connect(&set, &db::DataSet::afterScroll, control, show);
+    QObject::connect(&set, &db::DataSet::rowsReset, control, show);
+    QObject::connect(&set, &db::DataSet::rowChanged, control, [&set, show](int row) {
+        if (row == set.recNo() - 1)
+            show();
     });
 }
 
-void writeToField(db::DataSet* zbior, const QString& pole, const QString& tekst)
+PendingText::PendingText(QWidget& box, db::DataSet& set, const QString& field)
+    : box_(box), set_(&set), field_(field)
 {
-    if (!zbior || !zbior->editing())
-        return;
-    if (db::Field* f = zbior->findField(pole))
-        f->setAsString(tekst);
+}
+
+bool PendingText::write(const QString& text)
+{
+    if (!pending_ || writing_)
+        return !pending_;
+    if (!set_ || !set_->editing()) {
+        pending_ = false;  // typing goes into the row only while it is being edited
+        return true;
+    }
+    db::Field* target = set_->findField(field_);
+    if (!target) {
+        pending_ = false;
+        return true;
+    }
+    writing_ = true;
+    pending_ = false;  // so the box shows the field as stored
+    try {
+        target->setAsString(text);
+        writing_ = false;
+        return true;
+    } catch (const db::Error& error) {
+        pending_ = true;
+        if (!prompts_) {
+            writing_ = false;
+            throw;
+        }
+        prompts_->beep();
+        prompts_->message(error.message(), {}, Icon::Warning);
+        box_.setFocus();
+        writing_ = false;
+        return false;
+    }
 }
 
 }  // namespace controls
