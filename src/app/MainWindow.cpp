@@ -465,6 +465,22 @@ std::optional<QDate> MainWindow::pickDate(const QDate& shown, QWidget* anchor)
     return formKalendarz_->pick(shown, anchor);
 }
 
+std::optional<desk::CompanyAndDepartment> MainWindow::pickCompanyAndDepartment(int companyId,
+                                                                               int departmentId)
+{
+    if (formFirmy_->exec(CompaniesDialog::Mode::Pick, companyId, departmentId) !=
+        QDialog::Accepted)
+        return std::nullopt;
+    const CompaniesDialog::Selection chosen = formFirmy_->selection();
+    return desk::CompanyAndDepartment{chosen.companyId, chosen.companyName, chosen.departmentId,
+                                      chosen.departmentName};
+}
+
+std::optional<desk::EmployeeChoice> MainWindow::findEmployee()
+{
+    return std::nullopt;  // the employee search window comes with the personnel windows
+}
+
 double MainWindow::parseDate(const QString& text)
 {
     return db::parseDate(text);

@@ -56,6 +56,9 @@ public:
     QCursor treeCursor(controls::TreeCursor kind) const override;
     std::optional<QString> askValue(const desk::ValueRequest& request) override;
     std::optional<QDate> pickDate(const QDate& shown, QWidget* anchor) override;
+    std::optional<desk::CompanyAndDepartment> pickCompanyAndDepartment(int companyId,
+                                                                       int departmentId) override;
+    std::optional<desk::EmployeeChoice> findEmployee() override;
 
     // Shared operations of the program.
     static double parseDate(const QString& text);

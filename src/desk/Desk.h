@@ -27,6 +27,22 @@ struct ValueRequest {
     int maxLength = 0;  // 0: no limit
 };
 
+// A company and one of its departments, as the companies editor returns them.
+struct CompanyAndDepartment {
+    int companyId = 0;
+    QString companyName;
+    int departmentId = 0;
+    QString departmentName;
+};
+
+// The employee chosen in the employee search.
+struct EmployeeChoice {
+    int companyId = 0;
+    int departmentId = 0;
+    int employeeId = 0;
+    QString surnameFirstName;  // NAZWISKO, one blank, IMIE
+};
+
 class Desk {
 public:
     virtual ~Desk() = default;
@@ -53,6 +69,12 @@ public:
     // The day picked in the month view that opens on `shown` below `anchor` (at the mouse
     // pointer when null).
     virtual std::optional<QDate> pickDate(const QDate& shown, QWidget* anchor) = 0;
+    // The companies editor as a picker, opened at a company and department; what it
+    // changed stays in the caller's unit of work.
+    virtual std::optional<CompanyAndDepartment> pickCompanyAndDepartment(int companyId,
+                                                                         int departmentId) = 0;
+    // The employee search; the employee chosen there.
+    virtual std::optional<EmployeeChoice> findEmployee() = 0;
 };
 
 }  // namespace desk

@@ -32,6 +32,12 @@ public:
     std::function<std::optional<QDate>(const QDate&, QWidget*)> dateAnswer =
         [](const QDate&, QWidget*) { return std::optional<QDate>(); };
 
+    std::function<std::optional<desk::CompanyAndDepartment>(int, int)> companyAnswer =
+        [](int, int) { return std::optional<desk::CompanyAndDepartment>(); };
+    std::function<std::optional<desk::EmployeeChoice>()> employeeAnswer = [] {
+        return std::optional<desk::EmployeeChoice>();
+    };
+
     db::Database& database() override { return database_; }
     controls::Prompts& prompts() override { return answers; }
     const controls::Clock& clock() const override { return fixedClock; }
@@ -49,6 +55,13 @@ public:
     {
         return dateAnswer(shown, anchor);
     }
+
+    std::optional<desk::CompanyAndDepartment> pickCompanyAndDepartment(int companyId,
+                                                                       int departmentId) override
+    {
+        return companyAnswer(companyId, departmentId);
+    }
+    std::optional<desk::EmployeeChoice> findEmployee() override { return employeeAnswer(); }
 
 private:
     db::Database& database_;
