@@ -5,17 +5,19 @@
 #include <QStringList>
 
 // Easter Sunday of a Gregorian year (Oudin's integer method).
-QDate easterSunday(int rok);
+QDate easterSunday(int year);
 
 class PublicHolidays {
 public:
-    PublicHolidays() = default;
-
-    // Replaces the list with the 12 holidays of `rok`: the 8 fixed ones, then the 4 movable ones.
-    void Wyznacz(int rok);
+    // Replaces the list with the 12 holidays of `year`: the 8 fixed ones, then the 4 movable
+    // ones.
+    void computeYear(int year);
     // The holiday's name for a "DD.MM" key, or the empty text when the day is no holiday.
-    QString Nazwa(const QString& klucz) const;
+    QString name(const QString& dayMonthKey) const;
 
     // Insertion order, no sorting, no year: only the last computed year is described.
-    QStringList Lista;
+    const QStringList& lines() const { return lines_; }
+
+private:
+    QStringList lines_;
 };
