@@ -72,6 +72,8 @@ public:
 
     // A strip left of the first column, painted in the widget's window colour.
     void setLeftMargin(int width) { setViewportMargins(width, 0, 0, 0); }
+    // No type-ahead: a typed letter or digit never moves the current day.
+    void keyboardSearch(const QString&) override {}
 
 signals:
     void mouseButtonPressed();

@@ -298,6 +298,17 @@ private slots:
         QCOMPARE(picker.date(), reached);
     }
 
+    void typingADigitLeavesTheCurrentDay()
+    {
+        Picker picker;
+        QVERIFY(picker.openOn(QDate(2024, 5, 10)));
+        for (Qt::Key digit : {Qt::Key_2, Qt::Key_0, Qt::Key_1, Qt::Key_3})
+            picker.press(digit);
+        QCOMPARE(picker.highlighted(), QDate(2024, 5, 10));
+        picker.press(Qt::Key_Return);
+        QCOMPARE(picker.date(), QDate(2024, 5, 10));
+    }
+
     void closingPicksOrCancels()
     {
         Picker picker;
