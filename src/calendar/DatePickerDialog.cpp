@@ -195,15 +195,16 @@ void DatePickerDialog::placeWindow()
     const QRect area = workArea(point);
     const QSize frame = frameGeometry().size().expandedTo(size());
 
-    // Keep the whole window inside the work area of the screen it opens on,
-    // wherever that area begins; the left and top edges win over the right and bottom.
+    // Keep the whole window inside the work area of the screen it opens on, wherever that
+    // area begins (a screen left of or above the first has negative coordinates); the left
+    // and top edges win over the right and bottom.
     int x = point.x();
     int y = point.y();
     if (area.isValid()) {
         x = qMax(qMin(x, area.left() + area.width() - frame.width()), area.left());
         y = qMax(qMin(y, area.top() + area.height() - frame.height()), area.top());
     }
-    move(qMax(x, 0), qMax(y, 0));
+    move(x, y);
 }
 
 QStringList DatePickerDialog::weekdayNames() const

@@ -411,6 +411,12 @@ private slots:
             << QRect(1920, 0, 1280, 984) << QPoint(3195, 980) << QPoint(FlushFar, FlushFar);
         QTest::newRow("below a top panel")
             << QRect(0, 30, 1024, 738) << QPoint(500, 10) << QPoint(500, 30);
+        QTest::newRow("screen left of the first")
+            << QRect(-1280, 0, 1280, 1024) << QPoint(-700, 300) << QPoint(-700, 300);
+        QTest::newRow("screen above the first")
+            << QRect(-200, -1050, 1680, 1050) << QPoint(-100, -400) << QPoint(-100, -400);
+        QTest::newRow("bottom-right corner of a screen left")
+            << QRect(-1280, 0, 1280, 1024) << QPoint(-5, 1020) << QPoint(FlushFar, FlushFar);
     }
 
     void staysInsideTheWorkArea()
@@ -421,6 +427,10 @@ private slots:
         Picker picker;
         picker.area = area;
         picker.pointer = pointer;
+        // The offscreen test platform nudges a framed window off negative coordinates by its
+        // frame width; a frameless one goes where it is moved.
+        if (area.left() < 0 || area.top() < 0)
+            picker.setWindowFlag(Qt::FramelessWindowHint);
         QVERIFY(picker.openOn(QDate(2024, 5, 10)));
         const QRect frame = picker.frameGeometry();
         QVERIFY(frame.width() >= 169 && frame.height() >= 192);
