@@ -24,7 +24,7 @@ QString key(const QDate& day)
 const QStringList FixedLines{"01.01=Nowy Rok",
                              "01.05=Święto Pracy",
                              "03.05=Konstytucji 3 Maja",
-                             "15.08=Wniebowstąpienie NMP",
+                             "15.08=Wniebowzięcie NMP",
                              "01.11=Wszystkich Świętych",
                              "11.11=Święto Niepodległości",
                              "25.12=Boże Narodzenie - 1 dzień",
@@ -101,6 +101,7 @@ private slots:
         QCOMPARE(holidays.name("03.05"), QStringLiteral("Konstytucji 3 Maja"));
         QCOMPARE(holidays.name("26.12"), QStringLiteral("Boże Narodzenie - 2 dzień"));
         QCOMPARE(holidays.name("30.05"), QStringLiteral("Boże Ciało"));
+        QCOMPARE(holidays.name("15.08"), QStringLiteral("Wniebowzięcie NMP"));  // the Assumption
         for (const char* none :
              {"24.12", "06.01", "02.05", "", "3.5", "03", "03.05=Konstytucji 3 Maja", "Nowy Rok"})
             QVERIFY2(holidays.name(QString::fromUtf8(none)).isEmpty(), none);
