@@ -2,6 +2,9 @@
 
 namespace {
 
+constexpr int FirstYear = 1;
+constexpr int LastYear = 9999;
+
 const char* const FixedHolidays[] = {
     "01.01=Nowy Rok",
     "01.05=Święto Pracy",
@@ -34,6 +37,10 @@ QString dayMonthKey(const QDate& day)
 
 QDate easterSunday(int year)
 {
+    // Outside 1..9999 there is no date to give, and for some years before 1 the method would
+    // divide by zero.
+    if (year < FirstYear || year > LastYear)
+        return QDate();
     // C++ division truncates toward zero and % keeps the dividend's sign, as the method assumes.
     const int g = year % 19;
     const int c = year / 100;
@@ -49,6 +56,8 @@ QDate easterSunday(int year)
 void PublicHolidays::computeYear(int year)
 {
     lines_.clear();
+    if (year < FirstYear || year > LastYear)
+        return;
     for (const char* line : FixedHolidays)
         lines_.append(QString::fromUtf8(line));
 

@@ -4,13 +4,13 @@
 #include <QString>
 #include <QStringList>
 
-// Easter Sunday of a Gregorian year (Oudin's integer method).
+// Easter Sunday of a Gregorian year (Oudin's integer method); invalid outside years 1..9999.
 QDate easterSunday(int year);
 
 class PublicHolidays {
 public:
     // Replaces the list with the 12 holidays of `year`: the 8 fixed ones, then the 4 movable
-    // ones.
+    // ones; outside years 1..9999 the list is left empty.
     void computeYear(int year);
     // The holiday's name for a "DD.MM" key, or the empty text when the day is no holiday.
     QString name(const QString& dayMonthKey) const;

@@ -1,5 +1,6 @@
 #include <QSet>
 #include <QTest>
+#include <limits>
 
 #include "calendar/PublicHolidays.h"
 #include "support/testmain.h"
@@ -105,6 +106,23 @@ private slots:
         for (const char* none :
              {"24.12", "06.01", "02.05", "", "3.5", "03", "03.05=Konstytucji 3 Maja", "Nowy Rok"})
             QVERIFY2(holidays.name(QString::fromUtf8(none)).isEmpty(), none);
+    }
+
+    void yearsOutsideTheCalendarHaveNoHolidays()
+    {
+        PublicHolidays holidays;
+        holidays.computeYear(2024);
+        // Year -2991 is one where the method divides by zero.
+        QList<int> years;
+        for (int year = 0; year >= -3000; --year)
+            years << year << 10000 - year;
+        years << std::numeric_limits<int>::min() << std::numeric_limits<int>::max();
+        for (int year : years) {
+            holidays.computeYear(year);
+            QVERIFY2(holidays.lines().isEmpty(), QByteArray::number(year));
+            QVERIFY2(!easterSunday(year).isValid(), QByteArray::number(year));
+        }
+        QCOMPARE(holidays.name("01.01"), QString());
     }
 };
 
