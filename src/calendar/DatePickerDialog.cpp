@@ -14,418 +14,393 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
-#include "calendar/PublicHolidays.h"
+#include "calendar/MonthGrid.h"
 
-using kalendarz::DataKomorki;
-using kalendarz::KomorkaNaglowka;
-using kalendarz::TekstDaty;
+using calendar::cellDate;
+using calendar::dateText;
 
 namespace {
 
-constexpr int kSzerokoscOkna = 169;
-constexpr int kWysokoscOkna = 192;
-constexpr int kKrokSiatki = 21;  // a 20-pixel cell and its grid line
-constexpr int kWysokoscPaska = 22;
-constexpr int kWysokoscPrzycisku = kWysokoscOkna - kWysokoscPaska - kalendarz::kWiersze * kKrokSiatki;
+constexpr int WindowWidth = 169;
+constexpr int WindowHeight = 192;
+constexpr int GridStep = 21;  // a 20-pixel cell and its grid line
+constexpr int StripHeight = 22;
+constexpr int TodayButtonHeight = WindowHeight - StripHeight - calendar::RowCount * GridStep;
 
-const QColor kKolorLinii(0xC0, 0xC0, 0xC0);
+const QColor GridLineColour(0xC0, 0xC0, 0xC0);
 
-const QString kPrzedrostekDzis = QStringLiteral("Dziś: ");
+const QString TodayPrefix = QStringLiteral("Dziś: ");
 
 }  // namespace
 
-DatePickerDialog::DatePickerDialog(const controls::Clock& clock, QWidget* rodzic)
-    : QDialog(rodzic, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), clock_(clock)
+DatePickerDialog::DatePickerDialog(const controls::Clock& clock, QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), clock_(clock)
 {
-    setObjectName(QStringLiteral("Form_Kalendarz"));
+    setObjectName(QStringLiteral("DatePickerDialog"));
     setWindowTitle(QStringLiteral("Kalendarz"));
-    setFixedSize(kSzerokoscOkna, kWysokoscOkna);
+    setFixedSize(WindowWidth, WindowHeight);
 
-    ZbudujAkcje();
-    ZbudujPanel();
-    ZbudujSiatke();
+    createActions();
+    createMonthStrip();
+    createDayGrid();
 
-    btnDzis = new QToolButton(this);
-    btnDzis->setObjectName(QStringLiteral("btnDzis"));
-    btnDzis->setDefaultAction(aDzis);
-    btnDzis->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    btnDzis->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    btnDzis->setFixedHeight(kWysokoscPrzycisku);
+    todayButton = new QToolButton(this);
+    todayButton->setObjectName(QStringLiteral("todayButton"));
+    todayButton->setDefaultAction(todayAction);
+    todayButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    todayButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    todayButton->setFixedHeight(TodayButtonHeight);
 
-    auto* uklad = new QVBoxLayout(this);
-    uklad->setContentsMargins(0, 0, 0, 0);
-    uklad->setSpacing(0);
-    uklad->addWidget(Panel1);
-    uklad->addWidget(SG);
-    uklad->addWidget(btnDzis);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(monthLabel);
+    layout->addWidget(dayGrid);
+    layout->addWidget(todayButton);
 }
 
-DatePickerDialog::~DatePickerDialog()
+void DatePickerDialog::createActions()
 {
-    delete Swieta;
-}
-
-void DatePickerDialog::ZbudujAkcje()
-{
-    auto akcja = [this](const char* nazwa, const QString& tekst, const QList<QKeySequence>& skroty) {
-        auto* a = new QAction(tekst, this);
-        a->setObjectName(QString::fromLatin1(nazwa));
-        a->setShortcuts(skroty);
-        addAction(a);
-        return a;
+    auto action = [this](const char* name, const QString& text,
+                         const QList<QKeySequence>& shortcuts) {
+        auto* created = new QAction(text, this);
+        created->setObjectName(QString::fromLatin1(name));
+        created->setShortcuts(shortcuts);
+        addAction(created);
+        return created;
     };
-    aMiesWLewo = akcja("aMiesWLewo", QStringLiteral("Poprzedni miesiąc"), {QKeySequence(Qt::CTRL | Qt::Key_Left)});
-    aMiesWPrawo = akcja("aMiesWPrawo", QStringLiteral("Następny miesiąc"), {QKeySequence(Qt::CTRL | Qt::Key_Right)});
-    aRokWLewo = akcja("aRokWLewo", QStringLiteral("Poprzedni rok"),
-                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left)});
-    aRokWPrawo = akcja("aRokWPrawo", QStringLiteral("Następny rok"),
-                       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right)});
-    aDzis = akcja("aDzis", kPrzedrostekDzis + QStringLiteral("xx.xx.xxxx"), {});
-    aZatwierdz = akcja("aZatwierdz", QStringLiteral("OK"),
-                       {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    aAnuluj = akcja("aAnuluj", QStringLiteral("Anuluj"), {QKeySequence(Qt::Key_Escape)});
+    previousMonthAction = action("previousMonthAction", QStringLiteral("Poprzedni miesiąc"),
+                                 {QKeySequence(Qt::CTRL | Qt::Key_Left)});
+    nextMonthAction = action("nextMonthAction", QStringLiteral("Następny miesiąc"),
+                             {QKeySequence(Qt::CTRL | Qt::Key_Right)});
+    previousYearAction = action("previousYearAction", QStringLiteral("Poprzedni rok"),
+                                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left)});
+    nextYearAction = action("nextYearAction", QStringLiteral("Następny rok"),
+                            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right)});
+    todayAction = action("todayAction", TodayPrefix + QStringLiteral("xx.xx.xxxx"), {});
+    acceptAction = action("acceptAction", QStringLiteral("OK"),
+                          {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    cancelAction = action("cancelAction", QStringLiteral("Anuluj"), {QKeySequence(Qt::Key_Escape)});
 
-    connect(aMiesWLewo, &QAction::triggered, this, &DatePickerDialog::aMiesWLewoExecute);
-    connect(aMiesWPrawo, &QAction::triggered, this, &DatePickerDialog::aMiesWPrawoExecute);
-    connect(aRokWLewo, &QAction::triggered, this, &DatePickerDialog::aRokWLewoExecute);
-    connect(aRokWPrawo, &QAction::triggered, this, &DatePickerDialog::aRokWPrawoExecute);
-    connect(aDzis, &QAction::triggered, this, &DatePickerDialog::aDzisExecute);
-    connect(aZatwierdz, &QAction::triggered, this, &DatePickerDialog::aZatwierdzExecute);
-    connect(aAnuluj, &QAction::triggered, this, &DatePickerDialog::aAnulujExecute);
+    connect(previousMonthAction, &QAction::triggered, this, &DatePickerDialog::showPreviousMonth);
+    connect(nextMonthAction, &QAction::triggered, this, &DatePickerDialog::showNextMonth);
+    connect(previousYearAction, &QAction::triggered, this, &DatePickerDialog::showPreviousYear);
+    connect(nextYearAction, &QAction::triggered, this, &DatePickerDialog::showNextYear);
+    connect(todayAction, &QAction::triggered, this, &DatePickerDialog::pickToday);
+    connect(acceptAction, &QAction::triggered, this, &DatePickerDialog::pickHighlightedDay);
+    connect(cancelAction, &QAction::triggered, this, &DatePickerDialog::reject);
 }
 
-void DatePickerDialog::ZbudujPanel()
+void DatePickerDialog::createMonthStrip()
 {
-    Panel1 = new QLabel(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(kWysokoscPaska);
-    Panel1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Panel1->setIndent(4);
-    QFont pogrubiona = Panel1->font();
-    pogrubiona.setBold(true);
-    Panel1->setFont(pogrubiona);
+    monthLabel = new QLabel(this);
+    monthLabel->setObjectName(QStringLiteral("monthLabel"));
+    monthLabel->setFixedHeight(StripHeight);
+    monthLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    monthLabel->setIndent(4);
+    QFont bold = monthLabel->font();
+    bold.setBold(true);
+    monthLabel->setFont(bold);
 
-    auto strzalka = [this](const char* nazwa, Qt::ArrowType kierunek, QAction* akcja) {
-        auto* przycisk = new QToolButton(Panel1);
-        przycisk->setObjectName(QString::fromLatin1(nazwa));
-        przycisk->setDefaultAction(akcja);
-        przycisk->setArrowType(kierunek);
-        przycisk->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        przycisk->setAutoRaise(true);
-        przycisk->setFocusPolicy(Qt::NoFocus);  // the grid keeps the keyboard
-        przycisk->setFixedSize(kWysokoscPaska - 2, kWysokoscPaska - 2);
-        przycisk->setIconSize(QSize(12, 12));
-        return przycisk;
+    auto arrow = [this](const char* name, Qt::ArrowType direction, QAction* action) {
+        auto* button = new QToolButton(monthLabel);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setDefaultAction(action);
+        button->setArrowType(direction);
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);  // the grid keeps the keyboard
+        button->setFixedSize(StripHeight - 2, StripHeight - 2);
+        button->setIconSize(QSize(12, 12));
+        return button;
     };
-    btnMiesiacWLewo = strzalka("btnMiesiacWLewo", Qt::LeftArrow, aMiesWLewo);
-    btnMiesiacWPrawo = strzalka("btnMiesiacWPrawo", Qt::RightArrow, aMiesWPrawo);
+    previousMonthButton = arrow("previousMonthButton", Qt::LeftArrow, previousMonthAction);
+    nextMonthButton = arrow("nextMonthButton", Qt::RightArrow, nextMonthAction);
 
-    auto* uklad = new QHBoxLayout(Panel1);
-    uklad->setContentsMargins(0, 1, 1, 1);
-    uklad->setSpacing(0);
-    uklad->addStretch();
-    uklad->addWidget(btnMiesiacWLewo);
-    uklad->addWidget(btnMiesiacWPrawo);
+    auto* layout = new QHBoxLayout(monthLabel);
+    layout->setContentsMargins(0, 1, 1, 1);
+    layout->setSpacing(0);
+    layout->addStretch();
+    layout->addWidget(previousMonthButton);
+    layout->addWidget(nextMonthButton);
 }
 
-void DatePickerDialog::ZbudujSiatke()
+void DatePickerDialog::createDayGrid()
 {
-    SG = new kalendarz::MonthGrid(this);
-    SG->setObjectName(QStringLiteral("SG"));
-    SG->setAccessibleName(QStringLiteral("Kalendarz"));
-    m_model = new kalendarz::MonthModel(SG);
-    SG->setModel(m_model);
-    SG->setItemDelegate(new kalendarz::DayPainter(&Data, &DzisTekst, SG));
-    SG->horizontalHeader()->setMinimumSectionSize(1);
-    SG->verticalHeader()->setMinimumSectionSize(1);
-    SG->horizontalHeader()->setDefaultSectionSize(kKrokSiatki);
-    SG->verticalHeader()->setDefaultSectionSize(kKrokSiatki);
-    SG->setFrameShape(QFrame::NoFrame);
+    dayGrid = new calendar::MonthGrid(this);
+    dayGrid->setObjectName(QStringLiteral("dayGrid"));
+    dayGrid->setAccessibleName(QStringLiteral("Kalendarz"));
+    days_ = new calendar::MonthModel(dayGrid);
+    dayGrid->setModel(days_);
+    dayGrid->setItemDelegate(new calendar::DayPainter(&shownDate_, &todayText_, dayGrid));
+    dayGrid->horizontalHeader()->setMinimumSectionSize(1);
+    dayGrid->verticalHeader()->setMinimumSectionSize(1);
+    dayGrid->horizontalHeader()->setDefaultSectionSize(GridStep);
+    dayGrid->verticalHeader()->setDefaultSectionSize(GridStep);
+    dayGrid->setFrameShape(QFrame::NoFrame);
     // The width left over beside the 8 columns becomes a grid line on the left.
-    const int lewyMargines = kSzerokoscOkna - kalendarz::kKolumny * kKrokSiatki;
-    SG->UstawLewyMargines(lewyMargines);
+    dayGrid->setLeftMargin(WindowWidth - calendar::ColumnCount * GridStep);
     // Silver grid lines, the strip left of the grid in the same colour so it reads as a line.
-    QPalette paleta = SG->palette();
-    paleta.setColor(QPalette::Mid, kKolorLinii);
-    paleta.setColor(QPalette::Window, kKolorLinii);
-    SG->setPalette(paleta);
-    SG->setAutoFillBackground(true);
-    SG->setFixedSize(kSzerokoscOkna, kalendarz::kWiersze * kKrokSiatki);
-    setFocusProxy(SG);
+    QPalette palette = dayGrid->palette();
+    palette.setColor(QPalette::Mid, GridLineColour);
+    palette.setColor(QPalette::Window, GridLineColour);
+    dayGrid->setPalette(palette);
+    dayGrid->setAutoFillBackground(true);
+    dayGrid->setFixedSize(WindowWidth, calendar::RowCount * GridStep);
+    setFocusProxy(dayGrid);
 
-    connect(SG->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& cel) { SGSelectCell(cel); });
-    connect(SG, &kalendarz::MonthGrid::przyciskWcisniety, this, &DatePickerDialog::SGMouseDown);
-    connect(SG, &kalendarz::MonthGrid::przyciskZwolniony, this, &DatePickerDialog::SGMouseUp);
-    connect(SG, &kalendarz::MonthGrid::klawiszZwolniony, this, &DatePickerDialog::SGKeyUp);
-    connect(SG, &kalendarz::MonthGrid::wskaznikPrzesuniety, this, &DatePickerDialog::SGMouseMove);
+    connect(dayGrid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& cell) { followCurrentCell(cell); });
+    connect(dayGrid, &calendar::MonthGrid::mouseButtonPressed, this, &DatePickerDialog::startClick);
+    connect(dayGrid, &calendar::MonthGrid::mouseButtonReleased, this,
+            &DatePickerDialog::pickClickedDay);
+    connect(dayGrid, &calendar::MonthGrid::keyReleased, this,
+            &DatePickerDialog::highlightShownDate);
+    connect(dayGrid, &calendar::MonthGrid::pointerMoved, this, &DatePickerDialog::showHolidayHint);
 }
 
-QRect DatePickerDialog::ObszarRoboczy(const QPoint& punkt) const
+QRect DatePickerDialog::workArea(const QPoint& point) const
 {
-    QScreen* ekran = QGuiApplication::screenAt(punkt);
-    if (!ekran)
-        ekran = screen() ? screen() : QGuiApplication::primaryScreen();
-    return ekran ? ekran->availableGeometry() : QRect();
+    QScreen* screenOfPoint = QGuiApplication::screenAt(point);
+    if (!screenOfPoint)
+        screenOfPoint = screen() ? screen() : QGuiApplication::primaryScreen();
+    return screenOfPoint ? screenOfPoint->availableGeometry() : QRect();
 }
 
-QPoint DatePickerDialog::PozycjaWskaznika() const
+QPoint DatePickerDialog::pointerPosition() const
 {
     return QCursor::pos();
 }
 
-QDate DatePickerDialog::Dzisiaj() const
-{
-    return clock_.today();
-}
-
 std::optional<QDate> DatePickerDialog::pick(const QDate& shown, QWidget* anchor)
 {
-    Data = shown;
-    Kotwica = anchor;
+    shownDate_ = shown;
+    anchor_ = anchor;
     if (QDialog::exec() != QDialog::Accepted)
         return std::nullopt;
-    return Data;
+    return shownDate_;
 }
 
 void DatePickerDialog::open(const QDate& shown, QWidget* anchor)
 {
-    Data = shown;
-    Kotwica = anchor;
+    shownDate_ = shown;
+    anchor_ = anchor;
     QDialog::open();
 }
 
-void DatePickerDialog::UstawPozycje()
+void DatePickerDialog::placeWindow()
 {
-    const QPoint punkt = Kotwica ? Kotwica->mapToGlobal(QPoint(0, Kotwica->height()))
-                                 : PozycjaWskaznika();
-    const QRect obszar = ObszarRoboczy(punkt);
-    const QSize rozmiar = frameGeometry().size().expandedTo(size());
+    const QPoint point =
+        anchor_ ? anchor_->mapToGlobal(QPoint(0, anchor_->height())) : pointerPosition();
+    const QRect area = workArea(point);
+    const QSize frame = frameGeometry().size().expandedTo(size());
 
-    // Keep the whole window inside the work area of the screen it opens on,
-    // wherever that area begins; the left and top edges win over the right and bottom.
-    int x = punkt.x();
-    int y = punkt.y();
-    if (obszar.isValid()) {
-        x = qMax(qMin(x, obszar.left() + obszar.width() - rozmiar.width()), obszar.left());
-        y = qMax(qMin(y, obszar.top() + obszar.height() - rozmiar.height()), obszar.top());
+    // Keep the whole window inside the work area of the screen it opens on, wherever that
+    // area begins (a screen left of or above the first has negative coordinates); the left
+    // and top edges win over the right and bottom.
+    int x = point.x();
+    int y = point.y();
+    if (area.isValid()) {
+        x = qMax(qMin(x, area.left() + area.width() - frame.width()), area.left());
+        y = qMax(qMin(y, area.top() + area.height() - frame.height()), area.top());
     }
-    move(qMax(x, 0), qMax(y, 0));
+    move(x, y);
 }
 
-QStringList DatePickerDialog::NazwyDniTygodnia() const
+QStringList DatePickerDialog::weekdayNames() const
 {
     // The locale's short names when they fit a cell, otherwise its one-letter names.
-    const QLocale jezyk;
-    const QFontMetrics miary(SG->font());
-    const int miejsce = kKrokSiatki - 3;
-    QStringList krotkie, waskie;
-    bool mieszcza = true;
-    for (int dzien = Qt::Monday; dzien <= Qt::Sunday; ++dzien) {
-        krotkie << jezyk.standaloneDayName(dzien, QLocale::ShortFormat);
-        waskie << jezyk.standaloneDayName(dzien, QLocale::NarrowFormat);
-        mieszcza = mieszcza && miary.horizontalAdvance(krotkie.last()) <= miejsce;
+    const QLocale locale;
+    const QFontMetrics metrics(dayGrid->font());
+    const int room = GridStep - 3;
+    QStringList shortNames, narrowNames;
+    bool shortNamesFit = true;
+    for (int day = Qt::Monday; day <= Qt::Sunday; ++day) {
+        shortNames << locale.standaloneDayName(day, QLocale::ShortFormat);
+        narrowNames << locale.standaloneDayName(day, QLocale::NarrowFormat);
+        shortNamesFit = shortNamesFit && metrics.horizontalAdvance(shortNames.last()) <= room;
     }
-    return mieszcza ? krotkie : waskie;
+    return shortNamesFit ? shortNames : narrowNames;
 }
 
-void DatePickerDialog::WypelnijNaglowek()
+void DatePickerDialog::fillWeekdayNames()
 {
-    const QStringList nazwy = NazwyDniTygodnia();
-    m_model->UstawTekst(0, 0, QString());
-    for (int kolumna = 1; kolumna < kalendarz::kKolumny; ++kolumna)
-        m_model->UstawTekst(0, kolumna, nazwy.at(kolumna - 1));
+    const QStringList names = weekdayNames();
+    days_->setText(0, 0, QString());
+    for (int column = 1; column < calendar::ColumnCount; ++column)
+        days_->setText(0, column, names.at(column - 1));
 }
 
-void DatePickerDialog::PrzeliczSwieta(int rok)
+void DatePickerDialog::computeHolidays(int year)
 {
-    if (!Swieta)
-        return;
-    Swieta->Wyznacz(rok);
-    m_rokSwiat = rok;
+    holidays_.computeYear(year);
+    holidaysYear_ = year;
 }
 
-QString DatePickerDialog::NazwaSwieta(const QString& tekstDaty) const
+void DatePickerDialog::fillMonth(int month, int year)
 {
-    return Swieta ? Swieta->Nazwa(tekstDaty.left(5)) : QString();
-}
+    const QDate first(year, month, 1);
+    monthLabel->setText(QString::asprintf("%04d", year) + QStringLiteral("  ") +
+                        QLocale().standaloneMonthName(month, QLocale::LongFormat));
 
-void DatePickerDialog::WypelnijMiesiac(int miesiac, int rok)
-{
-    const QDate pierwszy(rok, miesiac, 1);
-    Panel1->setText(QString::asprintf("%04d", rok) + QStringLiteral("  ")
-                    + QLocale().standaloneMonthName(miesiac, QLocale::LongFormat));
-
-    QDate dzien = pierwszy.addDays(Qt::Monday - pierwszy.dayOfWeek());
-    for (int wiersz = 1; wiersz < kalendarz::kWiersze; ++wiersz) {
-        const bool poniedzialekIstnieje = !TekstDaty(dzien).isEmpty();
-        m_model->UstawTekst(wiersz, 0, poniedzialekIstnieje ? QString::number(dzien.weekNumber()) : QString());
-        for (int kolumna = 1; kolumna < kalendarz::kKolumny; ++kolumna) {
-            const QString tekst = TekstDaty(dzien);
-            m_model->UstawTekst(wiersz, kolumna, tekst.isEmpty() ? tekst : tekst + NazwaSwieta(tekst));
-            dzien = dzien.addDays(1);
+    QDate day = first.addDays(Qt::Monday - first.dayOfWeek());
+    for (int row = 1; row < calendar::RowCount; ++row) {
+        const bool mondayExists = !dateText(day).isEmpty();
+        days_->setText(row, 0, mondayExists ? QString::number(day.weekNumber()) : QString());
+        for (int column = 1; column < calendar::ColumnCount; ++column) {
+            const QString text = dateText(day);
+            days_->setText(row, column,
+                           text.isEmpty() ? text : text + holidays_.name(text.left(5)));
+            day = day.addDays(1);
         }
     }
 }
 
-void DatePickerDialog::ZaznaczDzien(int dzien, int miesiac, int rok)
+void DatePickerDialog::highlightDay(const QDate& day)
 {
-    const QString szukany = QString::asprintf("%02d.%02d.%04d", dzien, miesiac, rok);
-    for (int wiersz = 1; wiersz < kalendarz::kWiersze; ++wiersz) {
-        for (int kolumna = 1; kolumna < kalendarz::kKolumny; ++kolumna) {
-            if (m_model->Tekst(wiersz, kolumna).left(kalendarz::kDlugoscDaty) == szukany) {
-                SG->setCurrentIndex(m_model->index(wiersz, kolumna));
+    const QString wanted = dateText(day);
+    for (int row = 1; row < calendar::RowCount; ++row) {
+        for (int column = 1; column < calendar::ColumnCount; ++column) {
+            if (!wanted.isEmpty() &&
+                days_->text(row, column).left(calendar::DateTextLength) == wanted) {
+                dayGrid->setCurrentIndex(days_->index(row, column));
                 return;
             }
         }
     }
 }
 
-void DatePickerDialog::PokazMiesiacDaty()
+void DatePickerDialog::showMonthOfDate()
 {
-    const OdpietyWyborKomorki odpiety(*this);
-    WypelnijMiesiac(Data.month(), Data.year());
-    ZaznaczDzien(Data.day(), Data.month(), Data.year());
+    const QuietSelection quiet(*this);
+    fillMonth(shownDate_.month(), shownDate_.year());
+    highlightDay(shownDate_);
 }
 
-void DatePickerDialog::showEvent(QShowEvent* zdarzenie)
+void DatePickerDialog::showEvent(QShowEvent* event)
 {
-    if (!zdarzenie->spontaneous())
-        FormShow();
-    QDialog::showEvent(zdarzenie);
+    if (!event->spontaneous())
+        prepareShowing();
+    QDialog::showEvent(event);
 }
 
-void DatePickerDialog::done(int wynik)
+void DatePickerDialog::done(int result)
 {
-    FormClose();
-    QDialog::done(wynik);
-}
-
-void DatePickerDialog::FormShow()
-{
-    UstawPozycje();
-    DzisTekst = TekstDaty(Dzisiaj());
-    aDzis->setText(kPrzedrostekDzis + DzisTekst);
-    WypelnijNaglowek();
-    if (TekstDaty(Data).isEmpty())
-        Data = Dzisiaj();  // callers always set it; this only keeps a forgotten one harmless
-
-    delete Swieta;
-    Swieta = new PublicHolidays;
-    PrzeliczSwieta(Data.year());
-    Klik = false;
-    PokazMiesiacDaty();
-    SG->setFocus();
-}
-
-void DatePickerDialog::FormClose()
-{
-    delete Swieta;
-    Swieta = nullptr;
     QToolTip::hideText();
+    QDialog::done(result);
 }
 
-void DatePickerDialog::SGSelectCell(const QModelIndex& cel)
+void DatePickerDialog::prepareShowing()
 {
-    if (m_odpiety > 0 || !cel.isValid())
+    placeWindow();
+    todayText_ = dateText(clock_.today());
+    todayAction->setText(TodayPrefix + todayText_);
+    fillWeekdayNames();
+    if (dateText(shownDate_).isEmpty())
+        shownDate_ = clock_.today();  // callers always give one; this keeps a missing one harmless
+
+    computeHolidays(shownDate_.year());
+    clickStarted_ = false;
+    showMonthOfDate();
+    dayGrid->setFocus();
+}
+
+void DatePickerDialog::followCurrentCell(const QModelIndex& cell)
+{
+    if (quietSelection_ > 0 || !cell.isValid())
         return;
-    const QDate nowa = DataKomorki(m_model->Tekst(cel.row(), cel.column()));
-    if (!nowa.isValid())
+    const QDate day = cellDate(days_->text(cell.row(), cell.column()));
+    if (!day.isValid())
         return;
-    const bool innyMiesiac = nowa.month() != Data.month();
-    Data = nowa;
-    if (!innyMiesiac)
+    const bool otherMonth = day.month() != shownDate_.month();
+    shownDate_ = day;
+    if (!otherMonth)
         return;
     // Moving across New Year by arrow keys would otherwise keep last year's movable feasts.
-    if (Data.year() != m_rokSwiat)
-        PrzeliczSwieta(Data.year());
-    PokazMiesiacDaty();
+    if (shownDate_.year() != holidaysYear_)
+        computeHolidays(shownDate_.year());
+    showMonthOfDate();
 }
 
-void DatePickerDialog::SGMouseDown()
+void DatePickerDialog::startClick()
 {
-    Klik = true;
+    clickStarted_ = true;
 }
 
-void DatePickerDialog::SGMouseUp()
+void DatePickerDialog::pickClickedDay()
 {
-    if (!Klik)
+    if (!clickStarted_)
         return;
     {
-        const OdpietyWyborKomorki odpiety(*this);
-        ZaznaczDzien(Data.day(), Data.month(), Data.year());
+        const QuietSelection quiet(*this);
+        highlightDay(shownDate_);
     }
-    aZatwierdz->trigger();
+    acceptAction->trigger();
 }
 
-void DatePickerDialog::SGKeyUp()
+void DatePickerDialog::highlightShownDate()
 {
-    const OdpietyWyborKomorki odpiety(*this);
-    ZaznaczDzien(Data.day(), Data.month(), Data.year());
+    const QuietSelection quiet(*this);
+    highlightDay(shownDate_);
 }
 
-void DatePickerDialog::SGMouseMove(const QPoint& polozenie, const QPoint& polozenieEkranowe)
+void DatePickerDialog::showHolidayHint(const QPoint& position, const QPoint& globalPosition)
 {
-    QString podpowiedz;
-    const QModelIndex komorka = SG->indexAt(polozenie);
-    if (komorka.isValid() && !KomorkaNaglowka(komorka.row(), komorka.column()))
-        podpowiedz = m_model->Tekst(komorka.row(), komorka.column()).mid(kalendarz::kDlugoscDaty);
-    SG->setToolTip(podpowiedz);
-    if (podpowiedz.isEmpty())
+    QString hint;
+    const QModelIndex cell = dayGrid->indexAt(position);
+    if (cell.isValid() && !calendar::isHeaderCell(cell.row(), cell.column()))
+        hint = days_->text(cell.row(), cell.column()).mid(calendar::DateTextLength);
+    dayGrid->setToolTip(hint);
+    if (hint.isEmpty())
         QToolTip::hideText();
     else
-        QToolTip::showText(polozenieEkranowe, podpowiedz, SG);
+        QToolTip::showText(globalPosition, hint, dayGrid);
 }
 
-void DatePickerDialog::PrzesunDate(const QDate& nowa)
+void DatePickerDialog::moveTo(const QDate& day)
 {
-    if (TekstDaty(nowa).isEmpty())
+    if (dateText(day).isEmpty())
         return;  // before year 1 or after 9999: there is nothing to show
-    Data = nowa;
-    PrzeliczSwieta(Data.year());
-    const OdpietyWyborKomorki odpiety(*this);
-    WypelnijMiesiac(Data.month(), Data.year());
+    shownDate_ = day;
+    computeHolidays(shownDate_.year());
+    const QuietSelection quiet(*this);
+    fillMonth(shownDate_.month(), shownDate_.year());
 }
 
-void DatePickerDialog::aMiesWLewoExecute()
+void DatePickerDialog::showPreviousMonth()
 {
-    PrzesunDate(Data.addMonths(-1));
+    moveTo(shownDate_.addMonths(-1));
 }
 
-void DatePickerDialog::aMiesWPrawoExecute()
+void DatePickerDialog::showNextMonth()
 {
-    PrzesunDate(Data.addMonths(1));
+    moveTo(shownDate_.addMonths(1));
 }
 
-void DatePickerDialog::aRokWLewoExecute()
+void DatePickerDialog::showPreviousYear()
 {
-    PrzesunDate(Data.addYears(-1));
+    moveTo(shownDate_.addYears(-1));
 }
 
-void DatePickerDialog::aRokWPrawoExecute()
+void DatePickerDialog::showNextYear()
 {
-    PrzesunDate(Data.addYears(1));
+    moveTo(shownDate_.addYears(1));
 }
 
-void DatePickerDialog::aDzisExecute()
+void DatePickerDialog::pickToday()
 {
-    Data = Dzisiaj();
-    PrzeliczSwieta(Data.year());
-    PokazMiesiacDaty();
-    aZatwierdz->trigger();
+    shownDate_ = clock_.today();
+    computeHolidays(shownDate_.year());
+    showMonthOfDate();
+    acceptAction->trigger();
 }
 
-void DatePickerDialog::aZatwierdzExecute()
+void DatePickerDialog::pickHighlightedDay()
 {
-    const QModelIndex biezaca = SG->currentIndex();
-    const QDate wybrana = biezaca.isValid() ? DataKomorki(m_model->Tekst(biezaca.row(), biezaca.column()))
-                                            : QDate();
-    if (wybrana.isValid())
-        Data = wybrana;
+    const QModelIndex current = dayGrid->currentIndex();
+    const QDate picked =
+        current.isValid() ? cellDate(days_->text(current.row(), current.column())) : QDate();
+    if (picked.isValid())
+        shownDate_ = picked;
     accept();
-}
-
-void DatePickerDialog::aAnulujExecute()
-{
-    reject();
 }

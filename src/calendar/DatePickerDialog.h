@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "calendar/MonthGrid.h"
+#include "calendar/PublicHolidays.h"
 #include "controls/Clock.h"
 
 #include <optional>
@@ -13,98 +13,96 @@
 class QAction;
 class QLabel;
 class QToolButton;
-class PublicHolidays;
+namespace calendar {
+class MonthGrid;
+class MonthModel;
+}  // namespace calendar
 
 class DatePickerDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit DatePickerDialog(const controls::Clock& clock, QWidget* rodzic = nullptr);
+    explicit DatePickerDialog(const controls::Clock& clock, QWidget* parent = nullptr);
 
     // Opens on the month of `shown` below `anchor` (at the mouse pointer when null) and
     // waits: the day picked, nothing when cancelled.
     std::optional<QDate> pick(const QDate& shown, QWidget* anchor);
     // The same without waiting; date() holds the day once it closed with OK.
     void open(const QDate& shown, QWidget* anchor);
-    QDate date() const { return Data; }
-    ~DatePickerDialog() override;
-
-    // In: the day to show first. Out, after OK: the day picked.
-    QDate Data;
-    // In: the control below which the picker opens; null opens it at the mouse pointer.
-    QWidget* Kotwica = nullptr;
-
-    QLabel* Panel1;
-    QToolButton* btnMiesiacWLewo;
-    QToolButton* btnMiesiacWPrawo;
-    kalendarz::MonthGrid* SG;
-    QToolButton* btnDzis;
-
-    QAction* aMiesWLewo;
-    QAction* aMiesWPrawo;
-    QAction* aRokWLewo;
-    QAction* aRokWPrawo;
-    QAction* aDzis;
-    QAction* aZatwierdz;
-    QAction* aAnuluj;
-
-    void done(int wynik) override;
+    QDate date() const { return shownDate_; }
 
 protected:
-    QString DzisTekst;
-    bool Klik = false;
-    PublicHolidays* Swieta = nullptr;
-
-    // Where the world is: overridden in tests to place the window deterministically.
-    virtual QRect ObszarRoboczy(const QPoint& punkt) const;
-    virtual QPoint PozycjaWskaznika() const;
-    virtual QDate Dzisiaj() const;
-
-    void UstawPozycje();
-    void WypelnijMiesiac(int miesiac, int rok);
-    void ZaznaczDzien(int dzien, int miesiac, int rok);
-
-    void showEvent(QShowEvent* zdarzenie) override;
+    // The work area of the screen that holds `point`, and where the mouse pointer is.
+    virtual QRect workArea(const QPoint& point) const;
+    virtual QPoint pointerPosition() const;
 
 private:
-    // While alive, the grid's select-cell handler ignores the moves the window makes itself.
-    class OdpietyWyborKomorki {
+    // While alive, the grid's cell changes are the window's own and are not followed.
+    class QuietSelection {
     public:
-        explicit OdpietyWyborKomorki(DatePickerDialog& okno) : m_okno(okno) { ++m_okno.m_odpiety; }
-        ~OdpietyWyborKomorki() { --m_okno.m_odpiety; }
-        OdpietyWyborKomorki(const OdpietyWyborKomorki&) = delete;
-        OdpietyWyborKomorki& operator=(const OdpietyWyborKomorki&) = delete;
+        explicit QuietSelection(DatePickerDialog& dialog) : dialog_(dialog)
+        {
+            ++dialog_.quietSelection_;
+        }
+        ~QuietSelection() { --dialog_.quietSelection_; }
+        QuietSelection(const QuietSelection&) = delete;
+        QuietSelection& operator=(const QuietSelection&) = delete;
 
     private:
-        DatePickerDialog& m_okno;
+        DatePickerDialog& dialog_;
     };
 
-    void ZbudujPanel();
-    void ZbudujSiatke();
-    void ZbudujAkcje();
-    void WypelnijNaglowek();
-    QStringList NazwyDniTygodnia() const;
-    void PrzeliczSwieta(int rok);
-    QString NazwaSwieta(const QString& tekstDaty) const;
-    void PrzesunDate(const QDate& nowa);
-    void PokazMiesiacDaty();
+    void createActions();
+    void createMonthStrip();
+    void createDayGrid();
+    void fillWeekdayNames();
+    QStringList weekdayNames() const;
 
-    void FormShow();
-    void FormClose();
-    void SGSelectCell(const QModelIndex& cel);
-    void SGMouseDown();
-    void SGMouseUp();
-    void SGKeyUp();
-    void SGMouseMove(const QPoint& polozenie, const QPoint& polozenieEkranowe);
-    void aMiesWLewoExecute();
-    void aMiesWPrawoExecute();
-    void aRokWLewoExecute();
-    void aRokWPrawoExecute();
-    void aDzisExecute();
-    void aZatwierdzExecute();
-    void aAnulujExecute();
+    void prepareShowing();
+    void placeWindow();
+    void computeHolidays(int year);
+    void fillMonth(int month, int year);
+    void highlightDay(const QDate& day);
+    void showMonthOfDate();
+    void moveTo(const QDate& day);
 
-    kalendarz::MonthModel* m_model;
-    int m_odpiety = 0;
-    int m_rokSwiat = 0;
+    void followCurrentCell(const QModelIndex& cell);
+    void startClick();
+    void pickClickedDay();
+    void highlightShownDate();
+    void showHolidayHint(const QPoint& position, const QPoint& globalPosition);
+    void showPreviousMonth();
+    void showNextMonth();
+    void showPreviousYear();
+    void showNextYear();
+    void pickToday();
+    void pickHighlightedDay();
+
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+    QLabel* monthLabel;
+    QToolButton* previousMonthButton;
+    QToolButton* nextMonthButton;
+    calendar::MonthGrid* dayGrid;
+    QToolButton* todayButton;
+
+    QAction* previousMonthAction;
+    QAction* nextMonthAction;
+    QAction* previousYearAction;
+    QAction* nextYearAction;
+    QAction* todayAction;
+    QAction* acceptAction;
+    QAction* cancelAction;
+
     const controls::Clock& clock_;
+    calendar::MonthModel* days_;
+    // In: the day to show first; follows navigation; out, after OK: the day picked.
+    QDate shownDate_;
+    QWidget* anchor_ = nullptr;
+    QString todayText_;
+    PublicHolidays holidays_;
+    int holidaysYear_ = 0;
+    // A mouse button went down in the grid since the window was shown.
+    bool clickStarted_ = false;
+    int quietSelection_ = 0;
 };

@@ -4,135 +4,135 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace kalendarz {
+namespace calendar {
 
 namespace {
 
-const QDate kPierwszyDzien(1, 1, 1);
-const QDate kOstatniDzien(9999, 12, 31);
+const QDate FirstDay(1, 1, 1);
+const QDate LastDay(9999, 12, 31);
 
-const QColor kTloNaglowka(0xC0, 0xDC, 0xC0);
-const QColor kTekstNaglowka(0x00, 0x00, 0x80);
-const QColor kTloDnia(0xFF, 0xFF, 0xFF);
-const QColor kTloBiezacej(0xA6, 0xCA, 0xF0);
-const QColor kObrysDzisiaj(0xFF, 0x80, 0x80);
-const QColor kTekstInnegoMiesiaca(0x80, 0x80, 0x80);
-const QColor kTekstSwieta(0xFF, 0x00, 0x00);
-const QColor kTekstDnia(0x00, 0x00, 0x00);
+const QColor HeaderFill(0xC0, 0xDC, 0xC0);
+const QColor HeaderText(0x00, 0x00, 0x80);
+const QColor DayFill(0xFF, 0xFF, 0xFF);
+const QColor CurrentFill(0xA6, 0xCA, 0xF0);
+const QColor TodayOutline(0xFF, 0x80, 0x80);
+const QColor OtherMonthText(0x80, 0x80, 0x80);
+const QColor HolidayText(0xFF, 0x00, 0x00);
+const QColor DayText(0x00, 0x00, 0x00);
 
-constexpr int kKolumnaNiedzieli = 7;
+constexpr int SundayColumn = 7;
 
-QColor KolorTekstuDnia(const QString& tekst, int kolumna, int miesiacDanych)
+QColor dayTextColour(const QString& text, int column, int shownMonth)
 {
-    if (tekst.mid(3, 2).toInt() != miesiacDanych)
-        return kTekstInnegoMiesiaca;
-    const bool swieto = tekst.size() > kDlugoscDaty;
-    return swieto || kolumna == kKolumnaNiedzieli ? kTekstSwieta : kTekstDnia;
+    if (text.mid(3, 2).toInt() != shownMonth)
+        return OtherMonthText;
+    const bool isHoliday = text.size() > DateTextLength;
+    return isHoliday || column == SundayColumn ? HolidayText : DayText;
 }
 
 }  // namespace
 
-QString TekstDaty(const QDate& dzien)
+QString dateText(const QDate& day)
 {
-    if (!dzien.isValid() || dzien < kPierwszyDzien || dzien > kOstatniDzien)
+    if (!day.isValid() || day < FirstDay || day > LastDay)
         return QString();
-    return QString::asprintf("%02d.%02d.%04d", dzien.day(), dzien.month(), dzien.year());
+    return QString::asprintf("%02d.%02d.%04d", day.day(), day.month(), day.year());
 }
 
-QDate DataKomorki(const QString& tekst)
+QDate cellDate(const QString& text)
 {
-    if (tekst.size() < kDlugoscDaty)
+    if (text.size() < DateTextLength)
         return QDate();
-    return QDate(tekst.mid(6, 4).toInt(), tekst.mid(3, 2).toInt(), tekst.left(2).toInt());
+    return QDate(text.mid(6, 4).toInt(), text.mid(3, 2).toInt(), text.left(2).toInt());
 }
 
-bool KomorkaNaglowka(int wiersz, int kolumna)
+bool isHeaderCell(int row, int column)
 {
-    return wiersz == 0 || kolumna == 0;
+    return row == 0 || column == 0;
 }
 
-int MonthModel::rowCount(const QModelIndex& rodzic) const
+int MonthModel::rowCount(const QModelIndex& parent) const
 {
-    return rodzic.isValid() ? 0 : kWiersze;
+    return parent.isValid() ? 0 : RowCount;
 }
 
-int MonthModel::columnCount(const QModelIndex& rodzic) const
+int MonthModel::columnCount(const QModelIndex& parent) const
 {
-    return rodzic.isValid() ? 0 : kKolumny;
+    return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant MonthModel::data(const QModelIndex& indeks, int rola) const
+QVariant MonthModel::data(const QModelIndex& index, int role) const
 {
-    if (!indeks.isValid() || (rola != Qt::DisplayRole && rola != Qt::AccessibleTextRole))
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
         return QVariant();
-    return m_teksty[indeks.row()][indeks.column()];
+    return texts_[index.row()][index.column()];
 }
 
-Qt::ItemFlags MonthModel::flags(const QModelIndex& indeks) const
+Qt::ItemFlags MonthModel::flags(const QModelIndex& index) const
 {
     // Header cells and cells beyond the last representable day can never become current.
-    if (!indeks.isValid() || KomorkaNaglowka(indeks.row(), indeks.column())
-        || m_teksty[indeks.row()][indeks.column()].isEmpty())
+    if (!index.isValid() || isHeaderCell(index.row(), index.column()) ||
+        texts_[index.row()][index.column()].isEmpty())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
-void MonthModel::UstawTekst(int wiersz, int kolumna, const QString& tekst)
+void MonthModel::setText(int row, int column, const QString& text)
 {
-    if (m_teksty[wiersz][kolumna] == tekst)
+    if (texts_[row][column] == text)
         return;
-    m_teksty[wiersz][kolumna] = tekst;
-    const QModelIndex komorka = index(wiersz, kolumna);
-    emit dataChanged(komorka, komorka);
+    texts_[row][column] = text;
+    const QModelIndex cell = index(row, column);
+    emit dataChanged(cell, cell);
 }
 
-CellLook Wyglad(const QString& tekst, int wiersz, int kolumna, bool biezaca,
-                     const QString& dzisTekst, int miesiacDanych)
+CellLook cellLook(const QString& text, int row, int column, bool isCurrent,
+                  const QString& todayText, int shownMonth)
 {
-    if (KomorkaNaglowka(wiersz, kolumna))
-        return {kTloNaglowka, kTloNaglowka, kTekstNaglowka, tekst};
+    if (isHeaderCell(row, column))
+        return {HeaderFill, HeaderFill, HeaderText, text};
 
-    CellLook wyglad;
-    wyglad.wypelnienie = biezaca ? kTloBiezacej : kTloDnia;
-    const bool dzisiaj = !tekst.isEmpty() && tekst == dzisTekst;
-    wyglad.obrys = dzisiaj ? kObrysDzisiaj : wyglad.wypelnienie;
-    wyglad.tekst = KolorTekstuDnia(tekst, kolumna, miesiacDanych);
-    if (!tekst.isEmpty())
-        wyglad.napis = QString::number(tekst.left(2).toInt());
-    return wyglad;
+    CellLook look;
+    look.fill = isCurrent ? CurrentFill : DayFill;
+    const bool isToday = !text.isEmpty() && text == todayText;
+    look.outline = isToday ? TodayOutline : look.fill;
+    look.textColour = dayTextColour(text, column, shownMonth);
+    if (!text.isEmpty())
+        look.caption = QString::number(text.left(2).toInt());
+    return look;
 }
 
-DayPainter::DayPainter(const QDate* data, const QString* dzisTekst, QObject* rodzic)
-    : QStyledItemDelegate(rodzic), m_data(data), m_dzisTekst(dzisTekst)
-{
-}
+DayPainter::DayPainter(const QDate* shownDate, const QString* todayText, QObject* parent)
+    : QStyledItemDelegate(parent), shownDate_(shownDate), todayText_(todayText)
+{}
 
-void DayPainter::paint(QPainter* malarz, const QStyleOptionViewItem& opcje,
-                         const QModelIndex& indeks) const
+void DayPainter::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                       const QModelIndex& index) const
 {
-    const auto* widok = qobject_cast<const QAbstractItemView*>(opcje.widget);
-    const bool biezaca = widok && widok->currentIndex() == indeks;
-    const CellLook wyglad = Wyglad(indeks.data().toString(), indeks.row(), indeks.column(),
-                                        biezaca, *m_dzisTekst, m_data->month());
-    const QRect prostokat = opcje.rect;
+    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+    const bool isCurrent = view && view->currentIndex() == index;
+    const CellLook look = cellLook(index.data().toString(), index.row(), index.column(), isCurrent,
+                                   *todayText_, shownDate_->month());
+    const QRect cell = option.rect;
 
-    malarz->save();
-    malarz->fillRect(prostokat, wyglad.wypelnienie);
-    malarz->setPen(wyglad.obrys);
-    malarz->setBrush(Qt::NoBrush);
-    malarz->drawRect(prostokat.adjusted(0, 0, -1, -1));
+    painter->save();
+    painter->fillRect(cell, look.fill);
+    painter->setPen(look.outline);
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(cell.adjusted(0, 0, -1, -1));
 
     // Centred as whole pixels, the way the header and the day numbers line up.
-    const QFontMetrics miary(opcje.font);
-    const int x = prostokat.left() + (prostokat.width() - miary.horizontalAdvance(wyglad.napis)) / 2;
-    const int y = prostokat.top() + (prostokat.height() - miary.size(0, QStringLiteral("XXX")).height()) / 2;
-    malarz->setFont(opcje.font);
-    malarz->setPen(wyglad.tekst);
-    malarz->drawText(QPoint(x, y + miary.ascent()), wyglad.napis);
-    malarz->restore();
+    const QFontMetrics metrics(option.font);
+    const int x = cell.left() + (cell.width() - metrics.horizontalAdvance(look.caption)) / 2;
+    const int y =
+        cell.top() + (cell.height() - metrics.size(0, QStringLiteral("XXX")).height()) / 2;
+    painter->setFont(option.font);
+    painter->setPen(look.textColour);
+    painter->drawText(QPoint(x, y + metrics.ascent()), look.caption);
+    painter->restore();
 }
 
-MonthGrid::MonthGrid(QWidget* rodzic) : QTableView(rodzic)
+MonthGrid::MonthGrid(QWidget* parent) : QTableView(parent)
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -147,39 +147,38 @@ MonthGrid::MonthGrid(QWidget* rodzic) : QTableView(rodzic)
     viewport()->setMouseTracking(true);
 }
 
-void MonthGrid::mousePressEvent(QMouseEvent* zdarzenie)
+void MonthGrid::mousePressEvent(QMouseEvent* event)
 {
-    emit przyciskWcisniety();
-    QTableView::mousePressEvent(zdarzenie);
+    emit mouseButtonPressed();
+    QTableView::mousePressEvent(event);
 }
 
-void MonthGrid::mouseReleaseEvent(QMouseEvent* zdarzenie)
+void MonthGrid::mouseReleaseEvent(QMouseEvent* event)
 {
-    QTableView::mouseReleaseEvent(zdarzenie);
-    emit przyciskZwolniony();
+    QTableView::mouseReleaseEvent(event);
+    emit mouseButtonReleased();
 }
 
-void MonthGrid::mouseMoveEvent(QMouseEvent* zdarzenie)
+void MonthGrid::mouseMoveEvent(QMouseEvent* event)
 {
-    QTableView::mouseMoveEvent(zdarzenie);
-    emit wskaznikPrzesuniety(zdarzenie->position().toPoint(),
-                             zdarzenie->globalPosition().toPoint());
+    QTableView::mouseMoveEvent(event);
+    emit pointerMoved(event->position().toPoint(), event->globalPosition().toPoint());
 }
 
-void MonthGrid::keyReleaseEvent(QKeyEvent* zdarzenie)
+void MonthGrid::keyReleaseEvent(QKeyEvent* event)
 {
-    QTableView::keyReleaseEvent(zdarzenie);
-    emit klawiszZwolniony();
+    QTableView::keyReleaseEvent(event);
+    emit keyReleased();
 }
 
-bool MonthGrid::viewportEvent(QEvent* zdarzenie)
+bool MonthGrid::viewportEvent(QEvent* event)
 {
     // The picker shows its hint itself as soon as the pointer moves, not after the usual delay.
-    if (zdarzenie->type() == QEvent::ToolTip) {
-        zdarzenie->accept();
+    if (event->type() == QEvent::ToolTip) {
+        event->accept();
         return true;
     }
-    return QTableView::viewportEvent(zdarzenie);
+    return QTableView::viewportEvent(event);
 }
 
-}  // namespace kalendarz
+}  // namespace calendar

@@ -8,83 +8,85 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 
-namespace kalendarz {
+namespace calendar {
 
-constexpr int kWiersze = 7;
-constexpr int kKolumny = 8;
-constexpr int kDlugoscDaty = 10;  // "DD.MM.YYYY"
+constexpr int RowCount = 7;
+constexpr int ColumnCount = 8;
+constexpr int DateTextLength = 10;  // "DD.MM.YYYY"
 
 // "DD.MM.YYYY" of a day; the empty text for a day outside years 1..9999.
-QString TekstDaty(const QDate& dzien);
+QString dateText(const QDate& day);
 // The day written at the start of a day cell's text; invalid when there is none.
-QDate DataKomorki(const QString& tekst);
-bool KomorkaNaglowka(int wiersz, int kolumna);
+QDate cellDate(const QString& text);
+bool isHeaderCell(int row, int column);
 
 class MonthModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    int rowCount(const QModelIndex& rodzic = QModelIndex()) const override;
-    int columnCount(const QModelIndex& rodzic = QModelIndex()) const override;
-    QVariant data(const QModelIndex& indeks, int rola = Qt::DisplayRole) const override;
-    Qt::ItemFlags flags(const QModelIndex& indeks) const override;
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    QString Tekst(int wiersz, int kolumna) const { return m_teksty[wiersz][kolumna]; }
-    void UstawTekst(int wiersz, int kolumna, const QString& tekst);
+    QString text(int row, int column) const { return texts_[row][column]; }
+    void setText(int row, int column, const QString& text);
 
 private:
-    QString m_teksty[kWiersze][kKolumny];
+    QString texts_[RowCount][ColumnCount];
 };
 
 // How one cell is painted.
 struct CellLook {
-    QColor wypelnienie;
-    QColor obrys;
-    QColor tekst;
-    QString napis;
+    QColor fill;
+    QColor outline;
+    QColor textColour;
+    QString caption;
 };
 
 // Header cells in green and navy; day cells white, or light blue for the current
 // cell; today outlined in pink; neighbouring months grey, Sundays and holidays red.
-CellLook Wyglad(const QString& tekst, int wiersz, int kolumna, bool biezaca,
-                     const QString& dzisTekst, int miesiacDanych);
+CellLook cellLook(const QString& text, int row, int column, bool isCurrent,
+                  const QString& todayText, int shownMonth);
 
 class DayPainter : public QStyledItemDelegate {
     Q_OBJECT
 public:
     // Reads the picker's date and today's text at every paint, so it never lags behind them.
-    DayPainter(const QDate* data, const QString* dzisTekst, QObject* rodzic);
+    DayPainter(const QDate* shownDate, const QString* todayText, QObject* parent);
 
-    void paint(QPainter* malarz, const QStyleOptionViewItem& opcje,
-               const QModelIndex& indeks) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 
 private:
-    const QDate* m_data;
-    const QString* m_dzisTekst;
+    const QDate* shownDate_;
+    const QString* todayText_;
 };
 
 // The table view reports the raw mouse and key events the picker reacts to.
 class MonthGrid : public QTableView {
     Q_OBJECT
 public:
-    explicit MonthGrid(QWidget* rodzic = nullptr);
+    explicit MonthGrid(QWidget* parent = nullptr);
 
     // A strip left of the first column, painted in the widget's window colour.
-    void UstawLewyMargines(int szerokosc) { setViewportMargins(szerokosc, 0, 0, 0); }
+    void setLeftMargin(int width) { setViewportMargins(width, 0, 0, 0); }
+    // No type-ahead: a typed letter or digit never moves the current day.
+    void keyboardSearch(const QString&) override {}
 
 signals:
-    void przyciskWcisniety();
-    void przyciskZwolniony();
-    void klawiszZwolniony();
-    void wskaznikPrzesuniety(const QPoint& polozenie, const QPoint& polozenieEkranowe);
+    void mouseButtonPressed();
+    void mouseButtonReleased();
+    void keyReleased();
+    void pointerMoved(const QPoint& position, const QPoint& globalPosition);
 
 protected:
-    void mousePressEvent(QMouseEvent* zdarzenie) override;
-    void mouseReleaseEvent(QMouseEvent* zdarzenie) override;
-    void mouseMoveEvent(QMouseEvent* zdarzenie) override;
-    void keyReleaseEvent(QKeyEvent* zdarzenie) override;
-    bool viewportEvent(QEvent* zdarzenie) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 };
 
-}  // namespace kalendarz
+}  // namespace calendar
