@@ -189,7 +189,7 @@ void CompaniesDialog::buildView()
     addCompanyAction =
         makeAction("addCompanyAction", QStringLiteral("Dodaj"), QStringLiteral("Dodaj firmę (Ins)"),
                    Picture::Add, [this] { addCompany(); });
-    deleteCompanyAction = makeAction("deleteCompanyAction", QStringLiteral("Usun"),
+    deleteCompanyAction = makeAction("deleteCompanyAction", QStringLiteral("Usuń"),
                                      QStringLiteral("Usuń firmę (Del)"), Picture::Delete,
                                      [this] { deleteCompany(); });
     editCompanyAction = makeAction("editCompanyAction", QStringLiteral("Edytuj"),

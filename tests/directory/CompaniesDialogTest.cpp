@@ -1,5 +1,6 @@
 // The companies editor on a fresh database: the tree rules after adds, moves and drops,
 // deletes, both modes, cancelling, and a second desk getting in the way.
+#include "AccessibleNames.h"
 #include "controls/DataGrid.h"
 #include "controls/DepartmentTree.h"
 #include "db/DataSet.h"
@@ -18,6 +19,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 using testsupport::child;
 using testsupport::ModalAction;
@@ -785,6 +787,22 @@ private slots:
         // Nothing is left half-edited: OK goes through.
         e.button("okButton")->click();
         QCOMPARE(e.window.result(), int(QDialog::Accepted));
+    }
+
+    void everyDeleteButtonReadsUsun()
+    {
+        Editor e;
+        for (const char* toolBar : {"companyToolBar", "departmentToolBar"}) {
+            QToolBar* bar = child<QToolBar>(&e.window, toolBar);
+            for (QAction* action : bar->actions())
+                if (action->toolTip().startsWith("Usu"))
+                    QCOMPARE(action->text(), QString("Usuń"));
+        }
+        auto* button =
+            qobject_cast<QToolButton*>(child<QToolBar>(&e.window, "companyToolBar")
+                                           ->widgetForAction(e.action("deleteCompanyAction")));
+        QVERIFY(button);
+        QCOMPARE(button->text(), QString("Usuń"));
     }
 };
 

@@ -1,5 +1,6 @@
 // The typed input box: OK only for a non-empty text, the amount key filter and check,
 // and the value handed back exactly as typed.
+#include "AccessibleNames.h"
 #include "directory/TypedInputDialog.h"
 #include "support/AnsweringPrompts.h"
 #include "support/Find.h"
@@ -7,6 +8,8 @@
 #include "support/Typing.h"
 #include "support/testmain.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
