@@ -219,6 +219,7 @@ void CompaniesDialog::buildView()
     companyToolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     companyToolBar->setIconSize(QSize(16, 16));
     companyToolBar->addActions({addCompanyAction, deleteCompanyAction, editCompanyAction});
+    companyToolBar->setAccessibleName(QStringLiteral("Firma"));
     companyGrid = new controls::DataGrid(companies, desk_.prompts());
     companyGrid->setObjectName(QStringLiteral("companyGrid"));
     companyGrid->setAccessibleName(QStringLiteral("Firmy"));
@@ -234,6 +235,12 @@ void CompaniesDialog::buildView()
     departmentToolBar->addActions({addDepartmentAction, addSubDepartmentAction,
                                    deleteDepartmentAction, editDepartmentAction,
                                    moveDepartmentUpAction, moveDepartmentDownAction});
+    departmentToolBar->setAccessibleName(QStringLiteral("Dział"));
+    // A screen reader announces each button by its hint: the icons carry no text, and
+    // "Dodaj" or "Usuń" alone would not tell a company from a department.
+    for (QToolBar* toolBar : {companyToolBar, departmentToolBar})
+        for (QAction* action : toolBar->actions())
+            toolBar->widgetForAction(action)->setAccessibleName(action->toolTip());
     departmentTree = new controls::DepartmentTree;
     departmentTree->setObjectName(QStringLiteral("departmentTree"));
     departmentTree->setAccessibleName(QStringLiteral("Struktura firmy"));

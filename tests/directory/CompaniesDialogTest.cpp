@@ -804,6 +804,31 @@ private slots:
         QVERIFY(button);
         QCOMPARE(button->text(), QString("Usuń"));
     }
+
+    void everyControlOfTheEditorHasAName()
+    {
+        Editor e;
+        QStringList names;
+        QCOMPARE(directorytests::unnamedControls(e.window, &names), QStringList());
+        // Nine tool buttons, two tool bars, the list, the tree and the two buttons, each
+        // told from the others.
+        QCOMPARE(names.size(), 15);
+        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
+        QStringList unnamedInDialog;
+        QStringList namesInDialog;
+        {
+            testsupport::ModalAction look(
+                [&](QWidget* dialog) {
+                    unnamedInDialog = directorytests::unnamedControls(*dialog, &namesInDialog);
+                    qobject_cast<QDialog*>(dialog)->reject();
+                },
+                &e.window);
+            e.trigger("editDepartmentAction");
+            QVERIFY(look.acted());
+        }
+        QCOMPARE(unnamedInDialog, QStringList());
+        QCOMPARE(namesInDialog.size(), 4);
+    }
 };
 
 HALVANE_TEST(CompaniesDialogTest);

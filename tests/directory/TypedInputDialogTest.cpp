@@ -145,6 +145,14 @@ private slots:
         QCOMPARE(b.box.value(), QString("ab1"));
         QVERIFY(b.prompts.shown.isEmpty());
     }
+
+    void everyControlOfTheBoxHasAName()
+    {
+        Box b(desk::ValueType::Text, "Łąka");
+        QStringList names;
+        QCOMPARE(directorytests::unnamedControls(b.box, &names), QStringList());
+        QCOMPARE(names, QStringList({"Nazwa firmy:", "OK", "Anuluj"}));
+    }
 };
 
 HALVANE_TEST(TypedInputDialogTest);
