@@ -110,6 +110,18 @@ bool TypedInputDialog::eventFilter(QObject* watched, QEvent* event)
 
 double TypedInputDialog::amountOf(const QString& text)
 {
+    // Only what can be typed into the box: digits and at most one decimal separator. The
+    // locale's own reading would also take signs, exponents and thousands separators.
+    const QString separator = QLocale().decimalPoint();
+    bool digit = false;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            digit = true;
+        else if (QString(c) != separator)
+            return -1;
+    }
+    if (!digit || text.count(separator) > 1)
+        return -1;
     bool ok = false;
     const double value = QLocale().toDouble(text, &ok);
     if (!ok || !std::isfinite(value))

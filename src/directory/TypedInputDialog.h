@@ -23,7 +23,8 @@ public:
     void open(const desk::ValueRequest& request);
     QString value() const { return value_; }
 
-    // The text as an amount of four decimal places; -1 when it is none.
+    // The text as an amount of four decimal places; -1 when it is none, that is unless it
+    // is digits with at most one decimal separator.
     static double amountOf(const QString& text);
 
 private:

@@ -146,6 +146,28 @@ private slots:
         QVERIFY(b.prompts.shown.isEmpty());
     }
 
+    void currencyRefusesWhatCannotBeTyped_data()
+    {
+        QTest::addColumn<QString>("pasted");
+        QTest::newRow("exponent") << "1e5";
+        QTest::newRow("minus") << "-5";
+        QTest::newRow("plus") << "+5";
+        QTest::newRow("thousands") << "1 000";
+        QTest::newRow("separator only") << ",";
+    }
+    void currencyRefusesWhatCannotBeTyped()
+    {
+        QFETCH(QString, pasted);
+        Box b(desk::ValueType::Currency);
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(b.edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(b.edit->text(), pasted);
+        b.ok->click();
+        QVERIFY(b.box.isVisible());
+        QCOMPARE(b.prompts.beeps, 1);
+        QCOMPARE(b.prompts.messages(), QStringList({"Niepoprawna wartość: '" + pasted + "'"}));
+    }
+
     void everyControlOfTheBoxHasAName()
     {
         Box b(desk::ValueType::Text, "Łąka");
