@@ -80,6 +80,10 @@ constexpr auto CountStaff = R"(select count(*) as ILOSC
 from PERSONEL
 where DZIAL_ID = :DZIAL_ID)";
 
+constexpr auto CountSubDepartments = R"(select count(*) as ILOSC
+from DZIALY
+where POPID = :ID)";
+
 constexpr auto SetSavepoint = R"(SAVEPOINT ZMIANA_STRUKTURY)";
 constexpr auto RollBackToSavepoint = R"(ROLLBACK TO SAVEPOINT ZMIANA_STRUKTURY)";
 constexpr auto ReleaseSavepoint = R"(RELEASE SAVEPOINT ZMIANA_STRUKTURY ONLY)";
@@ -525,11 +529,16 @@ void CompaniesDialog::deleteDepartment()
         return;
     const int departmentId = controls::DepartmentTree::nodeId(node);
     const QString name = node->text();
-    if (countRows(CountStaff, "DZIAL_ID", departmentId) != 0) {
+    // The tree on screen may be older than the database: another desk may have given the
+    // department a sub-department since it was read.
+    const bool hasSubDepartments = countRows(CountSubDepartments, "ID", departmentId) != 0;
+    if (hasSubDepartments || countRows(CountStaff, "DZIAL_ID", departmentId) != 0) {
         desk_.prompts().beep();
         desk_.prompts().message(
             QStringLiteral("Nie można usunąć działu w któym zarejestrowani są pracownicy.\n"
                            "Najpierw usuń pracowników lub przenieś ich do innego działu."));
+        if (hasSubDepartments)
+            reloadDepartments(departmentId);  // show what stopped it
         return;
     }
     if (desk_.prompts().question(

@@ -789,6 +789,29 @@ private slots:
         QCOMPARE(e.window.result(), int(QDialog::Accepted));
     }
 
+    void aSubDepartmentAddedElsewhereStopsTheDelete()
+    {
+        Editor e;
+        e.select("A1");
+        QVERIFY(e.action("deleteDepartmentAction")->isEnabled());
+        // Another desk gives A1 a sub-department after the tree was read.
+        auto otherDesk = e.database.connect();
+        otherDesk->execute(
+            "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (50, 1, 2, 6, 'A1x')");
+        otherDesk->transaction().commitRetaining();
+        e.desk.answers.answers.enqueue(true);
+        e.trigger("deleteDepartmentAction");
+        QCOMPARE(e.desk.answers.beeps, 1);
+        QCOMPARE(e.desk.answers.messages(),
+                 QStringList({"Nie można usunąć działu w któym zarejestrowani są pracownicy.\n"
+                              "Najpierw usuń pracowników lub przenieś ich do innego działu."}));
+        QCOMPARE(e.seen("select count(*) from DZIALY where ID in (2, 50)").toInt(), 2);
+        // The tree now shows what stopped it.
+        QCOMPARE(outline(*e.tree).mid(1, 2), QStringList({"  A1", "    A1x"}));
+        QCOMPARE(e.selectedText(), QString("A1"));
+        QVERIFY(!e.action("deleteDepartmentAction")->isEnabled());
+    }
+
     void everyDeleteButtonReadsUsun()
     {
         Editor e;
