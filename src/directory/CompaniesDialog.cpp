@@ -76,6 +76,15 @@ from DZIALY
 where
   ID = :ID)";
 
+// Renumbering writes the place of a department in the tree and nothing else, so a name or
+// location another desk stored meanwhile stays.
+constexpr auto UpdateDepartmentPlace = R"(update DZIALY
+set
+  POPID = :POPID,
+  KOLEJ = :KOLEJ
+where
+  ID = :ID)";
+
 constexpr auto CountStaff = R"(select count(*) as ILOSC
 from PERSONEL
 where DZIAL_ID = :DZIAL_ID)";
@@ -431,15 +440,23 @@ QStandardItem* CompaniesDialog::sibling(QStandardItem* node, int direction) cons
 void CompaniesDialog::renumberDepartments()
 {
     const std::vector<QStandardItem*> nodes = departmentTree->nodesInOrder();
+    db::Statement update(desk_.database(), QString::fromUtf8(UpdateDepartmentPlace));
     for (size_t i = 0; i < nodes.size(); ++i) {
         const int id = controls::DepartmentTree::nodeId(nodes[i]);
-        if (!departments.locate(Id, id, 0))
+        const QVariant values[] = {parentId(nodes[i]), int(i), id};
+        update.execute([&](const QString& name) {
+            const QString upper = name.toUpper();
+            return upper == QLatin1String("POPID")   ? values[0]
+                   : upper == QLatin1String("KOLEJ") ? values[1]
+                                                     : values[2];
+        });
+        if (update.affectedRows() != 1)
             throw db::Error(QStringLiteral("Nie znaleziono działu o numerze %1").arg(id));
-        departments.edit();
-        departments.field(QStringLiteral("POPID")).setAsInteger(parentId(nodes[i]));
-        departments.field(QStringLiteral("KOLEJ")).setAsInteger(int(i));
-        departments.post();
     }
+    // The rows read before hold the old places: read them again, so that editing a
+    // department afterwards does not put its old place back.
+    departments.close();
+    departments.open();
 }
 
 void CompaniesDialog::reloadDepartments(int selectedId)

@@ -812,6 +812,32 @@ private slots:
         QVERIFY(!e.action("deleteDepartmentAction")->isEnabled());
     }
 
+    void renumberingKeepsWhatAnotherDeskRenamed()
+    {
+        Editor e;
+        auto otherDesk = e.database.connect();
+        otherDesk->execute(
+            "update DZIALY set NAZWA = 'C po zmianie', LOKALIZACJA = 'parter' "
+            "where ID = 6");
+        otherDesk->transaction().commitRetaining();
+        e.select("B");
+        e.trigger("moveDepartmentUpAction");  // renumbers every department, C too
+        QCOMPARE(e.invariantBroken(), QString());
+        {
+            // Editing the moved department afterwards keeps its new place.
+            auto answer = answerDepartment(e, " 2");
+            e.trigger("editDepartmentAction");
+            QVERIFY(answer->acted());
+        }
+        QCOMPARE(e.selectedText(), QString("B 2"));
+        QCOMPARE(e.invariantBroken(), QString());
+        e.button("okButton")->click();
+        QCOMPARE(e.database.scalar("select NAZWA || ', ' || LOKALIZACJA from DZIALY where ID = 6")
+                     .toString(),
+                 QString("C po zmianie, parter"));
+        QCOMPARE(e.database.scalar("select KOLEJ from DZIALY where ID = 5").toInt(), 0);
+    }
+
     void everyDeleteButtonReadsUsun()
     {
         Editor e;
