@@ -838,6 +838,29 @@ private slots:
         QCOMPARE(e.database.scalar("select KOLEJ from DZIALY where ID = 5").toInt(), 0);
     }
 
+    void escapeWhileDraggingOnlyCancelsTheDrag()
+    {
+        Editor e;
+        const QStringList before = outline(*e.tree);
+        e.startDrag("C");
+        const QPoint target = e.pointIn("A", Zone::Label);
+        e.moveTo(target);
+        QCOMPARE(e.pointerShown(), e.pointer(controls::TreeCursor::InsertBefore));
+        QTest::keyClick(e.tree, Qt::Key_Escape);
+        QVERIFY(e.window.isVisible());
+        QCOMPARE(e.tree->viewport()->cursor().shape(), Qt::ArrowCursor);
+        e.moveTo(target + QPoint(1, 0));
+        QCOMPARE(e.tree->viewport()->cursor().shape(), Qt::ArrowCursor);
+        e.release(target);
+        QCOMPARE(outline(*e.tree), before);
+        // The next drag works again, and Esc without a drag closes the window.
+        e.drag("C", "A", Zone::Label);
+        QCOMPARE(outline(*e.tree).first(), QString("C"));
+        e.desk.answers.answers.enqueue(true);
+        QTest::keyClick(e.tree, Qt::Key_Escape);
+        QVERIFY(!e.window.isVisible());
+    }
+
     void everyDeleteButtonReadsUsun()
     {
         Editor e;
