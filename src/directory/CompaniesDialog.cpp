@@ -1,13 +1,16 @@
 #include "directory/CompaniesDialog.h"
 
-#include "controls/Icons.h"
-#include "db/Database.h"
-#include "desk/Desk.h"
-#include "controls/Prompts.h"
+#include "controls/DataGrid.h"
+#include "controls/DepartmentTree.h"
 #include "controls/DialogButtons.h"
+#include "controls/Prompts.h"
+#include "db/Database.h"
 #include "db/Error.h"
+#include "db/Statement.h"
+#include "desk/Desk.h"
 #include "directory/DepartmentDialog.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,71 +21,143 @@
 
 namespace {
 
-const QString kEdycja = QStringLiteral("EDYCJA");
-const QString kWybor = QStringLiteral("WYBOR");
+constexpr auto SelectCompanies = R"(select *
+from FIRMY
+order by ID)";
+constexpr auto InsertCompany = R"(insert into FIRMY
+  (ID, NAZWA)
+values
+  (:ID, :NAZWA))";
+constexpr auto UpdateCompany = R"(update FIRMY
+set
+  ID = :ID,
+  NAZWA = :NAZWA
+where
+  ID = :OLD_ID)";
+constexpr auto DeleteCompany = R"(delete from FIRMY
+where
+  ID = :OLD_ID)";
+constexpr auto RefreshCompany = R"(Select 
+  ID,
+  NAZWA
+from FIRMY 
+where
+  ID = :ID)";
+
+constexpr auto SelectDepartments = R"(select *
+from DZIALY
+where FIRMA_ID = :firma_id
+order by KOLEJ)";
+constexpr auto InsertDepartment = R"(insert into DZIALY
+  (ID, FIRMA_ID, POPID, KOLEJ, NAZWA, LOKALIZACJA)
+values
+  (:ID, :FIRMA_ID, :POPID, :KOLEJ, :NAZWA, :LOKALIZACJA))";
+constexpr auto UpdateDepartment = R"(update DZIALY
+set
+  ID = :ID,
+  FIRMA_ID = :FIRMA_ID,
+  POPID = :POPID,
+  KOLEJ = :KOLEJ,
+  NAZWA = :NAZWA,
+  LOKALIZACJA = :LOKALIZACJA
+where
+  ID = :OLD_ID)";
+constexpr auto DeleteDepartment = R"(delete from DZIALY
+where
+  ID = :OLD_ID)";
+constexpr auto RefreshDepartment = R"(Select 
+  ID,
+  FIRMA_ID,
+  POPID,
+  KOLEJ,
+  NAZWA,
+  LOKALIZACJA
+from DZIALY 
+where
+  ID = :ID)";
+
+// Renumbering writes the place of a department in the tree and nothing else, so a name or
+// location another desk stored meanwhile stays.
+constexpr auto UpdateDepartmentPlace = R"(update DZIALY
+set
+  POPID = :POPID,
+  KOLEJ = :KOLEJ
+where
+  ID = :ID)";
+
+constexpr auto CountStaff = R"(select count(*) as ILOSC
+from PERSONEL
+where DZIAL_ID = :DZIAL_ID)";
+
+constexpr auto CountSubDepartments = R"(select count(*) as ILOSC
+from DZIALY
+where POPID = :ID)";
+
+constexpr auto SetSavepoint = R"(SAVEPOINT ZMIANA_STRUKTURY)";
+constexpr auto RollBackToSavepoint = R"(ROLLBACK TO SAVEPOINT ZMIANA_STRUKTURY)";
+constexpr auto ReleaseSavepoint = R"(RELEASE SAVEPOINT ZMIANA_STRUKTURY ONLY)";
+
+const QString Id = QStringLiteral("ID");
+const QString Name = QStringLiteral("NAZWA");
 
 // A savepoint of the shared transaction: what a step wrote is undone unless the step
 // finished.
-class PunktZapisu {
+class Savepoint {
 public:
-    explicit PunktZapisu(db::Database& baza) : baza_(baza)
+    explicit Savepoint(db::Database& database) : database_(database)
     {
-        baza_.execute(QStringLiteral("SAVEPOINT ZMIANA_STRUKTURY"));
+        database_.execute(QString::fromUtf8(SetSavepoint));
     }
-    ~PunktZapisu()
+    ~Savepoint()
     {
-        if (otwarty_) {
+        if (open_) {
             try {
-                baza_.execute(QStringLiteral("ROLLBACK TO SAVEPOINT ZMIANA_STRUKTURY"));
+                database_.execute(QString::fromUtf8(RollBackToSavepoint));
             } catch (const db::Error&) {
                 // the step's own error is the one the user sees
             }
         }
     }
-    void zatwierdz()
+    void release()
     {
-        baza_.execute(QStringLiteral("RELEASE SAVEPOINT ZMIANA_STRUKTURY ONLY"));
-        otwarty_ = false;
+        database_.execute(QString::fromUtf8(ReleaseSavepoint));
+        open_ = false;
     }
 
 private:
-    db::Database& baza_;
-    bool otwarty_ = true;
+    db::Database& database_;
+    bool open_ = true;
 };
 
 }  // namespace
 
 CompaniesDialog::CompaniesDialog(desk::Desk& desk, QWidget* parent)
-    : QDialog(parent), sqlFirmy(desk.database()), sqlDzialy(desk.database()),
-      sqlQuery1(desk.database()), glowne_(desk)
+    : QDialog(parent), desk_(desk), companies(desk.database()), departments(desk.database())
 {
-    setObjectName(QStringLiteral("Form_Firmy"));
+    setObjectName(QStringLiteral("CompaniesDialog"));
     setWindowTitle(QStringLiteral("Firmy"));
     resize(560, 640);
 
-    sqlFirmy.setSelectSql("select *\nfrom FIRMY\norder by ID");
-    sqlFirmy.setInsertSql("insert into FIRMY\n  (ID, NAZWA)\nvalues\n  (:ID, :NAZWA)");
-    sqlFirmy.setModifySql("update FIRMY\nset\n  ID = :ID,\n  NAZWA = :NAZWA\nwhere\n  ID = :OLD_ID");
-    sqlFirmy.setDeleteSql("delete from FIRMY\nwhere\n  ID = :OLD_ID");
-    sqlFirmy.setRefreshSql("Select \n  ID,\n  NAZWA\nfrom FIRMY \nwhere\n  ID = :ID");
-    sqlFirmy.setGenerator(QStringLiteral("GEN_FIRMY_ID"), QStringLiteral("ID"), db::GeneratorApply::OnPost);
+    companies.setObjectName(QStringLiteral("companies"));
+    companies.setSelectSql(QString::fromUtf8(SelectCompanies));
+    companies.setInsertSql(QString::fromUtf8(InsertCompany));
+    companies.setModifySql(QString::fromUtf8(UpdateCompany));
+    companies.setDeleteSql(QString::fromUtf8(DeleteCompany));
+    companies.setRefreshSql(QString::fromUtf8(RefreshCompany));
+    companies.setGenerator(QStringLiteral("GEN_FIRMY_ID"), Id, db::GeneratorApply::OnPost);
 
-    sqlDzialy.setSelectSql("select *\nfrom DZIALY\nwhere FIRMA_ID = :firma_id\norder by KOLEJ");
-    sqlDzialy.setInsertSql(
-        "insert into DZIALY\n  (ID, FIRMA_ID, POPID, KOLEJ, NAZWA, LOKALIZACJA)\nvalues\n"
-        "  (:ID, :FIRMA_ID, :POPID, :KOLEJ, :NAZWA, :LOKALIZACJA)");
-    sqlDzialy.setModifySql(
-        "update DZIALY\nset\n  ID = :ID,\n  FIRMA_ID = :FIRMA_ID,\n  POPID = :POPID,\n  KOLEJ = :KOLEJ,\n"
-        "  NAZWA = :NAZWA,\n  LOKALIZACJA = :LOKALIZACJA\nwhere\n  ID = :OLD_ID");
-    sqlDzialy.setDeleteSql("delete from DZIALY\nwhere\n  ID = :OLD_ID");
-    sqlDzialy.setRefreshSql(
-        "Select \n  ID,\n  FIRMA_ID,\n  POPID,\n  KOLEJ,\n  NAZWA,\n  LOKALIZACJA\nfrom DZIALY \nwhere\n  ID = :ID");
-    sqlDzialy.setGenerator(QStringLiteral("GEN_DZIALY_ID"), QStringLiteral("ID"), db::GeneratorApply::OnPost);
+    departments.setObjectName(QStringLiteral("departments"));
+    departments.setSelectSql(QString::fromUtf8(SelectDepartments));
+    departments.setInsertSql(QString::fromUtf8(InsertDepartment));
+    departments.setModifySql(QString::fromUtf8(UpdateDepartment));
+    departments.setDeleteSql(QString::fromUtf8(DeleteDepartment));
+    departments.setRefreshSql(QString::fromUtf8(RefreshDepartment));
+    departments.setGenerator(QStringLiteral("GEN_DZIALY_ID"), Id, db::GeneratorApply::OnPost);
 
-    connect(&sqlFirmy, &db::DataSet::afterScroll, this,
-            [this] { glowne_.prompts().guarded([this] { sqlFirmyAfterScroll(); }); });
-    zbudujWidok();
-    departmentDialog_ = new DepartmentDialog(sqlDzialy, desk.prompts(), this);
+    connect(&companies, &db::DataSet::afterScroll, this,
+            [this] { desk_.prompts().guarded([this] { onCompanyChanged(); }); });
+    buildView();
+    departmentDialog = new DepartmentDialog(departments, desk.prompts(), this);
 }
 
 int CompaniesDialog::exec(Mode mode, int companyId, int departmentId)
@@ -99,103 +174,129 @@ void CompaniesDialog::open(Mode mode, int companyId, int departmentId)
 
 void CompaniesDialog::prepare(Mode mode, int companyId, int departmentId)
 {
-    Tryb = mode == Mode::Pick ? kWybor : kEdycja;
-    FirmaId = companyId;
-    DzialId = departmentId;
+    mode_ = mode;
+    companyId_ = companyId;
+    departmentId_ = departmentId;
 }
 
 CompaniesDialog::Selection CompaniesDialog::selection() const
 {
-    return {FirmaId, FirmaNazwa, DzialId, DzialNazwa};
+    return {companyId_, companyName_, departmentId_, departmentName_};
 }
 
-QAction* CompaniesDialog::akcja(const QString& nazwa, const QString& tekst, const QString& podpowiedz,
-                            controls::Picture obraz, void (CompaniesDialog::*handler)())
+QAction* CompaniesDialog::makeAction(const char* name, const QString& text, const QString& hint,
+                                     controls::Picture picture, std::function<void()> handler)
 {
-    auto* a = new QAction(controls::icon(obraz, 16), tekst, this);
-    a->setObjectName(nazwa);
-    a->setToolTip(podpowiedz);
-    a->setStatusTip(podpowiedz);
-    connect(a, &QAction::triggered, this,
-            [this, handler] { glowne_.prompts().guarded([&] { (this->*handler)(); }); });
-    return a;
+    auto* action = new QAction(controls::icon(picture, 16), text, this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    connect(action, &QAction::triggered, this,
+            [this, handler] { desk_.prompts().guarded(handler); });
+    return action;
 }
 
-void CompaniesDialog::zbudujWidok()
+void CompaniesDialog::buildView()
 {
-    aFirmaDodaj = akcja("aFirmaDodaj", "Dodaj", "Dodaj firmę (Ins)", controls::Picture::Add, &CompaniesDialog::aFirmaDodajExecute);
-    aFirmaUsun = akcja("aFirmaUsun", "Usun", "Usuń firmę (Del)", controls::Picture::Delete, &CompaniesDialog::aFirmaUsunExecute);
-    aFirmaEdytuj = akcja("aFirmaEdytuj", "Edytuj", "Edytuj firmę (Enter)", controls::Picture::Edit, &CompaniesDialog::aFirmaEdytujExecute);
-    aDzialDodaj = new QAction(controls::icon(controls::Picture::Add, 16), QStringLiteral("Dodaj"), this);
-    aDzialDodaj->setObjectName(QStringLiteral("aDzialDodaj"));
-    aDzialDodaj->setToolTip(QStringLiteral("Dodaj dział (Ins)"));
-    connect(aDzialDodaj, &QAction::triggered, this,
-            [this] { glowne_.prompts().guarded([this] { DodajDzial(false); }); });
-    aDzialDodajPodrzedne = new QAction(controls::icon(controls::Picture::AddChild, 16), QStringLiteral("Dodaj podrzędny"), this);
-    aDzialDodajPodrzedne->setObjectName(QStringLiteral("aDzialDodajPodrzedne"));
-    aDzialDodajPodrzedne->setToolTip(QStringLiteral("Dodaj dział podrzędny (Ctrl+Ins)"));
-    connect(aDzialDodajPodrzedne, &QAction::triggered, this,
-            [this] { glowne_.prompts().guarded([this] { DodajDzial(true); }); });
-    aDzialUsun = akcja("aDzialUsun", "Usuń", "Usuń dział (Del)", controls::Picture::Delete, &CompaniesDialog::aDzialUsunExecute);
-    aDzialEdytuj = akcja("aDzialEdytuj", "Edytuj", "Edytuj dział (Enter)", controls::Picture::Edit, &CompaniesDialog::aDzialEdytujExecute);
-    aDzialWGore = akcja("aDzialWGore", "W górę", "Przesuń w górę (Ctrl+Up)", controls::Picture::Up, &CompaniesDialog::aDzialWGoreExecute);
-    aDzialWDol = akcja("aDzialWDol", "W dół", "Przesuń w dół (Ctrl+Down)", controls::Picture::Down, &CompaniesDialog::aDzialWDolExecute);
+    using controls::Picture;
+    addCompanyAction =
+        makeAction("addCompanyAction", QStringLiteral("Dodaj"), QStringLiteral("Dodaj firmę (Ins)"),
+                   Picture::Add, [this] { addCompany(); });
+    deleteCompanyAction = makeAction("deleteCompanyAction", QStringLiteral("Usuń"),
+                                     QStringLiteral("Usuń firmę (Del)"), Picture::Delete,
+                                     [this] { deleteCompany(); });
+    editCompanyAction = makeAction("editCompanyAction", QStringLiteral("Edytuj"),
+                                   QStringLiteral("Edytuj firmę (Enter)"), Picture::Edit,
+                                   [this] { renameCompany(); });
+    addDepartmentAction = makeAction("addDepartmentAction", QStringLiteral("Dodaj"),
+                                     QStringLiteral("Dodaj dział (Ins)"), Picture::Add,
+                                     [this] { addDepartment(false); });
+    addSubDepartmentAction = makeAction("addSubDepartmentAction", QStringLiteral("Dodaj podrzędny"),
+                                        QStringLiteral("Dodaj dział podrzędny (Ctrl+Ins)"),
+                                        Picture::AddChild, [this] { addDepartment(true); });
+    deleteDepartmentAction = makeAction("deleteDepartmentAction", QStringLiteral("Usuń"),
+                                        QStringLiteral("Usuń dział (Del)"), Picture::Delete,
+                                        [this] { deleteDepartment(); });
+    editDepartmentAction = makeAction("editDepartmentAction", QStringLiteral("Edytuj"),
+                                      QStringLiteral("Edytuj dział (Enter)"), Picture::Edit,
+                                      [this] { editDepartment(); });
+    moveDepartmentUpAction = makeAction("moveDepartmentUpAction", QStringLiteral("W górę"),
+                                        QStringLiteral("Przesuń w górę (Ctrl+Up)"), Picture::Up,
+                                        [this] { moveDepartmentUp(); });
+    moveDepartmentDownAction = makeAction("moveDepartmentDownAction", QStringLiteral("W dół"),
+                                          QStringLiteral("Przesuń w dół (Ctrl+Down)"),
+                                          Picture::Down, [this] { moveDepartmentDown(); });
 
-    ToolBar1 = new QToolBar;
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    ToolBar1->setIconSize(QSize(16, 16));
-    ToolBar1->addActions({aFirmaDodaj, aFirmaUsun, aFirmaEdytuj});
-    DBGrid1 = new controls::DataGrid(sqlFirmy, glowne_.prompts());
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setAccessibleName(QStringLiteral("Firmy"));
-    DBGrid1->setTitleRow(false);
-    DBGrid1->setColumns({{QStringLiteral("NAZWA"), QStringLiteral("Nazwa"), 300}});
-    DBGrid1->installEventFilter(this);
+    companyToolBar = new QToolBar;
+    companyToolBar->setObjectName(QStringLiteral("companyToolBar"));
+    companyToolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    companyToolBar->setIconSize(QSize(16, 16));
+    companyToolBar->addActions({addCompanyAction, deleteCompanyAction, editCompanyAction});
+    companyToolBar->setAccessibleName(QStringLiteral("Firma"));
+    companyGrid = new controls::DataGrid(companies, desk_.prompts());
+    companyGrid->setObjectName(QStringLiteral("companyGrid"));
+    companyGrid->setAccessibleName(QStringLiteral("Firmy"));
+    companyGrid->setTitleRow(false);
+    companyGrid->setColumns({{Name, QStringLiteral("Nazwa"), 300}});
+    companyGrid->installEventFilter(this);
 
-    ToolBar2 = new QToolBar;
-    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
-    ToolBar2->setOrientation(Qt::Vertical);
-    ToolBar2->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    ToolBar2->setIconSize(QSize(16, 16));
-    ToolBar2->addActions({aDzialDodaj, aDzialDodajPodrzedne, aDzialUsun, aDzialEdytuj, aDzialWGore, aDzialWDol});
-    TreeView1 = new controls::DepartmentTree;
-    TreeView1->setObjectName(QStringLiteral("TreeView1"));
-    TreeView1->setAccessibleName(QStringLiteral("Struktura firmy"));
-    TreeView1->installEventFilter(this);
-    connect(TreeView1, &controls::DepartmentTree::selectionChangedTo, this, [this] { UstawAkcje(); });
-    connect(TreeView1, &controls::DepartmentTree::nodeDraggedOver, this, [this](const QPoint& punkt) {
-        TreeView1->viewport()->setCursor(KursorPrzeciagania(punkt));
-    });
-    connect(TreeView1, &controls::DepartmentTree::nodeDropped, this, [this](const QPoint& punkt) {
-        glowne_.prompts().guarded([&] { TreeView1DragDrop(punkt); });
-    });
+    departmentToolBar = new QToolBar;
+    departmentToolBar->setObjectName(QStringLiteral("departmentToolBar"));
+    departmentToolBar->setOrientation(Qt::Vertical);
+    departmentToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    departmentToolBar->setIconSize(QSize(16, 16));
+    departmentToolBar->addActions({addDepartmentAction, addSubDepartmentAction,
+                                   deleteDepartmentAction, editDepartmentAction,
+                                   moveDepartmentUpAction, moveDepartmentDownAction});
+    departmentToolBar->setAccessibleName(QStringLiteral("Dział"));
+    // A screen reader announces each button by its hint: the icons carry no text, and
+    // "Dodaj" or "Usuń" alone would not tell a company from a department.
+    for (QToolBar* toolBar : {companyToolBar, departmentToolBar})
+        for (QAction* action : toolBar->actions())
+            toolBar->widgetForAction(action)->setAccessibleName(action->toolTip());
+    departmentTree = new controls::DepartmentTree;
+    departmentTree->setObjectName(QStringLiteral("departmentTree"));
+    departmentTree->setAccessibleName(QStringLiteral("Struktura firmy"));
+    departmentTree->installEventFilter(this);
+    departmentTree->viewport()->installEventFilter(this);
+    connect(departmentTree, &controls::DepartmentTree::selectionChangedTo, this,
+            [this] { updateActions(); });
+    connect(departmentTree, &controls::DepartmentTree::nodeDraggedOver, this,
+            &CompaniesDialog::onDraggedOver);
+    connect(
+        departmentTree, &controls::DepartmentTree::nodeDropped, this,
+        [this](const QPoint& point) { desk_.prompts().guarded([&] { dropDepartment(point); }); });
 
-    auto* gora = new QWidget;
-    auto* goraUklad = new QVBoxLayout(gora);
-    goraUklad->setContentsMargins(0, 0, 0, 0);
-    goraUklad->addWidget(ToolBar1);
-    goraUklad->addWidget(DBGrid1);
-    auto* dol = new QWidget;
-    auto* dolUklad = new QVBoxLayout(dol);
-    dolUklad->setContentsMargins(0, 0, 0, 0);
-    dolUklad->addWidget(new QLabel(QStringLiteral(" Struktura firmy:")));
-    auto* drzewoUklad = new QHBoxLayout;
-    drzewoUklad->addWidget(ToolBar2);
-    drzewoUklad->addWidget(TreeView1);
-    dolUklad->addLayout(drzewoUklad);
-    auto* podzial = new QSplitter(Qt::Vertical);
-    podzial->addWidget(gora);
-    podzial->addWidget(dol);
-    podzial->setStretchFactor(1, 2);
+    auto* upperPane = new QWidget;
+    auto* upperLayout = new QVBoxLayout(upperPane);
+    upperLayout->setContentsMargins(0, 0, 0, 0);
+    upperLayout->addWidget(companyToolBar);
+    upperLayout->addWidget(companyGrid);
+    auto* lowerPane = new QWidget;
+    auto* lowerLayout = new QVBoxLayout(lowerPane);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    auto* treeLabel = new QLabel(QStringLiteral(" Struktura firmy:"));
+    treeLabel->setBuddy(departmentTree);
+    lowerLayout->addWidget(treeLabel);
+    auto* treeRow = new QHBoxLayout;
+    treeRow->addWidget(departmentToolBar);
+    treeRow->addWidget(departmentTree);
+    lowerLayout->addLayout(treeRow);
+    auto* splitter = new QSplitter(Qt::Vertical);
+    splitter->addWidget(upperPane);
+    splitter->addWidget(lowerPane);
+    splitter->setStretchFactor(1, 2);
 
-    QHBoxLayout* przyciski = controls::okCancelButtons(btnOK, btnAnuluj);
-    connect(btnOK, &QPushButton::clicked, this, [this] { glowne_.prompts().guarded([this] { btnOKClick(); }); });
-    connect(btnAnuluj, &QPushButton::clicked, this, &CompaniesDialog::reject);
+    QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    connect(okButton, &QPushButton::clicked, this,
+            [this] { desk_.prompts().guarded([this] { confirm(); }); });
+    connect(cancelButton, &QPushButton::clicked, this, &CompaniesDialog::reject);
 
-    auto* uklad = new QVBoxLayout(this);
-    uklad->addWidget(podzial);
-    uklad->addLayout(przyciski);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(splitter);
+    layout->addLayout(buttons);
 }
 
 // ------------------------------------------------------------ showing and modes
@@ -203,449 +304,512 @@ void CompaniesDialog::zbudujWidok()
 void CompaniesDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    glowne_.prompts().guarded([this] { FormShow(); });
+    desk_.prompts().guarded([this] { onShown(); });
 }
 
-void CompaniesDialog::FormShow()
+void CompaniesDialog::onShown()
 {
-    UstawTryb();
-    sqlFirmy.close();
-    sqlFirmy.open();
-    sqlFirmy.locate(QStringLiteral("ID"), FirmaId, 0);
-    TreeView1->selectDepartment(DzialId);
-    Zmiany = false;
-    DBGrid1->setFocus();
-    UstawAkcje();
+    applyMode();
+    companies.close();
+    companies.open();
+    companies.locate(Id, companyId_, 0);
+    departmentTree->selectDepartment(departmentId_);
+    changed_ = false;
+    dragCancelled_ = false;
+    companyGrid->setFocus();
+    updateActions();
 }
 
-void CompaniesDialog::UstawTryb()
+void CompaniesDialog::applyMode()
 {
-    if (Tryb == kEdycja) {
-        ToolBar1->setVisible(true);
-        ToolBar2->setVisible(true);
-        btnOK->setDefault(false);
-        TreeView1->setDragEnabled(true);
-    } else if (Tryb == kWybor) {
-        ToolBar1->setVisible(false);
-        ToolBar2->setVisible(false);
-        btnOK->setDefault(true);
-        TreeView1->setDragEnabled(false);
-    } else {
-        glowne_.prompts().message(QStringLiteral("Nieznany tryb pracy okna: '") + Tryb + u'\'');
-    }
+    const bool editing = mode_ == Mode::Edit;
+    companyToolBar->setVisible(editing);
+    departmentToolBar->setVisible(editing);
+    okButton->setDefault(!editing);
+    departmentTree->setDragEnabled(editing);
 }
 
-int CompaniesDialog::BiezacaFirma() const
+int CompaniesDialog::currentCompanyId() const
 {
-    if (!sqlFirmy.active() || sqlFirmy.isEmpty())
+    if (!companies.active() || companies.isEmpty())
         return 0;
-    return sqlFirmy.field(QStringLiteral("ID")).asInteger();
+    return companies.field(Id).asInteger();
 }
 
-void CompaniesDialog::UstawAkcje()
+void CompaniesDialog::updateActions()
 {
-    const bool e = Tryb == kEdycja;
-    const bool f = BiezacaFirma() != 0;
-    QStandardItem* wezel = TreeView1->selectedNode();
-    const bool n = wezel != nullptr;
-    aFirmaDodaj->setEnabled(e);
-    aFirmaUsun->setEnabled(e && f);
-    aFirmaEdytuj->setEnabled(e && f);
-    aDzialDodaj->setEnabled(e && f);
-    aDzialDodajPodrzedne->setEnabled(e && n);
-    aDzialEdytuj->setEnabled(e && n);
-    aDzialUsun->setEnabled(e && n && !wezel->hasChildren());
-    aDzialWGore->setEnabled(e && n && Sasiad(wezel, -1));
-    aDzialWDol->setEnabled(e && n && Sasiad(wezel, +1));
+    const bool editing = mode_ == Mode::Edit;
+    const bool hasCompany = currentCompanyId() != 0;
+    QStandardItem* node = departmentTree->selectedNode();
+    const bool hasNode = node != nullptr;
+    addCompanyAction->setEnabled(editing);
+    deleteCompanyAction->setEnabled(editing && hasCompany);
+    editCompanyAction->setEnabled(editing && hasCompany);
+    addDepartmentAction->setEnabled(editing && hasCompany);
+    addSubDepartmentAction->setEnabled(editing && hasNode);
+    editDepartmentAction->setEnabled(editing && hasNode);
+    deleteDepartmentAction->setEnabled(editing && hasNode && !node->hasChildren());
+    moveDepartmentUpAction->setEnabled(editing && hasNode && sibling(node, -1));
+    moveDepartmentDownAction->setEnabled(editing && hasNode && sibling(node, +1));
 }
 
-void CompaniesDialog::sqlFirmyAfterScroll()
+void CompaniesDialog::onCompanyChanged()
 {
-    const int firma = BiezacaFirma();
-    TreeView1->loadDepartments(glowne_.database(), firma);
-    sqlDzialy.close();
-    sqlDzialy.setParam(QStringLiteral("firma_id"), firma);
-    sqlDzialy.open();
-    UstawAkcje();
+    const int companyId = currentCompanyId();
+    departmentTree->loadDepartments(desk_.database(), companyId);
+    departments.close();
+    departments.setParam(QStringLiteral("firma_id"), companyId);
+    departments.open();
+    updateActions();
 }
 
 // ------------------------------------------------------------ companies
 
-void CompaniesDialog::aFirmaDodajExecute()
+void CompaniesDialog::addCompany()
 {
-    sqlFirmy.append();
-    const std::optional<QString> name = glowne_.askValue(
-        {QStringLiteral("Dodaj firmę"), QStringLiteral("Nazwa firmy:"), QString(),
-         desk::ValueType::Text, sqlFirmy.field(QStringLiteral("NAZWA")).size()});
+    companies.append();
+    const std::optional<QString> name =
+        desk_.askValue({QStringLiteral("Dodaj firmę"), QStringLiteral("Nazwa firmy:"), QString(),
+                        desk::ValueType::Text, companies.field(Name).size()});
     if (name) {
         try {
-            sqlFirmy.field(QStringLiteral("NAZWA")).setAsString(*name);
-            sqlFirmy.post();
+            companies.field(Name).setAsString(*name);
+            companies.post();
         } catch (...) {
-            sqlFirmy.cancel();  // no half-entered company stays behind
+            companies.cancel();  // no half-entered company stays behind
             throw;
         }
-        Zmiany = true;
+        changed_ = true;
     } else {
-        sqlFirmy.cancel();
+        companies.cancel();
     }
-    DBGrid1->setFocus();
-    UstawAkcje();
+    companyGrid->setFocus();
+    updateActions();
 }
 
-void CompaniesDialog::aFirmaEdytujExecute()
+void CompaniesDialog::renameCompany()
 {
-    const std::optional<QString> name = glowne_.askValue(
+    const std::optional<QString> name = desk_.askValue(
         {QStringLiteral("Edycja firmy firmę"), QStringLiteral("Nazwa firmy:"),
-         sqlFirmy.field(QStringLiteral("NAZWA")).asString(), desk::ValueType::Text,
-         sqlFirmy.field(QStringLiteral("NAZWA")).size()});
+         companies.field(Name).asString(), desk::ValueType::Text, companies.field(Name).size()});
     if (name) {
-        sqlFirmy.edit();
+        companies.edit();
         try {
-            sqlFirmy.field(QStringLiteral("NAZWA")).setAsString(*name);
-            sqlFirmy.post();
+            companies.field(Name).setAsString(*name);
+            companies.post();
         } catch (...) {
-            sqlFirmy.cancel();
+            companies.cancel();
             throw;
         }
-        Zmiany = true;
+        changed_ = true;
     }
-    DBGrid1->setFocus();
-    UstawAkcje();
+    companyGrid->setFocus();
+    updateActions();
 }
 
-void CompaniesDialog::aFirmaUsunExecute()
+void CompaniesDialog::deleteCompany()
 {
-    const QString nazwa = sqlFirmy.field(QStringLiteral("NAZWA")).asString();
-    if (glowne_.prompts().question(
-            QStringLiteral("Na pewno usunąć firmę: '") + nazwa +
-                QStringLiteral("'?\n\nUWAGA!\nTa operacja spowoduje usunięcie firmy wraz ze wszystkimi "
-                               "działami i pracownikami."),
+    const QString name = companies.field(Name).asString();
+    if (desk_.prompts().question(
+            QStringLiteral("Na pewno usunąć firmę: '") + name +
+                QStringLiteral("'?\n\nUWAGA!\nTa operacja spowoduje usunięcie firmy wraz ze "
+                               "wszystkimi działami i pracownikami."),
             QStringLiteral("Usunięcie firmy"))) {
-        sqlFirmy.remove();
-        Zmiany = true;
+        companies.remove();
+        changed_ = true;
     }
-    DBGrid1->setFocus();
-    UstawAkcje();
+    companyGrid->setFocus();
+    updateActions();
 }
 
 // ------------------------------------------------------------ the department tree
 
-int CompaniesDialog::IdRodzica(const QStandardItem* wezel)
+int CompaniesDialog::parentId(const QStandardItem* node)
 {
-    return wezel ? controls::DepartmentTree::nodeId(wezel->parent()) : 0;
+    return node ? controls::DepartmentTree::nodeId(node->parent()) : 0;
 }
 
-QStandardItem* CompaniesDialog::Sasiad(QStandardItem* wezel, int kierunek) const
+QStandardItem* CompaniesDialog::sibling(QStandardItem* node, int direction) const
 {
-    if (!wezel)
+    if (!node)
         return nullptr;
-    const QStandardItem* rodzic = wezel->parent();
-    const QStandardItem* wlasciciel = rodzic ? rodzic : TreeView1->nodes().invisibleRootItem();
-    const int row = wezel->row() + kierunek;
-    return row >= 0 && row < wlasciciel->rowCount() ? wlasciciel->child(row) : nullptr;
+    const QStandardItem* parent = node->parent();
+    const QStandardItem* owner = parent ? parent : departmentTree->nodes().invisibleRootItem();
+    const int row = node->row() + direction;
+    return row >= 0 && row < owner->rowCount() ? owner->child(row) : nullptr;
 }
 
-void CompaniesDialog::NumerujDzialy()
+void CompaniesDialog::renumberDepartments()
 {
-    const std::vector<QStandardItem*> wezly = TreeView1->nodesInOrder();
-    for (size_t i = 0; i < wezly.size(); ++i) {
-        const int id = controls::DepartmentTree::nodeId(wezly[i]);
-        if (!sqlDzialy.locate(QStringLiteral("ID"), id, 0))
+    const std::vector<QStandardItem*> nodes = departmentTree->nodesInOrder();
+    db::Statement update(desk_.database(), QString::fromUtf8(UpdateDepartmentPlace));
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        const int id = controls::DepartmentTree::nodeId(nodes[i]);
+        const QVariant values[] = {parentId(nodes[i]), int(i), id};
+        update.execute([&](const QString& name) {
+            const QString upper = name.toUpper();
+            return upper == QLatin1String("POPID")   ? values[0]
+                   : upper == QLatin1String("KOLEJ") ? values[1]
+                                                     : values[2];
+        });
+        if (update.affectedRows() != 1)
             throw db::Error(QStringLiteral("Nie znaleziono działu o numerze %1").arg(id));
-        sqlDzialy.edit();
-        sqlDzialy.field(QStringLiteral("POPID")).setAsInteger(IdRodzica(wezly[i]));
-        sqlDzialy.field(QStringLiteral("KOLEJ")).setAsInteger(int(i));
-        sqlDzialy.post();
     }
+    // The rows read before hold the old places: read them again, so that editing a
+    // department afterwards does not put its old place back.
+    departments.close();
+    departments.open();
 }
 
-void CompaniesDialog::zmienStrukture(const std::function<bool()>& zmiana)
+void CompaniesDialog::reloadDepartments(int selectedId)
 {
-    const int wybrany = controls::DepartmentTree::nodeId(TreeView1->selectedNode());
+    departments.cancel();
+    departments.close();
+    departments.open();
+    departmentTree->loadDepartments(desk_.database(), currentCompanyId());
+    departmentTree->selectDepartment(selectedId);
+    updateActions();
+}
+
+void CompaniesDialog::changeStructure(const std::function<bool()>& change)
+{
+    const int selectedId = controls::DepartmentTree::nodeId(departmentTree->selectedNode());
     try {
-        PunktZapisu punkt(glowne_.database());
-        if (zmiana())
-            NumerujDzialy();
-        punkt.zatwierdz();
+        Savepoint savepoint(desk_.database());
+        if (change())
+            renumberDepartments();
+        savepoint.release();
     } catch (...) {
         // The savepoint has undone the step in the database; show the tree as it is there.
-        sqlDzialy.cancel();
-        sqlDzialy.close();
-        sqlDzialy.open();
-        TreeView1->loadDepartments(glowne_.database(), BiezacaFirma());
-        TreeView1->selectDepartment(wybrany);
-        UstawAkcje();
+        reloadDepartments(selectedId);
         throw;
     }
 }
 
-void CompaniesDialog::DodajDzial(bool podrzedny)
+void CompaniesDialog::addDepartment(bool asChild)
 {
-    QStandardItem* s = TreeView1->selectedNode();
-    const int popid = podrzedny ? controls::DepartmentTree::nodeId(s) : IdRodzica(s);
-    bool dodano = false;
-    zmienStrukture([&] {
-        sqlDzialy.append();
-        sqlDzialy.field(QStringLiteral("FIRMA_ID")).setAsInteger(BiezacaFirma());
-        sqlDzialy.field(QStringLiteral("POPID")).setAsInteger(popid);
-        if (departmentDialog_->exec() != QDialog::Accepted)
+    QStandardItem* selected = departmentTree->selectedNode();
+    const int newParentId =
+        asChild ? controls::DepartmentTree::nodeId(selected) : parentId(selected);
+    bool added = false;
+    changeStructure([&] {
+        departments.append();
+        departments.field(QStringLiteral("FIRMA_ID")).setAsInteger(currentCompanyId());
+        departments.field(QStringLiteral("POPID")).setAsInteger(newParentId);
+        if (departmentDialog->exec() != QDialog::Accepted)
             return false;
-        QStandardItem* rodzic = podrzedny ? s : (s ? s->parent() : nullptr);
-        QStandardItem* nowy = TreeView1->addNode(rodzic, sqlDzialy.field(QStringLiteral("NAZWA")).asString(),
-                                                 sqlDzialy.field(QStringLiteral("ID")).asInteger(),
-                                                 controls::icon(controls::Picture::Department, 16));
-        if (rodzic)
-            TreeView1->expand(rodzic->index());
-        TreeView1->selectNode(nowy);
-        dodano = true;
+        QStandardItem* parent = asChild ? selected : (selected ? selected->parent() : nullptr);
+        QStandardItem* node = departmentTree->addNode(
+            parent, departments.field(Name).asString(), departments.field(Id).asInteger(),
+            controls::icon(controls::Picture::Department, 16));
+        if (parent)
+            departmentTree->expand(parent->index());
+        departmentTree->selectNode(node);
+        added = true;
         return true;
     });
-    if (dodano)
-        Zmiany = true;
-    TreeView1->setFocus();
-    UstawAkcje();
+    if (added)
+        changed_ = true;
+    departmentTree->setFocus();
+    updateActions();
 }
 
-void CompaniesDialog::aDzialEdytujExecute()
+void CompaniesDialog::editDepartment()
 {
-    QStandardItem* wezel = TreeView1->selectedNode();
-    if (!wezel || !sqlDzialy.locate(QStringLiteral("ID"), controls::DepartmentTree::nodeId(wezel), 0))
+    QStandardItem* node = departmentTree->selectedNode();
+    if (!node || !departments.locate(Id, controls::DepartmentTree::nodeId(node), 0))
         return;
-    sqlDzialy.edit();
-    if (departmentDialog_->exec() == QDialog::Accepted) {
-        wezel->setText(sqlDzialy.field(QStringLiteral("NAZWA")).asString());
-        Zmiany = true;
+    departments.edit();
+    if (departmentDialog->exec() == QDialog::Accepted) {
+        node->setText(departments.field(Name).asString());
+        changed_ = true;
     }
-    TreeView1->setFocus();
-    UstawAkcje();
+    departmentTree->setFocus();
+    updateActions();
 }
 
-int CompaniesDialog::LiczbaPracownikow(int dzialId)
+int CompaniesDialog::countRows(const char* sql, const char* param, int value)
 {
-    sqlQuery1.close();
-    sqlQuery1.sql().clear();
-    sqlQuery1.sql() << QStringLiteral("select count(*) as ILOSC") << QStringLiteral("from PERSONEL")
-                    << QStringLiteral("where DZIAL_ID = ") + QString::number(dzialId);
-    sqlQuery1.open();
-    const int ilosc = sqlQuery1.field(QStringLiteral("ILOSC")).asInteger();
-    sqlQuery1.close();
-    return ilosc;
+    db::Statement count(desk_.database(), QString::fromUtf8(sql));
+    std::vector<db::Values> rows;
+    const QString name = QString::fromLatin1(param);
+    count.execute(
+        [&](const QString& asked) {
+            return asked.compare(name, Qt::CaseInsensitive) == 0 ? QVariant(value) : QVariant();
+        },
+        &rows);
+    return rows.empty() || rows.front().empty() ? 0 : rows.front().front().toInt();
 }
 
-void CompaniesDialog::aDzialUsunExecute()
+void CompaniesDialog::deleteDepartment()
 {
-    QStandardItem* wezel = TreeView1->selectedNode();
-    if (!wezel)
+    QStandardItem* node = departmentTree->selectedNode();
+    if (!node)
         return;
-    const int x = controls::DepartmentTree::nodeId(wezel);
-    const QString t = wezel->text();
-    if (LiczbaPracownikow(x) != 0) {
-        glowne_.prompts().beep();
-        glowne_.prompts().message(
+    const int departmentId = controls::DepartmentTree::nodeId(node);
+    const QString name = node->text();
+    // The tree on screen may be older than the database: another desk may have given the
+    // department a sub-department since it was read.
+    const bool hasSubDepartments = countRows(CountSubDepartments, "ID", departmentId) != 0;
+    if (hasSubDepartments || countRows(CountStaff, "DZIAL_ID", departmentId) != 0) {
+        desk_.prompts().beep();
+        desk_.prompts().message(
             QStringLiteral("Nie można usunąć działu w któym zarejestrowani są pracownicy.\n"
                            "Najpierw usuń pracowników lub przenieś ich do innego działu."));
+        if (hasSubDepartments)
+            reloadDepartments(departmentId);  // show what stopped it
         return;
     }
-    if (glowne_.prompts().question(QStringLiteral("Na pewno usunąć dział: '") + t + QStringLiteral("'?"),
-                                   QStringLiteral("Usunięcie działu"))) {
+    if (desk_.prompts().question(
+            QStringLiteral("Na pewno usunąć dział: '") + name + QStringLiteral("'?"),
+            QStringLiteral("Usunięcie działu"))) {
         // The row goes first: a refused delete leaves the node where it was.
-        if (sqlDzialy.locate(QStringLiteral("ID"), x, 0))
-            sqlDzialy.remove();
-        QStandardItem* rodzic = wezel->parent();
-        (rodzic ? rodzic : TreeView1->nodes().invisibleRootItem())->removeRow(wezel->row());
-        Zmiany = true;
+        if (departments.locate(Id, departmentId, 0))
+            departments.remove();
+        QStandardItem* parent = node->parent();
+        (parent ? parent : departmentTree->nodes().invisibleRootItem())->removeRow(node->row());
+        changed_ = true;
     }
-    TreeView1->setFocus();
-    UstawAkcje();
+    departmentTree->setFocus();
+    updateActions();
 }
 
-void CompaniesDialog::przenies(QStandardItem* wezel, QStandardItem* rodzic, int row)
+void CompaniesDialog::moveNode(QStandardItem* node, QStandardItem* parent, int row)
 {
-    QStandardItem* wybrany = TreeView1->selectedNode();
-    QStandardItem* korzen = TreeView1->nodes().invisibleRootItem();
-    QStandardItem* stary = wezel->parent() ? wezel->parent() : korzen;
-    QStandardItem* nowy = rodzic ? rodzic : korzen;
-    const int staryRow = wezel->row();
-    if (stary == nowy && staryRow < row)
+    QStandardItem* selected = departmentTree->selectedNode();
+    QStandardItem* root = departmentTree->nodes().invisibleRootItem();
+    QStandardItem* oldOwner = node->parent() ? node->parent() : root;
+    QStandardItem* newOwner = parent ? parent : root;
+    const int oldRow = node->row();
+    if (oldOwner == newOwner && oldRow < row)
         --row;
-    const QSignalBlocker cisza(TreeView1);
-    const QList<QStandardItem*> wiersz = stary->takeRow(staryRow);
-    nowy->insertRow(row, wiersz);
-    if (rodzic)
-        TreeView1->expand(rodzic->index());
-    TreeView1->expandRecursively(wezel->index());
-    TreeView1->selectNode(wybrany);
+    const QSignalBlocker quiet(departmentTree);
+    const QList<QStandardItem*> taken = oldOwner->takeRow(oldRow);
+    newOwner->insertRow(row, taken);
+    if (parent)
+        departmentTree->expand(parent->index());
+    departmentTree->expandRecursively(node->index());
+    departmentTree->selectNode(selected);
 }
 
-bool CompaniesDialog::wPoddrzewie(const QStandardItem* wezel, const QStandardItem* korzen) const
+bool CompaniesDialog::isInSubtree(const QStandardItem* node, const QStandardItem* root)
 {
-    for (const QStandardItem* w = wezel; w; w = w->parent())
-        if (w == korzen)
+    for (const QStandardItem* n = node; n; n = n->parent())
+        if (n == root)
             return true;
     return false;
 }
 
-void CompaniesDialog::aDzialWGoreExecute()
+void CompaniesDialog::moveDepartmentUp()
 {
-    QStandardItem* s = TreeView1->selectedNode();
-    QStandardItem* p = Sasiad(s, -1);
-    if (!p)
+    QStandardItem* selected = departmentTree->selectedNode();
+    QStandardItem* previous = sibling(selected, -1);
+    if (!previous)
         return;
-    zmienStrukture([&] {
-        przenies(s, s->parent(), p->row());
+    changeStructure([&] {
+        moveNode(selected, selected->parent(), previous->row());
         return true;
     });
-    Zmiany = true;
-    TreeView1->setFocus();
-    UstawAkcje();
+    changed_ = true;
+    departmentTree->setFocus();
+    updateActions();
 }
 
-void CompaniesDialog::aDzialWDolExecute()
+void CompaniesDialog::moveDepartmentDown()
 {
-    QStandardItem* s = TreeView1->selectedNode();
-    QStandardItem* n = Sasiad(s, +1);
-    if (!n)
+    QStandardItem* selected = departmentTree->selectedNode();
+    QStandardItem* next = sibling(selected, +1);
+    if (!next)
         return;
-    zmienStrukture([&] {
-        przenies(n, s->parent(), s->row());
+    changeStructure([&] {
+        moveNode(next, selected->parent(), selected->row());
         return true;
     });
-    Zmiany = true;
-    TreeView1->setFocus();
-    UstawAkcje();
+    changed_ = true;
+    departmentTree->setFocus();
+    updateActions();
 }
 
-QCursor CompaniesDialog::KursorPrzeciagania(const QPoint& punkt) const
+// ------------------------------------------------------------ dragging
+
+QCursor CompaniesDialog::dragCursor(const QPoint& point) const
 {
-    QStandardItem* cel = nullptr;
-    const controls::DepartmentTree::Zone zoneAt = TreeView1->zoneAt(punkt, &cel);
-    const QStandardItem* przeciagany = TreeView1->selectedNode();
-    switch (zoneAt) {
-    case controls::DepartmentTree::Zone::Label:
-        return cel != przeciagany ? glowne_.treeCursor(controls::TreeCursor::InsertBefore) : QCursor(Qt::ForbiddenCursor);
-    case controls::DepartmentTree::Zone::Icon:
-        return cel != przeciagany ? glowne_.treeCursor(controls::TreeCursor::NewChild) : QCursor(Qt::ForbiddenCursor);
-    case controls::DepartmentTree::Zone::BelowLast:
-        return glowne_.treeCursor(controls::TreeCursor::AppendAtEnd);
-    case controls::DepartmentTree::Zone::None:
-        break;
+    using Zone = controls::DepartmentTree::Zone;
+    QStandardItem* target = nullptr;
+    const Zone zone = departmentTree->zoneAt(point, &target);
+    const QStandardItem* dragged = departmentTree->selectedNode();
+    switch (zone) {
+        case Zone::Label:
+            if (target != dragged)
+                return desk_.treeCursor(controls::TreeCursor::InsertBefore);
+            break;
+        case Zone::Icon:
+            if (target != dragged)
+                return desk_.treeCursor(controls::TreeCursor::NewChild);
+            break;
+        case Zone::BelowLast:
+            return desk_.treeCursor(controls::TreeCursor::AppendAtEnd);
+        case Zone::None:
+            break;
     }
     return QCursor(Qt::ForbiddenCursor);
 }
 
-void CompaniesDialog::TreeView1DragDrop(const QPoint& punkt)
+void CompaniesDialog::onDraggedOver(const QPoint& point)
 {
-    QStandardItem* d = TreeView1->selectedNode();
-    if (!d || Tryb != kEdycja)
+    if (dragCancelled_)
         return;
-    QStandardItem* t = nullptr;
-    const controls::DepartmentTree::Zone zoneAt = TreeView1->zoneAt(punkt, &t);
+    departmentTree->viewport()->setCursor(dragCursor(point));
+}
+
+void CompaniesDialog::dropDepartment(const QPoint& point)
+{
     using Zone = controls::DepartmentTree::Zone;
-    if (zoneAt == Zone::None || (zoneAt != Zone::BelowLast && t == d))
+    if (dragCancelled_) {
+        dragCancelled_ = false;  // the button let go ends the cancelled drag
+        return;
+    }
+    QStandardItem* dragged = departmentTree->selectedNode();
+    if (!dragged || mode_ != Mode::Edit)
+        return;
+    QStandardItem* target = nullptr;
+    const Zone zone = departmentTree->zoneAt(point, &target);
+    if (zone == Zone::None || (zone != Zone::BelowLast && target == dragged))
         return;  // refused
-    Zmiany = true;
-    zmienStrukture([&] {
-        if (zoneAt == Zone::BelowLast)
-            przenies(d, nullptr, TreeView1->nodes().rowCount());
-        else if (wPoddrzewie(t, d))
+    changed_ = true;
+    changeStructure([&] {
+        if (zone == Zone::BelowLast)
+            moveNode(dragged, nullptr, departmentTree->nodes().rowCount());
+        else if (isInSubtree(target, dragged))
             ;  // into its own subtree: the tree stays as it was, numbered again all the same
-        else if (zoneAt == Zone::Label)
-            przenies(d, t->parent(), t->row());
+        else if (zone == Zone::Label)
+            moveNode(dragged, target->parent(), target->row());
         else
-            przenies(d, t, t->rowCount());
+            moveNode(dragged, target, target->rowCount());
         return true;
     });
-    UstawAkcje();
+    updateActions();
+}
+
+// Esc while a department is dragged ends the drag, not the window. The tree goes on
+// reporting the drag until the button is let go; from here on it counts for nothing.
+void CompaniesDialog::cancelDrag()
+{
+    dragCancelled_ = true;
+    departmentTree->viewport()->unsetCursor();
 }
 
 // ------------------------------------------------------------ keys
 
-bool CompaniesDialog::klawiszSiatki(QKeyEvent* key)
+bool CompaniesDialog::handleGridKey(QKeyEvent* key)
 {
-    QAction* akcja = nullptr;
+    QAction* action = nullptr;
     switch (key->key()) {
-    case Qt::Key_Insert: akcja = aFirmaDodaj; break;
-    case Qt::Key_Delete: akcja = aFirmaUsun; break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: akcja = aFirmaEdytuj; break;
-    default: return false;
+        case Qt::Key_Insert:
+            action = addCompanyAction;
+            break;
+        case Qt::Key_Delete:
+            action = deleteCompanyAction;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            action = editCompanyAction;
+            break;
+        default:
+            return false;
     }
-    if (!akcja->isEnabled())
+    if (!action->isEnabled())
         return key->key() == Qt::Key_Insert || key->key() == Qt::Key_Delete;
-    akcja->trigger();
+    action->trigger();
     return true;
 }
 
-bool CompaniesDialog::klawiszDrzewa(QKeyEvent* key)
+bool CompaniesDialog::handleTreeKey(QKeyEvent* key)
 {
     const bool ctrl = key->modifiers() & Qt::ControlModifier;
-    QAction* akcja = nullptr;
+    QAction* action = nullptr;
     switch (key->key()) {
-    case Qt::Key_Insert: akcja = ctrl ? aDzialDodajPodrzedne : aDzialDodaj; break;
-    case Qt::Key_Delete: akcja = aDzialUsun; break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: akcja = aDzialEdytuj; break;
-    case Qt::Key_Up: akcja = ctrl ? aDzialWGore : nullptr; break;
-    case Qt::Key_Down: akcja = ctrl ? aDzialWDol : nullptr; break;
-    default: return false;
+        case Qt::Key_Insert:
+            action = ctrl ? addSubDepartmentAction : addDepartmentAction;
+            break;
+        case Qt::Key_Delete:
+            action = deleteDepartmentAction;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            action = editDepartmentAction;
+            break;
+        case Qt::Key_Up:
+            action = ctrl ? moveDepartmentUpAction : nullptr;
+            break;
+        case Qt::Key_Down:
+            action = ctrl ? moveDepartmentDownAction : nullptr;
+            break;
+        default:
+            return false;
     }
-    if (!akcja)
+    if (!action)
         return false;  // plain arrows move through the tree
-    if (akcja->isEnabled()) {
-        akcja->trigger();
+    if (action->isEnabled()) {
+        action->trigger();
         return true;
     }
-    // Enter is swallowed while editing and reaches the default OK while picking; the
-    // other keys of a disabled action do nothing.
+    // Enter is swallowed while editing and reaches the default OK while picking; the other
+    // keys of a disabled action do nothing.
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    return !(enter && Tryb == kWybor);
+    return !(enter && mode_ == Mode::Pick);
 }
 
 bool CompaniesDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == departmentTree->viewport() && event->type() == QEvent::MouseButtonPress)
+        dragCancelled_ = false;  // a new press starts afresh
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == DBGrid1 && klawiszSiatki(key))
+        if (key->key() == Qt::Key_Escape && departmentTree->dragging()) {
+            cancelDrag();
             return true;
-        if (watched == TreeView1 && klawiszDrzewa(key))
+        }
+        if (watched == companyGrid && handleGridKey(key))
+            return true;
+        if (watched == departmentTree && handleTreeKey(key))
             return true;
     }
-    if (watched == DBGrid1 && event->type() == QEvent::Resize)
-        DBGrid1->setColumnWidth(0, qMax(0, DBGrid1->width() - 30));
+    if (watched == companyGrid && event->type() == QEvent::Resize)
+        companyGrid->setColumnWidth(0, qMax(0, companyGrid->width() - 30));
     return QDialog::eventFilter(watched, event);
 }
 
 // ------------------------------------------------------------ closing
 
-void CompaniesDialog::btnOKClick()
+void CompaniesDialog::confirm()
 {
-    if (Tryb == kEdycja)
-        glowne_.commitWork();
-    FirmaId = BiezacaFirma();
-    FirmaNazwa = sqlFirmy.active() && !sqlFirmy.isEmpty()
-                     ? sqlFirmy.field(QStringLiteral("NAZWA")).asString()
-                     : QString();
-    QStandardItem* wezel = TreeView1->selectedNode();
-    DzialId = controls::DepartmentTree::nodeId(wezel);
-    DzialNazwa = wezel ? wezel->text() : QString();
-    Zmiany = false;
+    if (mode_ == Mode::Edit)
+        desk_.commitWork();
+    companyId_ = currentCompanyId();
+    companyName_ =
+        companies.active() && !companies.isEmpty() ? companies.field(Name).asString() : QString();
+    QStandardItem* node = departmentTree->selectedNode();
+    departmentId_ = controls::DepartmentTree::nodeId(node);
+    departmentName_ = node ? node->text() : QString();
+    changed_ = false;
     accept();
 }
 
-bool CompaniesDialog::PotwierdzAnulowanie()
+bool CompaniesDialog::confirmCancel()
 {
-    return glowne_.prompts().question(QStringLiteral("Na pewno anulować wszystkie wprowadzone zmiany?"),
-                                      QStringLiteral("Anulowanie zmian"));
+    return desk_.prompts().question(
+        QStringLiteral("Na pewno anulować wszystkie wprowadzone zmiany?"),
+        QStringLiteral("Anulowanie zmian"));
 }
 
 void CompaniesDialog::reject()
 {
-    if (Zmiany) {
-        if (!PotwierdzAnulowanie())
+    if (changed_) {
+        if (!confirmCancel())
             return;
-        glowne_.rollbackWork();
-        Zmiany = false;
+        desk_.rollbackWork();
+        changed_ = false;
     }
     QDialog::reject();
 }
@@ -653,6 +817,6 @@ void CompaniesDialog::reject()
 void CompaniesDialog::done(int result)
 {
     QDialog::done(result);
-    sqlFirmy.close();
-    sqlDzialy.close();
+    companies.close();
+    departments.close();
 }

@@ -1,19 +1,27 @@
 #pragma once
 // The companies editor: companies in the upper list and the department tree of the
-// current company below. "EDYCJA" edits both; "WYBOR" only picks a company and one of
+// current company below. Mode::Edit edits both; Mode::Pick only picks a company and one of
 // its departments for the caller.
-#include "controls/DataGrid.h"
-#include "controls/DepartmentTree.h"
 #include "controls/Icons.h"
 #include "db/DataSet.h"
 
-#include <QAction>
 #include <QDialog>
+#include <functional>
 
+class QAction;
+class QCursor;
+class QKeyEvent;
 class QPushButton;
+class QStandardItem;
 class QToolBar;
 class DepartmentDialog;
-namespace desk { class Desk; }
+namespace controls {
+class DataGrid;
+class DepartmentTree;
+}  // namespace controls
+namespace desk {
+class Desk;
+}
 
 class CompaniesDialog : public QDialog {
     Q_OBJECT
@@ -36,82 +44,84 @@ public:
     // After OK.
     Selection selection() const;
 
-    // Written by the caller before showing; read back after OK.
-    QString Tryb;
-    int FirmaId = 0;
-    QString FirmaNazwa;
-    int DzialId = 0;
-    QString DzialNazwa;
-    bool Zmiany = false;
-
-    db::DataSet sqlFirmy;
-    db::DataSet sqlDzialy;
-    db::DataSet sqlQuery1;
-
-    controls::DataGrid* DBGrid1;
-    controls::DepartmentTree* TreeView1;
-    QToolBar* ToolBar1;
-    QToolBar* ToolBar2;
-    QPushButton* btnOK;
-    QPushButton* btnAnuluj;
-
-    QAction* aFirmaDodaj;
-    QAction* aFirmaUsun;
-    QAction* aFirmaEdytuj;
-    QAction* aDzialDodaj;
-    QAction* aDzialDodajPodrzedne;
-    QAction* aDzialUsun;
-    QAction* aDzialEdytuj;
-    QAction* aDzialWGore;
-    QAction* aDzialWDol;
-
-    void UstawTryb();
-    void UstawAkcje();
-    int BiezacaFirma() const;
-    static int IdRodzica(const QStandardItem* wezel);
-    QStandardItem* Sasiad(QStandardItem* wezel, int kierunek) const;
-    void NumerujDzialy();
-    void DodajDzial(bool podrzedny);
-    int LiczbaPracownikow(int dzialId);
-    bool PotwierdzAnulowanie();
-
-    void aFirmaDodajExecute();
-    void aFirmaEdytujExecute();
-    void aFirmaUsunExecute();
-    void aDzialEdytujExecute();
-    void aDzialUsunExecute();
-    void aDzialWGoreExecute();
-    void aDzialWDolExecute();
-    // A node dragged over / let go at a point of the tree's viewport.
-    QCursor KursorPrzeciagania(const QPoint& punkt) const;
-    void TreeView1DragDrop(const QPoint& punkt);
-    void btnOKClick();
-
+private:
+    void buildView();
+    QAction* makeAction(const char* name, const QString& text, const QString& hint,
+                        controls::Picture picture, std::function<void()> handler);
+    void prepare(Mode mode, int companyId, int departmentId);
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
     void done(int result) override;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void onShown();
+    void applyMode();
+    void updateActions();
+    int currentCompanyId() const;
+    void onCompanyChanged();
 
-private:
-    QAction* akcja(const QString& nazwa, const QString& tekst, const QString& podpowiedz, controls::Picture obraz,
-                   void (CompaniesDialog::*handler)());
-    void zbudujWidok();
-    void sqlFirmyAfterScroll();
-    void FormShow();
-    // Moves `wezel` with its subtree to `row` among the children of `rodzic` (null: top).
-    void przenies(QStandardItem* wezel, QStandardItem* rodzic, int row);
-    // Runs a change of the tree (true when it changed anything) and the renumbering
-    // after it as one step: when the database
-    // refuses any part of it, none of it stays and the tree is read again.
-    void zmienStrukture(const std::function<bool()>& zmiana);
-    bool wPoddrzewie(const QStandardItem* wezel, const QStandardItem* korzen) const;
-    bool klawiszDrzewa(QKeyEvent* key);
-    bool klawiszSiatki(QKeyEvent* key);
+    void addCompany();
+    void renameCompany();
+    void deleteCompany();
 
-    void prepare(Mode mode, int companyId, int departmentId);
+    static int parentId(const QStandardItem* node);
+    QStandardItem* sibling(QStandardItem* node, int direction) const;
+    void renumberDepartments();
+    // Runs a change of the tree (true when it changed anything) and the renumbering after
+    // it as one step: when the database refuses any part of it, none of it stays and the
+    // tree is read again.
+    void changeStructure(const std::function<bool()>& change);
+    void reloadDepartments(int selectedId);
+    void addDepartment(bool asChild);
+    void editDepartment();
+    void deleteDepartment();
+    void moveDepartmentUp();
+    void moveDepartmentDown();
+    // Moves `node` with its subtree to `row` among the children of `parent` (null: top).
+    void moveNode(QStandardItem* node, QStandardItem* parent, int row);
+    static bool isInSubtree(const QStandardItem* node, const QStandardItem* root);
+    int countRows(const char* sql, const char* param, int value);
 
-    desk::Desk& glowne_;
-    DepartmentDialog* departmentDialog_ = nullptr;
+    QCursor dragCursor(const QPoint& point) const;
+    void onDraggedOver(const QPoint& point);
+    void dropDepartment(const QPoint& point);
+    void cancelDrag();
+
+    bool handleGridKey(QKeyEvent* key);
+    bool handleTreeKey(QKeyEvent* key);
+
+    void confirm();
+    bool confirmCancel();
+
+    desk::Desk& desk_;
+    Mode mode_ = Mode::Edit;
+    int companyId_ = 0;
+    QString companyName_;
+    int departmentId_ = 0;
+    QString departmentName_;
+    bool changed_ = false;
+    // Esc ended the drag under way: where it points and where it is let go count for nothing.
+    bool dragCancelled_ = false;
+
+    db::DataSet companies;
+    db::DataSet departments;
+
+    controls::DataGrid* companyGrid = nullptr;
+    controls::DepartmentTree* departmentTree = nullptr;
+    QToolBar* companyToolBar = nullptr;
+    QToolBar* departmentToolBar = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+
+    QAction* addCompanyAction = nullptr;
+    QAction* deleteCompanyAction = nullptr;
+    QAction* editCompanyAction = nullptr;
+    QAction* addDepartmentAction = nullptr;
+    QAction* addSubDepartmentAction = nullptr;
+    QAction* deleteDepartmentAction = nullptr;
+    QAction* editDepartmentAction = nullptr;
+    QAction* moveDepartmentUpAction = nullptr;
+    QAction* moveDepartmentDownAction = nullptr;
+
+    DepartmentDialog* departmentDialog = nullptr;
 };

@@ -1,8 +1,8 @@
 #include "directory/DepartmentDialog.h"
 
 #include "controls/BoundLineEdit.h"
-#include "controls/Prompts.h"
 #include "controls/DialogButtons.h"
+#include "controls/Prompts.h"
 #include "db/DataSet.h"
 
 #include <QFormLayout>
@@ -12,66 +12,70 @@
 #include <QVBoxLayout>
 
 namespace {
-QLabel* pogrubiona(const QString& tekst, QWidget* buddy)
+
+QLabel* boldLabel(const QString& text, QWidget* buddy)
 {
-    auto* label = new QLabel(tekst);
-    QFont f = label->font();
-    f.setBold(true);
-    label->setFont(f);
+    auto* label = new QLabel(text);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
     label->setBuddy(buddy);
     return label;
 }
+
 }  // namespace
 
-DepartmentDialog::DepartmentDialog(db::DataSet& sqlDzialy, controls::Prompts& prompts,
-                                                   QWidget* parent)
-    : QDialog(parent), sqlDzialy_(sqlDzialy), prompts_(prompts)
+DepartmentDialog::DepartmentDialog(db::DataSet& departments, controls::Prompts& prompts,
+                                   QWidget* parent)
+    : QDialog(parent), departments_(departments), prompts_(prompts)
 {
-    setObjectName(QStringLiteral("Form_Firmy_EdycjaDzialu"));
+    setObjectName(QStringLiteral("DepartmentDialog"));
     setWindowTitle(QStringLiteral("Edycja działu firmy"));
-    DBEdit1 = new controls::BoundLineEdit(sqlDzialy, QStringLiteral("NAZWA"));
-    DBEdit1->setObjectName(QStringLiteral("DBEdit1"));
-    DBEdit2 = new controls::BoundLineEdit(sqlDzialy, QStringLiteral("LOKALIZACJA"));
-    DBEdit2->setObjectName(QStringLiteral("DBEdit2"));
-    for (controls::BoundLineEdit* edit : {DBEdit1, DBEdit2}) {
-        QFont f = edit->font();
-        f.setBold(true);
-        edit->setFont(f);
+    nameEdit = new controls::BoundLineEdit(departments, QStringLiteral("NAZWA"));
+    nameEdit->setObjectName(QStringLiteral("nameEdit"));
+    locationEdit = new controls::BoundLineEdit(departments, QStringLiteral("LOKALIZACJA"));
+    locationEdit->setObjectName(QStringLiteral("locationEdit"));
+    for (controls::BoundLineEdit* edit : {nameEdit, locationEdit}) {
+        QFont font = edit->font();
+        font.setBold(true);
+        edit->setFont(font);
         edit->setMaxLength(64);
         edit->setMinimumWidth(320);
     }
-    QHBoxLayout* przyciski = controls::okCancelButtons(btnOK, btnAnuluj);
-    btnOK->setDefault(true);
+    QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    okButton->setDefault(true);
 
-    auto* pola = new QFormLayout;
-    pola->addRow(pogrubiona(QStringLiteral("Nazwa:"), DBEdit1), DBEdit1);
-    pola->addRow(pogrubiona(QStringLiteral("Lokalizacja:"), DBEdit2), DBEdit2);
-    auto* uklad = new QVBoxLayout(this);
-    uklad->addLayout(pola);
-    uklad->addLayout(przyciski);
+    auto* fields = new QFormLayout;
+    fields->addRow(boldLabel(QStringLiteral("Nazwa:"), nameEdit), nameEdit);
+    fields->addRow(boldLabel(QStringLiteral("Lokalizacja:"), locationEdit), locationEdit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
 
-    connect(btnOK, &QPushButton::clicked, this, &DepartmentDialog::btnOKClick);
-    connect(btnAnuluj, &QPushButton::clicked, this, &QDialog::reject);
+    connect(okButton, &QPushButton::clicked, this, &DepartmentDialog::store);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void DepartmentDialog::showEvent(QShowEvent* event)
 {
-    DBEdit1->showField();
-    DBEdit2->showField();
-    DBEdit1->setFocus();
+    nameEdit->showField();
+    locationEdit->showField();
+    nameEdit->setFocus();
     QDialog::showEvent(event);
 }
 
-void DepartmentDialog::btnOKClick()
+void DepartmentDialog::store()
 {
-    btnOK->setFocus();
+    okButton->setFocus();
     // A row that could not be stored is no OK: the dialog stays for another try or Cancel.
-    if (prompts_.guarded([this] { sqlDzialy_.post(); }))
+    if (prompts_.guarded([this] { departments_.post(); }))
         accept();
 }
 
 void DepartmentDialog::done(int result)
 {
-    sqlDzialy_.cancel();  // after a stored row there is nothing left to cancel
+    departments_.cancel();  // after a stored row there is nothing left to cancel
     QDialog::done(result);
 }

@@ -1,7 +1,7 @@
 #include "directory/TypedInputDialog.h"
 
-#include "controls/Prompts.h"
 #include "controls/DialogButtons.h"
+#include "controls/Prompts.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -17,33 +17,35 @@
 TypedInputDialog::TypedInputDialog(controls::Prompts& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts)
 {
-    setObjectName(QStringLiteral("Form_InputBox"));
+    setObjectName(QStringLiteral("TypedInputDialog"));
     setFixedSize(385, 105);
-    Label1 = new QLabel;
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Edit1 = new QLineEdit;
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Label1->setBuddy(Edit1);
-    QHBoxLayout* przyciski = controls::okCancelButtons(btnOK, btnAnuluj);
-    btnOK->setDefault(true);
-    auto* uklad = new QVBoxLayout(this);
-    uklad->addWidget(Label1);
-    uklad->addWidget(Edit1);
-    uklad->addLayout(przyciski);
+    promptLabel = new QLabel;
+    promptLabel->setObjectName(QStringLiteral("promptLabel"));
+    valueEdit = new QLineEdit;
+    valueEdit->setObjectName(QStringLiteral("valueEdit"));
+    promptLabel->setBuddy(valueEdit);
+    QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    okButton->setDefault(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(promptLabel);
+    layout->addWidget(valueEdit);
+    layout->addLayout(buttons);
 
-    Edit1->installEventFilter(this);
-    connect(Edit1, &QLineEdit::textChanged, this, &TypedInputDialog::UstawOK);
-    connect(btnOK, &QPushButton::clicked, this, &TypedInputDialog::btnOKClick);
-    connect(btnAnuluj, &QPushButton::clicked, this, &QDialog::reject);
+    valueEdit->installEventFilter(this);
+    connect(valueEdit, &QLineEdit::textChanged, this, &TypedInputDialog::updateOk);
+    connect(okButton, &QPushButton::clicked, this, &TypedInputDialog::confirm);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TypedInputDialog::prepare(const desk::ValueRequest& request)
 {
     setWindowTitle(request.title);
-    Label = request.label;
-    Wartosc = request.value;
-    Typ = request.type == desk::ValueType::Currency ? QStringLiteral("CURRENCY") : QStringLiteral("STRING");
-    MaxDlugosc = request.maxLength;
+    prompt_ = request.label;
+    value_ = request.value;
+    type_ = request.type;
+    maxLength_ = request.maxLength;
 }
 
 std::optional<QString> TypedInputDialog::ask(const desk::ValueRequest& request)
@@ -51,7 +53,7 @@ std::optional<QString> TypedInputDialog::ask(const desk::ValueRequest& request)
     prepare(request);
     if (QDialog::exec() != QDialog::Accepted)
         return std::nullopt;
-    return Wartosc;
+    return value_;
 }
 
 void TypedInputDialog::open(const desk::ValueRequest& request)
@@ -66,51 +68,60 @@ void TypedInputDialog::showEvent(QShowEvent* event)
         const QRect area = screen->availableGeometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
-    Label1->setText(Label);
-    Edit1->setMaxLength(MaxDlugosc > 0 ? MaxDlugosc : 32767);
-    Edit1->setText(Wartosc);
-    Edit1->setFocus();
-    Edit1->selectAll();
-    UstawOK();
+    promptLabel->setText(prompt_);
+    valueEdit->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
+    valueEdit->setText(value_);
+    valueEdit->setFocus();
+    valueEdit->selectAll();
+    updateOk();
     QDialog::showEvent(event);
 }
 
-void TypedInputDialog::UstawOK()
+void TypedInputDialog::updateOk()
 {
-    btnOK->setEnabled(!Edit1->text().isEmpty());
+    okButton->setEnabled(!valueEdit->text().isEmpty());
 }
 
-bool TypedInputDialog::przepuscZnak(const QString& znak)
+bool TypedInputDialog::acceptsCharacter(const QString& character) const
 {
-    if (Typ == QLatin1String("STRING"))
+    if (type_ == desk::ValueType::Text)
         return true;
-    if (Typ != QLatin1String("CURRENCY")) {
-        prompts_.message(QStringLiteral("Nieznany typ danych: '") + Typ + u'\'');
-        return true;
-    }
-    const QChar c = znak.at(0);
+    const QChar c = character.at(0);
     if ((c >= u'0' && c <= u'9') || c == QChar(8))
         return true;
     const QString separator = QLocale().decimalPoint();
-    return znak == separator && !Edit1->text().contains(separator);
+    return character == separator && !valueEdit->text().contains(separator);
 }
 
 bool TypedInputDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+    if (watched == valueEdit && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         // Characters only: moving, deleting and the Ctrl shortcuts (paste) pass.
         const QString text = key->text();
-        const bool znak = !text.isEmpty() && (text.at(0).isPrint() || text.at(0) == QChar(8)) &&
-                          !(key->modifiers() & Qt::ControlModifier);
-        if (znak && !przepuscZnak(text))
+        const bool character = !text.isEmpty() &&
+                               (text.at(0).isPrint() || text.at(0) == QChar(8)) &&
+                               !(key->modifiers() & Qt::ControlModifier);
+        if (character && !acceptsCharacter(text))
             return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
-double TypedInputDialog::JakoKwota(const QString& text)
+double TypedInputDialog::amountOf(const QString& text)
 {
+    // Only what can be typed into the box: digits and at most one decimal separator. The
+    // locale's own reading would also take signs, exponents and thousands separators.
+    const QString separator = QLocale().decimalPoint();
+    bool digit = false;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            digit = true;
+        else if (QString(c) != separator)
+            return -1;
+    }
+    if (!digit || text.count(separator) > 1)
+        return -1;
     bool ok = false;
     const double value = QLocale().toDouble(text, &ok);
     if (!ok || !std::isfinite(value))
@@ -118,17 +129,17 @@ double TypedInputDialog::JakoKwota(const QString& text)
     return std::round(value * 10000.0) / 10000.0;
 }
 
-void TypedInputDialog::btnOKClick()
+void TypedInputDialog::confirm()
 {
-    const QString tekst = Edit1->text();
-    if (tekst.isEmpty())
+    const QString text = valueEdit->text();
+    if (text.isEmpty())
         return;
-    if (Typ == QLatin1String("CURRENCY") && JakoKwota(tekst) == -1) {
+    if (type_ == desk::ValueType::Currency && amountOf(text) == -1) {
         prompts_.beep();
-        prompts_.message(QStringLiteral("Niepoprawna wartość: '") + tekst + u'\'');
-        Edit1->setFocus();
+        prompts_.message(QStringLiteral("Niepoprawna wartość: '") + text + u'\'');
+        valueEdit->setFocus();
         return;
     }
-    Wartosc = tekst;
+    value_ = text;
     accept();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// A dialog that asks for one value of a declared type ("STRING" or "CURRENCY").
+// A dialog that asks for one value of a declared type: any text, or an amount.
 #include "desk/Desk.h"
 
 #include <QDialog>
@@ -8,7 +8,9 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-namespace controls { class Prompts; }
+namespace controls {
+class Prompts;
+}
 
 class TypedInputDialog : public QDialog {
     Q_OBJECT
@@ -19,32 +21,28 @@ public:
     std::optional<QString> ask(const desk::ValueRequest& request);
     // Shows the box without waiting; value() holds the text once it closed with OK.
     void open(const desk::ValueRequest& request);
-    QString value() const { return Wartosc; }
+    QString value() const { return value_; }
 
-    QString Label;
-    QString Wartosc;
-    QString Typ;
-    int MaxDlugosc = 0;
-
-    QLabel* Label1;
-    QLineEdit* Edit1;
-    QPushButton* btnOK;
-    QPushButton* btnAnuluj;
-
-    void UstawOK();
-    void btnOKClick();
-    // The typed text as a currency value (four decimal places); -1 when it is none.
-    static double JakoKwota(const QString& text);
+    // The text as an amount of four decimal places; -1 when it is none, that is unless it
+    // is digits with at most one decimal separator.
+    static double amountOf(const QString& text);
 
 private:
     void prepare(const desk::ValueRequest& request);
-
-protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    bool przepuscZnak(const QString& znak);
+    void updateOk();
+    void confirm();
+    bool acceptsCharacter(const QString& character) const;
 
     controls::Prompts& prompts_;
+    QString prompt_;
+    QString value_;
+    desk::ValueType type_ = desk::ValueType::Text;
+    int maxLength_ = 0;
+
+    QLabel* promptLabel = nullptr;
+    QLineEdit* valueEdit = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 };

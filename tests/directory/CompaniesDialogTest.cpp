@@ -1,30 +1,34 @@
 // The companies editor on a fresh database: the tree rules after adds, moves and drops,
 // deletes, both modes, cancelling, and a second desk getting in the way.
-#include "app/MainWindow.h"
-#include "controls/BoundLineEdit.h"
+#include "AccessibleNames.h"
+#include "controls/DataGrid.h"
+#include "controls/DepartmentTree.h"
 #include "db/DataSet.h"
-#include "db/Error.h"
 #include "directory/CompaniesDialog.h"
-#include "directory/DepartmentDialog.h"
-#include "directory/TypedInputDialog.h"
-#include "support/AppFixture.h"
+#include "support/Find.h"
 #include "support/Modal.h"
+#include "support/TestDatabase.h"
+#include "support/TestDesk.h"
 #include "support/Typing.h"
 #include "support/testmain.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
-using testsupport::AppFixture;
+using testsupport::child;
 using testsupport::ModalAction;
+using Mode = CompaniesDialog::Mode;
 using Zone = controls::DepartmentTree::Zone;
 
 namespace {
 
-const QStringList kFirma = {
+const QStringList kCompanies = {
     "insert into FIRMY (ID, NAZWA) values (1, 'Alfa')",
     "insert into FIRMY (ID, NAZWA) values (2, 'Beta bez działów')",
     "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (1, 1, 0, 0, 'A')",
@@ -39,8 +43,13 @@ const QStringList kFirma = {
     "alter sequence GEN_PERSONEL_ID restart with 1",
 };
 
+const QStringList kEveryAction = {
+    "addCompanyAction",     "deleteCompanyAction",    "editCompanyAction",
+    "addDepartmentAction",  "addSubDepartmentAction", "deleteDepartmentAction",
+    "editDepartmentAction", "moveDepartmentUpAction", "moveDepartmentDownAction"};
+
 // The tree as text: one line a node, two blanks of indent a level.
-QStringList outline(controls::DepartmentTree& tree)
+QStringList outline(const controls::DepartmentTree& tree)
 {
     QStringList lines;
     for (QStandardItem* node : tree.nodesInOrder()) {
@@ -52,7 +61,7 @@ QStringList outline(controls::DepartmentTree& tree)
     return lines;
 }
 
-QStandardItem* node(controls::DepartmentTree& tree, const QString& text)
+QStandardItem* node(const controls::DepartmentTree& tree, const QString& text)
 {
     for (QStandardItem* n : tree.nodesInOrder())
         if (n->text() == text)
@@ -60,42 +69,79 @@ QStandardItem* node(controls::DepartmentTree& tree, const QString& text)
     return nullptr;
 }
 
-struct Editor {
-    AppFixture app{false};
-    CompaniesDialog* f = nullptr;
-
-    explicit Editor(const QStringList& rows = kFirma, const QString& mode = "EDYCJA", int firma = 1,
-                    int dzial = 0)
+// A desk whose drag pointers stay the same objects, so a test can tell which one is shown;
+// the input box answers from a queue and remembers what it was asked.
+class DirectoryDesk : public testsupport::TestDesk {
+public:
+    explicit DirectoryDesk(db::Database& database) : TestDesk(database)
     {
-        app.database()->run(rows);
-        if (!app.start())
-            return;
-        f = &app.form->Form_Firmy();
-        f->Tryb = mode;
-        f->FirmaId = firma;
-        f->DzialId = dzial;
-        f->resize(600, 900);
-        f->show();
-        if (!QTest::qWaitForWindowExposed(f))
+        valueAnswer = [this](const desk::ValueRequest& request) {
+            asked << request;
+            if (whileAsking)
+                whileAsking();
+            return names.isEmpty() ? std::optional<QString>() : names.dequeue();
+        };
+    }
+    QCursor treeCursor(controls::TreeCursor kind) const override { return cursors[int(kind)]; }
+
+    QQueue<std::optional<QString>> names;
+    QList<desk::ValueRequest> asked;
+    std::function<void()> whileAsking;
+    QCursor cursors[3] = {controls::treeCursor(controls::TreeCursor::InsertBefore),
+                          controls::treeCursor(controls::TreeCursor::NewChild),
+                          controls::treeCursor(controls::TreeCursor::AppendAtEnd)};
+};
+
+struct Editor {
+    testsupport::TestDatabase database;
+    DirectoryDesk desk{database.db()};
+    CompaniesDialog window{desk};
+    controls::DepartmentTree* tree = nullptr;
+    controls::DataGrid* grid = nullptr;
+
+    explicit Editor(const QStringList& rows = kCompanies, Mode mode = Mode::Edit, int company = 1,
+                    int department = 0)
+    {
+        database.run(rows);
+        tree = child<controls::DepartmentTree>(&window, "departmentTree");
+        grid = child<controls::DataGrid>(&window, "companyGrid");
+        window.resize(600, 900);
+        window.open(mode, company, department);
+        if (!QTest::qWaitForWindowExposed(&window))
             qWarning("the companies editor was not shown");
     }
     ~Editor()
     {
-        if (f && f->isVisible()) {
-            f->Zmiany = false;
-            f->reject();
+        if (window.isVisible()) {
+            desk.answers.answers.clear();
+            desk.answers.answers.enqueue(true);
+            button("cancelButton")->click();
         }
     }
-    void select(const QString& text) { f->TreeView1->selectNode(node(*f->TreeView1, text)); }
+
+    QAction* action(const QString& name) { return child<QAction>(&window, name); }
+    void trigger(const QString& name) { testsupport::trigger(&window, name); }
+    QPushButton* button(const QString& name) { return child<QPushButton>(&window, name); }
+    QString selectedText() { return tree->selectedNode() ? tree->selectedNode()->text() : "-"; }
+    QString currentCompany() { return grid->currentIndex().data().toString(); }
+
+    // A value as the editor's own (uncommitted) transaction sees it.
+    QVariant seen(const QString& sql)
+    {
+        db::DataSet query(database.db());
+        query.setSelectSql(sql);
+        query.open();
+        return query.isEmpty() ? QVariant() : query.value(0, 0);
+    }
 
     // POPID and KOLEJ as the editor's own transaction sees them, for every department.
-    QString invariantBroken()
+    QString invariantBroken(int company = 1)
     {
-        db::DataSet rows(app.form->IBDatabase1);
-        rows.setSelectSql("select ID, POPID, KOLEJ from DZIALY where FIRMA_ID = " +
-                          QString::number(f->BiezacaFirma()));
+        db::DataSet rows(database.db());
+        rows.setSelectSql("select ID, POPID, KOLEJ from DZIALY where FIRMA_ID = :FIRMA_ID");
+        rows.setParam("FIRMA_ID", company);
         rows.open();
-        const std::vector<QStandardItem*> nodes = f->TreeView1->nodesInOrder();
+        const std::vector<QStandardItem*> nodes = tree->nodesInOrder();
         if (rows.recordCount() != int(nodes.size()))
             return QString("%1 rows, %2 nodes").arg(rows.recordCount()).arg(nodes.size());
         for (size_t i = 0; i < nodes.size(); ++i) {
@@ -103,266 +149,313 @@ struct Editor {
             if (!rows.locate("ID", id, 0))
                 return QString("no row %1").arg(id);
             const int parent = controls::DepartmentTree::nodeId(nodes[i]->parent());
-            if (rows.field("POPID").asInteger() != parent || rows.field("KOLEJ").asInteger() != int(i))
+            if (rows.field("POPID").asInteger() != parent ||
+                rows.field("KOLEJ").asInteger() != int(i))
                 return QString("row %1: POPID %2 KOLEJ %3, node parent %4 position %5")
-                    .arg(id).arg(rows.field("POPID").asInteger()).arg(rows.field("KOLEJ").asInteger())
-                    .arg(parent).arg(i);
+                    .arg(id)
+                    .arg(rows.field("POPID").asInteger())
+                    .arg(rows.field("KOLEJ").asInteger())
+                    .arg(parent)
+                    .arg(i);
         }
         return {};
     }
 
     // The tree the main window's loader builds from the database now.
-    QStringList reloadedOutline()
+    QStringList reloadedOutline(int company = 1)
     {
         controls::DepartmentTree fresh;
-        fresh.loadDepartments(app.form->database(), f->BiezacaFirma());
+        fresh.loadDepartments(database.db(), company);
         return outline(fresh);
     }
 
     QPoint pointIn(const QString& text, Zone zone)
     {
-        controls::DepartmentTree& tree = *f->TreeView1;
         if (zone == Zone::BelowLast) {
             QRect last;
-            for (QStandardItem* n : tree.nodesInOrder())
-                last = last.united(tree.visualRect(n->index()));
+            for (QStandardItem* n : tree->nodesInOrder())
+                last = last.united(tree->visualRect(n->index()));
             return QPoint(20, last.bottom() + 10);
         }
-        QStandardItem* n = node(tree, text);
-        tree.scrollTo(n->index());
-        const QRect r = tree.visualRect(n->index());
+        QStandardItem* n = node(*tree, text);
+        if (!n)
+            return {};
+        tree->scrollTo(n->index());
+        const QRect r = tree->visualRect(n->index());
         // Walk across the row and take the first point the tree puts in the zone.
         for (int x = r.left(); x < r.right(); ++x) {
             const QPoint p(x, r.center().y());
             QStandardItem* hit = nullptr;
-            if (tree.zoneAt(p, &hit) == zone && hit == n)
+            if (tree->zoneAt(p, &hit) == zone && hit == n)
                 return p;
         }
         return {};
     }
 
-    void drop(const QString& dragged, const QString& target, Zone zone)
+    // Clicks a department in the tree.
+    void select(const QString& text)
     {
-        select(dragged);
-        f->TreeView1DragDrop(pointIn(target, zone));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, pointIn(text, Zone::Label));
+    }
+
+    void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        QMouseEvent event(type, at, tree->viewport()->mapToGlobal(at), button, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(tree->viewport(), &event);
+    }
+    // Presses on a department's label and moves the mouse far enough to drag it.
+    void startDrag(const QString& dragged)
+    {
+        const QPoint from = pointIn(dragged, Zone::Label);
+        mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        mouse(QEvent::MouseMove, from + QPoint(30, 0), Qt::NoButton, Qt::LeftButton);
+    }
+    void moveTo(QPoint at) { mouse(QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton); }
+    void release(QPoint at) { mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton); }
+    void drag(const QString& dragged, QPoint to)
+    {
+        startDrag(dragged);
+        moveTo(to);
+        release(to);
+    }
+    void drag(const QString& dragged, const QString& target, Zone zone)
+    {
+        drag(dragged, pointIn(target, zone));
+    }
+    qint64 pointerShown() { return tree->viewport()->cursor().pixmap().cacheKey(); }
+    qint64 pointer(controls::TreeCursor kind)
+    {
+        return desk.cursors[int(kind)].pixmap().cacheKey();
     }
 };
 
-QList<QAction*> actions(CompaniesDialog& f)
+// Answers the department dialog: types a name after the one shown and a location.
+std::unique_ptr<ModalAction> answerDepartment(Editor& e, const QString& name, bool ok = true)
 {
-    return {f.aFirmaDodaj, f.aFirmaUsun, f.aFirmaEdytuj, f.aDzialDodaj, f.aDzialDodajPodrzedne,
-            f.aDzialUsun, f.aDzialEdytuj, f.aDzialWGore, f.aDzialWDol};
-}
-
-// Answers the department dialog with a name (and location).
-std::unique_ptr<ModalAction> answerDepartment(const QString& name, bool ok = true)
-{
-    return std::make_unique<ModalAction>([name, ok](QWidget* w) {
-        auto* dialog = qobject_cast<DepartmentDialog*>(w);
-        if (!dialog) {
-            qobject_cast<QDialog*>(w)->reject();
-            return;
-        }
-        QTest::keyClick(dialog->DBEdit1, Qt::Key_End);  // the name shown is selected: type after it
-        testsupport::type(dialog->DBEdit1, name);
-        testsupport::type(dialog->DBEdit2, "piętro 1");
-        if (ok)
-            dialog->btnOK->click();
-        if (dialog->isVisible())  // cancelled, or the row was refused
-            dialog->btnAnuluj->click();
-    });
-}
-
-std::unique_ptr<ModalAction> answerInputBox(const QString& text, bool ok = true)
-{
-    return std::make_unique<ModalAction>([text, ok](QWidget* w) {
-        auto* box = qobject_cast<TypedInputDialog*>(w);
-        if (!box) {
-            qobject_cast<QDialog*>(w)->reject();
-            return;
-        }
-        box->Edit1->setText(text);
-        if (ok)
-            box->btnOK->click();
-        else
-            box->btnAnuluj->click();
-    });
+    return std::make_unique<ModalAction>(
+        [name, ok](QWidget* w) {
+            if (w->objectName() != "DepartmentDialog") {
+                qobject_cast<QDialog*>(w)->reject();
+                return;
+            }
+            auto* nameEdit = child<QLineEdit>(w, "nameEdit");
+            QTest::keyClick(nameEdit, Qt::Key_End);  // the name shown is selected: type after it
+            testsupport::type(nameEdit, name);
+            testsupport::type(child<QLineEdit>(w, "locationEdit"), "piętro 1");
+            if (ok)
+                child<QPushButton>(w, "okButton")->click();
+            if (w->isVisible())  // cancelled, or the row was refused
+                child<QPushButton>(w, "cancelButton")->click();
+        },
+        &e.window);
 }
 
 }  // namespace
 
-class FirmyTest : public QObject {
+class CompaniesDialogTest : public QObject {
     Q_OBJECT
 private slots:
     void showsTheCompanyAndDepartmentAskedFor()
     {
-        Editor e(kFirma, "EDYCJA", 1, 4);
-        QVERIFY(e.f);
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"A", "  A1", "  A2", "    A2a", "B", "C"}));
-        QCOMPARE(e.f->TreeView1->selectedNode()->text(), QString("A2a"));
-        QVERIFY(!e.f->Zmiany);
-        QVERIFY(e.f->ToolBar1->isVisibleTo(e.f));
-        QVERIFY(!e.f->btnOK->isDefault());
-        QVERIFY(e.f->TreeView1->dragEnabled());
-        QCOMPARE(e.f->TreeView1->nodesInOrder()[0]->icon().cacheKey(), controls::icon(controls::Picture::Department, 16).cacheKey());
+        Editor e(kCompanies, Mode::Edit, 1, 4);
+        QCOMPARE(outline(*e.tree), QStringList({"A", "  A1", "  A2", "    A2a", "B", "C"}));
+        QCOMPARE(e.selectedText(), QString("A2a"));
+        QVERIFY(child<QToolBar>(&e.window, "companyToolBar")->isVisibleTo(&e.window));
+        QVERIFY(child<QToolBar>(&e.window, "departmentToolBar")->isVisibleTo(&e.window));
+        QVERIFY(!e.button("okButton")->isDefault());
+        QVERIFY(e.tree->dragEnabled());
+        QCOMPARE(e.tree->nodesInOrder()[0]->icon().cacheKey(),
+                 controls::icon(controls::Picture::Department, 16).cacheKey());
+        // Nothing changed yet: Esc closes without asking.
+        QTest::keyClick(e.tree, Qt::Key_Escape);
+        QVERIFY(!e.window.isVisible());
+        QVERIFY(e.desk.answers.shown.isEmpty());
     }
 
     void unknownCompanyAndDepartmentLeaveTheFirst()
     {
-        Editor e(kFirma, "EDYCJA", 77, 99);
-        QCOMPARE(e.f->BiezacaFirma(), 1);
-        QCOMPARE(e.f->TreeView1->selectedNode()->text(), QString("A"));
+        Editor e(kCompanies, Mode::Edit, 77, 99);
+        QCOMPARE(e.currentCompany(), QString("Alfa"));
+        QCOMPARE(e.selectedText(), QString("A"));
     }
 
-    void anUnknownModeIsReportedAndTheWindowStillOpens()
+    void theModeOfOneShowingDoesNotCarryToTheNext()
     {
-        Editor e(kFirma, "edycja");
-        QCOMPARE(e.app.prompts.messages(), QStringList({"Nieznany tryb pracy okna: 'edycja'"}));
-        QVERIFY(e.f->isVisible());
-        for (QAction* a : actions(*e.f))
-            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+        Editor e(kCompanies, Mode::Pick, 1, 0);
+        QVERIFY(!child<QToolBar>(&e.window, "companyToolBar")->isVisibleTo(&e.window));
+        e.button("okButton")->click();
+        e.window.open(Mode::Edit, 1, 0);
+        QVERIFY(QTest::qWaitForWindowExposed(&e.window));
+        QVERIFY(child<QToolBar>(&e.window, "companyToolBar")->isVisibleTo(&e.window));
+        QVERIFY(child<QToolBar>(&e.window, "departmentToolBar")->isVisibleTo(&e.window));
+        QVERIFY(!e.button("okButton")->isDefault());
+        QVERIFY(e.tree->dragEnabled());
+        QVERIFY(e.action("addCompanyAction")->isEnabled());
+        QVERIFY(e.action("addDepartmentAction")->isEnabled());
     }
 
+    void actionsFollowTheSelection_data()
+    {
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<bool>("down");
+        QTest::addColumn<bool>("remove");
+        QTest::newRow("with sub-departments") << "A" << false << true << false;
+        QTest::newRow("first of its siblings") << "A1" << false << true << true;
+        QTest::newRow("last of its siblings") << "A2" << true << false << false;
+        QTest::newRow("last at the top") << "C" << true << false << true;
+    }
     void actionsFollowTheSelection()
     {
+        QFETCH(QString, selected);
         Editor e;
-        auto enabled = [&](QAction* a) { return a->isEnabled(); };
-        e.select("A");
-        QVERIFY(!enabled(e.f->aDzialWGore));
-        QVERIFY(enabled(e.f->aDzialWDol));
-        QVERIFY(!enabled(e.f->aDzialUsun));  // it has sub-departments
-        e.select("A1");
-        QVERIFY(!enabled(e.f->aDzialWGore));
-        QVERIFY(enabled(e.f->aDzialWDol));
-        QVERIFY(enabled(e.f->aDzialUsun));
-        e.select("A2");
-        QVERIFY(enabled(e.f->aDzialWGore));
-        QVERIFY(!enabled(e.f->aDzialWDol));  // last of its siblings
-        e.select("C");
-        QVERIFY(enabled(e.f->aDzialWGore));
-        QVERIFY(!enabled(e.f->aDzialWDol));
-        QVERIFY(enabled(e.f->aDzialEdytuj));
-        QVERIFY(enabled(e.f->aDzialDodajPodrzedne));
-        // A company without departments: only adding.
-        e.f->sqlFirmy.locate("ID", 2, 0);
-        QCOMPARE(e.f->TreeView1->nodeCount(), 0);
-        QVERIFY(enabled(e.f->aDzialDodaj));
-        for (QAction* a : {e.f->aDzialDodajPodrzedne, e.f->aDzialEdytuj, e.f->aDzialUsun,
-                           e.f->aDzialWGore, e.f->aDzialWDol})
-            QVERIFY2(!enabled(a), qPrintable(a->objectName()));
+        e.select(selected);
+        QCOMPARE(e.selectedText(), selected);
+        QTEST(e.action("moveDepartmentUpAction")->isEnabled(), "up");
+        QTEST(e.action("moveDepartmentDownAction")->isEnabled(), "down");
+        QTEST(e.action("deleteDepartmentAction")->isEnabled(), "remove");
+        QVERIFY(e.action("editDepartmentAction")->isEnabled());
+        QVERIFY(e.action("addSubDepartmentAction")->isEnabled());
+    }
+
+    void aCompanyWithoutDepartmentsOffersOnlyAdding()
+    {
+        Editor e;
+        e.grid->setFocus();
+        QTest::keyClick(e.grid, Qt::Key_Down);
+        QCOMPARE(e.currentCompany(), QString("Beta bez działów"));
+        QCOMPARE(e.tree->nodeCount(), 0);
+        QVERIFY(e.action("addDepartmentAction")->isEnabled());
+        for (const char* name :
+             {"addSubDepartmentAction", "editDepartmentAction", "deleteDepartmentAction",
+              "moveDepartmentUpAction", "moveDepartmentDownAction"})
+            QVERIFY2(!e.action(name)->isEnabled(), name);
     }
 
     void movingCarriesTheSubtreeAndRenumbers()
     {
         Editor e;
         e.select("A2");
-        e.f->aDzialWGore->trigger();
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"A", "  A2", "    A2a", "  A1", "B", "C"}));
-        QCOMPARE(e.f->TreeView1->selectedNode()->text(), QString("A2"));
+        e.trigger("moveDepartmentUpAction");
+        QCOMPARE(outline(*e.tree), QStringList({"A", "  A2", "    A2a", "  A1", "B", "C"}));
+        QCOMPARE(e.selectedText(), QString("A2"));
         QCOMPARE(e.invariantBroken(), QString());
-        QVERIFY(e.f->Zmiany);
         e.select("A");
-        e.f->aDzialWDol->trigger();
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"B", "A", "  A2", "    A2a", "  A1", "C"}));
-        QCOMPARE(e.f->TreeView1->selectedNode()->text(), QString("A"));
+        e.trigger("moveDepartmentDownAction");
+        QCOMPARE(outline(*e.tree), QStringList({"B", "A", "  A2", "    A2a", "  A1", "C"}));
+        QCOMPARE(e.selectedText(), QString("A"));
         QCOMPARE(e.invariantBroken(), QString());
-        QCOMPARE(e.reloadedOutline(), outline(*e.f->TreeView1));
+        QCOMPARE(e.reloadedOutline(), outline(*e.tree));
     }
 
     void theKeyboardRunsTheActions()
     {
         Editor e;
         e.select("B");
-        e.f->TreeView1->setFocus();
-        QTest::keyClick(e.f->TreeView1, Qt::Key_Up, Qt::ControlModifier);
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"B", "A", "  A1", "  A2", "    A2a", "C"}));
-        QTest::keyClick(e.f->TreeView1, Qt::Key_Down, Qt::ControlModifier);
-        QCOMPARE(outline(*e.f->TreeView1).first(), QString("A"));
+        e.tree->setFocus();
+        QTest::keyClick(e.tree, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(outline(*e.tree), QStringList({"B", "A", "  A1", "  A2", "    A2a", "C"}));
+        QTest::keyClick(e.tree, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(outline(*e.tree).first(), QString("A"));
         {
-            auto answer = answerDepartment("Nowy pod B");
-            QTest::keyClick(e.f->TreeView1, Qt::Key_Insert, Qt::ControlModifier);
+            auto answer = answerDepartment(e, "Nowy pod B");
+            QTest::keyClick(e.tree, Qt::Key_Insert, Qt::ControlModifier);
             QVERIFY(answer->acted());
         }
-        QCOMPARE(outline(*e.f->TreeView1).mid(4, 2), QStringList({"B", "  Nowy pod B"}));
+        QCOMPARE(outline(*e.tree).mid(4, 2), QStringList({"B", "  Nowy pod B"}));
         QCOMPARE(e.invariantBroken(), QString());
         // Enter in the tree edits; the Enter itself goes nowhere.
         {
-            auto answer = answerDepartment(" zmieniony");
-            QTest::keyClick(e.f->TreeView1, Qt::Key_Return);
+            auto answer = answerDepartment(e, " zmieniony");
+            QTest::keyClick(e.tree, Qt::Key_Return);
             QVERIFY(answer->acted());
         }
-        QCOMPARE(e.f->TreeView1->selectedNode()->text(), QString("Nowy pod B zmieniony"));
-        QVERIFY(e.f->isVisible());
+        QCOMPARE(e.selectedText(), QString("Nowy pod B zmieniony"));
+        QVERIFY(e.window.isVisible());
+        // In the company list Insert adds a company, Enter renames it.
+        e.desk.names.enqueue(QString("Gamma"));
+        e.desk.names.enqueue(QString("Gamma sp. z o.o."));
+        e.grid->setFocus();
+        QTest::keyClick(e.grid, Qt::Key_Insert);
+        QTest::keyClick(e.grid, Qt::Key_Return);
+        QCOMPARE(e.currentCompany(), QString("Gamma sp. z o.o."));
     }
 
     void eachDropZone()
     {
         Editor e;
         // On the label of a node: before it, as its sibling.
-        e.drop("C", "A2", Zone::Label);
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"A", "  A1", "  C", "  A2", "    A2a", "B"}));
+        e.drag("C", "A2", Zone::Label);
+        QCOMPARE(outline(*e.tree), QStringList({"A", "  A1", "  C", "  A2", "    A2a", "B"}));
         QCOMPARE(e.invariantBroken(), QString());
         // On the icon of a node: its last child.
-        e.drop("B", "A2", Zone::Icon);
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"A", "  A1", "  C", "  A2", "    A2a", "    B"}));
+        e.drag("B", "A2", Zone::Icon);
+        QCOMPARE(outline(*e.tree), QStringList({"A", "  A1", "  C", "  A2", "    A2a", "    B"}));
         QCOMPARE(e.invariantBroken(), QString());
         // Below the last node: the last top-level department.
-        e.drop("A2", "", Zone::BelowLast);
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"A", "  A1", "  C", "A2", "  A2a", "  B"}));
+        e.drag("A2", "", Zone::BelowLast);
+        QCOMPARE(outline(*e.tree), QStringList({"A", "  A1", "  C", "A2", "  A2a", "  B"}));
         QCOMPARE(e.invariantBroken(), QString());
-        QCOMPARE(e.reloadedOutline(), outline(*e.f->TreeView1));
-        // The pointer tells which drop it would be.
-        e.select("C");
-        QCOMPARE(e.f->KursorPrzeciagania(e.pointIn("A", Zone::Label)).pixmap().cacheKey(),
-                 e.app.form->Kursor(5).pixmap().cacheKey());
-        QCOMPARE(e.f->KursorPrzeciagania(e.pointIn("A", Zone::Icon)).pixmap().cacheKey(),
-                 e.app.form->Kursor(6).pixmap().cacheKey());
-        QCOMPARE(e.f->KursorPrzeciagania(e.pointIn("", Zone::BelowLast)).pixmap().cacheKey(),
-                 e.app.form->Kursor(7).pixmap().cacheKey());
-        QCOMPARE(e.f->KursorPrzeciagania(e.pointIn("C", Zone::Label)).shape(), Qt::ForbiddenCursor);
+        QCOMPARE(e.reloadedOutline(), outline(*e.tree));
+    }
+
+    void thePointerTellsWhichDropItWouldBe()
+    {
+        Editor e;
+        e.startDrag("C");
+        e.moveTo(e.pointIn("A", Zone::Label));
+        QCOMPARE(e.pointerShown(), e.pointer(controls::TreeCursor::InsertBefore));
+        e.moveTo(e.pointIn("A", Zone::Icon));
+        QCOMPARE(e.pointerShown(), e.pointer(controls::TreeCursor::NewChild));
+        e.moveTo(e.pointIn("", Zone::BelowLast));
+        QCOMPARE(e.pointerShown(), e.pointer(controls::TreeCursor::AppendAtEnd));
+        e.moveTo(e.pointIn("C", Zone::Label));
+        QCOMPARE(e.tree->viewport()->cursor().shape(), Qt::ForbiddenCursor);
+        e.release(e.pointIn("C", Zone::Label));
+        QCOMPARE(outline(*e.tree), QStringList({"A", "  A1", "  A2", "    A2a", "B", "C"}));
     }
 
     void refusedAndEmptyDrops()
     {
         Editor e;
-        const QStringList before = outline(*e.f->TreeView1);
+        const QStringList before = outline(*e.tree);
         // On itself, and on the indent of a row: refused, no change.
-        e.drop("A2", "A2", Zone::Label);
-        e.drop("A2", "A2", Zone::Icon);
-        e.select("A2");
-        const QRect row = e.f->TreeView1->visualRect(node(*e.f->TreeView1, "A2a")->index());
-        QCOMPARE(e.f->TreeView1->zoneAt(QPoint(2, row.center().y())), Zone::None);
-        e.f->TreeView1DragDrop(QPoint(2, row.center().y()));
-        QCOMPARE(outline(*e.f->TreeView1), before);
-        QVERIFY(!e.f->Zmiany);
+        e.drag("A2", "A2", Zone::Label);
+        e.drag("A2", "A2", Zone::Icon);
+        const QRect row = e.tree->visualRect(node(*e.tree, "A2a")->index());
+        const QPoint indent(2, row.center().y());
+        QCOMPARE(e.tree->zoneAt(indent), Zone::None);
+        e.drag("A2", indent);
+        QCOMPARE(outline(*e.tree), before);
+        QTest::keyClick(e.tree, Qt::Key_Escape);  // no change so far: closes without asking
+        QVERIFY(!e.window.isVisible());
+        QVERIFY(e.desk.answers.shown.isEmpty());
+
+        e.window.open(Mode::Edit, 1, 0);
+        QVERIFY(QTest::qWaitForWindowExposed(&e.window));
         // Into its own subtree: the tree stays, but it counts as a change.
-        e.drop("A", "A2a", Zone::Icon);
-        QCOMPARE(outline(*e.f->TreeView1), before);
-        QVERIFY(e.f->Zmiany);
+        e.drag("A", "A2a", Zone::Icon);
+        QCOMPARE(outline(*e.tree), before);
         QCOMPARE(e.invariantBroken(), QString());
         // On the label of its own next sibling: the order stays.
-        e.drop("A1", "A2", Zone::Label);
-        QCOMPARE(outline(*e.f->TreeView1), before);
+        e.drag("A1", "A2", Zone::Label);
+        QCOMPARE(outline(*e.tree), before);
+        e.button("cancelButton")->click();
+        QVERIFY(e.window.isVisible());  // asked, and answered No
+        QCOMPARE(e.desk.answers.shown.size(), 1);
     }
 
     void aDragWithTheMouse()
     {
         Editor e;
-        controls::DepartmentTree& tree = *e.f->TreeView1;
-        const QPoint from = e.pointIn("C", Zone::Label);
-        const QPoint to = e.pointIn("A", Zone::Label);
-        auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
-            QMouseEvent ev(type, at, tree.viewport()->mapToGlobal(at), button, buttons, Qt::NoModifier);
-            QApplication::sendEvent(tree.viewport(), &ev);
-        };
-        send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-        QCOMPARE(tree.selectedNode()->text(), QString("C"));
-        send(QEvent::MouseMove, from + QPoint(0, -8), Qt::NoButton, Qt::LeftButton);
-        send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-        QVERIFY(tree.dragging());
-        QCOMPARE(tree.viewport()->cursor().pixmap().cacheKey(), e.app.form->Kursor(5).pixmap().cacheKey());
-        send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(outline(tree), QStringList({"C", "A", "  A1", "  A2", "    A2a", "B"}));
+        e.startDrag("C");
+        QCOMPARE(e.selectedText(), QString("C"));
+        QVERIFY(e.tree->dragging());
+        e.moveTo(e.pointIn("A", Zone::Label));
+        e.release(e.pointIn("A", Zone::Label));
+        QVERIFY(!e.tree->dragging());
+        QCOMPARE(outline(*e.tree), QStringList({"C", "A", "  A1", "  A2", "    A2a", "B"}));
         QCOMPARE(e.invariantBroken(), QString());
     }
 
@@ -372,349 +465,443 @@ private slots:
         QRandomGenerator random(20241208);
         int added = 0;
         for (int step = 0; step < 240; ++step) {
-            controls::DepartmentTree& tree = *e.f->TreeView1;
-            const std::vector<QStandardItem*> nodes = tree.nodesInOrder();
-            auto any = [&] { return nodes[random.bounded(int(nodes.size()))]; };
+            const std::vector<QStandardItem*> nodes = e.tree->nodesInOrder();
+            auto any = [&] { return nodes[random.bounded(int(nodes.size()))]->text(); };
             const int op = nodes.empty() ? 0 : random.bounded(7);
             if (!nodes.empty())
-                tree.selectNode(any());
+                e.select(any());
             if (op <= 1 && nodes.size() < 30) {  // add a sibling or a child
-                auto answer = answerDepartment(QString("D%1").arg(++added));
-                (op == 0 ? e.f->aDzialDodaj : e.f->aDzialDodajPodrzedne)->trigger();
+                auto answer = answerDepartment(e, QString("D%1").arg(++added));
+                e.trigger(op == 0 ? "addDepartmentAction" : "addSubDepartmentAction");
                 QVERIFY(answer->acted());
-            } else if (op == 2 && e.f->aDzialWGore->isEnabled()) {
-                e.f->aDzialWGore->trigger();
-            } else if (op == 3 && e.f->aDzialWDol->isEnabled()) {
-                e.f->aDzialWDol->trigger();
+            } else if (op == 2) {
+                e.trigger("moveDepartmentUpAction");
+            } else if (op == 3) {
+                e.trigger("moveDepartmentDownAction");
             } else if (op >= 4) {
-                QStandardItem* target = any();
                 const Zone zones[] = {Zone::Label, Zone::Icon, Zone::BelowLast};
-                const Zone zone = zones[random.bounded(3)];
-                const QString dragged = tree.selectedNode()->text();
-                const QPoint at = e.pointIn(target->text(), zone);
-                QVERIFY2(!at.isNull(), qPrintable(target->text()));
-                e.select(dragged);
-                e.f->TreeView1DragDrop(at);
+                const QString target = any();
+                const QPoint at = e.pointIn(target, zones[random.bounded(3)]);
+                QVERIFY2(!at.isNull(), qPrintable(target));
+                e.drag(e.selectedText(), at);
             }
             const QString broken = e.invariantBroken();
             QVERIFY2(broken.isEmpty(), qPrintable(QString("step %1: %2").arg(step).arg(broken)));
         }
         QVERIFY(added > 10);
-        QCOMPARE(e.reloadedOutline(), outline(*e.f->TreeView1));
-        QVERIFY(e.app.prompts.messages().isEmpty());
+        QCOMPARE(e.reloadedOutline(), outline(*e.tree));
+        QVERIFY(e.desk.answers.messages().isEmpty());
     }
 
     void addingDepartments()
     {
-        Editor e(kFirma, "EDYCJA", 2);
-        QCOMPARE(e.f->BiezacaFirma(), 2);
+        Editor e(kCompanies, Mode::Edit, 2);
+        QCOMPARE(e.currentCompany(), QString("Beta bez działów"));
         {
-            auto answer = answerDepartment("Pierwszy");
-            e.f->aDzialDodaj->trigger();
+            auto answer = answerDepartment(e, "Pierwszy");
+            e.trigger("addDepartmentAction");
             QVERIFY(answer->acted());
         }
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"Pierwszy"}));
-        QCOMPARE(e.invariantBroken(), QString());
-        QCOMPARE(e.f->TreeView1->selectedNode()->text(), QString("Pierwszy"));
-        QCOMPARE(controls::DepartmentTree::nodeId(e.f->TreeView1->selectedNode()), 7);  // from the generator
+        QCOMPARE(outline(*e.tree), QStringList({"Pierwszy"}));
+        QCOMPARE(e.invariantBroken(2), QString());
+        QCOMPARE(e.selectedText(), QString("Pierwszy"));
+        QCOMPARE(controls::DepartmentTree::nodeId(e.tree->selectedNode()), 7);  // generated
         // Cancelled: no node, no row, no number.
         {
-            auto answer = answerDepartment("Porzucony", false);
-            e.f->aDzialDodaj->trigger();
+            auto answer = answerDepartment(e, "Porzucony", false);
+            e.trigger("addDepartmentAction");
             QVERIFY(answer->acted());
         }
-        QCOMPARE(e.f->TreeView1->nodeCount(), 1);
-        QCOMPARE(e.invariantBroken(), QString());
+        QCOMPARE(e.tree->nodeCount(), 1);
+        QCOMPARE(e.invariantBroken(2), QString());
         // With nothing selected: at the end of the top level.
-        e.f->TreeView1->selectNode(nullptr);
+        e.tree->selectNode(nullptr);
         {
-            auto answer = answerDepartment("Drugi");
-            e.f->aDzialDodaj->trigger();
+            auto answer = answerDepartment(e, "Drugi");
+            e.trigger("addDepartmentAction");
             QVERIFY(answer->acted());
         }
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"Pierwszy", "Drugi"}));
-        QCOMPARE(controls::DepartmentTree::nodeId(e.f->TreeView1->selectedNode()), 8);
+        QCOMPARE(outline(*e.tree), QStringList({"Pierwszy", "Drugi"}));
+        QCOMPARE(controls::DepartmentTree::nodeId(e.tree->selectedNode()), 8);
         // A child of a node with children goes after them.
-        e.select("Pierwszy");
         for (const char* name : {"P1", "P2"}) {
             e.select("Pierwszy");
-            auto answer = answerDepartment(name);
-            e.f->aDzialDodajPodrzedne->trigger();
+            auto answer = answerDepartment(e, name);
+            e.trigger("addSubDepartmentAction");
             QVERIFY(answer->acted());
         }
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"Pierwszy", "  P1", "  P2", "Drugi"}));
-        QCOMPARE(e.invariantBroken(), QString());
+        QCOMPARE(outline(*e.tree), QStringList({"Pierwszy", "  P1", "  P2", "Drugi"}));
+        QCOMPARE(e.invariantBroken(2), QString());
         // A name longer than the column is cut to it.
         e.select("Drugi");
         {
-            auto answer = answerDepartment(QString(70, u'ą'));
-            e.f->aDzialDodaj->trigger();
+            auto answer = answerDepartment(e, QString(70, u'ą'));
+            e.trigger("addDepartmentAction");
             QVERIFY(answer->acted());
         }
-        QCOMPARE(e.f->TreeView1->selectedNode()->text(), QString(64, u'ą'));
-        QVERIFY(e.app.prompts.messages().isEmpty());
+        QCOMPARE(e.selectedText(), QString(64, u'ą'));
+        QVERIFY(e.desk.answers.messages().isEmpty());
     }
 
     void deletingDepartments()
     {
         Editor e;
         e.select("B");
-        e.f->aDzialUsun->trigger();  // it has staff
-        QCOMPARE(e.app.prompts.beeps, 1);
-        QCOMPARE(e.app.prompts.messages(),
+        e.trigger("deleteDepartmentAction");  // it has staff
+        QCOMPARE(e.desk.answers.beeps, 1);
+        QCOMPARE(e.desk.answers.messages(),
                  QStringList({"Nie można usunąć działu w któym zarejestrowani są pracownicy.\n"
                               "Najpierw usuń pracowników lub przenieś ich do innego działu."}));
-        QVERIFY(node(*e.f->TreeView1, "B"));
-        e.app.prompts.clear();
+        QVERIFY(node(*e.tree, "B"));
+        e.desk.answers.clear();
         e.select("A1");
-        e.app.prompts.answers.enqueue(false);
-        e.f->aDzialUsun->trigger();
-        QCOMPARE(e.app.prompts.shown.size(), 1);
-        QCOMPARE(e.app.prompts.shown[0].text, QString("Na pewno usunąć dział: 'A1'?"));
-        QCOMPARE(e.app.prompts.shown[0].caption, QString("Usunięcie działu"));
-        QVERIFY(node(*e.f->TreeView1, "A1"));
-        e.app.prompts.answers.enqueue(true);
-        e.f->aDzialUsun->trigger();
-        QVERIFY(!node(*e.f->TreeView1, "A1"));
-        QVERIFY(e.f->Zmiany);
+        e.desk.answers.answers.enqueue(false);
+        e.trigger("deleteDepartmentAction");
+        QCOMPARE(e.desk.answers.shown.size(), 1);
+        QCOMPARE(e.desk.answers.shown[0].text, QString("Na pewno usunąć dział: 'A1'?"));
+        QCOMPARE(e.desk.answers.shown[0].caption, QString("Usunięcie działu"));
+        QVERIFY(node(*e.tree, "A1"));
+        e.desk.answers.answers.enqueue(true);
+        e.tree->setFocus();
+        QTest::keyClick(e.tree, Qt::Key_Delete);
+        QVERIFY(!node(*e.tree, "A1"));
         // No renumbering: the gap stays until the next move.
-        QCOMPARE(e.app.form->IBDatabase1.connected(), true);
-        db::DataSet kolej(e.app.form->IBDatabase1);
-        kolej.setSelectSql("select list(KOLEJ, ',') from (select KOLEJ from DZIALY where FIRMA_ID = 1 order by KOLEJ)");
-        kolej.open();
-        QCOMPARE(kolej.value(0, 0).toString(), QString("0,2,3,4,5"));
+        QCOMPARE(e.seen("select list(KOLEJ, ',') from (select KOLEJ from DZIALY "
+                        "where FIRMA_ID = 1 order by KOLEJ)")
+                     .toString(),
+                 QString("0,2,3,4,5"));
         e.select("C");
-        e.f->aDzialWGore->trigger();
+        e.trigger("moveDepartmentUpAction");
         QCOMPARE(e.invariantBroken(), QString());
     }
 
     void companiesAreAddedRenamedAndDeleted()
     {
         Editor e;
-        {
-            auto answer = answerInputBox("Gamma");
-            e.f->aFirmaDodaj->trigger();
-            QVERIFY(answer->acted());
-        }
-        QCOMPARE(e.f->sqlFirmy.recordCount(), 3);
-        QCOMPARE(e.f->BiezacaFirma(), 3);
-        QCOMPARE(e.f->TreeView1->nodeCount(), 0);
-        {
-            auto answer = answerInputBox("porzucona", false);
-            e.f->aFirmaDodaj->trigger();
-            QVERIFY(answer->acted());
-        }
-        QCOMPARE(e.f->sqlFirmy.recordCount(), 3);
-        {
-            auto answer = answerInputBox("Delta");
-            e.f->aFirmaDodaj->trigger();
-            QVERIFY(answer->acted());
-        }
-        QCOMPARE(e.f->BiezacaFirma(), 4);  // the cancelled company took no number
-        QCOMPARE(e.app.form->Form_InputBox().windowTitle(), QString("Dodaj firmę"));
-        QCOMPARE(e.app.form->Form_InputBox().MaxDlugosc, 128);
-        {
-            auto answer = answerInputBox("Delta S.A.");
-            e.f->aFirmaEdytuj->trigger();
-            QVERIFY(answer->acted());
-        }
-        QCOMPARE(e.f->sqlFirmy.field("NAZWA").asString(), QString("Delta S.A."));
-        QCOMPARE(e.app.form->Form_InputBox().windowTitle(), QString("Edycja firmy firmę"));
+        for (const std::optional<QString>& name :
+             {std::optional<QString>("Gamma"), std::optional<QString>(),
+              std::optional<QString>("Delta"), std::optional<QString>("Delta S.A.")})
+            e.desk.names.enqueue(name);
+        e.trigger("addCompanyAction");
+        QCOMPARE(e.grid->model()->rowCount(), 3);
+        QCOMPARE(e.currentCompany(), QString("Gamma"));
+        QCOMPARE(e.tree->nodeCount(), 0);
+        e.trigger("addCompanyAction");  // cancelled
+        QCOMPARE(e.grid->model()->rowCount(), 3);
+        e.trigger("addCompanyAction");
+        QCOMPARE(e.seen("select ID from FIRMY where NAZWA = 'Delta'").toInt(), 4);  // no gap
+        QCOMPARE(e.desk.asked.last().title, QString("Dodaj firmę"));
+        QCOMPARE(e.desk.asked.last().label, QString("Nazwa firmy:"));
+        QCOMPARE(e.desk.asked.last().maxLength, 128);
+        QVERIFY(e.desk.asked.last().value.isEmpty());
+        QVERIFY(e.desk.asked.last().type == desk::ValueType::Text);
+        e.trigger("editCompanyAction");
+        QCOMPARE(e.currentCompany(), QString("Delta S.A."));
+        QCOMPARE(e.desk.asked.last().title, QString("Edycja firmy firmę"));
+        QCOMPARE(e.desk.asked.last().value, QString("Delta"));
 
         // Deleting the first company takes its departments and staff with it.
-        e.f->sqlFirmy.first();
-        e.app.prompts.answers.enqueue(true);
-        e.f->aFirmaUsun->trigger();
-        QCOMPARE(e.app.prompts.shown.last().caption, QString("Usunięcie firmy"));
-        QCOMPARE(e.app.prompts.shown.last().text,
-                 QString("Na pewno usunąć firmę: 'Alfa'?\n\nUWAGA!\nTa operacja spowoduje usunięcie "
-                         "firmy wraz ze wszystkimi działami i pracownikami."));
-        QCOMPARE(e.f->BiezacaFirma(), 2);
-        e.f->btnOK->click();
-        QCOMPARE(e.f->result(), int(QDialog::Accepted));
-        QVERIFY(!e.f->sqlFirmy.active());
-        QCOMPARE(e.app.database()->scalar("select count(*) from DZIALY where FIRMA_ID = 1").toInt(), 0);
-        QCOMPARE(e.app.database()->scalar("select count(*) from PERSONEL where FIRMA_ID = 1").toInt(), 0);
-        QCOMPARE(e.app.database()->scalar("select count(*) from FIRMY").toInt(), 3);
+        e.grid->setFocus();
+        QTest::keyClick(e.grid, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(e.currentCompany(), QString("Alfa"));
+        e.desk.answers.answers.enqueue(true);
+        QTest::keyClick(e.grid, Qt::Key_Delete);
+        QCOMPARE(e.desk.answers.shown.last().caption, QString("Usunięcie firmy"));
+        QCOMPARE(e.desk.answers.shown.last().text,
+                 QString("Na pewno usunąć firmę: 'Alfa'?\n\nUWAGA!\nTa operacja spowoduje "
+                         "usunięcie firmy wraz ze wszystkimi działami i pracownikami."));
+        QCOMPARE(e.currentCompany(), QString("Beta bez działów"));
+        e.button("okButton")->click();
+        QCOMPARE(e.window.result(), int(QDialog::Accepted));
+        QCOMPARE(e.window.selection().companyId, 2);
+        QCOMPARE(e.grid->model()->rowCount(), 0);  // the lists are closed with the window
+        QCOMPARE(e.database.scalar("select count(*) from DZIALY where FIRMA_ID = 1").toInt(), 0);
+        QCOMPARE(e.database.scalar("select count(*) from PERSONEL where FIRMA_ID = 1").toInt(), 0);
+        QCOMPARE(e.database.scalar("select count(*) from FIRMY").toInt(), 3);
     }
 
     void aNewCompanyHasNoDepartmentActionsUntilStored()
     {
         Editor e;
-        int companyWhileTyping = -1;
+        QString companyWhileTyping = "-";
         int nodesWhileTyping = -1;
         bool addWhileTyping = true;
-        auto check = std::make_unique<ModalAction>([&](QWidget* w) {
-            companyWhileTyping = e.f->BiezacaFirma();
-            nodesWhileTyping = e.f->TreeView1->nodeCount();
-            addWhileTyping = e.f->aDzialDodaj->isEnabled();
-            qobject_cast<QDialog*>(w)->reject();
-        });
-        e.f->aFirmaDodaj->trigger();
-        QVERIFY(check->acted());
-        QCOMPARE(companyWhileTyping, 0);
+        e.desk.whileAsking = [&] {
+            companyWhileTyping = e.currentCompany();
+            nodesWhileTyping = e.tree->nodeCount();
+            addWhileTyping = e.action("addDepartmentAction")->isEnabled();
+        };
+        e.trigger("addCompanyAction");
+        QCOMPARE(companyWhileTyping, QString());
         QCOMPARE(nodesWhileTyping, 0);
         QVERIFY(!addWhileTyping);
         // Abandoned: the company before is current again, with its tree.
-        QCOMPARE(e.f->BiezacaFirma(), 1);
-        QCOMPARE(e.f->TreeView1->nodeCount(), 6);
-        QVERIFY(e.f->aDzialDodaj->isEnabled());
+        QCOMPARE(e.currentCompany(), QString("Alfa"));
+        QCOMPARE(e.tree->nodeCount(), 6);
+        QVERIFY(e.action("addDepartmentAction")->isEnabled());
     }
 
     void cancellingAsksAndRollsBackEverything()
     {
         Editor e;
-        {
-            auto answer = answerInputBox("Nowa");
-            e.f->aFirmaDodaj->trigger();
-        }
-        e.f->sqlFirmy.first();
+        e.desk.names.enqueue(QString("Nowa"));
+        e.trigger("addCompanyAction");
+        e.grid->setFocus();
+        QTest::keyClick(e.grid, Qt::Key_Home, Qt::ControlModifier);
         e.select("C");
         {
-            auto answer = answerDepartment("Nowy dział");
-            e.f->aDzialDodaj->trigger();
+            auto answer = answerDepartment(e, "Nowy dział");
+            e.trigger("addDepartmentAction");
         }
         e.select("B");
-        e.f->aDzialWGore->trigger();
-        QVERIFY(e.f->Zmiany);
+        e.trigger("moveDepartmentUpAction");
 
-        e.app.prompts.answers.enqueue(false);
-        e.f->btnAnuluj->click();
-        QVERIFY(e.f->isVisible());  // No: everything stays
-        QCOMPARE(e.app.prompts.shown.last().text, QString("Na pewno anulować wszystkie wprowadzone zmiany?"));
-        QCOMPARE(e.app.prompts.shown.last().caption, QString("Anulowanie zmian"));
-        QVERIFY(node(*e.f->TreeView1, "Nowy dział"));
+        e.desk.answers.answers.enqueue(false);
+        e.button("cancelButton")->click();
+        QVERIFY(e.window.isVisible());  // No: everything stays
+        QCOMPARE(e.desk.answers.shown.last().text,
+                 QString("Na pewno anulować wszystkie wprowadzone zmiany?"));
+        QCOMPARE(e.desk.answers.shown.last().caption, QString("Anulowanie zmian"));
+        QVERIFY(node(*e.tree, "Nowy dział"));
         QCOMPARE(e.invariantBroken(), QString());
 
-        e.app.prompts.answers.enqueue(true);
-        e.f->btnAnuluj->click();
-        QVERIFY(!e.f->isVisible());
-        QCOMPARE(e.f->result(), int(QDialog::Rejected));
-        QVERIFY(!e.f->sqlFirmy.active() && !e.f->sqlDzialy.active());
-        db::DataSet check(e.app.form->IBDatabase1);
-        check.setSelectSql("select (select count(*) from FIRMY), (select count(*) from DZIALY), "
-                           "(select list(NAZWA, ',') from (select NAZWA from DZIALY order by KOLEJ)) "
-                           "from RDB$DATABASE");
-        check.open();
-        QCOMPARE(check.value(0, 0).toInt(), 2);
-        QCOMPARE(check.value(0, 1).toInt(), 6);
-        QCOMPARE(check.value(0, 2).toString(), QString("A,A1,A2,A2a,B,C"));
+        e.desk.answers.answers.enqueue(true);
+        QTest::keyClick(e.tree, Qt::Key_Escape);
+        QVERIFY(!e.window.isVisible());
+        QCOMPARE(e.window.result(), int(QDialog::Rejected));
+        QCOMPARE(e.grid->model()->rowCount(), 0);
+        QCOMPARE(e.seen("select (select count(*) from FIRMY) from RDB$DATABASE").toInt(), 2);
+        QCOMPARE(e.seen("select list(NAZWA, ',') from (select NAZWA from DZIALY order by KOLEJ)")
+                     .toString(),
+                 QString("A,A1,A2,A2a,B,C"));
     }
 
     void cancelWithoutChangesClosesAtOnce()
     {
         Editor e;
-        QTest::keyClick(e.f, Qt::Key_Escape);
-        QVERIFY(!e.f->isVisible());
-        QVERIFY(e.app.prompts.shown.isEmpty());
+        e.desk.names.enqueue(std::nullopt);
+        e.trigger("addCompanyAction");  // abandoned: no change
+        e.button("cancelButton")->click();
+        QVERIFY(!e.window.isVisible());
+        QVERIFY(e.desk.answers.shown.isEmpty());
     }
 
     void pickingACompanyAndDepartment()
     {
-        Editor e(kFirma, "WYBOR", 1, 3);
-        QVERIFY(!e.f->ToolBar1->isVisibleTo(e.f) && !e.f->ToolBar2->isVisibleTo(e.f));
-        QVERIFY(e.f->btnOK->isDefault());
-        QVERIFY(!e.f->TreeView1->dragEnabled());
-        for (QAction* a : actions(*e.f))
-            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+        Editor e(kCompanies, Mode::Pick, 1, 3);
+        QVERIFY(!child<QToolBar>(&e.window, "companyToolBar")->isVisibleTo(&e.window));
+        QVERIFY(!child<QToolBar>(&e.window, "departmentToolBar")->isVisibleTo(&e.window));
+        QVERIFY(e.button("okButton")->isDefault());
+        QVERIFY(!e.tree->dragEnabled());
+        for (const QString& name : kEveryAction)
+            QVERIFY2(!e.action(name)->isEnabled(), qPrintable(name));
         // Enter in the tree reaches OK.
-        e.f->TreeView1->setFocus();
-        QTest::keyClick(e.f->TreeView1, Qt::Key_Return);
-        QCOMPARE(e.f->result(), int(QDialog::Accepted));
-        QCOMPARE(e.f->FirmaId, 1);
-        QCOMPARE(e.f->FirmaNazwa, QString("Alfa"));
-        QCOMPARE(e.f->DzialId, 3);
-        QCOMPARE(e.f->DzialNazwa, QString("A2"));
+        e.tree->setFocus();
+        QTest::keyClick(e.tree, Qt::Key_Return);
+        QCOMPARE(e.window.result(), int(QDialog::Accepted));
+        QCOMPARE(e.window.selection().companyId, 1);
+        QCOMPARE(e.window.selection().companyName, QString("Alfa"));
+        QCOMPARE(e.window.selection().departmentId, 3);
+        QCOMPARE(e.window.selection().departmentName, QString("A2"));
 
         // A company without departments: department 0 and no name.
-        e.f->FirmaId = 2;
-        e.f->DzialId = 3;
-        e.f->show();
-        e.f->btnOK->click();
-        QCOMPARE(e.f->FirmaId, 2);
-        QCOMPARE(e.f->FirmaNazwa, QString("Beta bez działów"));
-        QCOMPARE(e.f->DzialId, 0);
-        QCOMPARE(e.f->DzialNazwa, QString());
+        e.window.open(Mode::Pick, 2, 3);
+        QVERIFY(QTest::qWaitForWindowExposed(&e.window));
+        e.button("okButton")->click();
+        QCOMPARE(e.window.selection().companyId, 2);
+        QCOMPARE(e.window.selection().companyName, QString("Beta bez działów"));
+        QCOMPARE(e.window.selection().departmentId, 0);
+        QCOMPARE(e.window.selection().departmentName, QString());
     }
 
-    void theMainWindowFollowsAnOk()
+    void okCommitsAndHandsBackWhatWasWorkedOn()
     {
-        AppFixture app(false);
-        app.database()->run(kFirma);
-        QVERIFY(app.start());
-        MainWindow& main = *app.form;
-        CompaniesDialog& f = main.Form_Firmy();
-        ModalAction work([&](QWidget*) {
-            {
-                auto answer = answerInputBox("Nowa firma");
-                f.aFirmaDodaj->trigger();
-            }
-            {
-                auto answer = answerDepartment("Recepcja");
-                f.aDzialDodaj->trigger();
-            }
-            f.btnOK->click();
-        });
-        main.aFirmy->trigger();
-        QVERIFY(work.acted());
-        QCOMPARE(f.Tryb, QString("EDYCJA"));
-        QCOMPARE(main.BiezacaFirma(), 3);
-        QCOMPARE(main.Label4->text(), QString("Nowa firma"));
-        QCOMPARE(main.TreeView1->selectedNode()->text(), QString("Recepcja"));
-        // Committed: another desk sees it.
-        QCOMPARE(app.database()->scalar("select NAZWA from DZIALY where FIRMA_ID = 3").toString(),
+        Editor e;
+        e.desk.names.enqueue(QString("Nowa firma"));
+        e.trigger("addCompanyAction");
+        {
+            auto answer = answerDepartment(e, "Recepcja");
+            e.trigger("addDepartmentAction");
+            QVERIFY(answer->acted());
+        }
+        e.button("okButton")->click();
+        QCOMPARE(e.window.result(), int(QDialog::Accepted));
+        QCOMPARE(e.window.selection().companyId, 3);
+        QCOMPARE(e.window.selection().companyName, QString("Nowa firma"));
+        QCOMPARE(e.window.selection().departmentName, QString("Recepcja"));
+        // Committed: another desk sees it, and the main window's loader finds it.
+        QCOMPARE(e.database.scalar("select NAZWA from DZIALY where FIRMA_ID = 3").toString(),
                  QString("Recepcja"));
+        auto otherDesk = e.database.connect();
+        controls::DepartmentTree loaded;
+        loaded.loadDepartments(*otherDesk, 3);
+        loaded.selectDepartment(e.window.selection().departmentId);
+        QCOMPARE(loaded.selectedNode()->text(), QString("Recepcja"));
     }
 
     void aLockedDepartmentLeavesNothingHalfRenumbered()
     {
         Editor e;
         // Another desk changes department C and does not commit.
-        auto desk2 = e.app.database()->connect();
+        auto desk2 = e.database.connect();
         desk2->execute("update DZIALY set LOKALIZACJA = 'zajęty' where ID = 6");
         e.select("B");
-        e.f->aDzialWGore->trigger();  // renumbering reaches C and is refused at once
-        QCOMPARE(e.app.prompts.messages().size(), 1);
-        QVERIFY2(e.app.prompts.messages()[0].contains("conflict", Qt::CaseInsensitive),
-                 qPrintable(e.app.prompts.messages()[0]));
+        e.trigger("moveDepartmentUpAction");  // renumbering reaches C and is refused at once
+        QCOMPARE(e.desk.answers.messages().size(), 1);
+        QVERIFY2(e.desk.answers.messages()[0].contains("conflict", Qt::CaseInsensitive),
+                 qPrintable(e.desk.answers.messages()[0]));
         // The tree is shown as the database has it, and the database as it was.
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"A", "  A1", "  A2", "    A2a", "B", "C"}));
+        QCOMPARE(outline(*e.tree), QStringList({"A", "  A1", "  A2", "    A2a", "B", "C"}));
         QCOMPARE(e.invariantBroken(), QString());
-        QCOMPARE(e.f->TreeView1->selectedNode()->text(), QString("B"));
+        QCOMPARE(e.selectedText(), QString("B"));
         // The window goes on once the other desk is done.
         desk2->transaction().rollback();
-        e.f->aDzialWGore->trigger();
-        QCOMPARE(outline(*e.f->TreeView1), QStringList({"B", "A", "  A1", "  A2", "    A2a", "C"}));
+        e.trigger("moveDepartmentUpAction");
+        QCOMPARE(outline(*e.tree), QStringList({"B", "A", "  A1", "  A2", "    A2a", "C"}));
         QCOMPARE(e.invariantBroken(), QString());
-        e.f->btnOK->click();
-        QCOMPARE(e.app.database()->scalar("select KOLEJ from DZIALY where ID = 5").toInt(), 0);
+        e.button("okButton")->click();
+        QCOMPARE(e.database.scalar("select KOLEJ from DZIALY where ID = 5").toInt(), 0);
     }
 
     void aCompanyDeletedElsewhereMeanwhile()
     {
-        Editor e(kFirma, "EDYCJA", 2);
-        auto desk2 = e.app.database()->connect();
+        Editor e(kCompanies, Mode::Edit, 2);
+        auto desk2 = e.database.connect();
         desk2->execute("delete from FIRMY where ID = 2");
         desk2->transaction().commitRetaining();
         {
-            auto answer = answerDepartment("Do usuniętej");
-            e.f->aDzialDodaj->trigger();
+            auto answer = answerDepartment(e, "Do usuniętej");
+            e.trigger("addDepartmentAction");
             QVERIFY(answer->acted());
         }
         // The department dialog reported the refusal and stayed until cancelled by the
         // test's answer; no node was added and nothing is left to commit.
-        QVERIFY(!e.app.prompts.messages().isEmpty());
-        QCOMPARE(e.f->TreeView1->nodeCount(), 0);
-        QCOMPARE(e.f->sqlDzialy.state(), db::DataSetState::Browse);
+        QVERIFY(!e.desk.answers.messages().isEmpty());
+        QCOMPARE(e.tree->nodeCount(), 0);
+        QCOMPARE(e.seen("select count(*) from DZIALY where FIRMA_ID = 2").toInt(), 0);
+        e.desk.names.enqueue(QString("Nowa nazwa"));
+        e.trigger("editCompanyAction");
+        QVERIFY(e.desk.answers.messages().last().contains("nie istnieje"));
+        QCOMPARE(e.currentCompany(), QString("Beta bez działów"));
+        QVERIFY(e.window.isVisible());
+        // Nothing is left half-edited: OK goes through.
+        e.button("okButton")->click();
+        QCOMPARE(e.window.result(), int(QDialog::Accepted));
+    }
+
+    void aSubDepartmentAddedElsewhereStopsTheDelete()
+    {
+        Editor e;
+        e.select("A1");
+        QVERIFY(e.action("deleteDepartmentAction")->isEnabled());
+        // Another desk gives A1 a sub-department after the tree was read.
+        auto otherDesk = e.database.connect();
+        otherDesk->execute(
+            "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (50, 1, 2, 6, 'A1x')");
+        otherDesk->transaction().commitRetaining();
+        e.desk.answers.answers.enqueue(true);
+        e.trigger("deleteDepartmentAction");
+        QCOMPARE(e.desk.answers.beeps, 1);
+        QCOMPARE(e.desk.answers.messages(),
+                 QStringList({"Nie można usunąć działu w któym zarejestrowani są pracownicy.\n"
+                              "Najpierw usuń pracowników lub przenieś ich do innego działu."}));
+        QCOMPARE(e.seen("select count(*) from DZIALY where ID in (2, 50)").toInt(), 2);
+        // The tree now shows what stopped it.
+        QCOMPARE(outline(*e.tree).mid(1, 2), QStringList({"  A1", "    A1x"}));
+        QCOMPARE(e.selectedText(), QString("A1"));
+        QVERIFY(!e.action("deleteDepartmentAction")->isEnabled());
+    }
+
+    void renumberingKeepsWhatAnotherDeskRenamed()
+    {
+        Editor e;
+        auto otherDesk = e.database.connect();
+        otherDesk->execute(
+            "update DZIALY set NAZWA = 'C po zmianie', LOKALIZACJA = 'parter' "
+            "where ID = 6");
+        otherDesk->transaction().commitRetaining();
+        e.select("B");
+        e.trigger("moveDepartmentUpAction");  // renumbers every department, C too
+        QCOMPARE(e.invariantBroken(), QString());
         {
-            auto answer = answerInputBox("Nowa nazwa");
-            e.f->aFirmaEdytuj->trigger();
+            // Editing the moved department afterwards keeps its new place.
+            auto answer = answerDepartment(e, " 2");
+            e.trigger("editDepartmentAction");
+            QVERIFY(answer->acted());
         }
-        QVERIFY(e.app.prompts.messages().last().contains("nie istnieje"));
-        QCOMPARE(e.f->sqlFirmy.state(), db::DataSetState::Browse);
-        QVERIFY(e.f->isVisible());
+        QCOMPARE(e.selectedText(), QString("B 2"));
+        QCOMPARE(e.invariantBroken(), QString());
+        e.button("okButton")->click();
+        QCOMPARE(e.database.scalar("select NAZWA || ', ' || LOKALIZACJA from DZIALY where ID = 6")
+                     .toString(),
+                 QString("C po zmianie, parter"));
+        QCOMPARE(e.database.scalar("select KOLEJ from DZIALY where ID = 5").toInt(), 0);
+    }
+
+    void escapeWhileDraggingOnlyCancelsTheDrag()
+    {
+        Editor e;
+        const QStringList before = outline(*e.tree);
+        e.startDrag("C");
+        const QPoint target = e.pointIn("A", Zone::Label);
+        e.moveTo(target);
+        QCOMPARE(e.pointerShown(), e.pointer(controls::TreeCursor::InsertBefore));
+        QTest::keyClick(e.tree, Qt::Key_Escape);
+        QVERIFY(e.window.isVisible());
+        QCOMPARE(e.tree->viewport()->cursor().shape(), Qt::ArrowCursor);
+        e.moveTo(target + QPoint(1, 0));
+        QCOMPARE(e.tree->viewport()->cursor().shape(), Qt::ArrowCursor);
+        e.release(target);
+        QCOMPARE(outline(*e.tree), before);
+        // The next drag works again, and Esc without a drag closes the window.
+        e.drag("C", "A", Zone::Label);
+        QCOMPARE(outline(*e.tree).first(), QString("C"));
+        e.desk.answers.answers.enqueue(true);
+        QTest::keyClick(e.tree, Qt::Key_Escape);
+        QVERIFY(!e.window.isVisible());
+    }
+
+    void everyDeleteButtonReadsUsun()
+    {
+        Editor e;
+        for (const char* toolBar : {"companyToolBar", "departmentToolBar"}) {
+            QToolBar* bar = child<QToolBar>(&e.window, toolBar);
+            for (QAction* action : bar->actions())
+                if (action->toolTip().startsWith("Usu"))
+                    QCOMPARE(action->text(), QString("Usuń"));
+        }
+        auto* button =
+            qobject_cast<QToolButton*>(child<QToolBar>(&e.window, "companyToolBar")
+                                           ->widgetForAction(e.action("deleteCompanyAction")));
+        QVERIFY(button);
+        QCOMPARE(button->text(), QString("Usuń"));
+    }
+
+    void everyControlOfTheEditorHasAName()
+    {
+        Editor e;
+        QStringList names;
+        QCOMPARE(directorytests::unnamedControls(e.window, &names), QStringList());
+        // Nine tool buttons, two tool bars, the list, the tree and the two buttons, each
+        // told from the others.
+        QCOMPARE(names.size(), 15);
+        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
+        QStringList unnamedInDialog;
+        QStringList namesInDialog;
+        {
+            testsupport::ModalAction look(
+                [&](QWidget* dialog) {
+                    unnamedInDialog = directorytests::unnamedControls(*dialog, &namesInDialog);
+                    qobject_cast<QDialog*>(dialog)->reject();
+                },
+                &e.window);
+            e.trigger("editDepartmentAction");
+            QVERIFY(look.acted());
+        }
+        QCOMPARE(unnamedInDialog, QStringList());
+        QCOMPARE(namesInDialog.size(), 4);
     }
 };
 
-HALVANE_TEST(FirmyTest);
+HALVANE_TEST(CompaniesDialogTest);
 #include "CompaniesDialogTest.moc"

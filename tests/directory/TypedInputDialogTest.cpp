@@ -1,121 +1,181 @@
-// The typed input box: OK only for a non-empty text, the currency key filter and check,
+// The typed input box: OK only for a non-empty text, the amount key filter and check,
 // and the value handed back exactly as typed.
+#include "AccessibleNames.h"
 #include "directory/TypedInputDialog.h"
 #include "support/AnsweringPrompts.h"
+#include "support/Find.h"
+#include "support/Modal.h"
 #include "support/Typing.h"
 #include "support/testmain.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
-class InputBoxTest : public QObject {
-    Q_OBJECT
-private:
+using testsupport::child;
+
+namespace {
+
+struct Box {
     testsupport::AnsweringPrompts prompts;
+    TypedInputDialog box{prompts};
+    QLineEdit* edit = child<QLineEdit>(&box, "valueEdit");
+    QPushButton* ok = child<QPushButton>(&box, "okButton");
 
-    void prepare(TypedInputDialog& box, const QString& type, const QString& value = {}, int max = 128)
+    explicit Box(desk::ValueType type, const QString& value = {}, int maxLength = 128)
     {
-        box.setWindowTitle("Dodaj firmę");
-        box.Label = "Nazwa firmy:";
-        box.Wartosc = value;
-        box.Typ = type;
-        box.MaxDlugosc = max;
-        box.show();
+        box.open({"Dodaj firmę", "Nazwa firmy:", value, type, maxLength});
     }
+    ~Box()
+    {
+        if (box.isVisible())
+            box.reject();
+    }
+};
 
+}  // namespace
+
+class TypedInputDialogTest : public QObject {
+    Q_OBJECT
 private slots:
-    void init() { prompts.clear(); }
-
     void okNeedsText()
     {
-        TypedInputDialog box(prompts);
-        prepare(box, "STRING", "Stara nazwa");
-        QCOMPARE(box.Label1->text(), QString("Nazwa firmy:"));
-        QCOMPARE(box.Edit1->text(), QString("Stara nazwa"));
-        QCOMPARE(box.Edit1->selectedText(), QString("Stara nazwa"));
-        QVERIFY(box.btnOK->isEnabled());
-        box.Edit1->clear();
-        QVERIFY(!box.btnOK->isEnabled());
-        QTest::keyClick(box.Edit1, Qt::Key_Return);  // Enter does nothing on an empty text
-        QVERIFY(box.isVisible());
-        QCOMPARE(box.result(), 0);
-        testsupport::type(box.Edit1, "Żółta Łąka");
-        QVERIFY(box.btnOK->isEnabled());
-        box.btnOK->click();
-        QCOMPARE(box.result(), int(QDialog::Accepted));
-        QCOMPARE(box.Wartosc, QString("Żółta Łąka"));
+        Box b(desk::ValueType::Text, "Stara nazwa");
+        QCOMPARE(b.box.windowTitle(), QString("Dodaj firmę"));
+        QCOMPARE(child<QLabel>(&b.box, "promptLabel")->text(), QString("Nazwa firmy:"));
+        QCOMPARE(b.edit->text(), QString("Stara nazwa"));
+        QCOMPARE(b.edit->selectedText(), QString("Stara nazwa"));
+        QVERIFY(b.ok->isEnabled());
+        QTest::keyClick(b.edit, Qt::Key_Delete);
+        QVERIFY(!b.ok->isEnabled());
+        QTest::keyClick(b.edit, Qt::Key_Return);  // Enter does nothing on an empty text
+        QVERIFY(b.box.isVisible());
+        QCOMPARE(b.box.result(), 0);
+        testsupport::type(b.edit, "Żółta Łąka");
+        QVERIFY(b.ok->isEnabled());
+        QTest::keyClick(b.edit, Qt::Key_Return);
+        QCOMPARE(b.box.result(), int(QDialog::Accepted));
+        QCOMPARE(b.box.value(), QString("Żółta Łąka"));
     }
 
     void cancelKeepsTheValue()
     {
+        Box b(desk::ValueType::Text, "Początkowa");
+        QTest::keyClicks(b.edit, "inna");
+        child<QPushButton>(&b.box, "cancelButton")->click();
+        QCOMPARE(b.box.result(), int(QDialog::Rejected));
+        QCOMPARE(b.box.value(), QString("Początkowa"));
+    }
+
+    void askWaitsAndGivesBackTheText()
+    {
+        testsupport::AnsweringPrompts prompts;
         TypedInputDialog box(prompts);
-        prepare(box, "STRING", "Początkowa");
-        QTest::keyClicks(box.Edit1, "inna");
-        box.btnAnuluj->click();
-        QCOMPARE(box.result(), int(QDialog::Rejected));
-        QCOMPARE(box.Wartosc, QString("Początkowa"));
+        {
+            testsupport::ModalAction answer([](QWidget* w) {
+                testsupport::type(child<QLineEdit>(w, "valueEdit"), "Łąka");
+                child<QPushButton>(w, "okButton")->click();
+            });
+            QCOMPARE(box.ask({"Dodaj firmę", "Nazwa firmy:", {}, desk::ValueType::Text, 128}),
+                     std::optional<QString>("Łąka"));
+        }
+        testsupport::ModalAction cancel(
+            [](QWidget* w) { QTest::keyClick(child<QLineEdit>(w, "valueEdit"), Qt::Key_Escape); });
+        QCOMPARE(
+            box.ask({"Edycja firmy firmę", "Nazwa firmy:", "Łąka", desk::ValueType::Text, 128}),
+            std::optional<QString>());
     }
 
     void theLengthIsLimited()
     {
-        TypedInputDialog box(prompts);
-        prepare(box, "STRING", {}, 128);
-        QTest::keyClicks(box.Edit1, QString(130, u'x'));
-        QCOMPARE(box.Edit1->text().size(), 128);
-        QCOMPARE(box.size(), QSize(385, 105));
+        Box b(desk::ValueType::Text, {}, 128);
+        QTest::keyClicks(b.edit, QString(130, u'x'));
+        QCOMPARE(b.edit->text().size(), 128);
+        QCOMPARE(b.box.size(), QSize(385, 105));
     }
 
     void currencyTakesDigitsAndOneSeparator()
     {
-        TypedInputDialog box(prompts);
-        prepare(box, "CURRENCY");
-        const QString separator = QLocale().decimalPoint();
-        QCOMPARE(separator, QString(","));  // the program runs with Polish settings
-        QTest::keyClicks(box.Edit1, "1a2,5,0x.-");
-        QCOMPARE(box.Edit1->text(), QString("12,50"));
-        QTest::keyClick(box.Edit1, Qt::Key_Backspace);
-        QCOMPARE(box.Edit1->text(), QString("12,5"));
-        box.btnOK->click();
-        QCOMPARE(box.result(), int(QDialog::Accepted));
-        QCOMPARE(box.Wartosc, QString("12,5"));  // as typed, not a normalised number
-        QVERIFY(prompts.shown.isEmpty());
+        Box b(desk::ValueType::Currency);
+        QCOMPARE(QLocale().decimalPoint(), QString(","));  // the program runs with Polish settings
+        QTest::keyClicks(b.edit, "1a2,5,0x.-");
+        QCOMPARE(b.edit->text(), QString("12,50"));
+        QTest::keyClick(b.edit, Qt::Key_Backspace);
+        QCOMPARE(b.edit->text(), QString("12,5"));
+        b.ok->click();
+        QCOMPARE(b.box.result(), int(QDialog::Accepted));
+        QCOMPARE(b.box.value(), QString("12,5"));  // as typed, not a normalised number
+        QVERIFY(b.prompts.shown.isEmpty());
     }
 
     void currencyRefusesWhatIsNotAnAmount()
     {
-        TypedInputDialog box(prompts);
-        prepare(box, "CURRENCY", "5");
-        box.Edit1->setText("-1");  // pasted: it reads as the error value
-        box.btnOK->click();
-        QVERIFY(box.isVisible());
-        QCOMPARE(box.result(), 0);
-        QCOMPARE(prompts.beeps, 1);
-        QCOMPARE(prompts.messages(), QStringList({"Niepoprawna wartość: '-1'"}));
-        QCOMPARE(box.Wartosc, QString("5"));
-        box.Edit1->setText("12,3,4");
-        box.btnOK->click();
-        QCOMPARE(prompts.beeps, 2);
-        QVERIFY(box.isVisible());
-        box.Edit1->setText("7");
-        box.btnOK->click();
-        QCOMPARE(box.Wartosc, QString("7"));
-        QCOMPARE(TypedInputDialog::JakoKwota("1,23456"), 1.2346);
-        QCOMPARE(TypedInputDialog::JakoKwota("abc"), -1.0);
+        Box b(desk::ValueType::Currency, "5");
+        b.edit->setText("-1");  // pasted: it reads as the error value
+        b.ok->click();
+        QVERIFY(b.box.isVisible());
+        QCOMPARE(b.box.result(), 0);
+        QCOMPARE(b.prompts.beeps, 1);
+        QCOMPARE(b.prompts.messages(), QStringList({"Niepoprawna wartość: '-1'"}));
+        QCOMPARE(b.box.value(), QString("5"));
+        b.edit->setText("12,3,4");
+        b.ok->click();
+        QCOMPARE(b.prompts.beeps, 2);
+        QVERIFY(b.box.isVisible());
+        b.edit->setText("7");
+        b.ok->click();
+        QCOMPARE(b.box.value(), QString("7"));
+        QCOMPARE(TypedInputDialog::amountOf("1,23456"), 1.2346);
+        QCOMPARE(TypedInputDialog::amountOf("abc"), -1.0);
     }
 
-    void anUnknownTypeComplainsOnEveryKeyButAccepts()
+    void theTypeOfOneAskingDoesNotCarryToTheNext()
     {
-        TypedInputDialog box(prompts);
-        prepare(box, "DATA");
-        QTest::keyClicks(box.Edit1, "ab");
-        QCOMPARE(box.Edit1->text(), QString("ab"));
-        QCOMPARE(prompts.messages(), QStringList({"Nieznany typ danych: 'DATA'", "Nieznany typ danych: 'DATA'"}));
-        box.btnOK->click();
-        QCOMPARE(box.Wartosc, QString("ab"));
+        Box b(desk::ValueType::Currency);
+        QTest::keyClicks(b.edit, "ab1");
+        QCOMPARE(b.edit->text(), QString("1"));
+        b.box.reject();
+        b.box.open({"Dodaj firmę", "Nazwa firmy:", {}, desk::ValueType::Text, 128});
+        QTest::keyClicks(b.edit, "ab1");
+        QCOMPARE(b.edit->text(), QString("ab1"));
+        b.ok->click();
+        QCOMPARE(b.box.value(), QString("ab1"));
+        QVERIFY(b.prompts.shown.isEmpty());
+    }
+
+    void currencyRefusesWhatCannotBeTyped_data()
+    {
+        QTest::addColumn<QString>("pasted");
+        QTest::newRow("exponent") << "1e5";
+        QTest::newRow("minus") << "-5";
+        QTest::newRow("plus") << "+5";
+        QTest::newRow("thousands") << "1 000";
+        QTest::newRow("separator only") << ",";
+    }
+    void currencyRefusesWhatCannotBeTyped()
+    {
+        QFETCH(QString, pasted);
+        Box b(desk::ValueType::Currency);
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(b.edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(b.edit->text(), pasted);
+        b.ok->click();
+        QVERIFY(b.box.isVisible());
+        QCOMPARE(b.prompts.beeps, 1);
+        QCOMPARE(b.prompts.messages(), QStringList({"Niepoprawna wartość: '" + pasted + "'"}));
+    }
+
+    void everyControlOfTheBoxHasAName()
+    {
+        Box b(desk::ValueType::Text, "Łąka");
+        QStringList names;
+        QCOMPARE(directorytests::unnamedControls(b.box, &names), QStringList());
+        QCOMPARE(names, QStringList({"Nazwa firmy:", "OK", "Anuluj"}));
     }
 };
 
-HALVANE_TEST(InputBoxTest);
+HALVANE_TEST(TypedInputDialogTest);
 #include "TypedInputDialogTest.moc"
