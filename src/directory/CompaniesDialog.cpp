@@ -288,8 +288,6 @@ void CompaniesDialog::buildView()
     splitter->setStretchFactor(1, 2);
 
     QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
-    okButton->setObjectName(QStringLiteral("okButton"));
-    cancelButton->setObjectName(QStringLiteral("cancelButton"));
     connect(okButton, &QPushButton::clicked, this,
             [this] { desk_.prompts().guarded([this] { confirm(); }); });
     connect(cancelButton, &QPushButton::clicked, this, &CompaniesDialog::reject);

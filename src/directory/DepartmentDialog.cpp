@@ -41,10 +41,9 @@ DepartmentDialog::DepartmentDialog(db::DataSet& departments, controls::Prompts& 
         edit->setFont(font);
         edit->setMaxLength(64);
         edit->setMinimumWidth(320);
+        edit->setPrompts(&prompts);
     }
     QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
-    okButton->setObjectName(QStringLiteral("okButton"));
-    cancelButton->setObjectName(QStringLiteral("cancelButton"));
     okButton->setDefault(true);
 
     auto* fields = new QFormLayout;
@@ -69,6 +68,9 @@ void DepartmentDialog::showEvent(QShowEvent* event)
 void DepartmentDialog::store()
 {
     okButton->setFocus();
+    // A text the field refused was reported where it was typed; the dialog stays.
+    if (!nameEdit->writePending() || !locationEdit->writePending())
+        return;
     // A row that could not be stored is no OK: the dialog stays for another try or Cancel.
     if (prompts_.guarded([this] { departments_.post(); }))
         accept();

@@ -25,8 +25,6 @@ TypedInputDialog::TypedInputDialog(controls::Prompts& prompts, QWidget* parent)
     valueEdit->setObjectName(QStringLiteral("valueEdit"));
     promptLabel->setBuddy(valueEdit);
     QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
-    okButton->setObjectName(QStringLiteral("okButton"));
-    cancelButton->setObjectName(QStringLiteral("cancelButton"));
     okButton->setDefault(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(promptLabel);
