@@ -8,19 +8,19 @@
 
 int main(int argc, char** argv)
 {
-    Application app(argc, argv);
+    Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tvHalvane"));
     // The whole user interface is Polish: weekday and month names, decimal separator.
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     controls::DesktopPrompts prompts;
-    app.setPrompts(&prompts);
+    application.setPrompts(&prompts);
     try {
-        MainWindow form1(prompts);
+        MainWindow mainWindow(prompts);
         // Without a window manager a maximised window would keep its own size.
         if (const QScreen* screen = QGuiApplication::primaryScreen())
-            form1.setGeometry(screen->availableGeometry());
-        form1.showMaximized();
-        return app.exec();
+            mainWindow.setGeometry(screen->availableGeometry());
+        mainWindow.showMaximized();
+        return application.exec();
     } catch (const std::exception& error) {
         prompts.reportError(error);
         return 1;

@@ -13,51 +13,51 @@ const char* const SettingsFileName = "Halvane.ini";
 
 namespace {
 
-constexpr const char* kSekcja = "FB";
+constexpr const char* Section = "FB";
 
-QString odczytaj(const CSimpleIniA& ini, const char* key, const QString& domyslna)
+QString readValue(const CSimpleIniA& ini, const char* key, const QString& fallback)
 {
-    const char* value = ini.GetValue(kSekcja, key, nullptr);
-    return value ? QString::fromUtf8(value) : domyslna;
+    const char* value = ini.GetValue(Section, key, nullptr);
+    return value ? QString::fromUtf8(value) : fallback;
 }
 
 }  // namespace
 
-Settings readSettings(const QString& katalogUstawien)
+Settings readSettings(const QString& settingsFolder)
 {
     CSimpleIniA ini(/*utf8*/ true, /*multikey*/ false, /*multiline*/ false);
-    const QString path = katalogUstawien + QLatin1String(SettingsFileName);
+    const QString path = settingsFolder + QLatin1String(SettingsFileName);
     if (QFile::exists(path))
         ini.LoadFile(QFile::encodeName(path).constData());
-    Settings u;
-    u.Host = odczytaj(ini, "Host", QStringLiteral("localhost"));
-    u.Dir = odczytaj(ini, "Dir", katalogUstawien);
-    u.File = odczytaj(ini, "File", QStringLiteral("HALVANE.FDB"));
-    u.LastBackupDir = odczytaj(ini, "LastBackupDir", QString());
-    return u;
+    Settings settings;
+    settings.host = readValue(ini, "Host", QStringLiteral("localhost"));
+    settings.dir = readValue(ini, "Dir", settingsFolder);
+    settings.file = readValue(ini, "File", QStringLiteral("HALVANE.FDB"));
+    settings.lastBackupDir = readValue(ini, "LastBackupDir", QString());
+    return settings;
 }
 
-void writeSettings(const QString& katalogUstawien, const Settings& u)
+void writeSettings(const QString& settingsFolder, const Settings& settings)
 {
     CSimpleIniA ini(true, false, false);
-    const QString path = katalogUstawien + QLatin1String(SettingsFileName);
+    const QString path = settingsFolder + QLatin1String(SettingsFileName);
     const QByteArray name = QFile::encodeName(path);
     if (QFile::exists(path))
         ini.LoadFile(name.constData());
-    ini.SetValue(kSekcja, "Host", u.Host.toUtf8().constData());
-    ini.SetValue(kSekcja, "Dir", u.Dir.toUtf8().constData());
-    ini.SetValue(kSekcja, "File", u.File.toUtf8().constData());
-    ini.SetValue(kSekcja, "LastBackupDir", u.LastBackupDir.toUtf8().constData());
+    ini.SetValue(Section, "Host", settings.host.toUtf8().constData());
+    ini.SetValue(Section, "Dir", settings.dir.toUtf8().constData());
+    ini.SetValue(Section, "File", settings.file.toUtf8().constData());
+    ini.SetValue(Section, "LastBackupDir", settings.lastBackupDir.toUtf8().constData());
     ini.SetSpaces(false);  // plain key=value lines
     if (ini.SaveFile(name.constData(), false) < 0)
         throw db::Error(QStringLiteral("Unable to write to %1").arg(path));
 }
 
-QString databaseName(const Settings& u)
+QString databaseName(const Settings& settings)
 {
-    if (u.Host == QLatin1String("localhost"))
-        return u.Dir + u.File;
-    return u.Host + u':' + u.Dir + u.File;
+    if (settings.host == QLatin1String("localhost"))
+        return settings.dir + settings.file;
+    return settings.host + u':' + settings.dir + settings.file;
 }
 
 }  // namespace app
