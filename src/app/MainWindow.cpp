@@ -21,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -248,10 +249,10 @@ void MainWindow::buildView()
             [this] { prompts_.guarded([this] { openEmployeeInfoIfEnabled(); }); });
     connect(staffGrid, &controls::DataGrid::enterPressed, this,
             [this] { prompts_.guarded([this] { openEmployeeInfoIfEnabled(); }); });
-    connect(companyGrid, &QAbstractItemView::doubleClicked, this,
-            [this] { prompts_.guarded([this] { openCompaniesEditorIfEnabled(); }); });
-    connect(departmentTree, &QAbstractItemView::doubleClicked, this,
-            [this] { prompts_.guarded([this] { openCompaniesEditorIfEnabled(); }); });
+    // A double click anywhere in the company list or the tree, on a row or on the empty
+    // area under the rows, opens the companies editor.
+    companyGrid->viewport()->installEventFilter(this);
+    departmentTree->viewport()->installEventFilter(this);
 
     notesEdit = new controls::BoundTextEdit(staff, QStringLiteral("INFO"));
     notesEdit->setObjectName(QStringLiteral("notesEdit"));
@@ -604,6 +605,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == companyGrid && event->type() == QEvent::Resize)
         companyGrid->setColumnWidth(0, qMax(0, companyGrid->width() - 30));
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        (watched == companyGrid->viewport() || watched == departmentTree->viewport()) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        prompts_.guarded([this] { openCompaniesEditorIfEnabled(); });
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -7,11 +7,13 @@
 #include "controls/DataGrid.h"
 #include "controls/DepartmentTree.h"
 #include "controls/Icons.h"
+#include "directory/CompaniesDialog.h"
 #include "support/AppFixture.h"
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/testmain.h"
 
+#include <QAbstractItemView>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -474,6 +476,41 @@ private slots:
         f.goTo(99, 999, 9999);
         QCOMPARE(currentId(grid(f, "companyGrid")), 2);
         QCOMPARE(currentDepartment(f), 6);  // the company change ran again: its first department
+    }
+
+    void aDoubleClickUnderTheListsOpensTheCompaniesEditor_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<bool>("connected");
+        QTest::newRow("company list") << "companyGrid" << true;
+        QTest::newRow("department tree") << "departmentTree" << true;
+        QTest::newRow("company list, no connection") << "companyGrid" << false;
+        QTest::newRow("department tree, no connection") << "departmentTree" << false;
+    }
+
+    void aDoubleClickUnderTheListsOpensTheCompaniesEditor()
+    {
+        QFETCH(QString, list);
+        QFETCH(bool, connected);
+        AppFixture app(true, connected);
+        QVERIFY(app.start());
+        app.prompts.clear();
+        auto* view = child<QAbstractItemView>(app.form.get(), list);
+        QWidget* area = view->viewport();
+        const QPoint below(10, area->height() - 5);
+        QVERIFY(!view->indexAt(below).isValid());  // nothing but empty space there
+        bool editorOpened = false;
+        testsupport::ModalAction cancel(
+            [&](QWidget* modal) {
+                editorOpened = qobject_cast<CompaniesDialog*>(modal) != nullptr;
+                modal->close();
+            },
+            nullptr, 500);
+        QTest::mouseDClick(area, Qt::LeftButton, {}, below);
+        QTest::qWait(100);
+        QCOMPARE(cancel.acted(), connected);
+        QCOMPARE(editorOpened, connected);
+        QVERIFY(app.prompts.shown.isEmpty());
     }
 
     void theAboutWindowOpensItsLinks()
