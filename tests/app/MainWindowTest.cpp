@@ -199,6 +199,40 @@ private slots:
         QCOMPARE(read.lastBackupDir, QString("D:\\Kopie\\"));
     }
 
+    void settingsOfTheOlderWindowsProgramKeepTheirLetters()
+    {
+        AppFixture app(false, false);
+        // Windows-1250 bytes: "C:\Bazy\Księgowość\"; LastBackupDir holds a byte that
+        // Windows-1250 does not define.
+        const QByteArray written =
+            "[FB]\r\nHost=localhost\r\nDir=C:\\Bazy\\Ksi\xEAgowo\x9C\xE6\\\r\n"
+            "File=KADRY.FDB\r\nLastBackupDir=D:\\Kopie\x98\\\r\n";
+        app.writeIni(written);
+        const app::Settings read = app::readSettings(app.settingsFolder());
+        QCOMPARE(read.dir, QString("C:\\Bazy\\Księgowość\\"));
+        QCOMPARE(read.file, QString("KADRY.FDB"));
+        QCOMPARE(read.unreadable.keys(), QStringList({"LastBackupDir"}));
+        QVERIFY(app.start());
+        QCOMPARE(app.form->database().databaseName(), QString("C:\\Bazy\\Księgowość\\KADRY.FDB"));
+        app.form->close();
+        // Written back in the file's own encoding; the setting that could not be read keeps
+        // its bytes.
+        const QByteArray after = app.readIni();
+        QVERIFY2(after.contains("Dir=C:\\Bazy\\Ksi\xEAgowo\x9C\xE6\\"), after.constData());
+        QVERIFY2(after.contains("LastBackupDir=D:\\Kopie\x98\\"), after.constData());
+        QVERIFY2(!after.contains("\xEF\xBF\xBD"), after.constData());  // no replacement characters
+
+        // A value changed in the program is written in the file's encoding.
+        app::Settings changed = app::readSettings(app.settingsFolder());
+        changed.lastBackupDir = QStringLiteral("D:\\Kopie\\Źródła\\");
+        app::writeSettings(app.settingsFolder(), changed);
+        QVERIFY2(app.readIni().contains("LastBackupDir=D:\\Kopie\\\x8Fr\xF3"
+                                        "d\xB3"
+                                        "a\\"),
+                 app.readIni().constData());
+        QCOMPARE(app::readSettings(app.settingsFolder()).lastBackupDir, changed.lastBackupDir);
+    }
+
     void oddSettingsKeepTheProgramUp()
     {
         AppFixture app(false, true);
