@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -56,6 +57,14 @@ QFont pixelFont(int pixels, bool bold = false, const QString& family = {})
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
+}
+
+// A label that shows data tells a screen reader what it is and what it shows.
+void showData(QLabel* label, const QString& caption, const QString& text)
+{
+    label->setText(text);
+    const QString shown = text.trimmed();
+    label->setAccessibleName(shown.isEmpty() ? caption : caption + QStringLiteral(": ") + shown);
 }
 
 QLabel* makeLabel(const QString& text, bool bold = false)
@@ -216,6 +225,7 @@ void MainWindow::buildView()
     companyNameLabel->setObjectName(QStringLiteral("companyNameLabel"));
     departmentNameLabel = makeLabel(QString(), true);
     departmentNameLabel->setObjectName(QStringLiteral("departmentNameLabel"));
+    showCompanyAndDepartment(QString(), QString());
     auto* header = new QHBoxLayout;
     header->setSpacing(0);
     header->addWidget(makeLabel(QStringLiteral(" Pracownicy firmy '")));
@@ -259,6 +269,8 @@ void MainWindow::buildView()
     notesEdit->setAccessibleName(QStringLiteral("Info o pracowniku"));
     notesEdit->setReadOnly(true);
     notesEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    notesEdit->verticalScrollBar()->setAccessibleName(
+        QStringLiteral("Przewijanie informacji o pracowniku"));
     QPalette notesPalette = notesEdit->palette();
     notesPalette.setColor(QPalette::Base, controls::windowsColor(controls::colours::InactiveBox));
     notesEdit->setPalette(notesPalette);
@@ -301,7 +313,7 @@ void MainWindow::buildView()
     connectionStateLabel->setFixedWidth(200);
     connectionStateLabel->setAlignment(Qt::AlignCenter);
     connectionStateLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    connectionStateLabel->setAccessibleName(QStringLiteral("Stan połączenia"));
+    showData(connectionStateLabel, QStringLiteral("Stan połączenia"), QString());
     hintLabel = new QLabel;
     hintLabel->setObjectName(QStringLiteral("hintLabel"));
     hintLabel->setMinimumWidth(50);
@@ -309,6 +321,9 @@ void MainWindow::buildView()
     bar->addWidget(databaseCaptionLabel);
     bar->addWidget(connectionStateLabel);
     bar->addWidget(hintLabel, 1);
+    showData(hintLabel, QStringLiteral("Podpowiedź"), QString());
+    bar->setAccessibleName(QStringLiteral("Pasek stanu"));
+    menuBar()->setAccessibleName(QStringLiteral("Menu"));
 }
 
 // ------------------------------------------------------------ start-up and connection
@@ -316,7 +331,8 @@ void MainWindow::buildView()
 bool MainWindow::event(QEvent* event)
 {
     if (event->type() == QEvent::StatusTip) {
-        hintLabel->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        showData(hintLabel, QStringLiteral("Podpowiedź"),
+                 static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
     if (event->type() == QEvent::WindowActivate)
@@ -387,7 +403,7 @@ void MainWindow::writeSettings()
 
 void MainWindow::showConnectionState(const QString& text)
 {
-    connectionStateLabel->setText(text);
+    showData(connectionStateLabel, QStringLiteral("Stan połączenia"), text);
 }
 
 void MainWindow::connectToDatabase()
@@ -514,17 +530,23 @@ void MainWindow::loadStaff()
 {
     const int company = currentCompany();
     const int department = currentDepartment();
-    companyNameLabel->setText(companies.active() && !companies.isEmpty()
-                                  ? companies.field(QStringLiteral("NAZWA")).asString()
-                                  : QString());
-    departmentNameLabel->setText(department != 0 ? departmentTree->selectedNode()->text()
-                                                 : QStringLiteral(" "));
+    showCompanyAndDepartment(
+        companies.active() && !companies.isEmpty()
+            ? companies.field(QStringLiteral("NAZWA")).asString()
+            : QString(),
+        department != 0 ? departmentTree->selectedNode()->text() : QStringLiteral(" "));
     staff.close();
     if (!database_.connected())
         return;  // nothing to list without a connection
     staff.setParam(QStringLiteral("firma_id"), company);
     staff.setParam(QStringLiteral("dzial_id"), department);
     staff.open();
+}
+
+void MainWindow::showCompanyAndDepartment(const QString& company, const QString& department)
+{
+    showData(companyNameLabel, QStringLiteral("Firma"), company);
+    showData(departmentNameLabel, QStringLiteral("Dział"), department);
 }
 
 void MainWindow::clearBrowser()
@@ -534,8 +556,7 @@ void MainWindow::clearBrowser()
         departmentTree->clear();
     }
     staff.close();
-    companyNameLabel->clear();
-    departmentNameLabel->setText(QStringLiteral(" "));
+    showCompanyAndDepartment(QString(), QStringLiteral(" "));
 }
 
 void MainWindow::updateActions()

@@ -87,6 +87,7 @@ private:
     void goToCompany(int companyId);
     void goToEmployee(int employeeId);
     void showConnectionState(const QString& text);
+    void showCompanyAndDepartment(const QString& company, const QString& department);
 
     // Action handlers.
     void openCompaniesEditor();

@@ -14,6 +14,7 @@
 #include "support/testmain.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -87,6 +88,34 @@ int currentDepartment(QWidget& window)
 void clickNode(controls::DepartmentTree& tree, QStandardItem* node)
 {
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(node->index()).center());
+}
+
+QString accessibleName(QObject* object)
+{
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+// The visible controls under `face` that a screen reader cannot name.
+QStringList unnamedControls(QAccessibleInterface* face)
+{
+    QStringList unnamed;
+    for (int i = 0; i < face->childCount(); ++i) {
+        QAccessibleInterface* item = face->child(i);
+        if (!item || item->state().invisible)
+            continue;
+        // Panes, splitters and grips only hold the controls; they need no name.
+        static const QList<QAccessible::Role> containers = {
+            QAccessible::Client, QAccessible::Pane, QAccessible::Splitter, QAccessible::Grip,
+            QAccessible::Separator};
+        if (!containers.contains(item->role()) && item->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed << QStringLiteral("%1 '%2' (role %3)")
+                           .arg(item->object() ? item->object()->metaObject()->className() : "?",
+                                item->object() ? item->object()->objectName() : QString())
+                           .arg(int(item->role()));
+        unnamed << unnamedControls(item);
+    }
+    return unnamed;
 }
 
 }  // namespace
@@ -545,6 +574,26 @@ private slots:
         QCOMPARE(cancel.acted(), connected);
         QCOMPARE(editorOpened, connected);
         QVERIFY(app.prompts.shown.isEmpty());
+    }
+
+    void everyControlIsNamedAndPanelsExposeTheirData()
+    {
+        AppFixture app(true);
+        QVERIFY(app.start());
+        MainWindow& f = *app.form;
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&f);
+        QVERIFY(window);
+        const QStringList unnamed = unnamedControls(window);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+        // What the panels and labels show reaches the accessibility tree.
+        const QString connection = accessibleName(child<QLabel>(&f, "connectionStateLabel"));
+        QVERIFY2(connection.contains("localhost"), qPrintable(connection));
+        QVERIFY2(accessibleName(child<QLabel>(&f, "companyNameLabel"))
+                     .contains("Biuro Rachunkowe Żurawska i Wspólnicy"),
+                 qPrintable(accessibleName(child<QLabel>(&f, "companyNameLabel"))));
+        QVERIFY(accessibleName(child<QLabel>(&f, "departmentNameLabel")).contains("Księgowość"));
+        child<QAction>(&f, "searchAction")->showStatusText(&f);
+        QVERIFY(accessibleName(child<QLabel>(&f, "hintLabel")).contains("Szukaj pracownika"));
     }
 
     void theAboutWindowOpensItsLinks()
