@@ -1,10 +1,29 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "app/Termination.h"
 #include "controls/Prompts.h"
 
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
+#include <cstdlib>
+
+namespace {
+
+MainWindow* runningWindow = nullptr;
+
+// When the display goes away the toolkit ends the process with exit() from under the
+// event loop: what was not committed is still rolled back, the connection detached and the
+// engine shut down.
+void closeDatabaseAtExit()
+{
+    if (runningWindow)
+        runningWindow->database().close();
+    runningWindow = nullptr;
+    app::shutDownDatabaseEngine();
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -14,15 +33,22 @@ int main(int argc, char** argv)
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     controls::DesktopPrompts prompts;
     application.setPrompts(&prompts);
+    int exitCode = 1;
     try {
         MainWindow mainWindow(prompts);
+        runningWindow = &mainWindow;
+        std::atexit(closeDatabaseAtExit);
+        app::Termination termination(&mainWindow);
         // Without a window manager a maximised window would keep its own size.
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             mainWindow.setGeometry(screen->availableGeometry());
         mainWindow.showMaximized();
-        return application.exec();
+        exitCode = application.exec();
+        mainWindow.database().close();
+        runningWindow = nullptr;
     } catch (const std::exception& error) {
+        runningWindow = nullptr;
         prompts.reportError(error);
-        return 1;
     }
+    return exitCode;
 }
