@@ -1,28 +1,54 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "app/Termination.h"
 #include "controls/Prompts.h"
 
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
+#include <cstdlib>
+
+namespace {
+
+MainWindow* runningWindow = nullptr;
+
+// When the display goes away the toolkit ends the process with exit() from under the
+// event loop: what was not committed is still rolled back, the connection detached and the
+// engine shut down.
+void closeDatabaseAtExit()
+{
+    if (runningWindow)
+        runningWindow->database().close();
+    runningWindow = nullptr;
+    app::shutDownDatabaseEngine();
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    Application app(argc, argv);
+    Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tvHalvane"));
     // The whole user interface is Polish: weekday and month names, decimal separator.
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     controls::DesktopPrompts prompts;
-    app.setPrompts(&prompts);
+    application.setPrompts(&prompts);
+    int exitCode = 1;
     try {
-        MainWindow form1(prompts);
+        MainWindow mainWindow(prompts);
+        runningWindow = &mainWindow;
+        std::atexit(closeDatabaseAtExit);
+        app::Termination termination(&mainWindow);
         // Without a window manager a maximised window would keep its own size.
         if (const QScreen* screen = QGuiApplication::primaryScreen())
-            form1.setGeometry(screen->availableGeometry());
-        form1.showMaximized();
-        return app.exec();
+            mainWindow.setGeometry(screen->availableGeometry());
+        mainWindow.showMaximized();
+        exitCode = application.exec();
+        mainWindow.database().close();
+        runningWindow = nullptr;
     } catch (const std::exception& error) {
+        runningWindow = nullptr;
         prompts.reportError(error);
-        return 1;
     }
+    return exitCode;
 }

@@ -3,109 +3,128 @@
 #include "controls/Prompts.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-const char* const AboutDialog::kAdresWww = "https://www.tervik.example.com";
-const char* const AboutDialog::kAdresEmail = "biuro@tervik.example.com";
+namespace {
 
-LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+constexpr auto WebAddress = "https://www.tervik.example.com";
+constexpr auto EmailAddress = "biuro@tervik.example.com";
+
+// A label that works as a link: blue, red under the mouse, a hand pointer.
+class LinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit LinkLabel(const QString& text, QWidget* parent = nullptr) : QLabel(text, parent)
+    {
+        setCursor(Qt::PointingHandCursor);
+        setColour(QColor(0x00, 0x00, 0xFF));
+    }
+
+signals:
+    void clicked();
+
+protected:
+    void enterEvent(QEnterEvent* event) override
+    {
+        setColour(QColor(0xFF, 0x00, 0x00));
+        QLabel::enterEvent(event);
+    }
+    void leaveEvent(QEvent* event) override
+    {
+        setColour(QColor(0x00, 0x00, 0xFF));
+        QLabel::leaveEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        QLabel::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            emit clicked();
+    }
+
+private:
+    void setColour(const QColor& colour)
+    {
+        QPalette linkPalette = palette();
+        linkPalette.setColor(QPalette::WindowText, colour);
+        setPalette(linkPalette);
+    }
+};
+
+QLabel* namedLabel(QLabel* label, const char* name)
 {
-    setCursor(Qt::PointingHandCursor);
-    setColour(QColor(0x00, 0x00, 0xFF));
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
 }
 
-void LinkLabel::setColour(const QColor& colour)
-{
-    QPalette p = palette();
-    p.setColor(QPalette::WindowText, colour);
-    setPalette(p);
-}
-
-void LinkLabel::enterEvent(QEnterEvent* event)
-{
-    setColour(QColor(0xFF, 0x00, 0x00));
-    QLabel::enterEvent(event);
-}
-
-void LinkLabel::leaveEvent(QEvent* event)
-{
-    setColour(QColor(0x00, 0x00, 0xFF));
-    QLabel::leaveEvent(event);
-}
-
-void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
-{
-    QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-}
+}  // namespace
 
 AboutDialog::AboutDialog(controls::Prompts& prompts, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       prompts_(prompts)
 {
-    setObjectName(QStringLiteral("Form_OProgramie"));
+    setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("O programie"));
     setFixedSize(505, 292);
 
-    auto* strony = new QTabWidget(this);
-    auto* strona = new QWidget;
-    strony->addTab(strona, QStringLiteral("O programie"));
-    auto* uklad = new QVBoxLayout(strona);
-    uklad->setContentsMargins(24, 18, 24, 18);
+    auto* pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("pages"));
+    auto* page = new QWidget;
+    pages->addTab(page, QStringLiteral("O programie"));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(24, 18, 24, 18);
 
-    Label6 = new QLabel(QStringLiteral("tvHalvane 1.1"));
-    QFont duza = Label6->font();
-    duza.setPixelSize(28);
-    duza.setBold(true);
-    Label6->setFont(duza);
-    Label1 = new QLabel(QStringLiteral("Program wykonała firma:"));
-    Label2 = new QLabel(QStringLiteral("Tervik"));
-    QFont gruba = Label2->font();
-    gruba.setBold(true);
-    gruba.setPixelSize(16);
-    Label2->setFont(gruba);
-    Label3 = new QLabel(QStringLiteral("Oprogramowanie na zamówienie"));
-    Label4 = new LinkLabel(QString::fromLatin1(kAdresWww));
-    Label5 = new LinkLabel(QString::fromLatin1(kAdresEmail));
-    const std::pair<QLabel*, const char*> nazwy[] = {{Label6, "Label6"}, {Label1, "Label1"},
-                                                     {Label2, "Label2"}, {Label3, "Label3"},
-                                                     {Label4, "Label4"}, {Label5, "Label5"}};
-    for (const auto& [label, name] : nazwy)
-        label->setObjectName(QString::fromLatin1(name));
-    Label4->setAccessibleDescription(QStringLiteral("Strona internetowa"));
-    Label5->setAccessibleDescription(QStringLiteral("Adres e-mail"));
+    productLabel = namedLabel(new QLabel(QStringLiteral("tvHalvane 1.1")), "productLabel");
+    QFont large = productLabel->font();
+    large.setPixelSize(28);
+    large.setBold(true);
+    productLabel->setFont(large);
+    madeByLabel = namedLabel(new QLabel(QStringLiteral("Program wykonała firma:")), "madeByLabel");
+    makerLabel = namedLabel(new QLabel(QStringLiteral("Tervik")), "makerLabel");
+    QFont bold = makerLabel->font();
+    bold.setBold(true);
+    bold.setPixelSize(16);
+    makerLabel->setFont(bold);
+    offerLabel =
+        namedLabel(new QLabel(QStringLiteral("Oprogramowanie na zamówienie")), "offerLabel");
+    auto* web = new LinkLabel(QString::fromLatin1(WebAddress));
+    auto* email = new LinkLabel(QString::fromLatin1(EmailAddress));
+    webLink = namedLabel(web, "webLink");
+    emailLink = namedLabel(email, "emailLink");
+    webLink->setAccessibleDescription(QStringLiteral("Strona internetowa"));
+    emailLink->setAccessibleDescription(QStringLiteral("Adres e-mail"));
 
-    uklad->addWidget(Label6);
-    uklad->addSpacing(16);
-    uklad->addWidget(Label1);
-    uklad->addWidget(Label2);
-    uklad->addWidget(Label3);
-    uklad->addSpacing(12);
-    uklad->addWidget(Label4);
-    uklad->addWidget(Label5);
-    uklad->addStretch();
+    layout->addWidget(productLabel);
+    layout->addSpacing(16);
+    layout->addWidget(madeByLabel);
+    layout->addWidget(makerLabel);
+    layout->addWidget(offerLabel);
+    layout->addSpacing(12);
+    layout->addWidget(webLink);
+    layout->addWidget(emailLink);
+    layout->addStretch();
 
-    auto* glowny = new QVBoxLayout(this);
-    glowny->setContentsMargins(8, 8, 8, 8);
-    glowny->addWidget(strony);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 8, 8, 8);
+    outer->addWidget(pages);
 
-    connect(Label4, &LinkLabel::clicked, this, &AboutDialog::Label4Click);
-    connect(Label5, &LinkLabel::clicked, this, &AboutDialog::Label5Click);
+    connect(web, &LinkLabel::clicked, this, &AboutDialog::openWebSite);
+    connect(email, &LinkLabel::clicked, this, &AboutDialog::writeEmail);
 }
 
-void AboutDialog::Label4Click()
+void AboutDialog::openWebSite()
 {
-    prompts_.openUrl(Label4->text());
+    prompts_.openUrl(webLink->text());
 }
 
-void AboutDialog::Label5Click()
+void AboutDialog::writeEmail()
 {
-    prompts_.openUrl(QStringLiteral("mailto:") + Label5->text() + QStringLiteral("?subject=Halvane"));
+    prompts_.openUrl(QStringLiteral("mailto:") + emailLink->text() +
+                     QStringLiteral("?subject=Halvane"));
 }
 
 void AboutDialog::showEvent(QShowEvent* event)
@@ -116,3 +135,5 @@ void AboutDialog::showEvent(QShowEvent* event)
     }
     QDialog::showEvent(event);
 }
+
+#include "AboutDialog.moc"

@@ -1,48 +1,31 @@
 #pragma once
-// The about window: the product, its maker and two links.
+// The about window: the product, its maker and two links, one to the maker's web site
+// and one that starts an e-mail to the maker.
 #include <QDialog>
-#include <QLabel>
 
-namespace controls { class Prompts; }
-
-// A label that works as a link: blue, red under the mouse, a hand pointer.
-class LinkLabel : public QLabel {
-    Q_OBJECT
-public:
-    explicit LinkLabel(const QString& text, QWidget* parent = nullptr);
-signals:
-    void clicked();
-
-protected:
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    void setColour(const QColor& colour);
-};
+class QLabel;
+namespace controls {
+class Prompts;
+}
 
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    static const char* const kAdresWww;
-    static const char* const kAdresEmail;
-
     explicit AboutDialog(controls::Prompts& prompts, QWidget* parent = nullptr);
-
-    QLabel* Label6;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    LinkLabel* Label4;
-    LinkLabel* Label5;
-
-    void Label4Click();
-    void Label5Click();
+    // QDialog::exec() shows it; it returns nothing of use.
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void openWebSite();
+    void writeEmail();
+
     controls::Prompts& prompts_;
+    QLabel* productLabel;
+    QLabel* madeByLabel;
+    QLabel* makerLabel;
+    QLabel* offerLabel;
+    QLabel* webLink;
+    QLabel* emailLink;
 };

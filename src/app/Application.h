@@ -3,7 +3,9 @@
 // error report instead of ending the program.
 #include <QApplication>
 
-namespace controls { class Prompts; }
+namespace controls {
+class Prompts;
+}
 
 class Application : public QApplication {
 public:

@@ -2,30 +2,34 @@
 
 #include "admin/ConnectionParamsFile.h"
 #include "app/AboutDialog.h"
-#include "app/Settings.h"
 #include "calendar/DatePickerDialog.h"
-#include "controls/Icons.h"
+#include "controls/BoundTextEdit.h"
 #include "controls/Colours.h"
+#include "controls/DataGrid.h"
+#include "controls/DepartmentTree.h"
+#include "controls/Icons.h"
 #include "controls/Prompts.h"
-#include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/RecordRules.h"
 #include "directory/CompaniesDialog.h"
-#include "directory/DepartmentDialog.h"
 #include "directory/TypedInputDialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -33,25 +37,43 @@ using controls::Picture;
 
 namespace {
 
-constexpr int kObrazDzialu = 9;
+constexpr auto SelectCompanies = R"(select *
+from FIRMY
+order by ID)";
 
-QFont czcionka(int piksele, bool gruba = false, const QString& rodzina = {})
+constexpr auto SelectStaff = R"(select *
+from PERSONEL
+where
+  FIRMA_ID = :firma_id
+  and
+  DZIAL_ID = :dzial_id
+order by ID)";
+
+QFont pixelFont(int pixels, bool bold = false, const QString& family = {})
 {
-    QFont f;
-    if (!rodzina.isEmpty())
-        f.setFamily(rodzina);
-    f.setPixelSize(piksele);
-    f.setBold(gruba);
-    return f;
+    QFont font;
+    if (!family.isEmpty())
+        font.setFamily(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
 }
 
-QLabel* etykieta(const QString& tekst, bool gruba = false)
+// A label that shows data tells a screen reader what it is and what it shows.
+void showData(QLabel* label, const QString& caption, const QString& text)
 {
-    auto* label = new QLabel(tekst);
-    if (gruba) {
-        QFont f = label->font();
-        f.setBold(true);
-        label->setFont(f);
+    label->setText(text);
+    const QString shown = text.trimmed();
+    label->setAccessibleName(shown.isEmpty() ? caption : caption + QStringLiteral(": ") + shown);
+}
+
+QLabel* makeLabel(const QString& text, bool bold = false)
+{
+    auto* label = new QLabel(text);
+    if (bold) {
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
     }
     return label;
 }
@@ -59,235 +81,249 @@ QLabel* etykieta(const QString& tekst, bool gruba = false)
 }  // namespace
 
 MainWindow::MainWindow(controls::Prompts& prompts, QWidget* parent)
-    : QMainWindow(parent), sqlFirmy(IBDatabase1), sqlPersonel(IBDatabase1),
-      prompts_(prompts)
+    : QMainWindow(parent), prompts_(prompts), companies(database_, this), staff(database_, this)
 {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Tervik :: tvHalvane 1.1"));
-    PierwszaAktywacja = true;
-    przygotujZbiory();
-    zbudujAkcje();
-    zbudujWidok();
-    timer_Start.setSingleShot(true);
-    timer_Start.setInterval(50);
-    connect(&timer_Start, &QTimer::timeout, this, &MainWindow::timer_StartTimer);
-    utworzOkna();
+    prepareDataSets();
+    buildActions();
+    buildView();
+    startTimer = new QTimer(this);
+    startTimer->setObjectName(QStringLiteral("startTimer"));
+    startTimer->setSingleShot(true);
+    startTimer->setInterval(50);
+    connect(startTimer, &QTimer::timeout, this, &MainWindow::onStartTimer);
+    createWindows();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::utworzOkna()
+void MainWindow::createWindows()
 {
-    formFirmy_ = std::make_unique<CompaniesDialog>(*this, this);
-    formInputBox_ = std::make_unique<TypedInputDialog>(prompts_, this);
-    formKalendarz_ = std::make_unique<DatePickerDialog>(clock_, this);
-    formOProgramie_ = std::make_unique<AboutDialog>(prompts_, this);
+    companiesDialog = std::make_unique<CompaniesDialog>(*this, this);
+    typedInputDialog = std::make_unique<TypedInputDialog>(prompts_, this);
+    datePickerDialog = std::make_unique<DatePickerDialog>(clock_, this);
+    aboutDialog = std::make_unique<AboutDialog>(prompts_, this);
 }
 
-void MainWindow::przygotujZbiory()
+void MainWindow::prepareDataSets()
 {
-    sqlFirmy.setObjectName(QStringLiteral("sqlFirmy"));
-    sqlFirmy.sql() = QStringList{"select *", "from FIRMY", "order by ID"};
-    sqlPersonel.setObjectName(QStringLiteral("sqlPersonel"));
-    sqlPersonel.sql() = QStringList{"select *", "from PERSONEL", "where", "  FIRMA_ID = :firma_id",
-                                    "  and", "  DZIAL_ID = :dzial_id", "order by ID"};
-    db::addSurnameFirstName(sqlPersonel);
+    companies.setObjectName(QStringLiteral("companies"));
+    companies.sql() = QString::fromUtf8(SelectCompanies).split(u'\n');
+    staff.setObjectName(QStringLiteral("staff"));
+    staff.sql() = QString::fromUtf8(SelectStaff).split(u'\n');
+    db::addSurnameFirstName(staff);
     // The company change runs only when the list has a current company.
-    connect(&sqlFirmy, &db::DataSet::afterScroll, this, [this] {
-        if (sqlFirmy.active() && !sqlFirmy.isEmpty())
-            prompts_.guarded([this] { sqlFirmyAfterScroll(); });
+    connect(&companies, &db::DataSet::afterScroll, this, [this] {
+        if (companies.active() && !companies.isEmpty())
+            prompts_.guarded([this] { onCompanyChanged(); });
     });
 }
 
-QAction* MainWindow::akcja(const QString& nazwa, const QString& tekst, const QString& podpowiedz,
-                       int obraz, void (MainWindow::*handler)())
+QAction* MainWindow::makeAction(const char* name, const QString& text, const QString& hint,
+                                int picture, void (MainWindow::*handler)())
 {
-    auto* a = new QAction(tekst, this);
-    a->setObjectName(nazwa);
-    if (!podpowiedz.isEmpty()) {
-        a->setToolTip(podpowiedz);
-        a->setStatusTip(podpowiedz);
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!hint.isEmpty()) {
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
     }
-    if (obraz >= 0)
-        a->setIcon(controls::icon(Picture(obraz), 32));
+    if (picture >= 0)
+        action->setIcon(controls::icon(Picture(picture), 32));
     if (handler)
-        connect(a, &QAction::triggered, this, [this, handler] { prompts_.guarded([&] { (this->*handler)(); }); });
-    return a;
+        connect(action, &QAction::triggered, this,
+                [this, handler] { prompts_.guarded([&] { (this->*handler)(); }); });
+    return action;
 }
 
-void MainWindow::zbudujAkcje()
+void MainWindow::buildActions()
 {
-    aFirmy = akcja("aFirmy", "Firmy", "Edycja firm i działów", int(Picture::Companies), &MainWindow::aFirmyExecute);
-    aPersonel = akcja("aPersonel", "Personel", "Edycja personelu firm", int(Picture::Personnel), nullptr);
-    aGoscie = akcja("aGoscie", "Goście", "Wykaz gości", int(Picture::Guests), nullptr);
-    aGoscie->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
-    aSzukaj = akcja("aSzukaj", "Szukaj", "Szukaj pracownika", int(Picture::Search), nullptr);
-    aSzukaj->setShortcuts({QKeySequence(QStringLiteral("Ctrl+F")), QKeySequence(Qt::Key_F3)});
-    aInfo = akcja("aInfo", "Info", "Info o pracowniku", int(Picture::Info), nullptr);
-    aInfo->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
-    aWizyty = akcja("aWizyty", "Wizyty", "Wizyty u pracowników", int(Picture::Visits), nullptr);
-    aWizyty->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
-    aOProgramie = akcja("aOProgramie", "O programie", "Okno 'O programie'", int(Picture::About),
-                        &MainWindow::aOProgramieExecute);
-    aKopiaBazyDanych = akcja("aKopiaBazyDanych", "Kopia bazy danych", {}, int(Picture::Backup),
-                             &MainWindow::aKopiaBazyDanychExecute);
-    aWyborBazyDanych = akcja("aWyborBazyDanych", "Wybór bazy danych", {}, int(Picture::DatabaseChoice),
-                             &MainWindow::aWyborBazyDanychExecute);
-    aZakoncz = akcja("aZakoncz", "Zakończ", {}, -1, nullptr);
-    connect(aZakoncz, &QAction::triggered, this, &QWidget::close);
+    companiesAction = makeAction("companiesAction", "Firmy", "Edycja firm i działów",
+                                 int(Picture::Companies), &MainWindow::openCompaniesEditor);
+    personnelAction = makeAction("personnelAction", "Personel", "Edycja personelu firm",
+                                 int(Picture::Personnel), nullptr);
+    guestsAction =
+        makeAction("guestsAction", "Goście", "Wykaz gości", int(Picture::Guests), nullptr);
+    guestsAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
+    searchAction =
+        makeAction("searchAction", "Szukaj", "Szukaj pracownika", int(Picture::Search), nullptr);
+    searchAction->setShortcuts({QKeySequence(QStringLiteral("Ctrl+F")), QKeySequence(Qt::Key_F3)});
+    infoAction = makeAction("infoAction", "Info", "Info o pracowniku", int(Picture::Info), nullptr);
+    infoAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
+    visitsAction =
+        makeAction("visitsAction", "Wizyty", "Wizyty u pracowników", int(Picture::Visits), nullptr);
+    visitsAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
+    aboutAction = makeAction("aboutAction", "O programie", "Okno 'O programie'",
+                             int(Picture::About), &MainWindow::showAbout);
+    backupAction = makeAction("backupAction", "Kopia bazy danych", {}, int(Picture::Backup),
+                              &MainWindow::backUpDatabase);
+    databaseChoiceAction = makeAction("databaseChoiceAction", "Wybór bazy danych", {},
+                                      int(Picture::DatabaseChoice), &MainWindow::chooseDatabase);
+    quitAction = makeAction("quitAction", "Zakończ", {}, -1, nullptr);
+    connect(quitAction, &QAction::triggered, this, &QWidget::close);
 
-    auto* toolbar = addToolBar(QStringLiteral("Narzędzia"));
-    toolbar->setObjectName(QStringLiteral("ToolBar1"));
-    toolbar->setMovable(false);
-    toolbar->setIconSize(QSize(32, 32));
-    toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    toolbar->addActions({aFirmy, aPersonel, aGoscie});
-    toolbar->addSeparator();
-    toolbar->addActions({aSzukaj, aInfo, aWizyty});
-    toolbar->addSeparator();
-    toolbar->addAction(aOProgramie);
+    auto* toolBar = addToolBar(QStringLiteral("Narzędzia"));
+    toolBar->setObjectName(QStringLiteral("toolBar"));
+    toolBar->setMovable(false);
+    toolBar->setIconSize(QSize(32, 32));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolBar->addActions({companiesAction, personnelAction, guestsAction});
+    toolBar->addSeparator();
+    toolBar->addActions({searchAction, infoAction, visitsAction});
+    toolBar->addSeparator();
+    toolBar->addAction(aboutAction);
 
-    QMenu* dane = menuBar()->addMenu(QStringLiteral("Dane"));
-    dane->addActions({aFirmy, aPersonel, aGoscie});
-    dane->addSeparator();
-    dane->addAction(aZakoncz);
-    QMenu* pracownik = menuBar()->addMenu(QStringLiteral("Pracownik"));
-    pracownik->addActions({aSzukaj, aInfo, aWizyty});
-    QMenu* dodatki = menuBar()->addMenu(QStringLiteral("Dodatki"));
-    dodatki->addAction(aOProgramie);
-    dodatki->addSeparator();
-    dodatki->addActions({aKopiaBazyDanych, aWyborBazyDanych});
+    QMenu* dataMenu = menuBar()->addMenu(QStringLiteral("Dane"));
+    dataMenu->setObjectName(QStringLiteral("dataMenu"));
+    dataMenu->addActions({companiesAction, personnelAction, guestsAction});
+    dataMenu->addSeparator();
+    dataMenu->addAction(quitAction);
+    QMenu* employeeMenu = menuBar()->addMenu(QStringLiteral("Pracownik"));
+    employeeMenu->setObjectName(QStringLiteral("employeeMenu"));
+    employeeMenu->addActions({searchAction, infoAction, visitsAction});
+    QMenu* extrasMenu = menuBar()->addMenu(QStringLiteral("Dodatki"));
+    extrasMenu->setObjectName(QStringLiteral("extrasMenu"));
+    extrasMenu->addAction(aboutAction);
+    extrasMenu->addSeparator();
+    extrasMenu->addActions({backupAction, databaseChoiceAction});
 }
 
-void MainWindow::zbudujWidok()
+void MainWindow::buildView()
 {
     // Left: companies over the department tree.
-    DBGrid1 = new controls::DataGrid(sqlFirmy, prompts_);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setAccessibleName(QStringLiteral("Firmy"));
-    DBGrid1->setTitleRow(false);
-    DBGrid1->setColumns({{QStringLiteral("NAZWA"), QStringLiteral("Nazwa"), 200}});
-    DBGrid1->installEventFilter(this);
+    companyGrid = new controls::DataGrid(companies, prompts_);
+    companyGrid->setObjectName(QStringLiteral("companyGrid"));
+    companyGrid->setAccessibleName(QStringLiteral("Firmy"));
+    companyGrid->setTitleRow(false);
+    companyGrid->setColumns({{QStringLiteral("NAZWA"), QStringLiteral("Nazwa"), 200}});
+    companyGrid->installEventFilter(this);
 
-    TreeView1 = new controls::DepartmentTree;
-    TreeView1->setObjectName(QStringLiteral("TreeView1"));
-    TreeView1->setAccessibleName(QStringLiteral("Struktura firmy"));
-    connect(TreeView1, &controls::DepartmentTree::selectionChangedTo, this,
-            [this] { prompts_.guarded([this] { TreeView1Change(); }); });
+    departmentTree = new controls::DepartmentTree;
+    departmentTree->setObjectName(QStringLiteral("departmentTree"));
+    departmentTree->setAccessibleName(QStringLiteral("Struktura firmy"));
+    connect(departmentTree, &controls::DepartmentTree::selectionChangedTo, this,
+            [this] { prompts_.guarded([this] { onDepartmentChanged(); }); });
 
-    auto* firmy = new QWidget;
-    auto* firmyUklad = new QVBoxLayout(firmy);
-    firmyUklad->setContentsMargins(0, 0, 0, 0);
-    firmyUklad->addWidget(etykieta(QStringLiteral(" Firmy:")));
-    firmyUklad->addWidget(DBGrid1);
-    auto* struktura = new QWidget;
-    auto* strukturaUklad = new QVBoxLayout(struktura);
-    strukturaUklad->setContentsMargins(0, 0, 0, 0);
-    strukturaUklad->addWidget(etykieta(QStringLiteral(" Struktura firmy:")));
-    strukturaUklad->addWidget(TreeView1);
-    auto* lewy = new QSplitter(Qt::Vertical);
-    lewy->addWidget(firmy);
-    lewy->addWidget(struktura);
-    lewy->setStretchFactor(1, 2);
+    auto* companyPanel = new QWidget;
+    auto* companyLayout = new QVBoxLayout(companyPanel);
+    companyLayout->setContentsMargins(0, 0, 0, 0);
+    companyLayout->addWidget(makeLabel(QStringLiteral(" Firmy:")));
+    companyLayout->addWidget(companyGrid);
+    auto* treePanel = new QWidget;
+    auto* treeLayout = new QVBoxLayout(treePanel);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    treeLayout->addWidget(makeLabel(QStringLiteral(" Struktura firmy:")));
+    treeLayout->addWidget(departmentTree);
+    auto* leftSplitter = new QSplitter(Qt::Vertical);
+    leftSplitter->addWidget(companyPanel);
+    leftSplitter->addWidget(treePanel);
+    leftSplitter->setStretchFactor(1, 2);
 
     // Right: the header line, the employees and the notes.
-    Label3 = etykieta(QStringLiteral(" Pracownicy firmy '"));
-    Label4 = etykieta(QString(), true);
-    Label5 = etykieta(QStringLiteral("', działu '"));
-    Label6 = etykieta(QString(), true);
-    Label7 = etykieta(QStringLiteral("':"));
-    const std::pair<QLabel*, const char*> nazwy[] = {
-        {Label3, "Label3"}, {Label4, "Label4"}, {Label5, "Label5"}, {Label6, "Label6"}, {Label7, "Label7"}};
-    auto* naglowek = new QHBoxLayout;
-    naglowek->setSpacing(0);
-    for (const auto& [label, name] : nazwy) {
-        label->setObjectName(QString::fromLatin1(name));
-        naglowek->addWidget(label);
-    }
-    naglowek->addStretch();
+    companyNameLabel = makeLabel(QString(), true);
+    companyNameLabel->setObjectName(QStringLiteral("companyNameLabel"));
+    departmentNameLabel = makeLabel(QString(), true);
+    departmentNameLabel->setObjectName(QStringLiteral("departmentNameLabel"));
+    showCompanyAndDepartment(QString(), QString());
+    auto* header = new QHBoxLayout;
+    header->setSpacing(0);
+    header->addWidget(makeLabel(QStringLiteral(" Pracownicy firmy '")));
+    header->addWidget(companyNameLabel);
+    header->addWidget(makeLabel(QStringLiteral("', działu '")));
+    header->addWidget(departmentNameLabel);
+    header->addWidget(makeLabel(QStringLiteral("':")));
+    header->addStretch();
 
-    DBGrid2 = new controls::DataGrid(sqlPersonel, prompts_);
-    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
-    DBGrid2->setAccessibleName(QStringLiteral("Pracownicy"));
-    DBGrid2->setRowFont(czcionka(23));
+    staffGrid = new controls::DataGrid(staff, prompts_);
+    staffGrid->setObjectName(QStringLiteral("staffGrid"));
+    staffGrid->setAccessibleName(QStringLiteral("Pracownicy"));
+    staffGrid->setRowFont(pixelFont(23));
     const Qt::Alignment centred = Qt::AlignCenter;
-    DBGrid2->setColumns({
-        {QStringLiteral("ID"), QStringLiteral("ID"), 67, czcionka(13, true), centred},
+    staffGrid->setColumns({
+        {QStringLiteral("ID"), QStringLiteral("ID"), 67, pixelFont(13, true), centred},
         {QStringLiteral("_nazwisko_imie"), QStringLiteral("Nazwisko i imię"), 299,
-         czcionka(24, true, QStringLiteral("Arial"))},
-        {QStringLiteral("STANOWISKO"), QStringLiteral("Stanowisko"), 154, czcionka(11)},
-        {QStringLiteral("PIETRO"), QStringLiteral("Piętro i pokój"), 80, czcionka(11), centred,
+         pixelFont(24, true, QStringLiteral("Arial"))},
+        {QStringLiteral("STANOWISKO"), QStringLiteral("Stanowisko"), 154, pixelFont(11)},
+        {QStringLiteral("PIETRO"), QStringLiteral("Piętro i pokój"), 80, pixelFont(11), centred,
          QStringLiteral("POKOJ")},
-        {QStringLiteral("TELSTACJ"), QStringLiteral("Telefony"), 100, czcionka(11),
+        {QStringLiteral("TELSTACJ"), QStringLiteral("Telefony"), 100, pixelFont(11),
          Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("TELKOM")},
-        {QStringLiteral("EMAIL"), QStringLiteral("E-mail"), 100, czcionka(11)},
+        {QStringLiteral("EMAIL"), QStringLiteral("E-mail"), 100, pixelFont(11)},
     });
-    DBGrid2->setCellPainter([this](QPainter* p, const QRect& cell, int row,
-                                   const controls::GridColumn& column, const QColor& background) {
-        return DBGrid2DrawColumnCell(p, cell, row, column, background);
+    staffGrid->setCellPainter([this](QPainter* painter, const QRect& cell, int row,
+                                     const controls::GridColumn& column, const QColor& background) {
+        return drawStaffCell(painter, cell, row, column, background);
     });
-    connect(DBGrid2, &QAbstractItemView::doubleClicked, this,
-            [this] { prompts_.guarded([this] { DBGrid2DblClick(); }); });
-    connect(DBGrid2, &controls::DataGrid::enterPressed, this,
-            [this] { prompts_.guarded([this] { DBGrid2DblClick(); }); });
-    connect(DBGrid1, &QAbstractItemView::doubleClicked, this,
-            [this] { prompts_.guarded([this] { FirmaDzial_OnDblClick(); }); });
-    connect(TreeView1, &QAbstractItemView::doubleClicked, this,
-            [this] { prompts_.guarded([this] { FirmaDzial_OnDblClick(); }); });
+    connect(staffGrid, &QAbstractItemView::doubleClicked, this,
+            [this] { prompts_.guarded([this] { openEmployeeInfoIfEnabled(); }); });
+    connect(staffGrid, &controls::DataGrid::enterPressed, this,
+            [this] { prompts_.guarded([this] { openEmployeeInfoIfEnabled(); }); });
+    // A double click anywhere in the company list or the tree, on a row or on the empty
+    // area under the rows, opens the companies editor.
+    companyGrid->viewport()->installEventFilter(this);
+    departmentTree->viewport()->installEventFilter(this);
 
-    DBMemo1 = new controls::BoundTextEdit(sqlPersonel, QStringLiteral("INFO"));
-    DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
-    DBMemo1->setAccessibleName(QStringLiteral("Info o pracowniku"));
-    DBMemo1->setReadOnly(true);
-    DBMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QPalette memo = DBMemo1->palette();
-    memo.setColor(QPalette::Base, controls::windowsColor(controls::colours::InactiveBox));
-    DBMemo1->setPalette(memo);
+    notesEdit = new controls::BoundTextEdit(staff, QStringLiteral("INFO"));
+    notesEdit->setObjectName(QStringLiteral("notesEdit"));
+    notesEdit->setAccessibleName(QStringLiteral("Info o pracowniku"));
+    notesEdit->setReadOnly(true);
+    notesEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    notesEdit->verticalScrollBar()->setAccessibleName(
+        QStringLiteral("Przewijanie informacji o pracowniku"));
+    QPalette notesPalette = notesEdit->palette();
+    notesPalette.setColor(QPalette::Base, controls::windowsColor(controls::colours::InactiveBox));
+    notesEdit->setPalette(notesPalette);
 
-    auto* pracownicy = new QWidget;
-    auto* pracownicyUklad = new QVBoxLayout(pracownicy);
-    pracownicyUklad->setContentsMargins(0, 0, 0, 0);
-    pracownicyUklad->addLayout(naglowek);
-    pracownicyUklad->addWidget(DBGrid2);
-    auto* notatki = new QWidget;
-    auto* notatkiUklad = new QHBoxLayout(notatki);
-    notatkiUklad->setContentsMargins(0, 0, 0, 0);
-    auto* infoEtykieta = etykieta(QStringLiteral("Info o pracowniku:  "));
-    infoEtykieta->setAlignment(Qt::AlignTop);
-    infoEtykieta->setBuddy(DBMemo1);
-    notatkiUklad->addWidget(infoEtykieta);
-    notatkiUklad->addWidget(DBMemo1);
-    auto* prawy = new QSplitter(Qt::Vertical);
-    prawy->addWidget(pracownicy);
-    prawy->addWidget(notatki);
-    prawy->setStretchFactor(0, 4);
-    prawy->setStretchFactor(1, 1);
+    auto* staffPanel = new QWidget;
+    auto* staffLayout = new QVBoxLayout(staffPanel);
+    staffLayout->setContentsMargins(0, 0, 0, 0);
+    staffLayout->addLayout(header);
+    staffLayout->addWidget(staffGrid);
+    auto* notesPanel = new QWidget;
+    auto* notesLayout = new QHBoxLayout(notesPanel);
+    notesLayout->setContentsMargins(0, 0, 0, 0);
+    auto* notesCaption = makeLabel(QStringLiteral("Info o pracowniku:  "));
+    notesCaption->setAlignment(Qt::AlignTop);
+    notesCaption->setBuddy(notesEdit);
+    notesLayout->addWidget(notesCaption);
+    notesLayout->addWidget(notesEdit);
+    auto* rightSplitter = new QSplitter(Qt::Vertical);
+    rightSplitter->addWidget(staffPanel);
+    rightSplitter->addWidget(notesPanel);
+    rightSplitter->setStretchFactor(0, 4);
+    rightSplitter->setStretchFactor(1, 1);
 
-    auto* glowny = new QSplitter(Qt::Horizontal);
-    glowny->addWidget(lewy);
-    glowny->addWidget(prawy);
-    glowny->setStretchFactor(1, 3);
-    glowny->setSizes({300, 900});
-    setCentralWidget(glowny);
+    auto* mainSplitter = new QSplitter(Qt::Horizontal);
+    mainSplitter->addWidget(leftSplitter);
+    mainSplitter->addWidget(rightSplitter);
+    mainSplitter->setStretchFactor(1, 3);
+    mainSplitter->setSizes({300, 900});
+    setCentralWidget(mainSplitter);
 
     // Status bar: "Baza danych:", the connection state, and the hints.
-    auto* pasek = statusBar();
-    pasek->setObjectName(QStringLiteral("StatusBar1"));
-    const int szerokosci[] = {80, 200, 50};
-    for (int i = 0; i < 3; ++i) {
-        PanelStatusu[i] = new QLabel;
-        PanelStatusu[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
-        PanelStatusu[i]->setMinimumWidth(szerokosci[i]);
-        if (i < 2) {
-            PanelStatusu[i]->setFixedWidth(szerokosci[i]);
-            PanelStatusu[i]->setAlignment(Qt::AlignCenter);
-        }
-        if (i > 0)
-            PanelStatusu[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        pasek->addWidget(PanelStatusu[i], i == 2 ? 1 : 0);
-    }
-    PanelStatusu[0]->setText(QStringLiteral("Baza danych:"));
-    PanelStatusu[1]->setAccessibleName(QStringLiteral("Stan połączenia"));
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    databaseCaptionLabel = new QLabel(QStringLiteral("Baza danych:"));
+    databaseCaptionLabel->setObjectName(QStringLiteral("databaseCaptionLabel"));
+    databaseCaptionLabel->setFixedWidth(80);
+    databaseCaptionLabel->setAlignment(Qt::AlignCenter);
+    connectionStateLabel = new QLabel;
+    connectionStateLabel->setObjectName(QStringLiteral("connectionStateLabel"));
+    connectionStateLabel->setFixedWidth(200);
+    connectionStateLabel->setAlignment(Qt::AlignCenter);
+    connectionStateLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    showData(connectionStateLabel, QStringLiteral("Stan połączenia"), QString());
+    hintLabel = new QLabel;
+    hintLabel->setObjectName(QStringLiteral("hintLabel"));
+    hintLabel->setMinimumWidth(50);
+    hintLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->addWidget(databaseCaptionLabel);
+    bar->addWidget(connectionStateLabel);
+    bar->addWidget(hintLabel, 1);
+    showData(hintLabel, QStringLiteral("Podpowiedź"), QString());
+    bar->setAccessibleName(QStringLiteral("Pasek stanu"));
+    menuBar()->setAccessibleName(QStringLiteral("Menu"));
 }
 
 // ------------------------------------------------------------ start-up and connection
@@ -295,183 +331,174 @@ void MainWindow::zbudujWidok()
 bool MainWindow::event(QEvent* event)
 {
     if (event->type() == QEvent::StatusTip) {
-        PanelStatusu[2]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        showData(hintLabel, QStringLiteral("Podpowiedź"),
+                 static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
     if (event->type() == QEvent::WindowActivate)
-        FormActivate();
+        onActivated();
     return QMainWindow::event(event);
 }
 
 void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!pokazano_) {
-        pokazano_ = true;
-        FormShow();
+    if (!shown_) {
+        shown_ = true;
+        onShown();
         // The first showing makes the main window the active one, whether or not a
         // window manager tells it so.
-        FormActivate();
+        onActivated();
     }
 }
 
-void MainWindow::FormShow()
+void MainWindow::onShown()
 {
-    KatalogProgramu = QCoreApplication::applicationDirPath() + u'/';
+    programFolder_ = QCoreApplication::applicationDirPath() + u'/';
     // The settings live in the user's data folder; the program never creates it.
-    KatalogUstawien = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+    settingsFolder_ = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                       QStringLiteral("/Tervik/halvane/");
     try {
-        CzytajUstawienia();
+        readSettings();
     } catch (const std::exception&) {
-        // the members keep what they had
+        // the settings keep what they had
     }
-    WczytajKursory();
+    loadCursors();
     {
-        const QSignalBlocker cisza(TreeView1);
-        TreeView1->clear();
+        const QSignalBlocker quiet(departmentTree);
+        departmentTree->clear();
     }
-    UstawAkcje();
+    updateActions();
 }
 
-void MainWindow::FormActivate()
+void MainWindow::onActivated()
 {
-    if (PierwszaAktywacja)
-        timer_Start.start();
-    PierwszaAktywacja = false;
+    if (firstActivation)
+        startTimer->start();
+    firstActivation = false;
 }
 
-void MainWindow::timer_StartTimer()
+void MainWindow::onStartTimer()
 {
-    timer_Start.stop();
-    aOProgramie->setEnabled(false);
-    aKopiaBazyDanych->setEnabled(false);
-    aWyborBazyDanych->setEnabled(false);
-    Polacz();
-    aKopiaBazyDanych->setEnabled(IBDatabase1.connected());
-    aWyborBazyDanych->setEnabled(true);
-    aOProgramie->setEnabled(true);
-    UstawAkcje();
+    startTimer->stop();
+    aboutAction->setEnabled(false);
+    backupAction->setEnabled(false);
+    databaseChoiceAction->setEnabled(false);
+    connectToDatabase();
+    backupAction->setEnabled(database_.connected());
+    databaseChoiceAction->setEnabled(true);
+    aboutAction->setEnabled(true);
+    updateActions();
 }
 
-void MainWindow::CzytajUstawienia()
+void MainWindow::readSettings()
 {
-    const app::Settings u = app::readSettings(KatalogUstawien);
-    Host = u.Host;
-    Dir = u.Dir;
-    File = u.File;
-    LastBackupDir = u.LastBackupDir;
+    settings = app::readSettings(settingsFolder_);
 }
 
-void MainWindow::ZapiszUstawienia()
+void MainWindow::writeSettings()
 {
-    app::writeSettings(KatalogUstawien, {Host, Dir, File, LastBackupDir});
+    app::writeSettings(settingsFolder_, settings);
 }
 
-QString MainWindow::NazwaBazy() const
+void MainWindow::showConnectionState(const QString& text)
 {
-    return app::databaseName({Host, Dir, File, LastBackupDir});
+    showData(connectionStateLabel, QStringLiteral("Stan połączenia"), text);
 }
 
-void MainWindow::Polacz()
+void MainWindow::connectToDatabase()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    PanelStatusu[1]->setText(QStringLiteral("ŁĄCZENIE"));
+    showConnectionState(QStringLiteral("ŁĄCZENIE"));
     QCoreApplication::processEvents();
     try {
-        IBDatabase1.setDatabaseName(NazwaBazy());
-        IBDatabase1.setParamsText(admin::readConnectionParams(KatalogUstawien));
-        IBDatabase1.open();
-        sqlFirmy.open();
+        database_.setDatabaseName(app::databaseName(settings));
+        database_.setParamsText(admin::readConnectionParams(settingsFolder_));
+        database_.open();
+        companies.open();
     } catch (const std::exception& error) {
         const auto* dbError = dynamic_cast<const db::Error*>(&error);
-        const QString tekst = dbError ? dbError->message() : QString::fromLocal8Bit(error.what());
+        const QString text = dbError ? dbError->message() : QString::fromLocal8Bit(error.what());
         prompts_.beep();
-        prompts_.message(QStringLiteral("Błąd połączenia z bazą danych:\n") + tekst +
+        prompts_.message(QStringLiteral("Błąd połączenia z bazą danych:\n") + text +
                              QStringLiteral("\n\nAby skonfigurować parametry połączenia kliknij w "
                                             "menu 'Wybór bazy danych'"),
                          {}, controls::Icon::Error);
     }
-    PanelStatusu[1]->setText(IBDatabase1.connected() ? Host : QStringLiteral("Niepodłączony"));
+    showConnectionState(database_.connected() ? settings.host : QStringLiteral("Niepodłączony"));
     QApplication::restoreOverrideCursor();
 }
 
-void MainWindow::WczytajKursory()
+void MainWindow::loadCursors()
 {
-    kursory_[5] = controls::treeCursor(controls::TreeCursor::InsertBefore);
-    kursory_[6] = controls::treeCursor(controls::TreeCursor::NewChild);
-    kursory_[7] = controls::treeCursor(controls::TreeCursor::AppendAtEnd);
+    for (const auto kind : {controls::TreeCursor::InsertBefore, controls::TreeCursor::NewChild,
+                            controls::TreeCursor::AppendAtEnd})
+        cursors_[kind] = controls::treeCursor(kind);
 }
 
-QCursor MainWindow::Kursor(int numer) const
+void MainWindow::reconnectAround(const std::function<void()>& showWindow)
 {
-    const auto it = kursory_.find(numer);
-    return it == kursory_.end() ? QCursor() : it->second;
+    database_.close();
+    clearBrowser();  // the lists are closed with the connection
+    updateActions();
+    if (showWindow)
+        showWindow();
+    writeSettings();  // a failure is reported and the program stays disconnected
+    connectToDatabase();
+    updateActions();
 }
 
-
-void MainWindow::PonownePolaczenie(const std::function<void()>& pokazOkno)
+void MainWindow::backUpDatabase()
 {
-    IBDatabase1.close();
-    WyczyscPrzegladarke();  // the lists are closed with the connection
-    UstawAkcje();
-    if (pokazOkno)
-        pokazOkno();
-    ZapiszUstawienia();  // a failure is reported and the program stays disconnected
-    Polacz();
-    UstawAkcje();
+    reconnectAround({});
 }
 
-void MainWindow::aKopiaBazyDanychExecute()
+void MainWindow::chooseDatabase()
 {
-    PonownePolaczenie({});
-}
-
-void MainWindow::aWyborBazyDanychExecute()
-{
-    PonownePolaczenie({});
+    reconnectAround({});
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    FormClose();
+    onClosing();
     QMainWindow::closeEvent(event);
 }
 
-void MainWindow::FormClose()
+void MainWindow::onClosing()
 {
     try {
-        ZapiszUstawienia();
+        writeSettings();
     } catch (const std::exception&) {
         // nothing to be done about it at exit
     }
-    IBDatabase1.close();
+    database_.close();
 }
 
-// ------------------------------------------------------------ shared operations
+// ------------------------------------------------------------ what every window is given
 
 QCursor MainWindow::treeCursor(controls::TreeCursor kind) const
 {
-    return Kursor(5 + int(kind));
+    const auto found = cursors_.find(kind);
+    return found == cursors_.end() ? QCursor() : found->second;
 }
 
 std::optional<QString> MainWindow::askValue(const desk::ValueRequest& request)
 {
-    return formInputBox_->ask(request);
+    return typedInputDialog->ask(request);
 }
 
 std::optional<QDate> MainWindow::pickDate(const QDate& shown, QWidget* anchor)
 {
-    return formKalendarz_->pick(shown, anchor);
+    return datePickerDialog->pick(shown, anchor);
 }
 
 std::optional<desk::CompanyAndDepartment> MainWindow::pickCompanyAndDepartment(int companyId,
                                                                                int departmentId)
 {
-    if (formFirmy_->exec(CompaniesDialog::Mode::Pick, companyId, departmentId) !=
+    if (companiesDialog->exec(CompaniesDialog::Mode::Pick, companyId, departmentId) !=
         QDialog::Accepted)
         return std::nullopt;
-    const CompaniesDialog::Selection chosen = formFirmy_->selection();
+    const CompaniesDialog::Selection chosen = companiesDialog->selection();
     return desk::CompanyAndDepartment{chosen.companyId, chosen.companyName, chosen.departmentId,
                                       chosen.departmentName};
 }
@@ -481,181 +508,181 @@ std::optional<desk::EmployeeChoice> MainWindow::findEmployee()
     return std::nullopt;  // the employee search window comes with the personnel windows
 }
 
-double MainWindow::parseDate(const QString& text)
-{
-    return db::parseDate(text);
-}
-
-double MainWindow::parseTime(const QString& text)
-{
-    return db::parseTime(text);
-}
-
 // ------------------------------------------------------------ the browser
 
-int MainWindow::BiezacaFirma() const
+int MainWindow::currentCompany() const
 {
-    if (!sqlFirmy.active() || sqlFirmy.isEmpty())
+    if (!companies.active() || companies.isEmpty())
         return 0;
-    return sqlFirmy.field(QStringLiteral("ID")).asInteger();
+    return companies.field(QStringLiteral("ID")).asInteger();
 }
 
-int MainWindow::BiezacyDzial() const
+int MainWindow::currentDepartment() const
 {
-    return controls::DepartmentTree::nodeId(TreeView1->selectedNode());
+    return controls::DepartmentTree::nodeId(departmentTree->selectedNode());
 }
 
-int MainWindow::BiezacyPracownik() const
+int MainWindow::currentEmployee() const
 {
-    if (!sqlPersonel.active() || sqlPersonel.isEmpty())
+    if (!staff.active() || staff.isEmpty())
         return 0;
-    return sqlPersonel.field(QStringLiteral("ID")).asInteger();
+    return staff.field(QStringLiteral("ID")).asInteger();
 }
 
-void MainWindow::sqlFirmyAfterScroll()
+void MainWindow::onCompanyChanged()
 {
-    TreeView1->loadDepartments(IBDatabase1, BiezacaFirma());
-    WczytajPersonel();
-    UstawAkcje();
+    departmentTree->loadDepartments(database_, currentCompany());
+    loadStaff();
+    updateActions();
 }
 
-void MainWindow::TreeView1Change()
+void MainWindow::onDepartmentChanged()
 {
-    WczytajPersonel();
-    UstawAkcje();
+    loadStaff();
+    updateActions();
 }
 
-void MainWindow::WczytajPersonel()
+void MainWindow::loadStaff()
 {
-    const int firma = BiezacaFirma();
-    const int dzial = BiezacyDzial();
-    Label4->setText(sqlFirmy.active() && !sqlFirmy.isEmpty()
-                        ? sqlFirmy.field(QStringLiteral("NAZWA")).asString()
-                        : QString());
-    Label6->setText(dzial != 0 ? TreeView1->selectedNode()->text() : QStringLiteral(" "));
-    sqlPersonel.close();
-    if (!IBDatabase1.connected())
+    const int company = currentCompany();
+    const int department = currentDepartment();
+    showCompanyAndDepartment(
+        companies.active() && !companies.isEmpty()
+            ? companies.field(QStringLiteral("NAZWA")).asString()
+            : QString(),
+        department != 0 ? departmentTree->selectedNode()->text() : QStringLiteral(" "));
+    staff.close();
+    if (!database_.connected())
         return;  // nothing to list without a connection
-    sqlPersonel.setParam(QStringLiteral("firma_id"), firma);
-    sqlPersonel.setParam(QStringLiteral("dzial_id"), dzial);
-    sqlPersonel.open();
+    staff.setParam(QStringLiteral("firma_id"), company);
+    staff.setParam(QStringLiteral("dzial_id"), department);
+    staff.open();
 }
 
-void MainWindow::WyczyscPrzegladarke()
+void MainWindow::showCompanyAndDepartment(const QString& company, const QString& department)
+{
+    showData(companyNameLabel, QStringLiteral("Firma"), company);
+    showData(departmentNameLabel, QStringLiteral("Dział"), department);
+}
+
+void MainWindow::clearBrowser()
 {
     {
-        const QSignalBlocker cisza(TreeView1);
-        TreeView1->clear();
+        const QSignalBlocker quiet(departmentTree);
+        departmentTree->clear();
     }
-    sqlPersonel.close();
-    Label4->clear();
-    Label6->setText(QStringLiteral(" "));
+    staff.close();
+    showCompanyAndDepartment(QString(), QStringLiteral(" "));
 }
 
-void MainWindow::UstawAkcje()
+void MainWindow::updateActions()
 {
-    const bool polaczono = IBDatabase1.connected();
-    for (QAction* a : {aFirmy, aPersonel, aGoscie, aSzukaj, aWizyty})
-        a->setEnabled(polaczono);
-    aInfo->setEnabled(BiezacyPracownik() != 0);
+    const bool connected = database_.connected();
+    for (QAction* action :
+         {companiesAction, personnelAction, guestsAction, searchAction, visitsAction})
+        action->setEnabled(connected);
+    infoAction->setEnabled(currentEmployee() != 0);
 }
 
-void MainWindow::IdzDoFirmy(int firmaId)
+void MainWindow::goToCompany(int companyId)
 {
-    if (!sqlFirmy.active() || sqlFirmy.isEmpty())
+    if (!companies.active() || companies.isEmpty())
         return;
     // A company that is gone leaves the current one, whose change runs again.
-    if (!sqlFirmy.locate(QStringLiteral("ID"), firmaId, 0))
-        sqlFirmyAfterScroll();
+    if (!companies.locate(QStringLiteral("ID"), companyId, 0))
+        onCompanyChanged();
 }
 
-void MainWindow::IdzDoPracownika(int personId)
+void MainWindow::goToEmployee(int employeeId)
 {
-    if (sqlPersonel.active())
-        sqlPersonel.locate(QStringLiteral("ID"), personId, 0);
+    if (staff.active())
+        staff.locate(QStringLiteral("ID"), employeeId, 0);
 }
 
-void MainWindow::PrzejdzDo(int firmaId, int dzialId, int personId)
+void MainWindow::goTo(int companyId, int departmentId, int employeeId)
 {
-    IdzDoFirmy(firmaId);
-    TreeView1->selectDepartment(dzialId);
-    IdzDoPracownika(personId);
+    goToCompany(companyId);
+    departmentTree->selectDepartment(departmentId);
+    goToEmployee(employeeId);
 }
 
-void MainWindow::FirmaDzial_OnDblClick()
+void MainWindow::openCompaniesEditorIfEnabled()
 {
-    if (aFirmy->isEnabled())
-        aFirmy->trigger();
+    if (companiesAction->isEnabled())
+        companiesAction->trigger();
 }
 
-void MainWindow::DBGrid2DblClick()
+void MainWindow::openEmployeeInfoIfEnabled()
 {
-    if (aInfo->isEnabled())
-        aInfo->trigger();
+    if (infoAction->isEnabled())
+        infoAction->trigger();
 }
 
-void MainWindow::aFirmyExecute()
+void MainWindow::openCompaniesEditor()
 {
-    CompaniesDialog& firmy = Form_Firmy();
-    if (firmy.exec(CompaniesDialog::Mode::Edit, BiezacaFirma(), BiezacyDzial()) ==
+    if (companiesDialog->exec(CompaniesDialog::Mode::Edit, currentCompany(), currentDepartment()) ==
         QDialog::Accepted) {
-        sqlFirmy.close();
-        sqlFirmy.open();
-        if (sqlFirmy.isEmpty())
-            WyczyscPrzegladarke();  // the last company is gone: nothing of it may stay shown
-        const CompaniesDialog::Selection chosen = firmy.selection();
-        IdzDoFirmy(chosen.companyId);
-        TreeView1->selectDepartment(chosen.departmentId);
+        companies.close();
+        companies.open();
+        if (companies.isEmpty())
+            clearBrowser();  // the last company is gone: nothing of it may stay shown
+        const CompaniesDialog::Selection chosen = companiesDialog->selection();
+        goToCompany(chosen.companyId);
+        departmentTree->selectDepartment(chosen.departmentId);
     }
-    UstawAkcje();
+    updateActions();
 }
 
-void MainWindow::aOProgramieExecute()
+void MainWindow::showAbout()
 {
-    Form_OProgramie().exec();
+    aboutDialog->exec();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == DBGrid1 && event->type() == QEvent::Resize)
-        DBGrid1->setColumnWidth(0, qMax(0, DBGrid1->width() - 30));
+    if (watched == companyGrid && event->type() == QEvent::Resize)
+        companyGrid->setColumnWidth(0, qMax(0, companyGrid->width() - 30));
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        (watched == companyGrid->viewport() || watched == departmentTree->viewport()) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        prompts_.guarded([this] { openCompaniesEditorIfEnabled(); });
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool MainWindow::DBGrid2DrawColumnCell(QPainter* p, const QRect& cell, int row,
-                                   const controls::GridColumn& column, const QColor& background)
+bool MainWindow::drawStaffCell(QPainter* painter, const QRect& cell, int row,
+                               const controls::GridColumn& column, const QColor& background)
 {
-    const bool id = column.field == QLatin1String("ID");
-    const bool dwieLinie = column.field == QLatin1String("PIETRO") ||
-                           column.field == QLatin1String("TELSTACJ");
-    if (!id && !dwieLinie)
+    const bool isId = column.field == QLatin1String("ID");
+    const bool twoLines =
+        column.field == QLatin1String("PIETRO") || column.field == QLatin1String("TELSTACJ");
+    if (!isId && !twoLines)
         return false;
-    const controls::DataSetModel& model = DBGrid2->dataModel();
-    const QFont font = column.font ? *column.font : DBGrid2->font();
-    const QFontMetrics fm(font);
-    const int wysokoscLinii = fm.height();  // the line height of the font, as "XXX" measures it
-    p->save();
-    p->fillRect(cell, background);
-    p->setClipRect(cell);
-    p->setFont(font);
-    p->setPen(Qt::black);
-    auto napisz = [&](const QString& tekst, int x, int y) {
-        p->drawText(QPoint(x, y + fm.ascent()), tekst);
+    const controls::DataSetModel& model = staffGrid->dataModel();
+    const QFont font = column.font ? *column.font : staffGrid->font();
+    const QFontMetrics metrics(font);
+    const int lineHeight = metrics.height();  // the line height of the font, as "XXX" measures it
+    painter->save();
+    painter->fillRect(cell, background);
+    painter->setClipRect(cell);
+    painter->setFont(font);
+    painter->setPen(Qt::black);
+    auto write = [&](const QString& text, int x, int y) {
+        painter->drawText(QPoint(x, y + metrics.ascent()), text);
     };
-    const QString pierwszy = model.fieldText(row, column.field);
-    if (id) {
-        napisz(pierwszy, cell.left() + (cell.width() - fm.horizontalAdvance(pierwszy)) / 2,
-               cell.top() + (cell.height() - wysokoscLinii) / 2);
+    const QString first = model.fieldText(row, column.field);
+    if (isId) {
+        write(first, cell.left() + (cell.width() - metrics.horizontalAdvance(first)) / 2,
+              cell.top() + (cell.height() - lineHeight) / 2);
     } else {
-        const QString drugi = model.fieldText(row, column.secondField);
-        const bool wysrodkuj = column.field == QLatin1String("PIETRO");
-        auto x = [&](const QString& tekst) {
-            return wysrodkuj ? cell.left() + (cell.width() - fm.horizontalAdvance(tekst)) / 2
-                             : cell.left() + 3;
+        const QString second = model.fieldText(row, column.secondField);
+        const bool centre = column.field == QLatin1String("PIETRO");
+        auto x = [&](const QString& text) {
+            return centre ? cell.left() + (cell.width() - metrics.horizontalAdvance(text)) / 2
+                          : cell.left() + 3;
         };
-        napisz(pierwszy, x(pierwszy), cell.top() + 2);
-        napisz(drugi, x(drugi), cell.top() + 2 + wysokoscLinii + 1);
+        write(first, x(first), cell.top() + 2);
+        write(second, x(second), cell.top() + 2 + lineHeight + 1);
     }
-    p->restore();
+    painter->restore();
     return true;
 }

@@ -2,29 +2,31 @@
 // The main window: the company list, the department tree of the current company and
 // the employees of the selected department; it owns the one connection, the one
 // transaction, the settings and every other window of the program.
-#include "controls/DataGrid.h"
-#include "controls/BoundTextEdit.h"
-#include "controls/DepartmentTree.h"
+#include "app/Settings.h"
+#include "controls/Clock.h"
 #include "db/DataSet.h"
 #include "db/Database.h"
 #include "desk/Desk.h"
-#include "controls/Clock.h"
 
-#include <QAction>
-#include <QCursor>
-#include <QLabel>
 #include <QMainWindow>
-#include <QTimer>
 #include <functional>
 #include <map>
 #include <memory>
-#include <vector>
 
-namespace controls { class Prompts; }
+class QAction;
+class QLabel;
+class QTimer;
 class AboutDialog;
 class CompaniesDialog;
-class TypedInputDialog;
 class DatePickerDialog;
+class TypedInputDialog;
+namespace controls {
+class BoundTextEdit;
+class DataGrid;
+class DepartmentTree;
+struct GridColumn;
+class Prompts;
+}  // namespace controls
 
 class MainWindow : public QMainWindow, public desk::Desk {
     Q_OBJECT
@@ -32,27 +34,11 @@ public:
     explicit MainWindow(controls::Prompts& prompts, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Folders, both ending with a separator, and the four settings.
-    QString KatalogProgramu;
-    QString KatalogUstawien;
-    QString Host;
-    QString Dir;
-    QString File;
-    QString LastBackupDir;
-    bool PierwszaAktywacja = true;
-
-    // The one connection and transaction, and the window's data sets.
-    db::Database IBDatabase1;
-    db::Transaction& IBTransaction1() { return IBDatabase1.transaction(); }
-    db::DataSet sqlFirmy;
-    db::DataSet sqlPersonel;
-
-    // What every window is given.
-    db::Database& database() override { return IBDatabase1; }
+    db::Database& database() override { return database_; }
     controls::Prompts& prompts() override { return prompts_; }
     const controls::Clock& clock() const override { return clock_; }
-    QString programFolder() const override { return KatalogProgramu; }
-    QString settingsFolder() const override { return KatalogUstawien; }
+    QString programFolder() const override { return programFolder_; }
+    QString settingsFolder() const override { return settingsFolder_; }
     QCursor treeCursor(controls::TreeCursor kind) const override;
     std::optional<QString> askValue(const desk::ValueRequest& request) override;
     std::optional<QDate> pickDate(const QDate& shown, QWidget* anchor) override;
@@ -60,77 +46,9 @@ public:
                                                                        int departmentId) override;
     std::optional<desk::EmployeeChoice> findEmployee() override;
 
-    // Shared operations of the program.
-    static double parseDate(const QString& text);
-    static double parseTime(const QString& text);
-    // Cursors 5, 6 and 7: inserting before a node, a new child, appending at the end.
-    QCursor Kursor(int numer) const;
-
-    // Start-up, settings and connection.
-    void CzytajUstawienia();
-    void ZapiszUstawienia();
-    QString NazwaBazy() const;
-    void Polacz();
-    void WczytajKursory();
-    // Closes the connection around an administration window, then writes the settings
-    // and connects again.
-    void PonownePolaczenie(const std::function<void()>& pokazOkno);
-
-    // The browser.
-    void WczytajPersonel();
-    void UstawAkcje();
-    // Empties the tree and the staff list (no connection, or no company left).
-    void WyczyscPrzegladarke();
-    int BiezacaFirma() const;
-    int BiezacyDzial() const;
-    int BiezacyPracownik() const;
-    void IdzDoFirmy(int firmaId);
-    void IdzDoPracownika(int personId);
-    // Go to company, select department, go to employee (after a window's OK).
-    void PrzejdzDo(int firmaId, int dzialId, int personId);
-
-    // The windows, created once at start in the program's order.
-    CompaniesDialog& Form_Firmy() { return *formFirmy_; }
-    TypedInputDialog& Form_InputBox() { return *formInputBox_; }
-    DatePickerDialog& Form_Kalendarz() { return *formKalendarz_; }
-    AboutDialog& Form_OProgramie() { return *formOProgramie_; }
-
-    // Controls.
-    controls::DataGrid* DBGrid1;
-    controls::DepartmentTree* TreeView1;
-    controls::DataGrid* DBGrid2;
-    controls::BoundTextEdit* DBMemo1;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
-    QLabel* Label7;
-    QLabel* PanelStatusu[3];
-    QTimer timer_Start;
-
-    QAction* aFirmy;
-    QAction* aPersonel;
-    QAction* aGoscie;
-    QAction* aSzukaj;
-    QAction* aInfo;
-    QAction* aWizyty;
-    QAction* aOProgramie;
-    QAction* aKopiaBazyDanych;
-    QAction* aWyborBazyDanych;
-    QAction* aZakoncz;
-
-    // Handlers.
-    void timer_StartTimer();
-    void sqlFirmyAfterScroll();
-    void TreeView1Change();
-    void FirmaDzial_OnDblClick();
-    void DBGrid2DblClick();
-    void aFirmyExecute();
-    void aOProgramieExecute();
-    void aKopiaBazyDanychExecute();
-    void aWyborBazyDanychExecute();
-    bool DBGrid2DrawColumnCell(QPainter* painter, const QRect& cell, int row,
-                               const controls::GridColumn& column, const QColor& background);
+    // Goes to the company, selects the department and goes to the employee, as after a
+    // window's OK; a record that is gone leaves the current one.
+    void goTo(int companyId, int departmentId, int employeeId);
 
 protected:
     bool event(QEvent* event) override;
@@ -139,24 +57,89 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void przygotujZbiory();
-    void zbudujWidok();
-    void zbudujAkcje();
-    void FormShow();
-    void FormActivate();
-    void FormClose();
-    void utworzOkna();
-    QAction* akcja(const QString& nazwa, const QString& tekst, const QString& podpowiedz,
-                   int obraz, void (MainWindow::*handler)());
+    void prepareDataSets();
+    void buildActions();
+    void buildView();
+    void createWindows();
+    QAction* makeAction(const char* name, const QString& text, const QString& hint, int picture,
+                        void (MainWindow::*handler)());
+
+    // Start-up, settings and connection.
+    void onShown();
+    void onActivated();
+    void onStartTimer();
+    void readSettings();
+    void writeSettings();
+    void connectToDatabase();
+    void loadCursors();
+    // Closes the connection around an administration window, then writes the settings
+    // and connects again.
+    void reconnectAround(const std::function<void()>& showWindow);
+    void onClosing();
+
+    // The browser.
+    void onCompanyChanged();
+    void onDepartmentChanged();
+    void loadStaff();
+    void updateActions();
+    // Empties the tree and the staff list (no connection, or no company left).
+    void clearBrowser();
+    int currentCompany() const;
+    int currentDepartment() const;
+    int currentEmployee() const;
+    void goToCompany(int companyId);
+    void goToEmployee(int employeeId);
+    void showConnectionState(const QString& text);
+    void showCompanyAndDepartment(const QString& company, const QString& department);
+
+    // Action handlers.
+    void openCompaniesEditor();
+    void openCompaniesEditorIfEnabled();
+    void openEmployeeInfoIfEnabled();
+    void showAbout();
+    void backUpDatabase();
+    void chooseDatabase();
+    bool drawStaffCell(QPainter* painter, const QRect& cell, int row,
+                       const controls::GridColumn& column, const QColor& background);
 
     controls::Prompts& prompts_;
     controls::SystemClock clock_;
-    std::map<int, QCursor> kursory_;
-    bool pokazano_ = false;
+    QString programFolder_;
+    QString settingsFolder_;
+    app::Settings settings;
+    bool firstActivation = true;
+    bool shown_ = false;
+    std::map<controls::TreeCursor, QCursor> cursors_;
+
+    db::Database database_;
+    db::DataSet companies;
+    db::DataSet staff;
+
+    controls::DataGrid* companyGrid;
+    controls::DepartmentTree* departmentTree;
+    controls::DataGrid* staffGrid;
+    controls::BoundTextEdit* notesEdit;
+    QLabel* companyNameLabel;
+    QLabel* departmentNameLabel;
+    QLabel* databaseCaptionLabel;
+    QLabel* connectionStateLabel;
+    QLabel* hintLabel;
+    QTimer* startTimer;
+
+    QAction* companiesAction;
+    QAction* personnelAction;
+    QAction* guestsAction;
+    QAction* searchAction;
+    QAction* infoAction;
+    QAction* visitsAction;
+    QAction* aboutAction;
+    QAction* backupAction;
+    QAction* databaseChoiceAction;
+    QAction* quitAction;
 
     // In the order of creation; destroyed in reverse, before the connection they use.
-    std::unique_ptr<CompaniesDialog> formFirmy_;
-    std::unique_ptr<TypedInputDialog> formInputBox_;
-    std::unique_ptr<DatePickerDialog> formKalendarz_;
-    std::unique_ptr<AboutDialog> formOProgramie_;
+    std::unique_ptr<CompaniesDialog> companiesDialog;
+    std::unique_ptr<TypedInputDialog> typedInputDialog;
+    std::unique_ptr<DatePickerDialog> datePickerDialog;
+    std::unique_ptr<AboutDialog> aboutDialog;
 };

@@ -3,7 +3,11 @@
 #include "db/Error.h"
 
 #include <QFile>
-// Texts stay UTF-8 bytes: the wide-character converters are not needed.
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <algorithm>
+#include <optional>
+// Values stay the file's own bytes: this file decodes and encodes them itself.
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
@@ -13,51 +17,110 @@ const char* const SettingsFileName = "Halvane.ini";
 
 namespace {
 
-constexpr const char* kSekcja = "FB";
+constexpr const char* Section = "FB";
+constexpr const char* Keys[] = {"Host", "Dir", "File", "LastBackupDir"};
 
-QString odczytaj(const CSimpleIniA& ini, const char* key, const QString& domyslna)
+bool isUtf8(const QByteArray& bytes)
 {
-    const char* value = ini.GetValue(kSekcja, key, nullptr);
-    return value ? QString::fromUtf8(value) : domyslna;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(bytes);
+    return !decoder.hasError();
+}
+
+// The file as it is on disk, and whether it was written in Windows-1250.
+struct SettingsFile {
+    CSimpleIniA ini{/*utf8*/ false, /*multikey*/ false, /*multiline*/ false};
+    bool windows1250 = false;
+
+    explicit SettingsFile(const QString& path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        const QByteArray bytes = file.readAll();
+        windows1250 = !isUtf8(bytes);
+        ini.LoadData(bytes.constData(), size_t(bytes.size()));
+    }
+
+    // The text of a key, nothing when it is missing; `readable` false when its bytes do
+    // not decode.
+    std::optional<QString> value(const char* key, bool& readable) const
+    {
+        const char* bytes = ini.GetValue(Section, key, nullptr);
+        readable = true;
+        if (!bytes)
+            return std::nullopt;
+        QStringDecoder decoder =
+            windows1250 ? QStringDecoder("windows-1250") : QStringDecoder(QStringDecoder::Utf8);
+        const QString text = decoder(QByteArray(bytes));
+        // Bytes that Windows-1250 leaves undefined come out as C1 control characters,
+        // which no folder or host name holds.
+        readable = decoder.isValid() && !decoder.hasError() &&
+                   std::none_of(text.begin(), text.end(), [](QChar c) {
+                       return c == QChar::ReplacementCharacter ||
+                              (c.unicode() >= 0x80 && c.unicode() <= 0x9F);
+                   });
+        return text;
+    }
+
+    QByteArray encode(const QString& text) const
+    {
+        if (windows1250) {
+            QStringEncoder encoder("windows-1250");
+            const QByteArray bytes = encoder(text);
+            if (encoder.isValid() && !encoder.hasError())
+                return bytes;
+        }
+        return text.toUtf8();
+    }
+};
+
+QString* member(Settings& settings, int index)
+{
+    QString* members[] = {&settings.host, &settings.dir, &settings.file, &settings.lastBackupDir};
+    return members[index];
 }
 
 }  // namespace
 
-Settings readSettings(const QString& katalogUstawien)
+Settings readSettings(const QString& settingsFolder)
 {
-    CSimpleIniA ini(/*utf8*/ true, /*multikey*/ false, /*multiline*/ false);
-    const QString path = katalogUstawien + QLatin1String(SettingsFileName);
-    if (QFile::exists(path))
-        ini.LoadFile(QFile::encodeName(path).constData());
-    Settings u;
-    u.Host = odczytaj(ini, "Host", QStringLiteral("localhost"));
-    u.Dir = odczytaj(ini, "Dir", katalogUstawien);
-    u.File = odczytaj(ini, "File", QStringLiteral("HALVANE.FDB"));
-    u.LastBackupDir = odczytaj(ini, "LastBackupDir", QString());
-    return u;
+    const SettingsFile file(settingsFolder + QLatin1String(SettingsFileName));
+    Settings settings;
+    const QString defaults[] = {QStringLiteral("localhost"), settingsFolder,
+                                QStringLiteral("HALVANE.FDB"), QString()};
+    for (int i = 0; i < 4; ++i) {
+        bool readable = true;
+        *member(settings, i) = file.value(Keys[i], readable).value_or(defaults[i]);
+        if (!readable)
+            settings.unreadable.insert(QString::fromLatin1(Keys[i]), *member(settings, i));
+    }
+    return settings;
 }
 
-void writeSettings(const QString& katalogUstawien, const Settings& u)
+void writeSettings(const QString& settingsFolder, const Settings& settings)
 {
-    CSimpleIniA ini(true, false, false);
-    const QString path = katalogUstawien + QLatin1String(SettingsFileName);
-    const QByteArray name = QFile::encodeName(path);
-    if (QFile::exists(path))
-        ini.LoadFile(name.constData());
-    ini.SetValue(kSekcja, "Host", u.Host.toUtf8().constData());
-    ini.SetValue(kSekcja, "Dir", u.Dir.toUtf8().constData());
-    ini.SetValue(kSekcja, "File", u.File.toUtf8().constData());
-    ini.SetValue(kSekcja, "LastBackupDir", u.LastBackupDir.toUtf8().constData());
-    ini.SetSpaces(false);  // plain key=value lines
-    if (ini.SaveFile(name.constData(), false) < 0)
+    const QString path = settingsFolder + QLatin1String(SettingsFileName);
+    SettingsFile file(path);
+    Settings values = settings;
+    for (int i = 0; i < 4; ++i) {
+        const QString key = QString::fromLatin1(Keys[i]);
+        const QString& value = *member(values, i);
+        // What could not be read is never written back; a new value replaces it.
+        if (settings.unreadable.contains(key) && settings.unreadable.value(key) == value)
+            continue;
+        file.ini.SetValue(Section, Keys[i], file.encode(value).constData());
+    }
+    file.ini.SetSpaces(false);  // plain key=value lines
+    if (file.ini.SaveFile(QFile::encodeName(path).constData(), false) < 0)
         throw db::Error(QStringLiteral("Unable to write to %1").arg(path));
 }
 
-QString databaseName(const Settings& u)
+QString databaseName(const Settings& settings)
 {
-    if (u.Host == QLatin1String("localhost"))
-        return u.Dir + u.File;
-    return u.Host + u':' + u.Dir + u.File;
+    if (settings.host == QLatin1String("localhost"))
+        return settings.dir + settings.file;
+    return settings.host + u':' + settings.dir + settings.file;
 }
 
 }  // namespace app

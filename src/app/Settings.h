@@ -1,26 +1,33 @@
 #pragma once
 // The settings file Halvane.ini: section FB with Host, Dir, File and LastBackupDir,
 // plain key=value lines.
+#include <QMap>
 #include <QString>
 
 namespace app {
 
 struct Settings {
-    QString Host;
-    QString Dir;
-    QString File;
-    QString LastBackupDir;
+    QString host;
+    QString dir;  // as the server sees it, ending with a separator
+    QString file;
+    QString lastBackupDir;
+    // Keys whose bytes in the file could not be read, with the text they were read as: such
+    // a key keeps its bytes in the file until the program gives it a new value.
+    QMap<QString, QString> unreadable;
 };
 
 extern const char* const SettingsFileName;
 
 // Reads the four keys; each missing one takes its default (Dir: the settings folder).
-Settings readSettings(const QString& katalogUstawien);
-// Writes the four keys in their order, keeping whatever else the file holds.
+// A file that is not valid UTF-8 is read as Windows-1250, as the older Windows program
+// wrote it.
+Settings readSettings(const QString& settingsFolder);
+// Writes the four keys in their order, in the file's own encoding, keeping whatever else
+// the file holds.
 // Throws db::Error "Unable to write to <path>" when the file cannot be written.
-void writeSettings(const QString& katalogUstawien, const Settings& ustawienia);
+void writeSettings(const QString& settingsFolder, const Settings& settings);
 
 // The database name: Dir + File on "localhost" (exactly), else Host + ":" + Dir + File.
-QString databaseName(const Settings& ustawienia);
+QString databaseName(const Settings& settings);
 
 }  // namespace app

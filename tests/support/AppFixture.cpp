@@ -1,9 +1,13 @@
 #include "support/AppFixture.h"
 
+#include "support/Find.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTest>
+#include <QTimer>
 
 namespace testsupport {
 
@@ -50,9 +54,17 @@ bool AppFixture::start()
     QApplication::setActiveWindow(form.get());
     if (!QTest::qWaitForWindowActive(form.get(), 2000))
         return false;
-    // The connection starts 50 ms after the first activation.
-    return QTest::qWaitFor([this] { return !form->PierwszaAktywacja && !form->timer_Start.isActive() &&
-                                            form->aWyborBazyDanych->isEnabled(); }, 5000);
+    // The connection starts 50 ms after the first activation; the status bar tells when
+    // the attempt is over.
+    auto* state = child<QLabel>(form.get(), QStringLiteral("connectionStateLabel"));
+    auto* timer = child<QTimer>(form.get(), QStringLiteral("startTimer"));
+    auto* databaseChoice = child<QAction>(form.get(), QStringLiteral("databaseChoiceAction"));
+    return QTest::qWaitFor(
+        [&] {
+            return !timer->isActive() && databaseChoice->isEnabled() && !state->text().isEmpty() &&
+                   state->text() != QStringLiteral("ŁĄCZENIE");
+        },
+        5000);
 }
 
 }  // namespace testsupport

@@ -1,0 +1,112 @@
+#include "app/Termination.h"
+
+#include "db/Firebird.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
+
+#include <ibase.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace app {
+
+namespace {
+
+constexpr int WatchedSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// The pipe the signal handler writes into: [0] read by the event loop, [1] written.
+int signalPipe[2] = {-1, -1};
+
+void onSignalArrived(int)
+{
+    const int savedErrno = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+    errno = savedErrno;
+}
+
+}  // namespace
+
+Termination::Termination(QWidget* mainWindow, int mainLoopLevel, QObject* parent)
+    : QObject(parent), mainWindow_(mainWindow), mainLoopLevel_(mainLoopLevel)
+{
+    if (signalPipe[0] < 0) {
+        if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            signalPipe[0] = signalPipe[1] = -1;
+    }
+    if (signalPipe[0] >= 0) {
+        notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, &Termination::onSignal);
+    }
+    struct sigaction action = {};
+    action.sa_handler = onSignalArrived;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int i = 0; i < 3; ++i)
+        sigaction(WatchedSignals[i], &action, &previous_[i]);
+    step_ = new QTimer(this);
+    step_->setInterval(10);
+    connect(step_, &QTimer::timeout, this, &Termination::closeModalWindowsThenMain);
+}
+
+Termination::~Termination()
+{
+    for (int i = 0; i < 3; ++i)
+        sigaction(WatchedSignals[i], &previous_[i], nullptr);
+}
+
+void Termination::onSignal()
+{
+    char bytes[16];
+    while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+    }
+    endProgram();
+}
+
+void Termination::endProgram()
+{
+    if (ending_)
+        return;
+    ending_ = true;
+    closeModalWindowsThenMain();
+    if (ending_)
+        step_->start();
+}
+
+void Termination::closeModalWindowsThenMain()
+{
+    // Every modal window ends as cancelled, without its questions: nothing is committed,
+    // and the connection's close rolls back what those windows had written.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->done(QDialog::Rejected);
+        else
+            modal->hide();
+        if (QApplication::activeModalWidget() == modal)
+            break;  // it would not go; try again on the next step
+    }
+    // Wait until the windows' own event loops have returned to the program's main loop.
+    if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > mainLoopLevel_)
+        return;
+    step_->stop();
+    if (mainWindow_)
+        mainWindow_->close();
+    QCoreApplication::quit();
+    emit ended();
+}
+
+void shutDownDatabaseEngine()
+{
+    db::fb::Status status;
+    Firebird::IProvider* dispatcher = db::fb::master()->getDispatcher();
+    dispatcher->shutdown(&status, 0, fb_shutrsn_app_stopped);
+    dispatcher->release();
+}
+
+}  // namespace app
