@@ -10,7 +10,8 @@
 
 namespace admin {
 
-const char* const DefaultConnectionParams = "user_name=SYSDBA\r\npassword=brasswick\r\nlc_ctype=WIN1250";
+const char* const DefaultConnectionParams =
+    "user_name=SYSDBA\r\npassword=brasswick\r\nlc_ctype=WIN1250";
 const char* const ConnectionParamsFileName = "params.db";
 
 namespace {
@@ -40,9 +41,9 @@ QString unscramble(const QByteArray& bytes)
     return QStringDecoder("windows-1250").decode(codes);
 }
 
-QString readConnectionParams(const QString& katalogUstawien)
+QString readConnectionParams(const QString& settingsFolder)
 {
-    QFile file(katalogUstawien + QLatin1String(ConnectionParamsFileName));
+    QFile file(settingsFolder + QLatin1String(ConnectionParamsFileName));
     if (!file.exists())
         return QString::fromLatin1(DefaultConnectionParams);
     if (!file.open(QIODevice::ReadOnly))
@@ -51,9 +52,9 @@ QString readConnectionParams(const QString& katalogUstawien)
     return unscramble(file.readAll());
 }
 
-void writeConnectionParams(const QString& katalogUstawien, const QString& text)
+void writeConnectionParams(const QString& settingsFolder, const QString& text)
 {
-    QSaveFile file(katalogUstawien + QLatin1String(ConnectionParamsFileName));
+    QSaveFile file(settingsFolder + QLatin1String(ConnectionParamsFileName));
     const QByteArray bytes = scramble(text);
     const bool written = file.open(QIODevice::WriteOnly) &&
                          file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&

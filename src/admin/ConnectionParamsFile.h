@@ -9,10 +9,10 @@ extern const char* const DefaultConnectionParams;
 extern const char* const ConnectionParamsFileName;
 
 // The unscrambled content of params.db, or the built-in default when there is none.
-QString readConnectionParams(const QString& katalogUstawien);
+QString readConnectionParams(const QString& settingsFolder);
 // Writes the text scrambled to params.db, replacing the file, readable by its owner
 // only (it holds a password). Throws db::Error when the file cannot be written.
-void writeConnectionParams(const QString& katalogUstawien, const QString& text);
+void writeConnectionParams(const QString& settingsFolder, const QString& text);
 
 QByteArray scramble(const QString& text);
 QString unscramble(const QByteArray& bytes);

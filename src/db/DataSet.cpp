@@ -9,6 +9,9 @@
 namespace db {
 namespace {
 
+// The next value of a generator; %s is the generator's name, %d its step.
+constexpr auto SelectGeneratorValue = R"(SELECT GEN_ID(%s, %d) FROM RDB$DATABASE)";
+
 bool readInteger(const QString& text, qint64& out)
 {
     bool ok = false;
@@ -49,8 +52,7 @@ bool numberFrom(const QVariant& v, FieldType type, double& out)
 
 Field::Field(DataSet& set, int index, Column column, bool calculated)
     : set_(set), index_(index), column_(std::move(column)), calculated_(calculated)
-{
-}
+{}
 
 QVariant Field::value() const
 {
@@ -102,40 +104,43 @@ void Field::setValue(const QVariant& value)
     QVariant stored;
     if (!value.isNull()) {
         switch (column_.type) {
-        case FieldType::String: {
-            const QString text = value.typeId() == QMetaType::Double
-                                     ? QLocale().toString(value.toDouble(), 'g', 15)
-                                     : value.toString();
-            if (!text.isEmpty())
-                stored = column_.size > 0 ? text.left(column_.size) : text;
-            break;
-        }
-        case FieldType::Integer:
-        case FieldType::LargeInt: {
-            if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
+            case FieldType::String: {
+                const QString text = value.typeId() == QMetaType::Double
+                                         ? QLocale().toString(value.toDouble(), 'g', 15)
+                                         : value.toString();
+                if (!text.isEmpty())
+                    stored = column_.size > 0 ? text.left(column_.size) : text;
                 break;
-            double number = 0;
-            if (!numberFrom(value, column_.type, number))
-                throw Error(QStringLiteral("'%1' nie jest poprawną liczbą całkowitą").arg(value.toString()));
-            const qint64 whole = std::llround(number);
-            stored = column_.type == FieldType::Integer ? QVariant(int(whole)) : QVariant(whole);
-            break;
-        }
-        case FieldType::Float:
-        case FieldType::DateTime:
-        case FieldType::Date:
-        case FieldType::Time: {
-            if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
+            }
+            case FieldType::Integer:
+            case FieldType::LargeInt: {
+                if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
+                    break;
+                double number = 0;
+                if (!numberFrom(value, column_.type, number))
+                    throw Error(QStringLiteral("'%1' nie jest poprawną liczbą całkowitą")
+                                    .arg(value.toString()));
+                const qint64 whole = std::llround(number);
+                stored =
+                    column_.type == FieldType::Integer ? QVariant(int(whole)) : QVariant(whole);
                 break;
-            double number = 0;
-            if (!numberFrom(value, FieldType::Float, number))
-                throw Error(QStringLiteral("'%1' nie jest poprawną liczbą").arg(value.toString()));
-            stored = number;
-            break;
-        }
-        case FieldType::Boolean:
-            stored = value.toBool();
-            break;
+            }
+            case FieldType::Float:
+            case FieldType::DateTime:
+            case FieldType::Date:
+            case FieldType::Time: {
+                if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
+                    break;
+                double number = 0;
+                if (!numberFrom(value, FieldType::Float, number))
+                    throw Error(
+                        QStringLiteral("'%1' nie jest poprawną liczbą").arg(value.toString()));
+                stored = number;
+                break;
+            }
+            case FieldType::Boolean:
+                stored = value.toBool();
+                break;
         }
     }
     set_.currentRow().values[size_t(index_)] = stored;
@@ -219,7 +224,8 @@ void DataSet::buildFields(const std::vector<Column>& columns)
     for (const Column& column : columns)
         fields_.push_back(std::make_unique<Field>(*this, int(fields_.size()), column, false));
     for (size_t i = 0; i < calculatedDefs_.size(); ++i) {
-        Column column{calculatedDefs_[i].first, FieldType::String, calculatedDefs_[i].second, false};
+        Column column{calculatedDefs_[i].first, FieldType::String, calculatedDefs_[i].second,
+                      false};
         calculated_[i].index = int(fields_.size());
         fields_.push_back(std::make_unique<Field>(*this, int(fields_.size()), column, true));
     }
@@ -446,7 +452,7 @@ void DataSet::edit()
 
 void DataSet::assignGeneratorValue()
 {
-    const QString sql = QString::asprintf("SELECT GEN_ID(%s, %d) FROM RDB$DATABASE",
+    const QString sql = QString::asprintf(SelectGeneratorValue,
                                           generator_.name.toLatin1().constData(), generator_.step);
     std::vector<Values> result;
     prepared(sql).execute({}, &result);
@@ -474,7 +480,8 @@ void DataSet::storeRow(const QString& sql, const QString& what, bool mustFindRow
     statement.execute([this](const QString& name) { return paramValue(name); });
     // A row that another desk deleted meanwhile is not silently "stored".
     if (mustFindRow && statement.affectedRows() == 0)
-        throw Error(QStringLiteral("Wiersz nie istnieje już w bazie danych (usunięty na innym stanowisku?)"));
+        throw Error(QStringLiteral(
+            "Wiersz nie istnieje już w bazie danych (usunięty na innym stanowisku?)"));
 }
 
 void DataSet::refreshCurrent()
@@ -562,19 +569,19 @@ bool DataSet::matches(const Field& field, const QVariant& cell, const QVariant& 
     if (cell.isNull() || wanted.isNull())
         return false;
     switch (field.type()) {
-    case FieldType::String: {
-        const Qt::CaseSensitivity cs =
-            (options & CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
-        const QString text = cell.toString();
-        const QString key = wanted.toString();
-        return (options & PartialKey) ? text.startsWith(key, cs) : text.compare(key, cs) == 0;
-    }
-    case FieldType::Boolean:
-        return cell.toBool() == wanted.toBool();
-    default: {
-        double number = 0;
-        return numberFrom(wanted, field.type(), number) && cell.toDouble() == number;
-    }
+        case FieldType::String: {
+            const Qt::CaseSensitivity cs =
+                (options & CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+            const QString text = cell.toString();
+            const QString key = wanted.toString();
+            return (options & PartialKey) ? text.startsWith(key, cs) : text.compare(key, cs) == 0;
+        }
+        case FieldType::Boolean:
+            return cell.toBool() == wanted.toBool();
+        default: {
+            double number = 0;
+            return numberFrom(wanted, field.type(), number) && cell.toDouble() == number;
+        }
     }
 }
 

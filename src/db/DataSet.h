@@ -182,7 +182,7 @@ private:
     QString insertSql_, modifySql_, deleteSql_, refreshSql_;
     std::unique_ptr<Statement> select_;
     std::map<QString, std::unique_ptr<Statement>> statements_;  // the fixed statements
-    std::map<QString, QVariant> params_;  // keys in upper case
+    std::map<QString, QVariant> params_;                        // keys in upper case
     Generator generator_;
     std::vector<Calculated> calculated_;
     std::vector<std::pair<QString, int>> calculatedDefs_;

@@ -40,8 +40,8 @@ Firebird::ITransaction* Transaction::handle()
         return handle_.get();
     fb::Status st(database_.decoder());
     fb::Builder tpb(Firebird::IXpbBuilder::TPB, st);
-    for (const unsigned char tag : {isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
-                                     isc_tpb_nowait}) {
+    for (const unsigned char tag :
+         {isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait}) {
         tpb->insertTag(&st, tag);
         st.check();
     }
@@ -49,8 +49,7 @@ Firebird::ITransaction* Transaction::handle()
     st.check();
     const unsigned char* buffer = tpb->getBuffer(&st);
     st.check();
-    Firebird::ITransaction* started =
-        database_.attachment()->startTransaction(&st, length, buffer);
+    Firebird::ITransaction* started = database_.attachment()->startTransaction(&st, length, buffer);
     st.check();
     handle_.reset(started);
     return started;
@@ -119,7 +118,8 @@ void Database::setCharset(const QString& firebirdName)
     QStringDecoder decoder(codec.constData());
     QStringEncoder encoder(codec.constData());
     if (!decoder.isValid() || !encoder.isValid())
-        throw Error(QStringLiteral("Nieobsługiwany zestaw znaków połączenia: '%1'").arg(firebirdName));
+        throw Error(
+            QStringLiteral("Nieobsługiwany zestaw znaków połączenia: '%1'").arg(firebirdName));
     decoder_ = std::move(decoder);
     encoder_ = std::move(encoder);
 }
@@ -166,9 +166,9 @@ void Database::open()
     fb::Status st(decoder());
     const QByteArray dpb = buildDpb(st);
     fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
-    Firebird::IAttachment* attached = provider->attachDatabase(
-        &st, name_.toUtf8().constData(), unsigned(dpb.size()),
-        reinterpret_cast<const unsigned char*>(dpb.constData()));
+    Firebird::IAttachment* attached =
+        provider->attachDatabase(&st, name_.toUtf8().constData(), unsigned(dpb.size()),
+                                 reinterpret_cast<const unsigned char*>(dpb.constData()));
     st.check();
     attachment_.reset(attached);
 }

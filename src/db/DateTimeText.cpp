@@ -5,8 +5,8 @@
 namespace db {
 namespace {
 
-constexpr qint64 kTicksPerDay = 864000000;   // 1/10000 s
-constexpr int kMjdOfOrigin = 15018;          // 30 December 1899 as a day since 17 November 1858
+constexpr qint64 kTicksPerDay = 864000000;  // 1/10000 s
+constexpr int kMjdOfOrigin = 15018;         // 30 December 1899 as a day since 17 November 1858
 const QDate kOrigin(1899, 12, 30);
 
 // A part made only of decimal digits, else `fallback`.

@@ -18,10 +18,21 @@ using Firebird::IMessageMetadata;
 int bytesPerChar(unsigned charsetId)
 {
     switch (charsetId) {
-    case 3: return 3;                                      // UNICODE_FSS
-    case 4: case 69: return 4;                             // UTF8, GB18030
-    case 5: case 6: case 44: case 56: case 57: case 67: case 68: return 2;
-    default: return 1;
+        case 3:
+            return 3;  // UNICODE_FSS
+        case 4:
+        case 69:
+            return 4;  // UTF8, GB18030
+        case 5:
+        case 6:
+        case 44:
+        case 56:
+        case 57:
+        case 67:
+        case 68:
+            return 2;
+        default:
+            return 1;
     }
 }
 
@@ -51,17 +62,21 @@ QString textOf(const QVariant& value)
 bool numberOf(const QVariant& value, double& out)
 {
     switch (value.typeId()) {
-    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt:
-    case QMetaType::ULongLong: case QMetaType::Double: case QMetaType::Bool:
-        out = value.toDouble();
-        return true;
-    case QMetaType::QString: {
-        bool ok = false;
-        out = value.toString().trimmed().toDouble(&ok);
-        return ok;
-    }
-    default:
-        return false;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::Double:
+        case QMetaType::Bool:
+            out = value.toDouble();
+            return true;
+        case QMetaType::QString: {
+            bool ok = false;
+            out = value.toString().trimmed().toDouble(&ok);
+            return ok;
+        }
+        default:
+            return false;
     }
 }
 
@@ -69,17 +84,19 @@ bool numberOf(const QVariant& value, double& out)
 bool dateTimeOf(const QVariant& value, DayCount& out)
 {
     switch (value.typeId()) {
-    case QMetaType::Double: case QMetaType::Int: case QMetaType::LongLong:
-        out = value.toDouble();
-        return true;
-    case QMetaType::QDate:
-        out = fromDate(value.toDate());
-        return true;
-    case QMetaType::QDateTime:
-        out = fromDateTime(value.toDateTime());
-        return true;
-    default:
-        return false;
+        case QMetaType::Double:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            out = value.toDouble();
+            return true;
+        case QMetaType::QDate:
+            out = fromDate(value.toDate());
+            return true;
+        case QMetaType::QDateTime:
+            out = fromDateTime(value.toDateTime());
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -177,8 +194,8 @@ void Statement::describeColumns(fb::Status& st)
         } else if (type == SQL_BLOB && outMeta_->getSubType(&st, i) == isc_blob_text) {
             column.type = FieldType::String;  // a text of any length (list(), notes)
         } else {
-            throw Error(QStringLiteral("Nieobsługiwany typ kolumny '%1' (%2)")
-                            .arg(column.name).arg(type));
+            throw Error(
+                QStringLiteral("Nieobsługiwany typ kolumny '%1' (%2)").arg(column.name).arg(type));
         }
         columns_.push_back(column);
     }
@@ -207,8 +224,8 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
         bool asText = false;
         if (isText(type))
             asText = unsigned(database_.encode(textOf(v)).size()) > length;
-        else if (isExactNumber(type) || type == SQL_FLOAT || type == SQL_DOUBLE || type == SQL_D_FLOAT ||
-                 type == SQL_BOOLEAN)
+        else if (isExactNumber(type) || type == SQL_FLOAT || type == SQL_DOUBLE ||
+                 type == SQL_D_FLOAT || type == SQL_BOOLEAN)
             asText = !numberOf(v, number);
         else if (type == SQL_TIMESTAMP || type == SQL_TYPE_DATE || type == SQL_TYPE_TIME)
             asText = !dateTimeOf(v, when);
@@ -312,53 +329,57 @@ Values Statement::readRow(const unsigned char* buffer) const
             continue;
         }
         switch (type) {
-        case SQL_VARYING: {
-            const unsigned short size = get<unsigned short>(at);
-            row.emplace_back(database_.decode(QByteArray(reinterpret_cast<const char*>(at + 2), size)));
-            break;
-        }
-        case SQL_TEXT: {
-            QByteArray bytes(reinterpret_cast<const char*>(at), int(length));
-            while (bytes.endsWith(' '))
-                bytes.chop(1);
-            row.emplace_back(database_.decode(bytes));
-            break;
-        }
-        case SQL_SHORT: case SQL_LONG: case SQL_INT64: {
-            const qint64 whole = type == SQL_SHORT ? get<short>(at)
-                               : type == SQL_LONG  ? get<qint32>(at)
-                                                   : get<qint64>(at);
-            if (scale != 0)
-                row.emplace_back(double(whole) * powerOf10(scale));
-            else if (type == SQL_INT64)
-                row.emplace_back(whole);
-            else
-                row.emplace_back(int(whole));
-            break;
-        }
-        case SQL_FLOAT:
-            row.emplace_back(double(get<float>(at)));
-            break;
-        case SQL_DOUBLE: case SQL_D_FLOAT:
-            row.emplace_back(get<double>(at));
-            break;
-        case SQL_BOOLEAN:
-            row.emplace_back(get<unsigned char>(at) != 0);
-            break;
-        case SQL_TIMESTAMP:
-            row.emplace_back(fromIsc(get<qint32>(at), get<quint32>(at + 4)));
-            break;
-        case SQL_TYPE_DATE:
-            row.emplace_back(fromIsc(get<qint32>(at), 0));
-            break;
-        case SQL_TYPE_TIME:
-            row.emplace_back(double(get<quint32>(at)) / 864000000.0);
-            break;
-        case SQL_BLOB:
-            row.emplace_back(database_.decode(readBlob(get<ISC_QUAD>(at))));
-            break;
-        default:
-            row.emplace_back();
+            case SQL_VARYING: {
+                const unsigned short size = get<unsigned short>(at);
+                row.emplace_back(
+                    database_.decode(QByteArray(reinterpret_cast<const char*>(at + 2), size)));
+                break;
+            }
+            case SQL_TEXT: {
+                QByteArray bytes(reinterpret_cast<const char*>(at), int(length));
+                while (bytes.endsWith(' '))
+                    bytes.chop(1);
+                row.emplace_back(database_.decode(bytes));
+                break;
+            }
+            case SQL_SHORT:
+            case SQL_LONG:
+            case SQL_INT64: {
+                const qint64 whole = type == SQL_SHORT  ? get<short>(at)
+                                     : type == SQL_LONG ? get<qint32>(at)
+                                                        : get<qint64>(at);
+                if (scale != 0)
+                    row.emplace_back(double(whole) * powerOf10(scale));
+                else if (type == SQL_INT64)
+                    row.emplace_back(whole);
+                else
+                    row.emplace_back(int(whole));
+                break;
+            }
+            case SQL_FLOAT:
+                row.emplace_back(double(get<float>(at)));
+                break;
+            case SQL_DOUBLE:
+            case SQL_D_FLOAT:
+                row.emplace_back(get<double>(at));
+                break;
+            case SQL_BOOLEAN:
+                row.emplace_back(get<unsigned char>(at) != 0);
+                break;
+            case SQL_TIMESTAMP:
+                row.emplace_back(fromIsc(get<qint32>(at), get<quint32>(at + 4)));
+                break;
+            case SQL_TYPE_DATE:
+                row.emplace_back(fromIsc(get<qint32>(at), 0));
+                break;
+            case SQL_TYPE_TIME:
+                row.emplace_back(double(get<quint32>(at)) / 864000000.0);
+                break;
+            case SQL_BLOB:
+                row.emplace_back(database_.decode(readBlob(get<ISC_QUAD>(at))));
+                break;
+            default:
+                row.emplace_back();
         }
     }
     return row;
@@ -367,8 +388,8 @@ Values Statement::readRow(const unsigned char* buffer) const
 QByteArray Statement::readBlob(ISC_QUAD id) const
 {
     fb::Status st(database_.decoder());
-    fb::Ref<Firebird::IBlob> blob(database_.attachment()->openBlob(
-        &st, database_.transaction().handle(), &id, 0, nullptr));
+    fb::Ref<Firebird::IBlob> blob(
+        database_.attachment()->openBlob(&st, database_.transaction().handle(), &id, 0, nullptr));
     st.check();
     QByteArray bytes;
     char segment[8192];
@@ -410,8 +431,8 @@ void Statement::execute(const ParamSource& params, std::vector<Values>* rows)
             rows->push_back(readRow(output.data()));
         return;
     }
-    fb::Ref<Firebird::IResultSet> cursor(statement_->openCursor(
-        &st, tra, input.meta.get(), input.buffer.data(), outMeta_.get(), 0));
+    fb::Ref<Firebird::IResultSet> cursor(
+        statement_->openCursor(&st, tra, input.meta.get(), input.buffer.data(), outMeta_.get(), 0));
     st.check();
     while (cursor->fetchNext(&st, output.data()) == Firebird::IStatus::RESULT_OK) {
         if (rows)

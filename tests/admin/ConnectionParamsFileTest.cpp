@@ -29,7 +29,7 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 
 }  // namespace
 
-class ParametryPolaczeniaTest : public QObject {
+class ConnectionParamsFileTest : public QObject {
     Q_OBJECT
 private slots:
     void withoutAFileTheDefaultIsUsed()
@@ -94,7 +94,8 @@ private slots:
     {
         testsupport::TestDatabase t;
         const QString folder = t.folder();
-        writeConnectionParams(folder, "user_name=SYSDBA\r\npassword=cokolwiek\r\nlc_ctype=WIN1250\r\n");
+        writeConnectionParams(folder,
+                              "user_name=SYSDBA\r\npassword=cokolwiek\r\nlc_ctype=WIN1250\r\n");
         db::Database database;
         database.setDatabaseName(t.path());
         database.setParamsText(readConnectionParams(folder));
@@ -114,5 +115,5 @@ private slots:
     }
 };
 
-HALVANE_TEST(ParametryPolaczeniaTest);
+HALVANE_TEST(ConnectionParamsFileTest);
 #include "ConnectionParamsFileTest.moc"

@@ -201,7 +201,8 @@ private slots:
         QCOMPARE(set->field("NAZWA").asString(), QString("Zażółć gęślą jaźń"));
         set->next();
         QCOMPARE(set->field("NAZWA").asString(), QString("ŁÓDŹ"));
-        QCOMPARE(t.scalar("select lower(NAZWA) from FIRMY where ID = 2").toString(), QString("łódź"));
+        QCOMPARE(t.scalar("select lower(NAZWA) from FIRMY where ID = 2").toString(),
+                 QString("łódź"));
         QCOMPARE(t.scalar("select upper(NAZWA) from FIRMY where ID = 1").toString(),
                  QString("ZAŻÓŁĆ GĘŚLĄ JAŹŃ"));
         // A parameter carries the letters to the server as well.
@@ -217,8 +218,11 @@ private slots:
         TestDatabase t;
         const DayCount arrival = fromDateTime(QDateTime(QDate(2024, 5, 3), QTime(9, 41, 7, 250)));
         DataSet visits(t.db());
-        visits.setSelectSql("select * from WIZYTY where DTPRZYBYCIA >= :data1 and DTPRZYBYCIA <= :data2");
-        visits.setInsertSql("insert into WIZYTY (ID, DTPRZYBYCIA, DTWEJSCIA) values (:ID, :DTPRZYBYCIA, :DTWEJSCIA)");
+        visits.setSelectSql(
+            "select * from WIZYTY where DTPRZYBYCIA >= :data1 and DTPRZYBYCIA <= :data2");
+        visits.setInsertSql(
+            "insert into WIZYTY (ID, DTPRZYBYCIA, DTWEJSCIA) values (:ID, :DTPRZYBYCIA, "
+            ":DTWEJSCIA)");
         visits.setGenerator("GEN_WIZYTY_ID", "ID", GeneratorApply::OnPost);
         visits.setParam("data1", fromDate(QDate(2024, 5, 3)));
         visits.setParam("data2", fromDate(QDate(2024, 5, 3)) + (86399.0 / 86400.0));
@@ -245,9 +249,12 @@ private slots:
     {
         TestDatabase t;
         t.run({"insert into FIRMY (ID, NAZWA) values (1, 'F')",
-               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (1, 1, 0, 'Anna', 'Nowak')",
-               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (2, 1, 0, null, 'Żak')",
-               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (3, 1, 0, 'Ewa', null)"});
+               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (1, 1, 0, "
+               "'Anna', 'Nowak')",
+               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (2, 1, 0, "
+               "null, 'Żak')",
+               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (3, 1, 0, "
+               "'Ewa', null)"});
         DataSet staff(t.db());
         staff.setSelectSql("select * from PERSONEL order by ID");
         staff.setModifySql("update PERSONEL set IMIE = :IMIE where ID = :OLD_ID");
@@ -278,13 +285,13 @@ private slots:
         const LocateOptions search = CaseInsensitive | PartialKey;
 
         QVERIFY(set->locate("ID", "12", search));
-        QCOMPARE(set->field("ID").asInteger(), 12);   // never 120
+        QCOMPARE(set->field("ID").asInteger(), 12);  // never 120
         set->first();
         QVERIFY(set->locate("ID", "012", search));
         QCOMPARE(set->field("ID").asInteger(), 12);
-        QVERIFY(!set->locate("ID", "1", search));      // no partial numbers
-        QVERIFY(!set->locate("ID", "abc", search));    // not a number: matches no number column
-        QCOMPARE(set->field("ID").asInteger(), 12);    // a failed locate leaves the row
+        QVERIFY(!set->locate("ID", "1", search));    // no partial numbers
+        QVERIFY(!set->locate("ID", "abc", search));  // not a number: matches no number column
+        QCOMPARE(set->field("ID").asInteger(), 12);  // a failed locate leaves the row
 
         QVERIFY(set->locate("NAZWA", "ŁUKASZ", search));
         QCOMPARE(set->field("ID").asInteger(), 5);
@@ -293,10 +300,10 @@ private slots:
         QVERIFY(!set->locate("NAZWA", "łukasz", search, true));
         QCOMPARE(set->field("ID").asInteger(), 3);
 
-        QVERIFY(set->locate("NAZWA", "", search));     // an empty key starts every text,
-        QCOMPARE(set->field("ID").asInteger(), 120);   // but the null one before it is skipped
+        QVERIFY(set->locate("NAZWA", "", search));    // an empty key starts every text,
+        QCOMPARE(set->field("ID").asInteger(), 120);  // but the null one before it is skipped
 
-        QVERIFY(!set->locate("NAZWA", "łukasz", 0));   // exact: case and length count
+        QVERIFY(!set->locate("NAZWA", "łukasz", 0));  // exact: case and length count
         QVERIFY(set->locate("NAZWA", "Łukasz", 0));
         QCOMPARE(set->field("ID").asInteger(), 5);
         QVERIFY(set->locate("ID", 7, 0));
@@ -323,32 +330,33 @@ private slots:
         QCOMPARE(set->field("NAZWA").asString(), QString("B"));
         QCOMPARE(scrolls.count(), 2);
 
-        set->append();                     // a new row is a change of row
+        set->append();  // a new row is a change of row
         QCOMPARE(scrolls.count(), 3);
         QCOMPARE(set->recNo(), 4);
         QCOMPARE(set->state(), DataSetState::Insert);
-        set->cancel();                     // and so is abandoning it
+        set->cancel();  // and so is abandoning it
         QCOMPARE(scrolls.count(), 4);
         QCOMPARE(set->recNo(), 2);
 
         set->append();
         set->field("NAZWA").setAsString("D");
-        set->post();                       // posting is not
+        set->post();  // posting is not
         QCOMPARE(scrolls.count(), 5);
         QCOMPARE(set->field("ID").asInteger(), 4);
 
         set->setRecNo(2);
         set->edit();
         set->field("NAZWA").setAsString("B!");
-        set->next();                       // moving on stores the pending change
+        set->next();  // moving on stores the pending change
         QCOMPARE(set->state(), DataSetState::Browse);
         QCOMPARE(t.db().transaction().active(), true);
-        set->remove();                     // deleting C makes D current
+        set->remove();  // deleting C makes D current
         QCOMPARE(set->field("NAZWA").asString(), QString("D"));
-        set->remove();                     // deleting the last row makes the one before current
+        set->remove();  // deleting the last row makes the one before current
         QCOMPARE(set->field("NAZWA").asString(), QString("B!"));
         t.db().transaction().commitRetaining();
-        QCOMPARE(t.scalar("select list(NAZWA, ',') from (select NAZWA from FIRMY order by ID)").toString(),
+        QCOMPARE(t.scalar("select list(NAZWA, ',') from (select NAZWA from FIRMY order by ID)")
+                     .toString(),
                  QString("A,B!"));
 
         // Field values need edit or insert state.
@@ -368,17 +376,23 @@ private slots:
                "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ) values (2, 1, 0, 5)"});
         DataSet query(t.db());
         query.sql().clear();
-        query.sql() << "select count(*) as ILOSC" << "from PERSONEL" << "where DZIAL_ID = 1";
+        query.sql() << "select count(*) as ILOSC"
+                    << "from PERSONEL"
+                    << "where DZIAL_ID = 1";
         query.open();
         QCOMPARE(query.field("ILOSC").asInteger(), 0);
         query.close();
         query.sql().clear();
-        query.sql() << "select max(KOLEJ)" << "from DZIALY" << "where FIRMA_ID = 1";
+        query.sql() << "select max(KOLEJ)"
+                    << "from DZIALY"
+                    << "where FIRMA_ID = 1";
         query.open();
         QCOMPARE(query.field("MAX").asInteger(), 5);
         query.close();
         query.sql().clear();
-        query.sql() << "select max(KOLEJ)" << "from DZIALY" << "where FIRMA_ID = 2";
+        query.sql() << "select max(KOLEJ)"
+                    << "from DZIALY"
+                    << "where FIRMA_ID = 2";
         query.open();
         QVERIFY(query.field("MAX").isNull());
         QCOMPARE(query.field("MAX").asInteger(), 0);
@@ -425,7 +439,8 @@ private slots:
             second->post();
             QFAIL("the second desk wrote over an uncommitted change");
         } catch (const Error& e) {
-            QVERIFY2(e.message().contains("conflict", Qt::CaseInsensitive), qPrintable(e.message()));
+            QVERIFY2(e.message().contains("conflict", Qt::CaseInsensitive),
+                     qPrintable(e.message()));
         }
         QCOMPARE(second->state(), DataSetState::Edit);  // the failed row stays to be dealt with
         second->cancel();

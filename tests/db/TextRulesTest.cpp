@@ -11,7 +11,7 @@ using namespace db;
 class TextRulesTest : public QObject {
     Q_OBJECT
 private slots:
-    void parsujDate_data()
+    void parseDateTakesOnlyExistingDaysAsDdMmYyyy_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDate>("expected");  // invalid = no date (0)
@@ -30,7 +30,7 @@ private slots:
         QTest::newRow("empty") << "" << QDate();
         QTest::newRow("eleven characters") << "05-03-20241" << QDate();
     }
-    void parsujDate()
+    void parseDateTakesOnlyExistingDaysAsDdMmYyyy()
     {
         QFETCH(QString, text);
         QFETCH(QDate, expected);
@@ -43,7 +43,7 @@ private slots:
         }
     }
 
-    void parsujCzas_data()
+    void parseTimeTakesOnlyRealTimesAsHhNn_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("minutes");  // -1 = no time
@@ -57,7 +57,7 @@ private slots:
         QTest::newRow("letters") << "ab:cd" << -1;
         QTest::newRow("empty") << "" << -1;
     }
-    void parsujCzas()
+    void parseTimeTakesOnlyRealTimesAsHhNn()
     {
         QFETCH(QString, text);
         QFETCH(int, minutes);
@@ -97,22 +97,23 @@ private slots:
         const PositionalSql p = toPositional(QStringLiteral(
             "select * from DZIALY\nwhere FIRMA_ID = :firma_id and POPID = :popid\norder by KOLEJ"));
         QCOMPARE(p.names, QStringList({"firma_id", "popid"}));
-        QCOMPARE(p.text, QStringLiteral(
-            "select * from DZIALY\nwhere FIRMA_ID = ? and POPID = ?\norder by KOLEJ"));
+        QCOMPARE(p.text,
+                 QStringLiteral(
+                     "select * from DZIALY\nwhere FIRMA_ID = ? and POPID = ?\norder by KOLEJ"));
 
-        const PositionalSql update = toPositional(QStringLiteral("update FIRMY set ID = :ID where ID = :OLD_ID"));
+        const PositionalSql update =
+            toPositional(QStringLiteral("update FIRMY set ID = :ID where ID = :OLD_ID"));
         QCOMPARE(update.names, QStringList({"ID", "OLD_ID"}));
     }
 
     void colonsInLiteralsIdentifiersAndCommentsAreText()
     {
-        const PositionalSql p = toPositional(QStringLiteral(
-            "select 'godz. 10:30 :nie', \"KOL:UMNA\" -- uwaga :x\n"
-            "from T /* :y */ where A = :a and B = 'it''s :z'"));
+        const PositionalSql p =
+            toPositional(QStringLiteral("select 'godz. 10:30 :nie', \"KOL:UMNA\" -- uwaga :x\n"
+                                        "from T /* :y */ where A = :a and B = 'it''s :z'"));
         QCOMPARE(p.names, QStringList({"a"}));
-        QCOMPARE(p.text, QStringLiteral(
-            "select 'godz. 10:30 :nie', \"KOL:UMNA\" -- uwaga :x\n"
-            "from T /* :y */ where A = ? and B = 'it''s :z'"));
+        QCOMPARE(p.text, QStringLiteral("select 'godz. 10:30 :nie', \"KOL:UMNA\" -- uwaga :x\n"
+                                        "from T /* :y */ where A = ? and B = 'it''s :z'"));
         // A lone colon is no parameter either.
         QCOMPARE(toPositional(QStringLiteral("select a : b")).names, QStringList());
     }
