@@ -442,10 +442,9 @@ void DataSet::edit()
     requireActive();
     if (editing())
         return;
-    if (rows_.empty()) {  // editing an empty list starts its first row
-        insert();
-        return;
-    }
+    // There is no row to edit; a new row is started only by append() or insert().
+    if (rows_.empty())
+        throw Error(QStringLiteral("Nie można edytować wiersza: lista jest pusta"));
     editBackup_ = currentRow().values;
     state_ = DataSetState::Edit;
 }

@@ -117,6 +117,7 @@ public:
 
     void append();
     void insert();
+    // Starts editing the current row; an empty set has none and throws Error.
     void edit();
     void post();
     void cancel();

@@ -300,6 +300,9 @@ private slots:
         QVERIFY(!set->locate("NAZWA", "łukasz", search, true));
         QCOMPARE(set->field("ID").asInteger(), 3);
 
+        QVERIFY(!set->locate("NAZWA", "kasz", search));  // from the beginning, not anywhere
+        QCOMPARE(set->field("ID").asInteger(), 3);
+
         QVERIFY(set->locate("NAZWA", "", search));    // an empty key starts every text,
         QCOMPARE(set->field("ID").asInteger(), 120);  // but the null one before it is skipped
 
@@ -308,6 +311,35 @@ private slots:
         QCOMPARE(set->field("ID").asInteger(), 5);
         QVERIFY(set->locate("ID", 7, 0));
         QCOMPARE(set->recNo(), 1);
+    }
+
+    void aChangedKeyIsStoredOverTheRowsOldKey()
+    {
+        TestDatabase t;
+        t.run({"insert into FIRMY (ID, NAZWA) values (1, 'A')",
+               "insert into FIRMY (ID, NAZWA) values (2, 'B')"});
+        auto set = companies(t.db());
+        set->open();
+        set->edit();
+        set->field("ID").setAsInteger(10);
+        set->field("NAZWA").setAsString("A10");
+        set->post();
+        set->next();
+        set->remove();  // deleted by its own old key
+        t.db().transaction().commitRetaining();
+        QCOMPARE(t.scalar("select list(ID || '=' || NAZWA) from FIRMY").toString(),
+                 QString("10=A10"));
+    }
+
+    void editingAnEmptySetStartsNoRow()
+    {
+        TestDatabase t;
+        auto set = companies(t.db());
+        set->open();
+        QVERIFY_THROWS_EXCEPTION(Error, set->edit());
+        QCOMPARE(set->state(), DataSetState::Browse);
+        QCOMPARE(set->recordCount(), 0);
+        QVERIFY_THROWS_EXCEPTION(Error, set->field("NAZWA").setAsString("nic"));
     }
 
     void rowStatesAndNotifications()
