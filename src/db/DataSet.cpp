@@ -2,8 +2,8 @@
 
 #include "db/Database.h"
 #include "db/Error.h"
+#include "db/NumberText.h"
 
-#include <QLocale>
 #include <cmath>
 
 namespace db {
@@ -12,34 +12,20 @@ namespace {
 // The next value of a generator; %s is the generator's name, %d its step.
 constexpr auto SelectGeneratorValue = R"(SELECT GEN_ID(%s, %d) FROM RDB$DATABASE)";
 
-bool readInteger(const QString& text, qint64& out)
-{
-    bool ok = false;
-    out = text.trimmed().toLongLong(&ok);
-    return ok;
-}
-
-bool readFloat(const QString& text, double& out)
-{
-    bool ok = false;
-    out = QLocale().toDouble(text.trimmed(), &ok);
-    if (!ok)
-        out = text.trimmed().toDouble(&ok);
-    return ok;
-}
-
 // The number a locate or an assignment is given: a number, or a text read as one.
 bool numberFrom(const QVariant& v, FieldType type, double& out)
 {
     if (v.typeId() == QMetaType::QString) {
         if (type == FieldType::Integer || type == FieldType::LargeInt) {
-            qint64 whole = 0;
-            if (!readInteger(v.toString(), whole))
-                return false;
-            out = double(whole);
-            return true;
+            const std::optional<qint64> whole = parseWholeNumber(v.toString());
+            if (whole)
+                out = double(*whole);
+            return whole.has_value();
         }
-        return readFloat(v.toString(), out);
+        const std::optional<double> number = parseNumber(v.toString(), NumberForm::Polish);
+        if (number)
+            out = *number;
+        return number.has_value();
     }
     bool ok = false;
     out = v.toDouble(&ok);
@@ -67,7 +53,7 @@ QString Field::asString() const
     if (v.isNull())
         return {};
     if (column_.type == FieldType::Float)
-        return QLocale().toString(v.toDouble(), 'g', 15);
+        return formatNumber(v.toDouble(), NumberForm::Polish);
     return v.toString();
 }
 
@@ -106,7 +92,7 @@ void Field::setValue(const QVariant& value)
         switch (column_.type) {
             case FieldType::String: {
                 const QString text = value.typeId() == QMetaType::Double
-                                         ? QLocale().toString(value.toDouble(), 'g', 15)
+                                         ? formatNumber(value.toDouble(), NumberForm::Polish)
                                          : value.toString();
                 if (!text.isEmpty())
                     stored = column_.size > 0 ? text.left(column_.size) : text;

@@ -4,6 +4,7 @@
 #include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/NamedParams.h"
+#include "db/NumberText.h"
 
 #include <ibase.h>
 
@@ -71,9 +72,10 @@ bool numberOf(const QVariant& value, double& out)
             out = value.toDouble();
             return true;
         case QMetaType::QString: {
-            bool ok = false;
-            out = value.toString().trimmed().toDouble(&ok);
-            return ok;
+            const std::optional<double> number = parseNumber(value.toString(), NumberForm::C);
+            if (number)
+                out = *number;
+            return number.has_value();
         }
         default:
             return false;

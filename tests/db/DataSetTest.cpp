@@ -9,6 +9,7 @@
 #include "support/TestDatabase.h"
 #include "support/testmain.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -211,6 +212,29 @@ private slots:
         query.setParam("nazwa", QString("ŁÓDŹ"));
         query.open();
         QCOMPARE(query.field("ID").asInteger(), 2);
+    }
+
+    void fieldsTakeThePolishFormAndParametersTheCForm()
+    {
+        TestDatabase t;
+        // The forms are the program's own, whatever the machine's locale says.
+        const QLocale machine;
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(machine); });
+        DataSet query(t.db());
+        query.setSelectSql("select cast(:x as double precision) as X from RDB$DATABASE");
+        query.setParam("x", "1500.5");
+        query.open();
+        QCOMPARE(query.field("X").asFloat(), 1500.5);
+        QCOMPARE(query.field("X").asString(), QString("1500,5"));
+        query.edit();
+        query.field("X").setAsString("2,75");  // as typed into a box
+        QCOMPARE(query.field("X").asFloat(), 2.75);
+        QVERIFY_THROWS_EXCEPTION(Error, query.field("X").setAsString("2,5.1"));
+        query.cancel();
+        query.close();
+        query.setParam("x", "1,5");  // not a number in the C form: the server refuses the text
+        QVERIFY_THROWS_EXCEPTION(Error, query.open());
     }
 
     void dateTimesRoundTripExactly()

@@ -2,6 +2,7 @@
 // rules that need no database.
 #include "db/DateTimeText.h"
 #include "db/NamedParams.h"
+#include "db/NumberText.h"
 #include "support/testmain.h"
 
 #include <QTest>
@@ -66,6 +67,38 @@ private slots:
             QCOMPARE(value, -1.0);
         else
             QCOMPARE(qRound(value * 1440.0), minutes);
+    }
+
+    void numbersReadInTheFormTheirSourceWrites_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("polish");        // else the C form
+        QTest::addColumn<QVariant>("expected");  // null = not a number
+        QTest::newRow("Polish comma") << " -2,25 " << true << QVariant(-2.25);
+        QTest::newRow("keypad full stop in Polish") << "1.5" << true << QVariant(1.5);
+        QTest::newRow("comma in C") << "1,5" << false << QVariant();
+        QTest::newRow("full stop in C") << "1.5" << false << QVariant(1.5);
+        QTest::newRow("exponent") << "1e300" << false << QVariant(1e300);
+        QTest::newRow("grouping, Polish") << "1.500,5" << true << QVariant();
+        QTest::newRow("grouping, C") << "1,500.5" << false << QVariant();
+        QTest::newRow("blank group") << "1 500" << true << QVariant();
+        QTest::newRow("too large") << "1e400" << false << QVariant();
+        QTest::newRow("infinity") << "inf" << false << QVariant();
+        QTest::newRow("not a number") << "nan" << true << QVariant();
+        QTest::newRow("empty") << "" << true << QVariant();
+    }
+    void numbersReadInTheFormTheirSourceWrites()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, polish);
+        QFETCH(QVariant, expected);
+        const NumberForm form = polish ? NumberForm::Polish : NumberForm::C;
+        const std::optional<double> number = parseNumber(text, form);
+        QCOMPARE(number.has_value(), !expected.isNull());
+        if (number) {
+            QCOMPARE(*number, expected.toDouble());
+            QCOMPARE(parseNumber(formatNumber(*number, form), form), number);
+        }
     }
 
     void dateTimeValueRoundTripsThroughFirebirdHalves()
