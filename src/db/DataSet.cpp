@@ -1,10 +1,12 @@
 #include "db/DataSet.h"
 
 #include "db/Database.h"
+#include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/NumberText.h"
 
 #include <cmath>
+#include <limits>
 
 namespace db {
 namespace {
@@ -59,7 +61,13 @@ QString Field::asString() const
 
 int Field::asInteger() const
 {
-    return int(asLargeInt());
+    const qint64 whole = asLargeInt();
+    if (!fitsInBits(whole, 32))
+        throw Error(QStringLiteral("Wartość %1 pola %2 nie mieści się w liczbie całkowitej "
+                                   "32-bitowej.")
+                        .arg(whole)
+                        .arg(name()));
+    return int(whole);
 }
 
 qint64 Field::asLargeInt() const
@@ -67,6 +75,8 @@ qint64 Field::asLargeInt() const
     const QVariant v = value();
     if (v.isNull())
         return 0;
+    if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong)
+        return v.toLongLong();  // exactly, beyond the 53 bits of a double
     double number = 0;
     if (!numberFrom(v, FieldType::LargeInt, number))
         throw Error(QStringLiteral("'%1' nie jest poprawną liczbą całkowitą").arg(v.toString()));
@@ -87,51 +97,84 @@ double Field::asFloat() const
 void Field::setValue(const QVariant& value)
 {
     set_.requireEditing();
-    QVariant stored;
-    if (!value.isNull()) {
-        switch (column_.type) {
-            case FieldType::String: {
-                const QString text = value.typeId() == QMetaType::Double
-                                         ? formatNumber(value.toDouble(), NumberForm::Polish)
-                                         : value.toString();
-                if (!text.isEmpty())
-                    stored = column_.size > 0 ? text.left(column_.size) : text;
-                break;
-            }
-            case FieldType::Integer:
-            case FieldType::LargeInt: {
-                if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
-                    break;
-                double number = 0;
-                if (!numberFrom(value, column_.type, number))
-                    throw Error(QStringLiteral("'%1' nie jest poprawną liczbą całkowitą")
-                                    .arg(value.toString()));
-                const qint64 whole = std::llround(number);
-                stored =
-                    column_.type == FieldType::Integer ? QVariant(int(whole)) : QVariant(whole);
-                break;
-            }
-            case FieldType::Float:
-            case FieldType::DateTime:
-            case FieldType::Date:
-            case FieldType::Time: {
-                if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
-                    break;
-                double number = 0;
-                if (!numberFrom(value, FieldType::Float, number))
-                    throw Error(
-                        QStringLiteral("'%1' nie jest poprawną liczbą").arg(value.toString()));
-                stored = number;
-                break;
-            }
-            case FieldType::Boolean:
-                stored = value.toBool();
-                break;
-        }
-    }
+    const QVariant stored = toColumnValue(value);
     set_.currentRow().values[size_t(index_)] = stored;
     set_.calculate(set_.currentRow());
     emit set_.rowChanged(set_.current_);
+}
+
+QVariant Field::toColumnValue(const QVariant& value) const
+{
+    if (value.isNull())
+        return {};
+    const bool text = value.typeId() == QMetaType::QString;
+    if (column_.type != FieldType::String && text && value.toString().trimmed().isEmpty())
+        return {};
+    const QString shown = value.typeId() == QMetaType::Double
+                              ? formatNumber(value.toDouble(), NumberForm::Polish)
+                              : value.toString();
+    switch (column_.type) {
+        case FieldType::String:
+            if (shown.isEmpty())
+                return {};
+            return column_.size > 0 ? shown.left(column_.size) : shown;
+        case FieldType::Integer:
+        case FieldType::LargeInt: {
+            const int bits = column_.bits > 0                     ? column_.bits
+                             : column_.type == FieldType::Integer ? 32
+                                                                  : 64;
+            std::optional<qint64> whole;
+            if (text) {
+                whole = parseWholeNumber(shown);
+                const std::optional<double> number = parseNumber(shown, NumberForm::Polish);
+                if (!whole && (!number || *number != std::trunc(*number)))
+                    throw Error(QStringLiteral("Tekst „%1” w polu %2 nie jest liczbą całkowitą.")
+                                    .arg(shown, name()));
+                if (!whole)
+                    whole = roundToWhole(*number, 64);
+            } else if (value.typeId() == QMetaType::Double) {
+                whole = roundToWhole(value.toDouble(), 64);
+            } else if (value.typeId() != QMetaType::ULongLong ||
+                       value.toULongLong() <= quint64(std::numeric_limits<qint64>::max())) {
+                bool ok = false;
+                whole = value.toLongLong(&ok);
+                if (!ok)
+                    throw Error(QStringLiteral("Wartość „%1” w polu %2 nie jest liczbą całkowitą.")
+                                    .arg(shown, name()));
+            }
+            if (!whole || !fitsInBits(*whole, bits))
+                throw Error(
+                    QStringLiteral(
+                        "Wartość „%1” nie mieści się w polu %2 (liczba całkowita %3-bitowa).")
+                        .arg(shown, name())
+                        .arg(bits));
+            return column_.type == FieldType::Integer ? QVariant(int(*whole)) : QVariant(*whole);
+        }
+        case FieldType::Float:
+        case FieldType::DateTime:
+        case FieldType::Date:
+        case FieldType::Time: {
+            double number = 0;
+            if (!numberFrom(value, FieldType::Float, number))
+                throw Error(
+                    QStringLiteral("Wartość „%1” w polu %2 nie jest liczbą.").arg(shown, name()));
+            if (column_.type == FieldType::Float) {
+                const double largest = column_.bits == 32
+                                           ? double(std::numeric_limits<float>::max())
+                                           : std::numeric_limits<double>::max();
+                if (!std::isfinite(number) || std::fabs(number) > largest)
+                    throw Error(QStringLiteral("Wartość „%1” nie mieści się w polu %2.")
+                                    .arg(shown, name()));
+            } else if (!isValidDayCount(number)) {
+                throw Error(QStringLiteral("Wartość „%1” w polu %2 nie jest datą ani czasem.")
+                                .arg(shown, name()));
+            }
+            return number;
+        }
+        case FieldType::Boolean:
+            return value.toBool();
+    }
+    return {};
 }
 
 void Field::setAsString(const QString& text)

@@ -48,6 +48,14 @@ QDateTime toDateTime(DayCount value)
                      QTime::fromMSecsSinceStartOfDay(int(isc.time / 10)));
 }
 
+bool isValidDayCount(DayCount value)
+{
+    static const double first = fromDate(QDate(1, 1, 1));
+    static const double last = fromDate(QDate(9999, 12, 31));
+    // A negative value counts its fraction away from zero: the day is its whole part.
+    return std::isfinite(value) && std::trunc(value) >= first && std::trunc(value) <= last;
+}
+
 IscTimestamp toIsc(DayCount value)
 {
     qint64 days = qint64(std::trunc(value));

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace db {
 namespace {
@@ -52,6 +53,33 @@ bool isExactNumber(unsigned type)
     return type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64;
 }
 
+int wholeBits(unsigned type)
+{
+    return type == SQL_SHORT ? 16 : type == SQL_LONG ? 32 : 64;
+}
+
+QString typeName(unsigned type, int scale)
+{
+    switch (type) {
+        case SQL_SHORT:
+            return scale ? QStringLiteral("NUMERIC(4)") : QStringLiteral("SMALLINT");
+        case SQL_LONG:
+            return scale ? QStringLiteral("NUMERIC(9)") : QStringLiteral("INTEGER");
+        case SQL_INT64:
+            return scale ? QStringLiteral("NUMERIC(18)") : QStringLiteral("BIGINT");
+        case SQL_FLOAT:
+            return QStringLiteral("FLOAT");
+        case SQL_TIMESTAMP:
+            return QStringLiteral("TIMESTAMP");
+        case SQL_TYPE_DATE:
+            return QStringLiteral("DATE");
+        case SQL_TYPE_TIME:
+            return QStringLiteral("TIME");
+        default:
+            return QStringLiteral("DOUBLE PRECISION");
+    }
+}
+
 QString textOf(const QVariant& value)
 {
     if (value.typeId() == QMetaType::Double)
@@ -91,15 +119,47 @@ bool dateTimeOf(const QVariant& value, DayCount& out)
         case QMetaType::LongLong:
             out = value.toDouble();
             return true;
+        // An invalid date is no day at all, not the day 0.
         case QMetaType::QDate:
-            out = fromDate(value.toDate());
+            out = value.toDate().isValid() ? fromDate(value.toDate()) : qQNaN();
             return true;
         case QMetaType::QDateTime:
-            out = fromDateTime(value.toDateTime());
+            out = value.toDateTime().isValid() ? fromDateTime(value.toDateTime()) : qQNaN();
             return true;
         default:
             return false;
     }
+}
+
+// The whole number a value stands for once scaled by 10^-scale, when it fits in `bits`.
+std::optional<qint64> scaledWholeOf(const QVariant& value, int scale, int bits)
+{
+    if (scale == 0) {
+        switch (value.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::Bool:
+                return fitsInBits(value.toLongLong(), bits) ? std::optional(value.toLongLong())
+                                                            : std::nullopt;
+            case QMetaType::ULongLong:
+                return value.toULongLong() <= quint64(std::numeric_limits<qint64>::max()) &&
+                               fitsInBits(value.toLongLong(), bits)
+                           ? std::optional(value.toLongLong())
+                           : std::nullopt;
+            case QMetaType::QString:
+                // Digits are taken exactly, beyond the 53 bits a double keeps.
+                if (const std::optional<qint64> whole = parseWholeNumber(value.toString()))
+                    return fitsInBits(*whole, bits) ? whole : std::nullopt;
+                break;
+            default:
+                break;
+        }
+    }
+    double number = 0;
+    if (!numberOf(value, number))
+        return std::nullopt;
+    return roundToWhole(number * powerOf10(-scale), bits);
 }
 
 template <class T>
@@ -182,9 +242,11 @@ void Statement::describeColumns(fb::Status& st)
             column.size = int(length) / bytesPerChar(charset);
         } else if (isExactNumber(type) && scale == 0) {
             column.type = type == SQL_INT64 ? FieldType::LargeInt : FieldType::Integer;
+            column.bits = wholeBits(type);
         } else if (isExactNumber(type) || type == SQL_FLOAT || type == SQL_DOUBLE ||
                    type == SQL_D_FLOAT) {
             column.type = FieldType::Float;
+            column.bits = type == SQL_FLOAT ? 32 : 64;  // a scaled number is checked when bound
         } else if (type == SQL_TIMESTAMP) {
             column.type = FieldType::DateTime;
         } else if (type == SQL_TYPE_DATE) {
@@ -245,6 +307,12 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
         st.check();
     }
 
+    const auto outOfRange = [this](const QVariant& v, unsigned i, unsigned type, int scale) {
+        const QString name = i < unsigned(names_.size()) ? names_[int(i)] : QString::number(i + 1);
+        return Error(QStringLiteral("Wartość „%1” parametru :%2 nie mieści się w typie %3.")
+                         .arg(textOf(v), name, typeName(type, scale)));
+    };
+
     Input input;
     if (builder) {
         input.meta.reset(builder->getMetadata(&st));
@@ -280,26 +348,32 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
                 std::memcpy(at, bytes.constData(), size_t(bytes.size()));
             }
         } else if (isExactNumber(type)) {
-            numberOf(v, number);
-            const double scaled = number * powerOf10(-scale);
-            const qint64 whole = std::llround(scaled);
+            const std::optional<qint64> whole = scaledWholeOf(v, scale, wholeBits(type));
+            if (!whole)
+                throw outOfRange(v, i, type, scale);
             if (type == SQL_SHORT)
-                put<short>(at, short(whole));
+                put<short>(at, short(*whole));
             else if (type == SQL_LONG)
-                put<qint32>(at, qint32(whole));
+                put<qint32>(at, qint32(*whole));
             else
-                put<qint64>(at, whole);
+                put<qint64>(at, *whole);
         } else if (type == SQL_FLOAT) {
             numberOf(v, number);
+            if (!std::isfinite(number) || std::fabs(number) > std::numeric_limits<float>::max())
+                throw outOfRange(v, i, type, scale);
             put<float>(at, float(number));
         } else if (type == SQL_DOUBLE || type == SQL_D_FLOAT) {
             numberOf(v, number);
+            if (!std::isfinite(number))
+                throw outOfRange(v, i, type, scale);
             put<double>(at, number);
         } else if (type == SQL_BOOLEAN) {
             numberOf(v, number);
             put<unsigned char>(at, number != 0 ? 1 : 0);
         } else if (type == SQL_TIMESTAMP || type == SQL_TYPE_DATE || type == SQL_TYPE_TIME) {
             dateTimeOf(v, when);
+            if (!isValidDayCount(when))
+                throw outOfRange(v, i, type, scale);
             const IscTimestamp isc = toIsc(when);
             if (type == SQL_TIMESTAMP) {
                 put<qint32>(at, isc.date);

@@ -237,6 +237,104 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, query.open());
     }
 
+    void valuesOutsideTheColumnAreRefused_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("stored");  // null = refused
+        const QVariant refused;
+        QTest::newRow("largest INTEGER") << "I" << QVariant("2147483647") << QVariant(2147483647);
+        QTest::newRow("smallest INTEGER")
+            << "I" << QVariant("-2147483648") << QVariant(-2147483647 - 1);
+        QTest::newRow("text past INTEGER") << "I" << QVariant("3000000000") << refused;
+        QTest::newRow("text wrapping to 12") << "I" << QVariant("4294967308") << refused;
+        QTest::newRow("number past INTEGER") << "I" << QVariant(3000000000LL) << refused;
+        QTest::newRow("huge exponent") << "I" << QVariant("1e300") << refused;
+        QTest::newRow("huge double") << "I" << QVariant(1e300) << refused;
+        QTest::newRow("fraction") << "I" << QVariant("12,5") << refused;
+        QTest::newRow("past SMALLINT") << "S" << QVariant("32768") << refused;
+        QTest::newRow("largest BIGINT exactly")
+            << "B" << QVariant("9223372036854775807") << QVariant(Q_INT64_C(9223372036854775807));
+        QTest::newRow("past BIGINT") << "B" << QVariant("9223372036854775808") << refused;
+        QTest::newRow("past FLOAT") << "F" << QVariant(1e39) << refused;
+        QTest::newRow("infinite DOUBLE") << "D" << QVariant(qInf()) << refused;
+        QTest::newRow("large DOUBLE") << "D" << QVariant("1e300") << QVariant(1e300);
+        QTest::newRow("date NaN") << "T" << QVariant(qQNaN()) << refused;
+        QTest::newRow("date infinite") << "T" << QVariant(-qInf()) << refused;
+        QTest::newRow("year past 9999") << "T" << QVariant(1e7) << refused;
+        QTest::newRow("a real day") << "T" << QVariant(45000.5) << QVariant(45000.5);
+    }
+    void valuesOutsideTheColumnAreRefused()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariant, value);
+        QFETCH(QVariant, stored);
+        DataSet row(readOnlyDatabase().db());
+        row.setSelectSql(
+            "select cast(7 as integer) as I, cast(7 as smallint) as S, "
+            "cast(7 as bigint) as B, cast(7 as float) as F, "
+            "cast(7 as double precision) as D, cast('2024-05-03' as timestamp) as T "
+            "from RDB$DATABASE");
+        row.open();
+        row.edit();
+        Field& f = row.field(field);
+        const QVariant before = f.value();
+        if (stored.isNull()) {
+            try {
+                f.setValue(value);
+                QFAIL("the value was taken");
+            } catch (const Error& e) {
+                QVERIFY2(e.message().contains(field), qPrintable(e.message()));
+            }
+            QCOMPARE(f.value(), before);
+        } else {
+            f.setValue(value);
+            QCOMPARE(f.value(), stored);
+        }
+    }
+
+    void parametersOutsideTheirTypeAreRefused_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("result");  // null = refused
+        const QString guest = "select count(*) from GOSCIE where ID = :id";
+        QTest::newRow("guest 12") << guest << QVariant("12") << QVariant(1);
+        QTest::newRow("text wrapping to 12") << guest << QVariant("4294967308") << QVariant();
+        QTest::newRow("number wrapping to 12") << guest << QVariant(4294967308LL) << QVariant();
+        QTest::newRow("huge exponent") << guest << QVariant("1e300") << QVariant();
+        const QString cast = "select cast(:id as %1) from RDB$DATABASE";
+        QTest::newRow("past SMALLINT") << cast.arg("smallint") << QVariant(40000) << QVariant();
+        QTest::newRow("BIGINT exactly") << cast.arg("bigint") << QVariant("9223372036854775807")
+                                        << QVariant(Q_INT64_C(9223372036854775807));
+        QTest::newRow("past FLOAT") << cast.arg("float") << QVariant(1e39) << QVariant();
+        QTest::newRow("DOUBLE NaN")
+            << cast.arg("double precision") << QVariant(qQNaN()) << QVariant();
+        QTest::newRow("date NaN") << cast.arg("timestamp") << QVariant(qQNaN()) << QVariant();
+        QTest::newRow("date infinite") << cast.arg("timestamp") << QVariant(qInf()) << QVariant();
+        QTest::newRow("invalid QDate") << cast.arg("date") << QVariant(QDate()) << QVariant();
+    }
+    void parametersOutsideTheirTypeAreRefused()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QVariant, value);
+        QFETCH(QVariant, result);
+        DataSet query(readOnlyDatabase().db());
+        query.setSelectSql(sql);
+        query.setParam("id", value);
+        if (result.isNull()) {
+            try {
+                query.open();
+                QFAIL(qPrintable("the parameter was bound as " + query.value(0, 0).toString()));
+            } catch (const Error& e) {
+                QVERIFY2(e.message().contains(":id"), qPrintable(e.message()));
+            }
+        } else {
+            query.open();
+            QCOMPARE(query.value(0, 0), result);
+        }
+    }
+
     void dateTimesRoundTripExactly()
     {
         TestDatabase t;
@@ -596,6 +694,18 @@ private slots:
         orphan.setSelectSql("select * from FIRMY");
         QCOMPARE(expectError([&] { orphan.open(); }, "połączenia"), QString());
     }
+
+private:
+    // One file for the data-driven rows that change nothing in it.
+    TestDatabase& readOnlyDatabase()
+    {
+        if (!readOnly_) {
+            readOnly_ = std::make_unique<TestDatabase>();
+            readOnly_->run({"insert into GOSCIE (ID, NAZWA) values (12, 'Dwunasty')"});
+        }
+        return *readOnly_;
+    }
+    std::unique_ptr<TestDatabase> readOnly_;
 };
 
 HALVANE_TEST(DataSetTest);
