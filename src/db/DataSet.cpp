@@ -107,24 +107,31 @@ QVariant Field::toColumnValue(const QVariant& value) const
 {
     if (value.isNull())
         return {};
-    const bool text = value.typeId() == QMetaType::QString;
-    if (column_.type != FieldType::String && text && value.toString().trimmed().isEmpty())
+    const bool isText = value.typeId() == QMetaType::QString;
+    if (column_.type != FieldType::String && isText && value.toString().trimmed().isEmpty())
         return {};
     const QString shown = value.typeId() == QMetaType::Double
                               ? formatNumber(value.toDouble(), NumberForm::Polish)
                               : value.toString();
     switch (column_.type) {
-        case FieldType::String:
+        case FieldType::String: {
             if (shown.isEmpty())
                 return {};
-            return column_.size > 0 ? shown.left(column_.size) : shown;
+            const QString text = column_.size > 0 ? shown.left(column_.size) : shown;
+            // Refused here, before anything is written, rather than stored as 0x1A bytes.
+            const Database& database = set_.database();
+            if (const QString character = database.unencodable(text); !character.isEmpty())
+                throw Error(database.unencodableMessage(character,
+                                                        QStringLiteral("w polu %1").arg(name())));
+            return text;
+        }
         case FieldType::Integer:
         case FieldType::LargeInt: {
             const int bits = column_.bits > 0                     ? column_.bits
                              : column_.type == FieldType::Integer ? 32
                                                                   : 64;
             std::optional<qint64> whole;
-            if (text) {
+            if (isText) {
                 whole = parseWholeNumber(shown);
                 const std::optional<double> number = parseNumber(shown, NumberForm::Polish);
                 if (!whole && (!number || *number != std::trunc(*number)))

@@ -121,7 +121,7 @@ void Database::setCharset(const QString& firebirdName)
         throw Error(
             QStringLiteral("Nieobsługiwany zestaw znaków połączenia: '%1'").arg(firebirdName));
     decoder_ = std::move(decoder);
-    encoder_ = std::move(encoder);
+    codec_ = codec;
 }
 
 QByteArray Database::buildDpb(fb::Status& st) const
@@ -213,9 +213,36 @@ QString Database::decode(const QByteArray& bytes) const
     return decoder_.decode(bytes);
 }
 
-QByteArray Database::encode(const QString& text) const
+QByteArray Database::encode(const QString& text, const QString& where) const
 {
-    return encoder_.encode(text);
+    QStringEncoder encoder(codec_.constData());
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        throw Error(unencodableMessage(unencodable(text), where));
+    return bytes;
+}
+
+QString Database::unencodable(const QString& text) const
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        QStringEncoder encoder(codec_.constData());
+        const QByteArray bytes = encoder.encode(character);  // converts only when taken
+        Q_UNUSED(bytes);
+        if (encoder.hasError())
+            return character;
+        i += length;
+    }
+    return {};
+}
+
+QString Database::unencodableMessage(const QString& character, const QString& where) const
+{
+    QString codePage = QString::fromLatin1(codec_);
+    codePage[0] = codePage[0].toUpper();
+    return QStringLiteral("Znak „%1” %2 nie mieści się w stronie kodowej %3.")
+        .arg(character, where, codePage);
 }
 
 fb::Decoder Database::decoder() const

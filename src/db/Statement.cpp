@@ -273,6 +273,11 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
     for (unsigned i = 0; i < count; ++i)
         values.push_back(i < unsigned(names_.size()) && params ? params(names_[i]) : QVariant());
 
+    const auto place = [this](unsigned i) {
+        return QStringLiteral("w parametrze :%1")
+            .arg(i < unsigned(names_.size()) ? names_[int(i)] : QString::number(i + 1));
+    };
+
     // A value the server's parameter type cannot hold as it is (a text for a number, a
     // text longer than the column) travels as text: the server converts it or says why not.
     fb::Ref<Firebird::IMetadataBuilder> builder;
@@ -287,7 +292,7 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
         DayCount when = 0;
         bool asText = false;
         if (isText(type))
-            asText = unsigned(database_.encode(textOf(v)).size()) > length;
+            asText = unsigned(database_.encode(textOf(v), place(i)).size()) > length;
         else if (isExactNumber(type) || type == SQL_FLOAT || type == SQL_DOUBLE ||
                  type == SQL_D_FLOAT || type == SQL_BOOLEAN)
             asText = !numberOf(v, number);
@@ -301,7 +306,7 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
             builder.reset(inMeta_->getBuilder(&st));
             st.check();
         }
-        const QByteArray bytes = database_.encode(textOf(v));
+        const QByteArray bytes = database_.encode(textOf(v), place(i));
         builder->setType(&st, i, SQL_VARYING | 1);
         builder->setLength(&st, i, unsigned(qMax<qsizetype>(bytes.size(), 1)));
         st.check();
@@ -339,7 +344,7 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
         double number = 0;
         DayCount when = 0;
         if (type == SQL_VARYING || type == SQL_TEXT) {
-            const QByteArray bytes = database_.encode(textOf(v)).left(int(length));
+            const QByteArray bytes = database_.encode(textOf(v), place(i)).left(int(length));
             if (type == SQL_VARYING) {
                 put<unsigned short>(at, (unsigned short)bytes.size());
                 std::memcpy(at + 2, bytes.constData(), size_t(bytes.size()));

@@ -335,6 +335,42 @@ private slots:
         }
     }
 
+    void textTheCodePageCannotHoldIsRefusedBeforeAnythingIsWritten()
+    {
+        TestDatabase t;
+        auto set = companies(t.db());
+        set->open();
+        set->append();
+        try {
+            set->field("NAZWA").setAsString("Жук sp. z o.o.");
+            QFAIL("the text was taken");
+        } catch (const Error& e) {
+            QCOMPARE(
+                e.message(),
+                QString("Znak „Ж” w polu NAZWA nie mieści się w stronie kodowej Windows-1250."));
+        }
+        QVERIFY(set->field("NAZWA").isNull());
+        set->cancel();
+        addCompany(*set, "Győr Kft.");  // Hungarian letters are in the code page
+
+        DataSet query(t.db());
+        query.setSelectSql("select count(*) from FIRMY where NAZWA = :nazwa");
+        query.setParam("nazwa", "Győr Kft.");
+        query.open();
+        QCOMPARE(query.value(0, 0).toInt(), 1);
+        query.close();
+        query.setParam("nazwa", "Ørsted 😀");
+        try {
+            query.open();
+            QFAIL("the parameter was sent");
+        } catch (const Error& e) {
+            QVERIFY2(e.message().contains("„Ø” w parametrze :nazwa"), qPrintable(e.message()));
+        }
+        QVERIFY_THROWS_EXCEPTION(Error, t.db().execute("update FIRMY set NAZWA = 'Ж'"));
+        t.db().transaction().commitRetaining();
+        QCOMPARE(t.scalar("select list(NAZWA) from FIRMY").toString(), QString("Győr Kft."));
+    }
+
     void dateTimesRoundTripExactly()
     {
         TestDatabase t;
