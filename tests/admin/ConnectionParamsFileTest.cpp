@@ -82,6 +82,49 @@ private slots:
         QCOMPARE(readConnectionParams(folder), QString());
     }
 
+    void textOutsideWindows1250IsRefusedAndNothingWritten_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("user name")
+            << "user_name=Жанна\r\npassword=x\r\nlc_ctype=WIN1250\r\n"
+            << "Znak „Ж” w polu „Użytkownik:” nie mieści się w stronie kodowej Windows-1250.";
+        QTest::newRow("password, its letter not shown")
+            << "user_name=SYSDBA\r\npassword=Søren\r\nlc_ctype=WIN1250\r\n"
+            << "Hasło zawiera znak, który nie mieści się w stronie kodowej Windows-1250.";
+    }
+    void textOutsideWindows1250IsRefusedAndNothingWritten()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString folder = dir.path() + '/';
+        writeConnectionParams(folder, "user_name=A\r\n");
+        try {
+            writeConnectionParams(folder, text);
+            QFAIL("the text was written");
+        } catch (const db::Error& e) {
+            QCOMPARE(e.message(), message);
+        }
+        QCOMPARE(readConnectionParams(folder), QString("user_name=A\r\n"));
+    }
+
+    void aFileLargerThanAnyWeWriteIsRefusedShortly()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + '/';
+        writeBytes(folder + "params.db", QByteArray(64 * 1024, '\x2c'));
+        QCOMPARE(readConnectionParams(folder).size(), 64 * 1024 / 3 + 1);  // the largest taken
+        writeBytes(folder + "params.db", QByteArray(64 * 1024 + 1, '\x2c'));
+        try {
+            readConnectionParams(folder);
+            QFAIL("the file was read");
+        } catch (const db::Error& e) {
+            QVERIFY2(e.message().contains("za duży") && e.message().size() < 100 + folder.size(),
+                     qPrintable(e.message()));
+        }
+    }
+
     void writingIntoAMissingFolderFailsClearly()
     {
         QTemporaryDir dir;
