@@ -20,7 +20,9 @@ QByteArray codecName(const QString& firebirdName)
         return "windows-" + name.mid(3).toLatin1();
     if (name.startsWith(QLatin1String("ISO8859_")))
         return "ISO-8859-" + name.mid(8).toLatin1();
-    return "windows-1250";  // NONE and the rest: the text of this database is Polish
+    if (name == QLatin1String("NONE"))
+        return "windows-1250";  // the stored bytes as they are: this database's are Windows-1250
+    return {};
 }
 
 }  // namespace
@@ -113,13 +115,15 @@ QString Database::param(const QString& name) const
 
 void Database::setCharset(const QString& firebirdName)
 {
-    charset_ = firebirdName.isEmpty() ? QStringLiteral("NONE") : firebirdName.toUpper();
-    const QByteArray codec = codecName(charset_);
+    const QString charset =
+        firebirdName.isEmpty() ? QStringLiteral("NONE") : firebirdName.toUpper();
+    const QByteArray codec = codecName(charset);
     QStringDecoder decoder(codec.constData());
     QStringEncoder encoder(codec.constData());
-    if (!decoder.isValid() || !encoder.isValid())
-        throw Error(
-            QStringLiteral("Nieobsługiwany zestaw znaków połączenia: '%1'").arg(firebirdName));
+    if (codec.isEmpty() || !decoder.isValid() || !encoder.isValid())
+        throw Error(QStringLiteral("Nieobsługiwany zestaw znaków połączenia (lc_ctype): '%1'")
+                        .arg(firebirdName));
+    charset_ = charset;
     decoder_ = std::move(decoder);
     codec_ = codec;
 }
@@ -163,7 +167,8 @@ void Database::open()
     if (connected())
         return;
     setCharset(param(QStringLiteral("lc_ctype")).trimmed());
-    fb::Status st(decoder());
+    // The path and the parameters go as UTF-8, and the server's message quotes them so.
+    fb::Status st([](const QByteArray& bytes) { return QString::fromUtf8(bytes); });
     const QByteArray dpb = buildDpb(st);
     fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
     Firebird::IAttachment* attached =

@@ -148,6 +148,19 @@ private slots:
         QCOMPARE(database.param("password"), QString("cokolwiek"));
         QCOMPARE(database.charset(), QString("WIN1250"));
 
+        // A character set the program cannot convert is named, not replaced in silence.
+        writeConnectionParams(folder, "user_name=SYSDBA\r\npassword=x\r\nlc_ctype=DOS852\r\n");
+        db::Database foreign;
+        foreign.setDatabaseName(t.path());
+        foreign.setParamsText(readConnectionParams(folder));
+        try {
+            foreign.open();
+            QFAIL("connected with a character set it cannot read");
+        } catch (const db::Error& e) {
+            QVERIFY2(e.message().contains("'DOS852'"), qPrintable(e.message()));
+        }
+        QVERIFY(!foreign.connected());
+
         // A garbled file gives a clear error, and no connection.
         writeBytes(folder + "params.db", QByteArray("\x01\x02\x03\x04\x05\x06\x07", 7));
         db::Database garbled;

@@ -714,6 +714,11 @@ private slots:
         QCOMPARE(expectError([&] { missing.open(); }, "BRAK.FDB"), QString());
         QVERIFY(!missing.connected());
 
+        Database polishPath;  // the path comes back in the form it was sent in
+        polishPath.setDatabaseName(t.folder() + "Łódź/Żółw.FDB");
+        polishPath.setParamsText(testsupport::kTestParams);
+        QCOMPARE(expectError([&] { polishPath.open(); }, "Łódź/Żółw.FDB"), QString());
+
         Database garbled;
         garbled.setDatabaseName(t.path());
         garbled.setParamsText(QString::fromLatin1("u\x01\x7fser=?\r\npassword"));
