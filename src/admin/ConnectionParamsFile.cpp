@@ -10,15 +10,54 @@
 
 namespace admin {
 
-const char* const DefaultConnectionParams = "user_name=SYSDBA\r\npassword=brasswick\r\nlc_ctype=WIN1250";
+const char* const DefaultConnectionParams =
+    "user_name=SYSDBA\r\npassword=brasswick\r\nlc_ctype=WIN1250";
 const char* const ConnectionParamsFileName = "params.db";
 
 namespace {
+
 constexpr unsigned char kMask = 0x5D;
+// Far beyond any file the program writes (three bytes for each character of a few
+// short lines): a bigger file is not a parameter file and is not read.
+constexpr qint64 kLargestFile = 64 * 1024;
+
+// Refuses, naming the box it came from, a character that Windows-1250 cannot hold:
+// stored as a substitute it would turn the password into another one.
+void requireCodePage(const QString& text)
+{
+    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+        QStringEncoder encoder("windows-1250");
+        const QByteArray codes = encoder.encode(line);
+        Q_UNUSED(codes);
+        if (!encoder.hasError())
+            continue;
+        const QString name = line.section(u'=', 0, 0);
+        if (name == QLatin1String("password"))  // the box shows only "*"; so does this
+            throw db::Error(
+                QStringLiteral("Hasło zawiera znak, który nie mieści się w stronie "
+                               "kodowej Windows-1250."));
+        for (qsizetype i = 0; i < line.size();) {
+            const qsizetype length = line[i].isHighSurrogate() && i + 1 < line.size() ? 2 : 1;
+            QStringEncoder one("windows-1250");
+            const QByteArray code = one.encode(line.mid(i, length));
+            Q_UNUSED(code);
+            if (one.hasError())
+                throw db::Error(
+                    QStringLiteral("Znak „%1” w polu %2 nie mieści się w stronie kodowej "
+                                   "Windows-1250.")
+                        .arg(line.mid(i, length), name == QLatin1String("user_name")
+                                                      ? QStringLiteral("„Użytkownik:”")
+                                                      : name));
+            i += length;
+        }
+    }
 }
+
+}  // namespace
 
 QByteArray scramble(const QString& text)
 {
+    requireCodePage(text);
     const QByteArray codes = QStringEncoder("windows-1250").encode(text);
     QByteArray bytes;
     bytes.reserve(codes.size() * 3);
@@ -40,20 +79,23 @@ QString unscramble(const QByteArray& bytes)
     return QStringDecoder("windows-1250").decode(codes);
 }
 
-QString readConnectionParams(const QString& katalogUstawien)
+QString readConnectionParams(const QString& settingsFolder)
 {
-    QFile file(katalogUstawien + QLatin1String(ConnectionParamsFileName));
+    QFile file(settingsFolder + QLatin1String(ConnectionParamsFileName));
     if (!file.exists())
         return QString::fromLatin1(DefaultConnectionParams);
+    if (file.size() > kLargestFile)
+        throw db::Error(QStringLiteral("Plik '%1' jest za duży jak na plik parametrów połączenia.")
+                            .arg(file.fileName()));
     if (!file.open(QIODevice::ReadOnly))
         throw db::Error(QStringLiteral("Nie można odczytać pliku '%1': %2")
                             .arg(file.fileName(), file.errorString()));
-    return unscramble(file.readAll());
+    return unscramble(file.read(kLargestFile));
 }
 
-void writeConnectionParams(const QString& katalogUstawien, const QString& text)
+void writeConnectionParams(const QString& settingsFolder, const QString& text)
 {
-    QSaveFile file(katalogUstawien + QLatin1String(ConnectionParamsFileName));
+    QSaveFile file(settingsFolder + QLatin1String(ConnectionParamsFileName));
     const QByteArray bytes = scramble(text);
     const bool written = file.open(QIODevice::WriteOnly) &&
                          file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&

@@ -1,42 +1,33 @@
 #include "db/DataSet.h"
 
 #include "db/Database.h"
+#include "db/DateTimeText.h"
 #include "db/Error.h"
+#include "db/NumberText.h"
 
-#include <QLocale>
 #include <cmath>
+#include <limits>
 
 namespace db {
 namespace {
 
-bool readInteger(const QString& text, qint64& out)
-{
-    bool ok = false;
-    out = text.trimmed().toLongLong(&ok);
-    return ok;
-}
-
-bool readFloat(const QString& text, double& out)
-{
-    bool ok = false;
-    out = QLocale().toDouble(text.trimmed(), &ok);
-    if (!ok)
-        out = text.trimmed().toDouble(&ok);
-    return ok;
-}
+// The next value of a generator; %s is the generator's name, %d its step.
+constexpr auto SelectGeneratorValue = R"(SELECT GEN_ID(%s, %d) FROM RDB$DATABASE)";
 
 // The number a locate or an assignment is given: a number, or a text read as one.
 bool numberFrom(const QVariant& v, FieldType type, double& out)
 {
     if (v.typeId() == QMetaType::QString) {
         if (type == FieldType::Integer || type == FieldType::LargeInt) {
-            qint64 whole = 0;
-            if (!readInteger(v.toString(), whole))
-                return false;
-            out = double(whole);
-            return true;
+            const std::optional<qint64> whole = parseWholeNumber(v.toString());
+            if (whole)
+                out = double(*whole);
+            return whole.has_value();
         }
-        return readFloat(v.toString(), out);
+        const std::optional<double> number = parseNumber(v.toString(), NumberForm::Polish);
+        if (number)
+            out = *number;
+        return number.has_value();
     }
     bool ok = false;
     out = v.toDouble(&ok);
@@ -49,8 +40,7 @@ bool numberFrom(const QVariant& v, FieldType type, double& out)
 
 Field::Field(DataSet& set, int index, Column column, bool calculated)
     : set_(set), index_(index), column_(std::move(column)), calculated_(calculated)
-{
-}
+{}
 
 QVariant Field::value() const
 {
@@ -65,13 +55,19 @@ QString Field::asString() const
     if (v.isNull())
         return {};
     if (column_.type == FieldType::Float)
-        return QLocale().toString(v.toDouble(), 'g', 15);
+        return formatNumber(v.toDouble(), NumberForm::Polish);
     return v.toString();
 }
 
 int Field::asInteger() const
 {
-    return int(asLargeInt());
+    const qint64 whole = asLargeInt();
+    if (!fitsInBits(whole, 32))
+        throw Error(QStringLiteral("Wartość %1 pola %2 nie mieści się w liczbie całkowitej "
+                                   "32-bitowej.")
+                        .arg(whole)
+                        .arg(name()));
+    return int(whole);
 }
 
 qint64 Field::asLargeInt() const
@@ -79,6 +75,8 @@ qint64 Field::asLargeInt() const
     const QVariant v = value();
     if (v.isNull())
         return 0;
+    if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong)
+        return v.toLongLong();  // exactly, beyond the 53 bits of a double
     double number = 0;
     if (!numberFrom(v, FieldType::LargeInt, number))
         throw Error(QStringLiteral("'%1' nie jest poprawną liczbą całkowitą").arg(v.toString()));
@@ -99,48 +97,91 @@ double Field::asFloat() const
 void Field::setValue(const QVariant& value)
 {
     set_.requireEditing();
-    QVariant stored;
-    if (!value.isNull()) {
-        switch (column_.type) {
+    const QVariant stored = toColumnValue(value);
+    set_.currentRow().values[size_t(index_)] = stored;
+    set_.calculate(set_.currentRow());
+    emit set_.rowChanged(set_.current_);
+}
+
+QVariant Field::toColumnValue(const QVariant& value) const
+{
+    if (value.isNull())
+        return {};
+    const bool isText = value.typeId() == QMetaType::QString;
+    if (column_.type != FieldType::String && isText && value.toString().trimmed().isEmpty())
+        return {};
+    const QString shown = value.typeId() == QMetaType::Double
+                              ? formatNumber(value.toDouble(), NumberForm::Polish)
+                              : value.toString();
+    switch (column_.type) {
         case FieldType::String: {
-            const QString text = value.typeId() == QMetaType::Double
-                                     ? QLocale().toString(value.toDouble(), 'g', 15)
-                                     : value.toString();
-            if (!text.isEmpty())
-                stored = column_.size > 0 ? text.left(column_.size) : text;
-            break;
+            if (shown.isEmpty())
+                return {};
+            const QString text = column_.size > 0 ? shown.left(column_.size) : shown;
+            // Refused here, before anything is written, rather than stored as 0x1A bytes.
+            const Database& database = set_.database();
+            if (const QString character = database.unencodable(text); !character.isEmpty())
+                throw Error(database.unencodableMessage(character,
+                                                        QStringLiteral("w polu %1").arg(name())));
+            return text;
         }
         case FieldType::Integer:
         case FieldType::LargeInt: {
-            if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
-                break;
-            double number = 0;
-            if (!numberFrom(value, column_.type, number))
-                throw Error(QStringLiteral("'%1' nie jest poprawną liczbą całkowitą").arg(value.toString()));
-            const qint64 whole = std::llround(number);
-            stored = column_.type == FieldType::Integer ? QVariant(int(whole)) : QVariant(whole);
-            break;
+            const int bits = column_.bits > 0                     ? column_.bits
+                             : column_.type == FieldType::Integer ? 32
+                                                                  : 64;
+            std::optional<qint64> whole;
+            if (isText) {
+                whole = parseWholeNumber(shown);
+                const std::optional<double> number = parseNumber(shown, NumberForm::Polish);
+                if (!whole && (!number || *number != std::trunc(*number)))
+                    throw Error(QStringLiteral("Tekst „%1” w polu %2 nie jest liczbą całkowitą.")
+                                    .arg(shown, name()));
+                if (!whole)
+                    whole = roundToWhole(*number, 64);
+            } else if (value.typeId() == QMetaType::Double) {
+                whole = roundToWhole(value.toDouble(), 64);
+            } else if (value.typeId() != QMetaType::ULongLong ||
+                       value.toULongLong() <= quint64(std::numeric_limits<qint64>::max())) {
+                bool ok = false;
+                whole = value.toLongLong(&ok);
+                if (!ok)
+                    throw Error(QStringLiteral("Wartość „%1” w polu %2 nie jest liczbą całkowitą.")
+                                    .arg(shown, name()));
+            }
+            if (!whole || !fitsInBits(*whole, bits))
+                throw Error(
+                    QStringLiteral(
+                        "Wartość „%1” nie mieści się w polu %2 (liczba całkowita %3-bitowa).")
+                        .arg(shown, name())
+                        .arg(bits));
+            return column_.type == FieldType::Integer ? QVariant(int(*whole)) : QVariant(*whole);
         }
         case FieldType::Float:
         case FieldType::DateTime:
         case FieldType::Date:
         case FieldType::Time: {
-            if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
-                break;
             double number = 0;
             if (!numberFrom(value, FieldType::Float, number))
-                throw Error(QStringLiteral("'%1' nie jest poprawną liczbą").arg(value.toString()));
-            stored = number;
-            break;
+                throw Error(
+                    QStringLiteral("Wartość „%1” w polu %2 nie jest liczbą.").arg(shown, name()));
+            if (column_.type == FieldType::Float) {
+                const double largest = column_.bits == 32
+                                           ? double(std::numeric_limits<float>::max())
+                                           : std::numeric_limits<double>::max();
+                if (!std::isfinite(number) || std::fabs(number) > largest)
+                    throw Error(QStringLiteral("Wartość „%1” nie mieści się w polu %2.")
+                                    .arg(shown, name()));
+            } else if (!isValidDayCount(number)) {
+                throw Error(QStringLiteral("Wartość „%1” w polu %2 nie jest datą ani czasem.")
+                                .arg(shown, name()));
+            }
+            return number;
         }
         case FieldType::Boolean:
-            stored = value.toBool();
-            break;
-        }
+            return value.toBool();
     }
-    set_.currentRow().values[size_t(index_)] = stored;
-    set_.calculate(set_.currentRow());
-    emit set_.rowChanged(set_.current_);
+    return {};
 }
 
 void Field::setAsString(const QString& text)
@@ -219,7 +260,8 @@ void DataSet::buildFields(const std::vector<Column>& columns)
     for (const Column& column : columns)
         fields_.push_back(std::make_unique<Field>(*this, int(fields_.size()), column, false));
     for (size_t i = 0; i < calculatedDefs_.size(); ++i) {
-        Column column{calculatedDefs_[i].first, FieldType::String, calculatedDefs_[i].second, false};
+        Column column{calculatedDefs_[i].first, FieldType::String, calculatedDefs_[i].second,
+                      false};
         calculated_[i].index = int(fields_.size());
         fields_.push_back(std::make_unique<Field>(*this, int(fields_.size()), column, true));
     }
@@ -436,17 +478,16 @@ void DataSet::edit()
     requireActive();
     if (editing())
         return;
-    if (rows_.empty()) {  // editing an empty list starts its first row
-        insert();
-        return;
-    }
+    // There is no row to edit; a new row is started only by append() or insert().
+    if (rows_.empty())
+        throw Error(QStringLiteral("Nie można edytować wiersza: lista jest pusta"));
     editBackup_ = currentRow().values;
     state_ = DataSetState::Edit;
 }
 
 void DataSet::assignGeneratorValue()
 {
-    const QString sql = QString::asprintf("SELECT GEN_ID(%s, %d) FROM RDB$DATABASE",
+    const QString sql = QString::asprintf(SelectGeneratorValue,
                                           generator_.name.toLatin1().constData(), generator_.step);
     std::vector<Values> result;
     prepared(sql).execute({}, &result);
@@ -474,7 +515,8 @@ void DataSet::storeRow(const QString& sql, const QString& what, bool mustFindRow
     statement.execute([this](const QString& name) { return paramValue(name); });
     // A row that another desk deleted meanwhile is not silently "stored".
     if (mustFindRow && statement.affectedRows() == 0)
-        throw Error(QStringLiteral("Wiersz nie istnieje już w bazie danych (usunięty na innym stanowisku?)"));
+        throw Error(QStringLiteral(
+            "Wiersz nie istnieje już w bazie danych (usunięty na innym stanowisku?)"));
 }
 
 void DataSet::refreshCurrent()
@@ -562,19 +604,19 @@ bool DataSet::matches(const Field& field, const QVariant& cell, const QVariant& 
     if (cell.isNull() || wanted.isNull())
         return false;
     switch (field.type()) {
-    case FieldType::String: {
-        const Qt::CaseSensitivity cs =
-            (options & CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
-        const QString text = cell.toString();
-        const QString key = wanted.toString();
-        return (options & PartialKey) ? text.startsWith(key, cs) : text.compare(key, cs) == 0;
-    }
-    case FieldType::Boolean:
-        return cell.toBool() == wanted.toBool();
-    default: {
-        double number = 0;
-        return numberFrom(wanted, field.type(), number) && cell.toDouble() == number;
-    }
+        case FieldType::String: {
+            const Qt::CaseSensitivity cs =
+                (options & CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+            const QString text = cell.toString();
+            const QString key = wanted.toString();
+            return (options & PartialKey) ? text.startsWith(key, cs) : text.compare(key, cs) == 0;
+        }
+        case FieldType::Boolean:
+            return cell.toBool() == wanted.toBool();
+        default: {
+            double number = 0;
+            return numberFrom(wanted, field.type(), number) && cell.toDouble() == number;
+        }
     }
 }
 

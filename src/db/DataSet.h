@@ -47,7 +47,9 @@ public:
     double asDateTime() const { return asFloat(); }
 
     // Only in edit or insert state. Texts are cut to the column's size and an empty
-    // text stores null; a text given to a number field must read as a number.
+    // text stores null; a text given to a number field must read as a number in the
+    // Polish form. A number beyond the column's range, and a date-time that is not a
+    // finite day within years 1-9999, throw Error naming the field and the value.
     void setValue(const QVariant& value);
     void setAsString(const QString& text);
     void setAsInteger(int value) { setValue(value); }
@@ -55,6 +57,9 @@ public:
     void clear() { setValue(QVariant()); }
 
 private:
+    // The value as the column holds it; throws Error for a value the column cannot hold.
+    QVariant toColumnValue(const QVariant& value) const;
+
     DataSet& set_;
     int index_;
     Column column_;
@@ -117,6 +122,7 @@ public:
 
     void append();
     void insert();
+    // Starts editing the current row; an empty set has none and throws Error.
     void edit();
     void post();
     void cancel();
@@ -182,7 +188,7 @@ private:
     QString insertSql_, modifySql_, deleteSql_, refreshSql_;
     std::unique_ptr<Statement> select_;
     std::map<QString, std::unique_ptr<Statement>> statements_;  // the fixed statements
-    std::map<QString, QVariant> params_;  // keys in upper case
+    std::map<QString, QVariant> params_;                        // keys in upper case
     Generator generator_;
     std::vector<Calculated> calculated_;
     std::vector<std::pair<QString, int>> calculatedDefs_;

@@ -20,7 +20,9 @@ QByteArray codecName(const QString& firebirdName)
         return "windows-" + name.mid(3).toLatin1();
     if (name.startsWith(QLatin1String("ISO8859_")))
         return "ISO-8859-" + name.mid(8).toLatin1();
-    return "windows-1250";  // NONE and the rest: the text of this database is Polish
+    if (name == QLatin1String("NONE"))
+        return "windows-1250";  // the stored bytes as they are: this database's are Windows-1250
+    return {};
 }
 
 }  // namespace
@@ -40,8 +42,8 @@ Firebird::ITransaction* Transaction::handle()
         return handle_.get();
     fb::Status st(database_.decoder());
     fb::Builder tpb(Firebird::IXpbBuilder::TPB, st);
-    for (const unsigned char tag : {isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
-                                     isc_tpb_nowait}) {
+    for (const unsigned char tag :
+         {isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait}) {
         tpb->insertTag(&st, tag);
         st.check();
     }
@@ -49,8 +51,7 @@ Firebird::ITransaction* Transaction::handle()
     st.check();
     const unsigned char* buffer = tpb->getBuffer(&st);
     st.check();
-    Firebird::ITransaction* started =
-        database_.attachment()->startTransaction(&st, length, buffer);
+    Firebird::ITransaction* started = database_.attachment()->startTransaction(&st, length, buffer);
     st.check();
     handle_.reset(started);
     return started;
@@ -114,14 +115,17 @@ QString Database::param(const QString& name) const
 
 void Database::setCharset(const QString& firebirdName)
 {
-    charset_ = firebirdName.isEmpty() ? QStringLiteral("NONE") : firebirdName.toUpper();
-    const QByteArray codec = codecName(charset_);
+    const QString charset =
+        firebirdName.isEmpty() ? QStringLiteral("NONE") : firebirdName.toUpper();
+    const QByteArray codec = codecName(charset);
     QStringDecoder decoder(codec.constData());
     QStringEncoder encoder(codec.constData());
-    if (!decoder.isValid() || !encoder.isValid())
-        throw Error(QStringLiteral("Nieobsługiwany zestaw znaków połączenia: '%1'").arg(firebirdName));
+    if (codec.isEmpty() || !decoder.isValid() || !encoder.isValid())
+        throw Error(QStringLiteral("Nieobsługiwany zestaw znaków połączenia (lc_ctype): '%1'")
+                        .arg(firebirdName));
+    charset_ = charset;
     decoder_ = std::move(decoder);
-    encoder_ = std::move(encoder);
+    codec_ = codec;
 }
 
 QByteArray Database::buildDpb(fb::Status& st) const
@@ -163,12 +167,13 @@ void Database::open()
     if (connected())
         return;
     setCharset(param(QStringLiteral("lc_ctype")).trimmed());
-    fb::Status st(decoder());
+    // The path and the parameters go as UTF-8, and the server's message quotes them so.
+    fb::Status st([](const QByteArray& bytes) { return QString::fromUtf8(bytes); });
     const QByteArray dpb = buildDpb(st);
     fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
-    Firebird::IAttachment* attached = provider->attachDatabase(
-        &st, name_.toUtf8().constData(), unsigned(dpb.size()),
-        reinterpret_cast<const unsigned char*>(dpb.constData()));
+    Firebird::IAttachment* attached =
+        provider->attachDatabase(&st, name_.toUtf8().constData(), unsigned(dpb.size()),
+                                 reinterpret_cast<const unsigned char*>(dpb.constData()));
     st.check();
     attachment_.reset(attached);
 }
@@ -213,9 +218,36 @@ QString Database::decode(const QByteArray& bytes) const
     return decoder_.decode(bytes);
 }
 
-QByteArray Database::encode(const QString& text) const
+QByteArray Database::encode(const QString& text, const QString& where) const
 {
-    return encoder_.encode(text);
+    QStringEncoder encoder(codec_.constData());
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        throw Error(unencodableMessage(unencodable(text), where));
+    return bytes;
+}
+
+QString Database::unencodable(const QString& text) const
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        QStringEncoder encoder(codec_.constData());
+        const QByteArray bytes = encoder.encode(character);  // converts only when taken
+        Q_UNUSED(bytes);
+        if (encoder.hasError())
+            return character;
+        i += length;
+    }
+    return {};
+}
+
+QString Database::unencodableMessage(const QString& character, const QString& where) const
+{
+    QString codePage = QString::fromLatin1(codec_);
+    codePage[0] = codePage[0].toUpper();
+    return QStringLiteral("Znak „%1” %2 nie mieści się w stronie kodowej %3.")
+        .arg(character, where, codePage);
 }
 
 fb::Decoder Database::decoder() const

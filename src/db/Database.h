@@ -68,7 +68,15 @@ public:
     // Used by the data layer.
     Firebird::IAttachment* attachment();
     QString decode(const QByteArray& bytes) const;
-    QByteArray encode(const QString& text) const;
+    // The text in the connection's character set. A character the set cannot hold throws
+    // Error naming the character and `where` ("w polu NAZWISKO"); nothing is sent.
+    QByteArray encode(const QString& text,
+                      const QString& where = QStringLiteral("w poleceniu SQL")) const;
+    // The first character (a whole code point) of the text that the connection's
+    // character set cannot hold; empty when every one fits.
+    QString unencodable(const QString& text) const;
+    // The message of encode() for a character that does not fit.
+    QString unencodableMessage(const QString& character, const QString& where) const;
     // The connection's character set as Firebird names it (WIN1250 by default).
     const QString& charset() const { return charset_; }
     fb::Decoder decoder() const;
@@ -82,8 +90,8 @@ private:
     QString name_;
     QStringList params_;
     QString charset_ = QStringLiteral("WIN1250");
+    QByteArray codec_ = "windows-1250";
     mutable QStringDecoder decoder_{"windows-1250"};
-    mutable QStringEncoder encoder_{"windows-1250"};
     fb::Ref<Firebird::IAttachment> attachment_;
     Transaction transaction_{*this};
     std::vector<DataSet*> dataSets_;

@@ -5,8 +5,8 @@
 namespace db {
 namespace {
 
-constexpr qint64 kTicksPerDay = 864000000;   // 1/10000 s
-constexpr int kMjdOfOrigin = 15018;          // 30 December 1899 as a day since 17 November 1858
+constexpr qint64 kTicksPerDay = 864000000;  // 1/10000 s
+constexpr int kMjdOfOrigin = 15018;         // 30 December 1899 as a day since 17 November 1858
 const QDate kOrigin(1899, 12, 30);
 
 // A part made only of decimal digits, else `fallback`.
@@ -46,6 +46,14 @@ QDateTime toDateTime(DayCount value)
     const IscTimestamp isc = toIsc(value);
     return QDateTime(kOrigin.addDays(isc.date - kMjdOfOrigin),
                      QTime::fromMSecsSinceStartOfDay(int(isc.time / 10)));
+}
+
+bool isValidDayCount(DayCount value)
+{
+    static const double first = fromDate(QDate(1, 1, 1));
+    static const double last = fromDate(QDate(9999, 12, 31));
+    // A negative value counts its fraction away from zero: the day is its whole part.
+    return std::isfinite(value) && std::trunc(value) >= first && std::trunc(value) <= last;
 }
 
 IscTimestamp toIsc(DayCount value)

@@ -14,6 +14,9 @@ DayCount fromDateTime(const QDateTime& dateTime);
 QDate toDate(DayCount value);
 QDateTime toDateTime(DayCount value);
 
+// A finite value within the days a TIMESTAMP can hold (years 1 to 9999).
+bool isValidDayCount(DayCount value);
+
 // Firebird's own halves of a TIMESTAMP: days since 17 November 1858 and
 // ten-thousandths of a second since midnight.
 struct IscTimestamp {

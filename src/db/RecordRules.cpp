@@ -4,9 +4,9 @@
 
 namespace db {
 
-void addSurnameFirstName(DataSet& personel)
+void addSurnameFirstName(DataSet& staff)
 {
-    personel.addCalculatedField(QStringLiteral("_nazwisko_imie"), 100, [](const DataSet& set) {
+    staff.addCalculatedField(QStringLiteral("_nazwisko_imie"), 100, [](const DataSet& set) {
         return QVariant(set.field(QStringLiteral("NAZWISKO")).asString() + u' ' +
                         set.field(QStringLiteral("IMIE")).asString());
     });

@@ -4,11 +4,13 @@
 #include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/NamedParams.h"
+#include "db/NumberText.h"
 
 #include <ibase.h>
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace db {
 namespace {
@@ -18,10 +20,21 @@ using Firebird::IMessageMetadata;
 int bytesPerChar(unsigned charsetId)
 {
     switch (charsetId) {
-    case 3: return 3;                                      // UNICODE_FSS
-    case 4: case 69: return 4;                             // UTF8, GB18030
-    case 5: case 6: case 44: case 56: case 57: case 67: case 68: return 2;
-    default: return 1;
+        case 3:
+            return 3;  // UNICODE_FSS
+        case 4:
+        case 69:
+            return 4;  // UTF8, GB18030
+        case 5:
+        case 6:
+        case 44:
+        case 56:
+        case 57:
+        case 67:
+        case 68:
+            return 2;
+        default:
+            return 1;
     }
 }
 
@@ -40,6 +53,33 @@ bool isExactNumber(unsigned type)
     return type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64;
 }
 
+int wholeBits(unsigned type)
+{
+    return type == SQL_SHORT ? 16 : type == SQL_LONG ? 32 : 64;
+}
+
+QString typeName(unsigned type, int scale)
+{
+    switch (type) {
+        case SQL_SHORT:
+            return scale ? QStringLiteral("NUMERIC(4)") : QStringLiteral("SMALLINT");
+        case SQL_LONG:
+            return scale ? QStringLiteral("NUMERIC(9)") : QStringLiteral("INTEGER");
+        case SQL_INT64:
+            return scale ? QStringLiteral("NUMERIC(18)") : QStringLiteral("BIGINT");
+        case SQL_FLOAT:
+            return QStringLiteral("FLOAT");
+        case SQL_TIMESTAMP:
+            return QStringLiteral("TIMESTAMP");
+        case SQL_TYPE_DATE:
+            return QStringLiteral("DATE");
+        case SQL_TYPE_TIME:
+            return QStringLiteral("TIME");
+        default:
+            return QStringLiteral("DOUBLE PRECISION");
+    }
+}
+
 QString textOf(const QVariant& value)
 {
     if (value.typeId() == QMetaType::Double)
@@ -51,17 +91,22 @@ QString textOf(const QVariant& value)
 bool numberOf(const QVariant& value, double& out)
 {
     switch (value.typeId()) {
-    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt:
-    case QMetaType::ULongLong: case QMetaType::Double: case QMetaType::Bool:
-        out = value.toDouble();
-        return true;
-    case QMetaType::QString: {
-        bool ok = false;
-        out = value.toString().trimmed().toDouble(&ok);
-        return ok;
-    }
-    default:
-        return false;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::Double:
+        case QMetaType::Bool:
+            out = value.toDouble();
+            return true;
+        case QMetaType::QString: {
+            const std::optional<double> number = parseNumber(value.toString(), NumberForm::C);
+            if (number)
+                out = *number;
+            return number.has_value();
+        }
+        default:
+            return false;
     }
 }
 
@@ -69,18 +114,52 @@ bool numberOf(const QVariant& value, double& out)
 bool dateTimeOf(const QVariant& value, DayCount& out)
 {
     switch (value.typeId()) {
-    case QMetaType::Double: case QMetaType::Int: case QMetaType::LongLong:
-        out = value.toDouble();
-        return true;
-    case QMetaType::QDate:
-        out = fromDate(value.toDate());
-        return true;
-    case QMetaType::QDateTime:
-        out = fromDateTime(value.toDateTime());
-        return true;
-    default:
-        return false;
+        case QMetaType::Double:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            out = value.toDouble();
+            return true;
+        // An invalid date is no day at all, not the day 0.
+        case QMetaType::QDate:
+            out = value.toDate().isValid() ? fromDate(value.toDate()) : qQNaN();
+            return true;
+        case QMetaType::QDateTime:
+            out = value.toDateTime().isValid() ? fromDateTime(value.toDateTime()) : qQNaN();
+            return true;
+        default:
+            return false;
     }
+}
+
+// The whole number a value stands for once scaled by 10^-scale, when it fits in `bits`.
+std::optional<qint64> scaledWholeOf(const QVariant& value, int scale, int bits)
+{
+    if (scale == 0) {
+        switch (value.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::Bool:
+                return fitsInBits(value.toLongLong(), bits) ? std::optional(value.toLongLong())
+                                                            : std::nullopt;
+            case QMetaType::ULongLong:
+                return value.toULongLong() <= quint64(std::numeric_limits<qint64>::max()) &&
+                               fitsInBits(value.toLongLong(), bits)
+                           ? std::optional(value.toLongLong())
+                           : std::nullopt;
+            case QMetaType::QString:
+                // Digits are taken exactly, beyond the 53 bits a double keeps.
+                if (const std::optional<qint64> whole = parseWholeNumber(value.toString()))
+                    return fitsInBits(*whole, bits) ? whole : std::nullopt;
+                break;
+            default:
+                break;
+        }
+    }
+    double number = 0;
+    if (!numberOf(value, number))
+        return std::nullopt;
+    return roundToWhole(number * powerOf10(-scale), bits);
 }
 
 template <class T>
@@ -163,9 +242,11 @@ void Statement::describeColumns(fb::Status& st)
             column.size = int(length) / bytesPerChar(charset);
         } else if (isExactNumber(type) && scale == 0) {
             column.type = type == SQL_INT64 ? FieldType::LargeInt : FieldType::Integer;
+            column.bits = wholeBits(type);
         } else if (isExactNumber(type) || type == SQL_FLOAT || type == SQL_DOUBLE ||
                    type == SQL_D_FLOAT) {
             column.type = FieldType::Float;
+            column.bits = type == SQL_FLOAT ? 32 : 64;  // a scaled number is checked when bound
         } else if (type == SQL_TIMESTAMP) {
             column.type = FieldType::DateTime;
         } else if (type == SQL_TYPE_DATE) {
@@ -177,8 +258,8 @@ void Statement::describeColumns(fb::Status& st)
         } else if (type == SQL_BLOB && outMeta_->getSubType(&st, i) == isc_blob_text) {
             column.type = FieldType::String;  // a text of any length (list(), notes)
         } else {
-            throw Error(QStringLiteral("Nieobsługiwany typ kolumny '%1' (%2)")
-                            .arg(column.name).arg(type));
+            throw Error(
+                QStringLiteral("Nieobsługiwany typ kolumny '%1' (%2)").arg(column.name).arg(type));
         }
         columns_.push_back(column);
     }
@@ -191,6 +272,11 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
     Values values;
     for (unsigned i = 0; i < count; ++i)
         values.push_back(i < unsigned(names_.size()) && params ? params(names_[i]) : QVariant());
+
+    const auto place = [this](unsigned i) {
+        return QStringLiteral("w parametrze :%1")
+            .arg(i < unsigned(names_.size()) ? names_[int(i)] : QString::number(i + 1));
+    };
 
     // A value the server's parameter type cannot hold as it is (a text for a number, a
     // text longer than the column) travels as text: the server converts it or says why not.
@@ -206,9 +292,9 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
         DayCount when = 0;
         bool asText = false;
         if (isText(type))
-            asText = unsigned(database_.encode(textOf(v)).size()) > length;
-        else if (isExactNumber(type) || type == SQL_FLOAT || type == SQL_DOUBLE || type == SQL_D_FLOAT ||
-                 type == SQL_BOOLEAN)
+            asText = unsigned(database_.encode(textOf(v), place(i)).size()) > length;
+        else if (isExactNumber(type) || type == SQL_FLOAT || type == SQL_DOUBLE ||
+                 type == SQL_D_FLOAT || type == SQL_BOOLEAN)
             asText = !numberOf(v, number);
         else if (type == SQL_TIMESTAMP || type == SQL_TYPE_DATE || type == SQL_TYPE_TIME)
             asText = !dateTimeOf(v, when);
@@ -220,11 +306,17 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
             builder.reset(inMeta_->getBuilder(&st));
             st.check();
         }
-        const QByteArray bytes = database_.encode(textOf(v));
+        const QByteArray bytes = database_.encode(textOf(v), place(i));
         builder->setType(&st, i, SQL_VARYING | 1);
         builder->setLength(&st, i, unsigned(qMax<qsizetype>(bytes.size(), 1)));
         st.check();
     }
+
+    const auto outOfRange = [this](const QVariant& v, unsigned i, unsigned type, int scale) {
+        const QString name = i < unsigned(names_.size()) ? names_[int(i)] : QString::number(i + 1);
+        return Error(QStringLiteral("Wartość „%1” parametru :%2 nie mieści się w typie %3.")
+                         .arg(textOf(v), name, typeName(type, scale)));
+    };
 
     Input input;
     if (builder) {
@@ -252,7 +344,7 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
         double number = 0;
         DayCount when = 0;
         if (type == SQL_VARYING || type == SQL_TEXT) {
-            const QByteArray bytes = database_.encode(textOf(v)).left(int(length));
+            const QByteArray bytes = database_.encode(textOf(v), place(i)).left(int(length));
             if (type == SQL_VARYING) {
                 put<unsigned short>(at, (unsigned short)bytes.size());
                 std::memcpy(at + 2, bytes.constData(), size_t(bytes.size()));
@@ -261,26 +353,32 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
                 std::memcpy(at, bytes.constData(), size_t(bytes.size()));
             }
         } else if (isExactNumber(type)) {
-            numberOf(v, number);
-            const double scaled = number * powerOf10(-scale);
-            const qint64 whole = std::llround(scaled);
+            const std::optional<qint64> whole = scaledWholeOf(v, scale, wholeBits(type));
+            if (!whole)
+                throw outOfRange(v, i, type, scale);
             if (type == SQL_SHORT)
-                put<short>(at, short(whole));
+                put<short>(at, short(*whole));
             else if (type == SQL_LONG)
-                put<qint32>(at, qint32(whole));
+                put<qint32>(at, qint32(*whole));
             else
-                put<qint64>(at, whole);
+                put<qint64>(at, *whole);
         } else if (type == SQL_FLOAT) {
             numberOf(v, number);
+            if (!std::isfinite(number) || std::fabs(number) > std::numeric_limits<float>::max())
+                throw outOfRange(v, i, type, scale);
             put<float>(at, float(number));
         } else if (type == SQL_DOUBLE || type == SQL_D_FLOAT) {
             numberOf(v, number);
+            if (!std::isfinite(number))
+                throw outOfRange(v, i, type, scale);
             put<double>(at, number);
         } else if (type == SQL_BOOLEAN) {
             numberOf(v, number);
             put<unsigned char>(at, number != 0 ? 1 : 0);
         } else if (type == SQL_TIMESTAMP || type == SQL_TYPE_DATE || type == SQL_TYPE_TIME) {
             dateTimeOf(v, when);
+            if (!isValidDayCount(when))
+                throw outOfRange(v, i, type, scale);
             const IscTimestamp isc = toIsc(when);
             if (type == SQL_TIMESTAMP) {
                 put<qint32>(at, isc.date);
@@ -312,53 +410,57 @@ Values Statement::readRow(const unsigned char* buffer) const
             continue;
         }
         switch (type) {
-        case SQL_VARYING: {
-            const unsigned short size = get<unsigned short>(at);
-            row.emplace_back(database_.decode(QByteArray(reinterpret_cast<const char*>(at + 2), size)));
-            break;
-        }
-        case SQL_TEXT: {
-            QByteArray bytes(reinterpret_cast<const char*>(at), int(length));
-            while (bytes.endsWith(' '))
-                bytes.chop(1);
-            row.emplace_back(database_.decode(bytes));
-            break;
-        }
-        case SQL_SHORT: case SQL_LONG: case SQL_INT64: {
-            const qint64 whole = type == SQL_SHORT ? get<short>(at)
-                               : type == SQL_LONG  ? get<qint32>(at)
-                                                   : get<qint64>(at);
-            if (scale != 0)
-                row.emplace_back(double(whole) * powerOf10(scale));
-            else if (type == SQL_INT64)
-                row.emplace_back(whole);
-            else
-                row.emplace_back(int(whole));
-            break;
-        }
-        case SQL_FLOAT:
-            row.emplace_back(double(get<float>(at)));
-            break;
-        case SQL_DOUBLE: case SQL_D_FLOAT:
-            row.emplace_back(get<double>(at));
-            break;
-        case SQL_BOOLEAN:
-            row.emplace_back(get<unsigned char>(at) != 0);
-            break;
-        case SQL_TIMESTAMP:
-            row.emplace_back(fromIsc(get<qint32>(at), get<quint32>(at + 4)));
-            break;
-        case SQL_TYPE_DATE:
-            row.emplace_back(fromIsc(get<qint32>(at), 0));
-            break;
-        case SQL_TYPE_TIME:
-            row.emplace_back(double(get<quint32>(at)) / 864000000.0);
-            break;
-        case SQL_BLOB:
-            row.emplace_back(database_.decode(readBlob(get<ISC_QUAD>(at))));
-            break;
-        default:
-            row.emplace_back();
+            case SQL_VARYING: {
+                const unsigned short size = get<unsigned short>(at);
+                row.emplace_back(
+                    database_.decode(QByteArray(reinterpret_cast<const char*>(at + 2), size)));
+                break;
+            }
+            case SQL_TEXT: {
+                QByteArray bytes(reinterpret_cast<const char*>(at), int(length));
+                while (bytes.endsWith(' '))
+                    bytes.chop(1);
+                row.emplace_back(database_.decode(bytes));
+                break;
+            }
+            case SQL_SHORT:
+            case SQL_LONG:
+            case SQL_INT64: {
+                const qint64 whole = type == SQL_SHORT  ? get<short>(at)
+                                     : type == SQL_LONG ? get<qint32>(at)
+                                                        : get<qint64>(at);
+                if (scale != 0)
+                    row.emplace_back(double(whole) * powerOf10(scale));
+                else if (type == SQL_INT64)
+                    row.emplace_back(whole);
+                else
+                    row.emplace_back(int(whole));
+                break;
+            }
+            case SQL_FLOAT:
+                row.emplace_back(double(get<float>(at)));
+                break;
+            case SQL_DOUBLE:
+            case SQL_D_FLOAT:
+                row.emplace_back(get<double>(at));
+                break;
+            case SQL_BOOLEAN:
+                row.emplace_back(get<unsigned char>(at) != 0);
+                break;
+            case SQL_TIMESTAMP:
+                row.emplace_back(fromIsc(get<qint32>(at), get<quint32>(at + 4)));
+                break;
+            case SQL_TYPE_DATE:
+                row.emplace_back(fromIsc(get<qint32>(at), 0));
+                break;
+            case SQL_TYPE_TIME:
+                row.emplace_back(double(get<quint32>(at)) / 864000000.0);
+                break;
+            case SQL_BLOB:
+                row.emplace_back(database_.decode(readBlob(get<ISC_QUAD>(at))));
+                break;
+            default:
+                row.emplace_back();
         }
     }
     return row;
@@ -367,8 +469,8 @@ Values Statement::readRow(const unsigned char* buffer) const
 QByteArray Statement::readBlob(ISC_QUAD id) const
 {
     fb::Status st(database_.decoder());
-    fb::Ref<Firebird::IBlob> blob(database_.attachment()->openBlob(
-        &st, database_.transaction().handle(), &id, 0, nullptr));
+    fb::Ref<Firebird::IBlob> blob(
+        database_.attachment()->openBlob(&st, database_.transaction().handle(), &id, 0, nullptr));
     st.check();
     QByteArray bytes;
     char segment[8192];
@@ -410,8 +512,8 @@ void Statement::execute(const ParamSource& params, std::vector<Values>* rows)
             rows->push_back(readRow(output.data()));
         return;
     }
-    fb::Ref<Firebird::IResultSet> cursor(statement_->openCursor(
-        &st, tra, input.meta.get(), input.buffer.data(), outMeta_.get(), 0));
+    fb::Ref<Firebird::IResultSet> cursor(
+        statement_->openCursor(&st, tra, input.meta.get(), input.buffer.data(), outMeta_.get(), 0));
     st.check();
     while (cursor->fetchNext(&st, output.data()) == Firebird::IStatus::RESULT_OK) {
         if (rows)

@@ -19,6 +19,7 @@ struct Column {
     FieldType type = FieldType::String;
     int size = 0;  // characters, for texts
     bool required = false;
+    int bits = 0;  // numbers: storage width, 16, 32 or 64 (whole) and 32 or 64 (floating)
 };
 
 using Values = std::vector<QVariant>;

@@ -29,7 +29,7 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 
 }  // namespace
 
-class ParametryPolaczeniaTest : public QObject {
+class ConnectionParamsFileTest : public QObject {
     Q_OBJECT
 private slots:
     void withoutAFileTheDefaultIsUsed()
@@ -82,6 +82,49 @@ private slots:
         QCOMPARE(readConnectionParams(folder), QString());
     }
 
+    void textOutsideWindows1250IsRefusedAndNothingWritten_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("user name")
+            << "user_name=Жанна\r\npassword=x\r\nlc_ctype=WIN1250\r\n"
+            << "Znak „Ж” w polu „Użytkownik:” nie mieści się w stronie kodowej Windows-1250.";
+        QTest::newRow("password, its letter not shown")
+            << "user_name=SYSDBA\r\npassword=Søren\r\nlc_ctype=WIN1250\r\n"
+            << "Hasło zawiera znak, który nie mieści się w stronie kodowej Windows-1250.";
+    }
+    void textOutsideWindows1250IsRefusedAndNothingWritten()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString folder = dir.path() + '/';
+        writeConnectionParams(folder, "user_name=A\r\n");
+        try {
+            writeConnectionParams(folder, text);
+            QFAIL("the text was written");
+        } catch (const db::Error& e) {
+            QCOMPARE(e.message(), message);
+        }
+        QCOMPARE(readConnectionParams(folder), QString("user_name=A\r\n"));
+    }
+
+    void aFileLargerThanAnyWeWriteIsRefusedShortly()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + '/';
+        writeBytes(folder + "params.db", QByteArray(64 * 1024, '\x2c'));
+        QCOMPARE(readConnectionParams(folder).size(), 64 * 1024 / 3 + 1);  // the largest taken
+        writeBytes(folder + "params.db", QByteArray(64 * 1024 + 1, '\x2c'));
+        try {
+            readConnectionParams(folder);
+            QFAIL("the file was read");
+        } catch (const db::Error& e) {
+            QVERIFY2(e.message().contains("za duży") && e.message().size() < 100 + folder.size(),
+                     qPrintable(e.message()));
+        }
+    }
+
     void writingIntoAMissingFolderFailsClearly()
     {
         QTemporaryDir dir;
@@ -94,7 +137,8 @@ private slots:
     {
         testsupport::TestDatabase t;
         const QString folder = t.folder();
-        writeConnectionParams(folder, "user_name=SYSDBA\r\npassword=cokolwiek\r\nlc_ctype=WIN1250\r\n");
+        writeConnectionParams(folder,
+                              "user_name=SYSDBA\r\npassword=cokolwiek\r\nlc_ctype=WIN1250\r\n");
         db::Database database;
         database.setDatabaseName(t.path());
         database.setParamsText(readConnectionParams(folder));
@@ -103,6 +147,19 @@ private slots:
         QCOMPARE(database.param("user_name"), QString("SYSDBA"));
         QCOMPARE(database.param("password"), QString("cokolwiek"));
         QCOMPARE(database.charset(), QString("WIN1250"));
+
+        // A character set the program cannot convert is named, not replaced in silence.
+        writeConnectionParams(folder, "user_name=SYSDBA\r\npassword=x\r\nlc_ctype=DOS852\r\n");
+        db::Database foreign;
+        foreign.setDatabaseName(t.path());
+        foreign.setParamsText(readConnectionParams(folder));
+        try {
+            foreign.open();
+            QFAIL("connected with a character set it cannot read");
+        } catch (const db::Error& e) {
+            QVERIFY2(e.message().contains("'DOS852'"), qPrintable(e.message()));
+        }
+        QVERIFY(!foreign.connected());
 
         // A garbled file gives a clear error, and no connection.
         writeBytes(folder + "params.db", QByteArray("\x01\x02\x03\x04\x05\x06\x07", 7));
@@ -114,5 +171,5 @@ private slots:
     }
 };
 
-HALVANE_TEST(ParametryPolaczeniaTest);
+HALVANE_TEST(ConnectionParamsFileTest);
 #include "ConnectionParamsFileTest.moc"

@@ -9,6 +9,7 @@
 #include "support/TestDatabase.h"
 #include "support/testmain.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -201,7 +202,8 @@ private slots:
         QCOMPARE(set->field("NAZWA").asString(), QString("Zażółć gęślą jaźń"));
         set->next();
         QCOMPARE(set->field("NAZWA").asString(), QString("ŁÓDŹ"));
-        QCOMPARE(t.scalar("select lower(NAZWA) from FIRMY where ID = 2").toString(), QString("łódź"));
+        QCOMPARE(t.scalar("select lower(NAZWA) from FIRMY where ID = 2").toString(),
+                 QString("łódź"));
         QCOMPARE(t.scalar("select upper(NAZWA) from FIRMY where ID = 1").toString(),
                  QString("ZAŻÓŁĆ GĘŚLĄ JAŹŃ"));
         // A parameter carries the letters to the server as well.
@@ -212,13 +214,173 @@ private slots:
         QCOMPARE(query.field("ID").asInteger(), 2);
     }
 
+    void fieldsTakeThePolishFormAndParametersTheCForm()
+    {
+        TestDatabase t;
+        // The forms are the program's own, whatever the machine's locale says.
+        const QLocale machine;
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(machine); });
+        DataSet query(t.db());
+        query.setSelectSql("select cast(:x as double precision) as X from RDB$DATABASE");
+        query.setParam("x", "1500.5");
+        query.open();
+        QCOMPARE(query.field("X").asFloat(), 1500.5);
+        QCOMPARE(query.field("X").asString(), QString("1500,5"));
+        query.edit();
+        query.field("X").setAsString("2,75");  // as typed into a box
+        QCOMPARE(query.field("X").asFloat(), 2.75);
+        QVERIFY_THROWS_EXCEPTION(Error, query.field("X").setAsString("2,5.1"));
+        query.cancel();
+        query.close();
+        query.setParam("x", "1,5");  // not a number in the C form: the server refuses the text
+        QVERIFY_THROWS_EXCEPTION(Error, query.open());
+    }
+
+    void valuesOutsideTheColumnAreRefused_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("stored");  // null = refused
+        const QVariant refused;
+        QTest::newRow("largest INTEGER") << "I" << QVariant("2147483647") << QVariant(2147483647);
+        QTest::newRow("smallest INTEGER")
+            << "I" << QVariant("-2147483648") << QVariant(-2147483647 - 1);
+        QTest::newRow("text past INTEGER") << "I" << QVariant("3000000000") << refused;
+        QTest::newRow("text wrapping to 12") << "I" << QVariant("4294967308") << refused;
+        QTest::newRow("number past INTEGER") << "I" << QVariant(3000000000LL) << refused;
+        QTest::newRow("huge exponent") << "I" << QVariant("1e300") << refused;
+        QTest::newRow("huge double") << "I" << QVariant(1e300) << refused;
+        QTest::newRow("fraction") << "I" << QVariant("12,5") << refused;
+        QTest::newRow("past SMALLINT") << "S" << QVariant("32768") << refused;
+        QTest::newRow("largest BIGINT exactly")
+            << "B" << QVariant("9223372036854775807") << QVariant(Q_INT64_C(9223372036854775807));
+        QTest::newRow("past BIGINT") << "B" << QVariant("9223372036854775808") << refused;
+        QTest::newRow("past FLOAT") << "F" << QVariant(1e39) << refused;
+        QTest::newRow("infinite DOUBLE") << "D" << QVariant(qInf()) << refused;
+        QTest::newRow("large DOUBLE") << "D" << QVariant("1e300") << QVariant(1e300);
+        QTest::newRow("date NaN") << "T" << QVariant(qQNaN()) << refused;
+        QTest::newRow("date infinite") << "T" << QVariant(-qInf()) << refused;
+        QTest::newRow("year past 9999") << "T" << QVariant(1e7) << refused;
+        QTest::newRow("a real day") << "T" << QVariant(45000.5) << QVariant(45000.5);
+    }
+    void valuesOutsideTheColumnAreRefused()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariant, value);
+        QFETCH(QVariant, stored);
+        DataSet row(readOnlyDatabase().db());
+        row.setSelectSql(
+            "select cast(7 as integer) as I, cast(7 as smallint) as S, "
+            "cast(7 as bigint) as B, cast(7 as float) as F, "
+            "cast(7 as double precision) as D, cast('2024-05-03' as timestamp) as T "
+            "from RDB$DATABASE");
+        row.open();
+        row.edit();
+        Field& f = row.field(field);
+        const QVariant before = f.value();
+        if (stored.isNull()) {
+            try {
+                f.setValue(value);
+                QFAIL("the value was taken");
+            } catch (const Error& e) {
+                QVERIFY2(e.message().contains(field), qPrintable(e.message()));
+            }
+            QCOMPARE(f.value(), before);
+        } else {
+            f.setValue(value);
+            QCOMPARE(f.value(), stored);
+        }
+    }
+
+    void parametersOutsideTheirTypeAreRefused_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("result");  // null = refused
+        const QString guest = "select count(*) from GOSCIE where ID = :id";
+        QTest::newRow("guest 12") << guest << QVariant("12") << QVariant(1);
+        QTest::newRow("text wrapping to 12") << guest << QVariant("4294967308") << QVariant();
+        QTest::newRow("number wrapping to 12") << guest << QVariant(4294967308LL) << QVariant();
+        QTest::newRow("huge exponent") << guest << QVariant("1e300") << QVariant();
+        const QString cast = "select cast(:id as %1) from RDB$DATABASE";
+        QTest::newRow("past SMALLINT") << cast.arg("smallint") << QVariant(40000) << QVariant();
+        QTest::newRow("BIGINT exactly") << cast.arg("bigint") << QVariant("9223372036854775807")
+                                        << QVariant(Q_INT64_C(9223372036854775807));
+        QTest::newRow("past FLOAT") << cast.arg("float") << QVariant(1e39) << QVariant();
+        QTest::newRow("DOUBLE NaN")
+            << cast.arg("double precision") << QVariant(qQNaN()) << QVariant();
+        QTest::newRow("date NaN") << cast.arg("timestamp") << QVariant(qQNaN()) << QVariant();
+        QTest::newRow("date infinite") << cast.arg("timestamp") << QVariant(qInf()) << QVariant();
+        QTest::newRow("invalid QDate") << cast.arg("date") << QVariant(QDate()) << QVariant();
+    }
+    void parametersOutsideTheirTypeAreRefused()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QVariant, value);
+        QFETCH(QVariant, result);
+        DataSet query(readOnlyDatabase().db());
+        query.setSelectSql(sql);
+        query.setParam("id", value);
+        if (result.isNull()) {
+            try {
+                query.open();
+                QFAIL(qPrintable("the parameter was bound as " + query.value(0, 0).toString()));
+            } catch (const Error& e) {
+                QVERIFY2(e.message().contains(":id"), qPrintable(e.message()));
+            }
+        } else {
+            query.open();
+            QCOMPARE(query.value(0, 0), result);
+        }
+    }
+
+    void textTheCodePageCannotHoldIsRefusedBeforeAnythingIsWritten()
+    {
+        TestDatabase t;
+        auto set = companies(t.db());
+        set->open();
+        set->append();
+        try {
+            set->field("NAZWA").setAsString("Жук sp. z o.o.");
+            QFAIL("the text was taken");
+        } catch (const Error& e) {
+            QCOMPARE(
+                e.message(),
+                QString("Znak „Ж” w polu NAZWA nie mieści się w stronie kodowej Windows-1250."));
+        }
+        QVERIFY(set->field("NAZWA").isNull());
+        set->cancel();
+        addCompany(*set, "Győr Kft.");  // Hungarian letters are in the code page
+
+        DataSet query(t.db());
+        query.setSelectSql("select count(*) from FIRMY where NAZWA = :nazwa");
+        query.setParam("nazwa", "Győr Kft.");
+        query.open();
+        QCOMPARE(query.value(0, 0).toInt(), 1);
+        query.close();
+        query.setParam("nazwa", "Ørsted 😀");
+        try {
+            query.open();
+            QFAIL("the parameter was sent");
+        } catch (const Error& e) {
+            QVERIFY2(e.message().contains("„Ø” w parametrze :nazwa"), qPrintable(e.message()));
+        }
+        QVERIFY_THROWS_EXCEPTION(Error, t.db().execute("update FIRMY set NAZWA = 'Ж'"));
+        t.db().transaction().commitRetaining();
+        QCOMPARE(t.scalar("select list(NAZWA) from FIRMY").toString(), QString("Győr Kft."));
+    }
+
     void dateTimesRoundTripExactly()
     {
         TestDatabase t;
         const DayCount arrival = fromDateTime(QDateTime(QDate(2024, 5, 3), QTime(9, 41, 7, 250)));
         DataSet visits(t.db());
-        visits.setSelectSql("select * from WIZYTY where DTPRZYBYCIA >= :data1 and DTPRZYBYCIA <= :data2");
-        visits.setInsertSql("insert into WIZYTY (ID, DTPRZYBYCIA, DTWEJSCIA) values (:ID, :DTPRZYBYCIA, :DTWEJSCIA)");
+        visits.setSelectSql(
+            "select * from WIZYTY where DTPRZYBYCIA >= :data1 and DTPRZYBYCIA <= :data2");
+        visits.setInsertSql(
+            "insert into WIZYTY (ID, DTPRZYBYCIA, DTWEJSCIA) values (:ID, :DTPRZYBYCIA, "
+            ":DTWEJSCIA)");
         visits.setGenerator("GEN_WIZYTY_ID", "ID", GeneratorApply::OnPost);
         visits.setParam("data1", fromDate(QDate(2024, 5, 3)));
         visits.setParam("data2", fromDate(QDate(2024, 5, 3)) + (86399.0 / 86400.0));
@@ -245,9 +407,12 @@ private slots:
     {
         TestDatabase t;
         t.run({"insert into FIRMY (ID, NAZWA) values (1, 'F')",
-               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (1, 1, 0, 'Anna', 'Nowak')",
-               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (2, 1, 0, null, 'Żak')",
-               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (3, 1, 0, 'Ewa', null)"});
+               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (1, 1, 0, "
+               "'Anna', 'Nowak')",
+               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (2, 1, 0, "
+               "null, 'Żak')",
+               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (3, 1, 0, "
+               "'Ewa', null)"});
         DataSet staff(t.db());
         staff.setSelectSql("select * from PERSONEL order by ID");
         staff.setModifySql("update PERSONEL set IMIE = :IMIE where ID = :OLD_ID");
@@ -278,13 +443,13 @@ private slots:
         const LocateOptions search = CaseInsensitive | PartialKey;
 
         QVERIFY(set->locate("ID", "12", search));
-        QCOMPARE(set->field("ID").asInteger(), 12);   // never 120
+        QCOMPARE(set->field("ID").asInteger(), 12);  // never 120
         set->first();
         QVERIFY(set->locate("ID", "012", search));
         QCOMPARE(set->field("ID").asInteger(), 12);
-        QVERIFY(!set->locate("ID", "1", search));      // no partial numbers
-        QVERIFY(!set->locate("ID", "abc", search));    // not a number: matches no number column
-        QCOMPARE(set->field("ID").asInteger(), 12);    // a failed locate leaves the row
+        QVERIFY(!set->locate("ID", "1", search));    // no partial numbers
+        QVERIFY(!set->locate("ID", "abc", search));  // not a number: matches no number column
+        QCOMPARE(set->field("ID").asInteger(), 12);  // a failed locate leaves the row
 
         QVERIFY(set->locate("NAZWA", "ŁUKASZ", search));
         QCOMPARE(set->field("ID").asInteger(), 5);
@@ -293,14 +458,46 @@ private slots:
         QVERIFY(!set->locate("NAZWA", "łukasz", search, true));
         QCOMPARE(set->field("ID").asInteger(), 3);
 
-        QVERIFY(set->locate("NAZWA", "", search));     // an empty key starts every text,
-        QCOMPARE(set->field("ID").asInteger(), 120);   // but the null one before it is skipped
+        QVERIFY(!set->locate("NAZWA", "kasz", search));  // from the beginning, not anywhere
+        QCOMPARE(set->field("ID").asInteger(), 3);
 
-        QVERIFY(!set->locate("NAZWA", "łukasz", 0));   // exact: case and length count
+        QVERIFY(set->locate("NAZWA", "", search));    // an empty key starts every text,
+        QCOMPARE(set->field("ID").asInteger(), 120);  // but the null one before it is skipped
+
+        QVERIFY(!set->locate("NAZWA", "łukasz", 0));  // exact: case and length count
         QVERIFY(set->locate("NAZWA", "Łukasz", 0));
         QCOMPARE(set->field("ID").asInteger(), 5);
         QVERIFY(set->locate("ID", 7, 0));
         QCOMPARE(set->recNo(), 1);
+    }
+
+    void aChangedKeyIsStoredOverTheRowsOldKey()
+    {
+        TestDatabase t;
+        t.run({"insert into FIRMY (ID, NAZWA) values (1, 'A')",
+               "insert into FIRMY (ID, NAZWA) values (2, 'B')"});
+        auto set = companies(t.db());
+        set->open();
+        set->edit();
+        set->field("ID").setAsInteger(10);
+        set->field("NAZWA").setAsString("A10");
+        set->post();
+        set->next();
+        set->remove();  // deleted by its own old key
+        t.db().transaction().commitRetaining();
+        QCOMPARE(t.scalar("select list(ID || '=' || NAZWA) from FIRMY").toString(),
+                 QString("10=A10"));
+    }
+
+    void editingAnEmptySetStartsNoRow()
+    {
+        TestDatabase t;
+        auto set = companies(t.db());
+        set->open();
+        QVERIFY_THROWS_EXCEPTION(Error, set->edit());
+        QCOMPARE(set->state(), DataSetState::Browse);
+        QCOMPARE(set->recordCount(), 0);
+        QVERIFY_THROWS_EXCEPTION(Error, set->field("NAZWA").setAsString("nic"));
     }
 
     void rowStatesAndNotifications()
@@ -323,32 +520,33 @@ private slots:
         QCOMPARE(set->field("NAZWA").asString(), QString("B"));
         QCOMPARE(scrolls.count(), 2);
 
-        set->append();                     // a new row is a change of row
+        set->append();  // a new row is a change of row
         QCOMPARE(scrolls.count(), 3);
         QCOMPARE(set->recNo(), 4);
         QCOMPARE(set->state(), DataSetState::Insert);
-        set->cancel();                     // and so is abandoning it
+        set->cancel();  // and so is abandoning it
         QCOMPARE(scrolls.count(), 4);
         QCOMPARE(set->recNo(), 2);
 
         set->append();
         set->field("NAZWA").setAsString("D");
-        set->post();                       // posting is not
+        set->post();  // posting is not
         QCOMPARE(scrolls.count(), 5);
         QCOMPARE(set->field("ID").asInteger(), 4);
 
         set->setRecNo(2);
         set->edit();
         set->field("NAZWA").setAsString("B!");
-        set->next();                       // moving on stores the pending change
+        set->next();  // moving on stores the pending change
         QCOMPARE(set->state(), DataSetState::Browse);
         QCOMPARE(t.db().transaction().active(), true);
-        set->remove();                     // deleting C makes D current
+        set->remove();  // deleting C makes D current
         QCOMPARE(set->field("NAZWA").asString(), QString("D"));
-        set->remove();                     // deleting the last row makes the one before current
+        set->remove();  // deleting the last row makes the one before current
         QCOMPARE(set->field("NAZWA").asString(), QString("B!"));
         t.db().transaction().commitRetaining();
-        QCOMPARE(t.scalar("select list(NAZWA, ',') from (select NAZWA from FIRMY order by ID)").toString(),
+        QCOMPARE(t.scalar("select list(NAZWA, ',') from (select NAZWA from FIRMY order by ID)")
+                     .toString(),
                  QString("A,B!"));
 
         // Field values need edit or insert state.
@@ -368,17 +566,23 @@ private slots:
                "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ) values (2, 1, 0, 5)"});
         DataSet query(t.db());
         query.sql().clear();
-        query.sql() << "select count(*) as ILOSC" << "from PERSONEL" << "where DZIAL_ID = 1";
+        query.sql() << "select count(*) as ILOSC"
+                    << "from PERSONEL"
+                    << "where DZIAL_ID = 1";
         query.open();
         QCOMPARE(query.field("ILOSC").asInteger(), 0);
         query.close();
         query.sql().clear();
-        query.sql() << "select max(KOLEJ)" << "from DZIALY" << "where FIRMA_ID = 1";
+        query.sql() << "select max(KOLEJ)"
+                    << "from DZIALY"
+                    << "where FIRMA_ID = 1";
         query.open();
         QCOMPARE(query.field("MAX").asInteger(), 5);
         query.close();
         query.sql().clear();
-        query.sql() << "select max(KOLEJ)" << "from DZIALY" << "where FIRMA_ID = 2";
+        query.sql() << "select max(KOLEJ)"
+                    << "from DZIALY"
+                    << "where FIRMA_ID = 2";
         query.open();
         QVERIFY(query.field("MAX").isNull());
         QCOMPARE(query.field("MAX").asInteger(), 0);
@@ -425,7 +629,8 @@ private slots:
             second->post();
             QFAIL("the second desk wrote over an uncommitted change");
         } catch (const Error& e) {
-            QVERIFY2(e.message().contains("conflict", Qt::CaseInsensitive), qPrintable(e.message()));
+            QVERIFY2(e.message().contains("conflict", Qt::CaseInsensitive),
+                     qPrintable(e.message()));
         }
         QCOMPARE(second->state(), DataSetState::Edit);  // the failed row stays to be dealt with
         second->cancel();
@@ -509,6 +714,11 @@ private slots:
         QCOMPARE(expectError([&] { missing.open(); }, "BRAK.FDB"), QString());
         QVERIFY(!missing.connected());
 
+        Database polishPath;  // the path comes back in the form it was sent in
+        polishPath.setDatabaseName(t.folder() + "Łódź/Żółw.FDB");
+        polishPath.setParamsText(testsupport::kTestParams);
+        QCOMPARE(expectError([&] { polishPath.open(); }, "Łódź/Żółw.FDB"), QString());
+
         Database garbled;
         garbled.setDatabaseName(t.path());
         garbled.setParamsText(QString::fromLatin1("u\x01\x7fser=?\r\npassword"));
@@ -525,6 +735,18 @@ private slots:
         orphan.setSelectSql("select * from FIRMY");
         QCOMPARE(expectError([&] { orphan.open(); }, "połączenia"), QString());
     }
+
+private:
+    // One file for the data-driven rows that change nothing in it.
+    TestDatabase& readOnlyDatabase()
+    {
+        if (!readOnly_) {
+            readOnly_ = std::make_unique<TestDatabase>();
+            readOnly_->run({"insert into GOSCIE (ID, NAZWA) values (12, 'Dwunasty')"});
+        }
+        return *readOnly_;
+    }
+    std::unique_ptr<TestDatabase> readOnly_;
 };
 
 HALVANE_TEST(DataSetTest);

@@ -2,6 +2,7 @@
 // rules that need no database.
 #include "db/DateTimeText.h"
 #include "db/NamedParams.h"
+#include "db/NumberText.h"
 #include "support/testmain.h"
 
 #include <QTest>
@@ -11,7 +12,7 @@ using namespace db;
 class TextRulesTest : public QObject {
     Q_OBJECT
 private slots:
-    void parsujDate_data()
+    void parseDateTakesOnlyExistingDaysAsDdMmYyyy_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDate>("expected");  // invalid = no date (0)
@@ -30,7 +31,7 @@ private slots:
         QTest::newRow("empty") << "" << QDate();
         QTest::newRow("eleven characters") << "05-03-20241" << QDate();
     }
-    void parsujDate()
+    void parseDateTakesOnlyExistingDaysAsDdMmYyyy()
     {
         QFETCH(QString, text);
         QFETCH(QDate, expected);
@@ -43,7 +44,7 @@ private slots:
         }
     }
 
-    void parsujCzas_data()
+    void parseTimeTakesOnlyRealTimesAsHhNn_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("minutes");  // -1 = no time
@@ -57,7 +58,7 @@ private slots:
         QTest::newRow("letters") << "ab:cd" << -1;
         QTest::newRow("empty") << "" << -1;
     }
-    void parsujCzas()
+    void parseTimeTakesOnlyRealTimesAsHhNn()
     {
         QFETCH(QString, text);
         QFETCH(int, minutes);
@@ -66,6 +67,38 @@ private slots:
             QCOMPARE(value, -1.0);
         else
             QCOMPARE(qRound(value * 1440.0), minutes);
+    }
+
+    void numbersReadInTheFormTheirSourceWrites_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("polish");        // else the C form
+        QTest::addColumn<QVariant>("expected");  // null = not a number
+        QTest::newRow("Polish comma") << " -2,25 " << true << QVariant(-2.25);
+        QTest::newRow("keypad full stop in Polish") << "1.5" << true << QVariant(1.5);
+        QTest::newRow("comma in C") << "1,5" << false << QVariant();
+        QTest::newRow("full stop in C") << "1.5" << false << QVariant(1.5);
+        QTest::newRow("exponent") << "1e300" << false << QVariant(1e300);
+        QTest::newRow("grouping, Polish") << "1.500,5" << true << QVariant();
+        QTest::newRow("grouping, C") << "1,500.5" << false << QVariant();
+        QTest::newRow("blank group") << "1 500" << true << QVariant();
+        QTest::newRow("too large") << "1e400" << false << QVariant();
+        QTest::newRow("infinity") << "inf" << false << QVariant();
+        QTest::newRow("not a number") << "nan" << true << QVariant();
+        QTest::newRow("empty") << "" << true << QVariant();
+    }
+    void numbersReadInTheFormTheirSourceWrites()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, polish);
+        QFETCH(QVariant, expected);
+        const NumberForm form = polish ? NumberForm::Polish : NumberForm::C;
+        const std::optional<double> number = parseNumber(text, form);
+        QCOMPARE(number.has_value(), !expected.isNull());
+        if (number) {
+            QCOMPARE(*number, expected.toDouble());
+            QCOMPARE(parseNumber(formatNumber(*number, form), form), number);
+        }
     }
 
     void dateTimeValueRoundTripsThroughFirebirdHalves()
@@ -97,22 +130,23 @@ private slots:
         const PositionalSql p = toPositional(QStringLiteral(
             "select * from DZIALY\nwhere FIRMA_ID = :firma_id and POPID = :popid\norder by KOLEJ"));
         QCOMPARE(p.names, QStringList({"firma_id", "popid"}));
-        QCOMPARE(p.text, QStringLiteral(
-            "select * from DZIALY\nwhere FIRMA_ID = ? and POPID = ?\norder by KOLEJ"));
+        QCOMPARE(p.text,
+                 QStringLiteral(
+                     "select * from DZIALY\nwhere FIRMA_ID = ? and POPID = ?\norder by KOLEJ"));
 
-        const PositionalSql update = toPositional(QStringLiteral("update FIRMY set ID = :ID where ID = :OLD_ID"));
+        const PositionalSql update =
+            toPositional(QStringLiteral("update FIRMY set ID = :ID where ID = :OLD_ID"));
         QCOMPARE(update.names, QStringList({"ID", "OLD_ID"}));
     }
 
     void colonsInLiteralsIdentifiersAndCommentsAreText()
     {
-        const PositionalSql p = toPositional(QStringLiteral(
-            "select 'godz. 10:30 :nie', \"KOL:UMNA\" -- uwaga :x\n"
-            "from T /* :y */ where A = :a and B = 'it''s :z'"));
+        const PositionalSql p =
+            toPositional(QStringLiteral("select 'godz. 10:30 :nie', \"KOL:UMNA\" -- uwaga :x\n"
+                                        "from T /* :y */ where A = :a and B = 'it''s :z'"));
         QCOMPARE(p.names, QStringList({"a"}));
-        QCOMPARE(p.text, QStringLiteral(
-            "select 'godz. 10:30 :nie', \"KOL:UMNA\" -- uwaga :x\n"
-            "from T /* :y */ where A = ? and B = 'it''s :z'"));
+        QCOMPARE(p.text, QStringLiteral("select 'godz. 10:30 :nie', \"KOL:UMNA\" -- uwaga :x\n"
+                                        "from T /* :y */ where A = ? and B = 'it''s :z'"));
         // A lone colon is no parameter either.
         QCOMPARE(toPositional(QStringLiteral("select a : b")).names, QStringList());
     }
