@@ -4,6 +4,7 @@
 #include "controls/Prompts.h"
 #include "db/DataSet.h"
 #include "db/DateTimeText.h"
+#include "db/NumberText.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -44,7 +45,7 @@ QString DataSetModel::fieldText(int row, const QString& field, const QString& da
     if (f->type() == db::FieldType::DateTime && !dateTimeFormat.isEmpty())
         return db::toDateTime(v.toDouble()).toString(dateTimeFormat);
     if (f->type() == db::FieldType::Float)
-        return QLocale().toString(v.toDouble(), 'g', 15);
+        return db::formatNumber(v.toDouble(), db::NumberForm::Polish);
     return v.toString();
 }
 
