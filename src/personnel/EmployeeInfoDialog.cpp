@@ -141,11 +141,8 @@ EmployeeInfoDialog::EmployeeInfoDialog(desk::Desk& desk, QWidget* parent)
     d_->notesEdit->setTabChangesFocus(true);
     d_->notesEdit->setAccessibleName(QStringLiteral("Info o pracowniku"));
     d_->notesEdit->installEventFilter(this);
-    connect(d_->notesEdit, &QPlainTextEdit::textChanged, this, [this] {
-        // Only the user's typing counts: the box showing the row again does not.
-        if (d_->employee->editing() && !d_->notesEdit->isReadOnly())
-            d_->changed = true;
-    });
+    // The window clears the flag again after it shows a row itself (prepare, OK, Cancel).
+    connect(d_->notesEdit, &QPlainTextEdit::textChanged, this, [this] { d_->changed = true; });
     d_->notesLabel = new QLabel(QStringLiteral("Info o pracowniku:"));
     d_->notesLabel->setObjectName(QStringLiteral("notesLabel"));
     d_->notesLabel->setBuddy(d_->notesEdit);
