@@ -125,65 +125,48 @@ private slots:
         QCOMPARE(w.database.scalar("select count(*) from PERSONEL").toInt(), employees);
     }
 
-    void closingWithoutTypingAsksNothingAndWritesNothing_data()
+    // Every way of leaving goes through one check: without typing it asks nothing; after
+    // typing, No keeps the window and the text, Yes discards it and the database is as it was.
+    void leavingAsksOnlyAfterTyping_data()
     {
         QTest::addColumn<QString>("how");
-        QTest::newRow("Anuluj") << "cancel";
-        QTest::newRow("Esc") << "escape";
-        QTest::newRow("close box") << "close";
+        QTest::addColumn<bool>("typed");
+        for (const char* how : {"Anuluj", "Esc", "close box"}) {
+            QTest::addRow("%s, nothing typed", how) << QString(how) << false;
+            QTest::addRow("%s, notes typed", how) << QString(how) << true;
+        }
     }
-    void closingWithoutTypingAsksNothingAndWritesNothing()
+    void leavingAsksOnlyAfterTyping()
     {
         QFETCH(QString, how);
+        QFETCH(bool, typed);
         InfoWindow w;
         QVERIFY(w.show());
-        if (how == "cancel")
-            QTest::mouseClick(w.cancel(), Qt::LeftButton);
-        else if (how == "escape")
-            QTest::keyClick(w.notes(), Qt::Key_Escape);
-        else
-            w.dialog.close();
-        QVERIFY(!w.dialog.isVisible());
-        QCOMPARE(w.dialog.result(), int(QDialog::Rejected));
-        QVERIFY(w.desk.answers.shown.isEmpty());
-        QCOMPARE(storedNotes(w.database), DemoNotes);
-    }
-
-    // No keeps the window and the typed text; Yes discards it and the database is as it was.
-    void cancellingTypedNotesAsksFirst_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("Anuluj") << "cancel";
-        QTest::newRow("Esc") << "escape";
-        QTest::newRow("close box") << "close";
-    }
-    void cancellingTypedNotesAsksFirst()
-    {
-        QFETCH(QString, how);
-        InfoWindow w;
-        QVERIFY(w.show());
-        testsupport::type(w.notes(), " Nowa uwaga.");
         const auto leave = [&] {
-            if (how == "cancel")
+            if (how == "Anuluj")
                 QTest::mouseClick(w.cancel(), Qt::LeftButton);
-            else if (how == "escape")
+            else if (how == "Esc")
                 QTest::keyClick(w.notes(), Qt::Key_Escape);
             else
                 w.dialog.close();
         };
-        w.desk.answers.answers.enqueue(false);
-        leave();
-        QVERIFY(w.dialog.isVisible());
-        QCOMPARE(w.desk.answers.shown.size(), 1);
-        QCOMPARE(w.desk.answers.shown[0].kind, QString("question"));
-        QCOMPARE(w.desk.answers.shown[0].text, QString("Na pewno anulować wprowadzone zmiany?"));
-        QCOMPARE(w.desk.answers.shown[0].caption, QString("Anulowanie zmian"));
-        QCOMPARE(w.notes()->toPlainText(), DemoNotes + " Nowa uwaga.");
-
-        w.desk.answers.answers.enqueue(true);
+        if (typed) {
+            testsupport::type(w.notes(), " Nowa uwaga.");
+            w.desk.answers.answers.enqueue(false);
+            leave();
+            QVERIFY(w.dialog.isVisible());
+            QCOMPARE(w.desk.answers.shown.size(), 1);
+            QCOMPARE(w.desk.answers.shown[0].kind, QString("question"));
+            QCOMPARE(w.desk.answers.shown[0].text,
+                     QString("Na pewno anulować wprowadzone zmiany?"));
+            QCOMPARE(w.desk.answers.shown[0].caption, QString("Anulowanie zmian"));
+            QCOMPARE(w.notes()->toPlainText(), DemoNotes + " Nowa uwaga.");
+            w.desk.answers.answers.enqueue(true);
+        }
         leave();
         QVERIFY(!w.dialog.isVisible());
         QCOMPARE(w.dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(w.desk.answers.shown.size(), typed ? 2 : 0);
         QCOMPARE(storedNotes(w.database), DemoNotes);
         // Shown again, the window starts from the stored notes and asks nothing.
         w.desk.answers.clear();
