@@ -235,9 +235,10 @@ void print(const QString& line)
     std::fflush(stdout);
 }
 
-// Runs both sides alternately, after one run of each to warm the caches; prints medians.
+// Runs both sides alternately (and the data set alone, when given, as the program's share),
+// after one run of each to warm the caches; prints medians.
 void compare(const QString& what, const std::function<int()>& program,
-             const std::function<int()>& bare)
+             const std::function<int()>& bare, const std::function<int()>& dataSet = {})
 {
     const int programRows = program();
     const int bareRows = bare();
@@ -246,15 +247,21 @@ void compare(const QString& what, const std::function<int()>& program,
                   .arg(what)
                   .arg(programRows)
                   .arg(bareRows));
-    std::vector<double> programTimes, bareTimes;
+    if (dataSet)
+        dataSet();
+    std::vector<double> programTimes, bareTimes, dataSetTimes;
     for (int i = 0; i < Runs; ++i) {
         programTimes.push_back(elapsedMs([&] { program(); }));
         bareTimes.push_back(elapsedMs([&] { bare(); }));
+        if (dataSet)
+            dataSetTimes.push_back(elapsedMs([&] { dataSet(); }));
     }
     const double p = median(programTimes), b = median(bareTimes);
     print(QStringLiteral("%1: program %2 ms, bare %3 ms, ratio %4 (%5 rows)")
               .arg(what, ms(p), ms(b), QString::number(p / b, 'f', 2))
               .arg(bareRows));
+    if (dataSet)
+        print(QStringLiteral("  of which the data set alone: %1 ms").arg(ms(median(dataSetTimes))));
 }
 
 // The search window, shown, with one criterion typed and Enter pressed in its box: the time
@@ -342,24 +349,21 @@ int main(int argc, char** argv)
         for (const SearchCase& c : cases) {
             const auto statement = personnel::composeEmployeeSearch(criteriaOf(c));
             BareQuery bare(database, statement->sql);
-            compare(
-                c.what, [&] { return window.search(c.box, c.text, c.mode); },
-                [&] { return bare.run(statement->params); });
-            print(QStringLiteral("  plan: %1").arg(bare.plan().replace('\n', ' ')));
             // The share of the data set alone (fetching, converting, the calculated name).
             db::DataSet set(database);
             db::addSurnameFirstName(set);
             set.setSelectSql(statement->sql);
             for (const auto& [name, value] : statement->params)
                 set.setParam(name, value);
-            set.open();
-            std::vector<double> times;
-            for (int i = 0; i < Runs; ++i)
-                times.push_back(elapsedMs([&] {
+            compare(
+                c.what, [&] { return window.search(c.box, c.text, c.mode); },
+                [&] { return bare.run(statement->params); },
+                [&] {
                     set.close();
                     set.open();
-                }));
-            print(QStringLiteral("  of which the data set: %1 ms").arg(ms(median(times))));
+                    return set.recordCount();
+                });
+            print(QStringLiteral("  plan: %1").arg(bare.plan().replace('\n', ' ')));
         }
 
         db::DataSet list(database);
