@@ -7,9 +7,16 @@
 
 class QLabel;
 class QPushButton;
-namespace db { class DataSet; }
-namespace controls { class BoundLineEdit; class BoundTextEdit; }
-namespace desk { class Desk; }
+namespace db {
+class DataSet;
+}
+namespace controls {
+class BoundLineEdit;
+class BoundTextEdit;
+}  // namespace controls
+namespace desk {
+class Desk;
+}
 
 class EmployeeDialog : public QDialog {
     Q_OBJECT

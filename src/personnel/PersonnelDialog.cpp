@@ -88,7 +88,7 @@ private:
 }  // namespace
 
 PersonnelDialog::PersonnelDialog(desk::Desk& desk, QWidget* parent)
-    : QDialog(parent), desk_(desk), staff(desk.database())
+    : QDialog(parent), desk_(desk), staff(desk.database(), this)
 {
     setObjectName(QStringLiteral("PersonnelDialog"));
     setWindowTitle(QStringLiteral("Personel"));
@@ -106,7 +106,6 @@ PersonnelDialog::PersonnelDialog(desk::Desk& desk, QWidget* parent)
 
     buildView();
     employeeDialog = new EmployeeDialog(staff, desk_, this);
-    employeeDialog->setObjectName(QStringLiteral("employeeDialog"));
 }
 
 PersonnelDialog::~PersonnelDialog() = default;
@@ -126,8 +125,7 @@ QAction* PersonnelDialog::makeAction(const QString& name, const QString& caption
     return action;
 }
 
-QWidget* PersonnelDialog::namePanel(const QString& name, const QString& caption,
-                                    QLabel*& nameLabel)
+QWidget* PersonnelDialog::namePanel(const QString& name, const QString& caption, QLabel*& nameLabel)
 {
     auto* panel = new QWidget;
     panel->setObjectName(name + QStringLiteral("Panel"));
@@ -148,9 +146,9 @@ QWidget* PersonnelDialog::namePanel(const QString& name, const QString& caption,
 void PersonnelDialog::buildView()
 {
     using controls::Picture;
-    addAction = makeAction(QStringLiteral("addAction"), QStringLiteral("Dodaj"),
-                           QStringLiteral("Dodaj pracownika"), Picture::Add,
-                           &PersonnelDialog::addEmployee);
+    addAction =
+        makeAction(QStringLiteral("addAction"), QStringLiteral("Dodaj"),
+                   QStringLiteral("Dodaj pracownika"), Picture::Add, &PersonnelDialog::addEmployee);
     addAction->setShortcut(Qt::Key_Insert);
     deleteAction = makeAction(QStringLiteral("deleteAction"), QStringLiteral("Usuń"),
                               QStringLiteral("Usuń pracownika"), Picture::Delete,
@@ -159,9 +157,10 @@ void PersonnelDialog::buildView()
     editAction = makeAction(QStringLiteral("editAction"), QStringLiteral("Edytuj"),
                             QStringLiteral("Edytuj dane pracownika"), Picture::Edit,
                             &PersonnelDialog::editEmployee);
-    changeDepartmentAction = makeAction(
-        QStringLiteral("changeDepartmentAction"), QStringLiteral("Zmień"),
-        QStringLiteral("Zmień firmę/dział"), Picture::Companies, &PersonnelDialog::changeDepartment);
+    changeDepartmentAction =
+        makeAction(QStringLiteral("changeDepartmentAction"), QStringLiteral("Zmień"),
+                   QStringLiteral("Zmień firmę/dział"), Picture::Companies,
+                   &PersonnelDialog::changeDepartment);
     changeDepartmentAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     importAction = makeAction(QStringLiteral("importAction"), QStringLiteral("Import"),
                               QStringLiteral("Import listy personelu z pliku CSV"),
@@ -179,10 +178,10 @@ void PersonnelDialog::buildView()
     toolBar->addSeparator();
     toolBar->addActions({importAction, exportAction});
     toolBar->addSeparator();
-    toolBar->addWidget(namePanel(QStringLiteral("company"), QStringLiteral("Firma: "),
-                                 companyNameLabel));
-    toolBar->addWidget(namePanel(QStringLiteral("department"), QStringLiteral("Dział: "),
-                                 departmentNameLabel));
+    toolBar->addWidget(
+        namePanel(QStringLiteral("company"), QStringLiteral("Firma: "), companyNameLabel));
+    toolBar->addWidget(
+        namePanel(QStringLiteral("department"), QStringLiteral("Dział: "), departmentNameLabel));
     toolBar->addAction(changeDepartmentAction);
 
     staffGrid = new controls::DataGrid(staff, desk_.prompts());
@@ -332,9 +331,9 @@ void PersonnelDialog::deleteEmployee()
     if (currentEmployeeId() == 0)
         return;
     const QString name = staff.field(QStringLiteral("_nazwisko_imie")).asString();
-    if (!desk_.prompts().question(
-            QStringLiteral("Na pewno usunąć z listy pracownika: '") + name + QStringLiteral("'?\n\n"),
-            QStringLiteral("Usunięcie pracownika")))
+    if (!desk_.prompts().question(QStringLiteral("Na pewno usunąć z listy pracownika: '") + name +
+                                      QStringLiteral("'?\n\n"),
+                                  QStringLiteral("Usunięcie pracownika")))
         return;
     staff.remove();
     changed_ = true;

@@ -13,8 +13,13 @@ class QPushButton;
 class QToolBar;
 class QWidget;
 class EmployeeDialog;
-namespace controls { class DataGrid; enum class Picture; }
-namespace desk { class Desk; }
+namespace controls {
+class DataGrid;
+enum class Picture;
+}  // namespace controls
+namespace desk {
+class Desk;
+}
 
 class PersonnelDialog : public QDialog {
     Q_OBJECT
