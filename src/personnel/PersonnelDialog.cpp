@@ -1,0 +1,398 @@
+#include "personnel/PersonnelDialog.h"
+
+#include "controls/DataGrid.h"
+#include "controls/DialogButtons.h"
+#include "controls/Icons.h"
+#include "controls/Prompts.h"
+#include "db/RecordRules.h"
+#include "desk/Desk.h"
+#include "personnel/EmployeeDialog.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr auto SelectStaff = R"(select *
+from PERSONEL
+where
+  FIRMA_ID = :firma_id
+  and
+  DZIAL_ID = :dzial_id
+order by ID)";
+
+constexpr auto InsertEmployee = R"(insert into PERSONEL
+  (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO, STANOWISKO, PIETRO, POKOJ, TELSTACJ, 
+   TELKOM, EMAIL, INFO)
+values
+  (:ID, :FIRMA_ID, :DZIAL_ID, :IMIE, :NAZWISKO, :STANOWISKO, :PIETRO, :POKOJ, 
+   :TELSTACJ, :TELKOM, :EMAIL, :INFO))";
+
+constexpr auto UpdateEmployee = R"(update PERSONEL
+set
+  ID = :ID,
+  FIRMA_ID = :FIRMA_ID,
+  DZIAL_ID = :DZIAL_ID,
+  IMIE = :IMIE,
+  NAZWISKO = :NAZWISKO,
+  STANOWISKO = :STANOWISKO,
+  PIETRO = :PIETRO,
+  POKOJ = :POKOJ,
+  TELSTACJ = :TELSTACJ,
+  TELKOM = :TELKOM,
+  EMAIL = :EMAIL,
+  INFO = :INFO
+where
+  ID = :OLD_ID)";
+
+constexpr auto DeleteEmployee = R"(delete from PERSONEL
+where
+  ID = :OLD_ID)";
+
+constexpr auto RefreshEmployee = R"(Select 
+  ID,
+  FIRMA_ID,
+  DZIAL_ID,
+  IMIE,
+  NAZWISKO,
+  STANOWISKO,
+  PIETRO,
+  POKOJ,
+  TELSTACJ,
+  TELKOM,
+  EMAIL,
+  INFO
+from PERSONEL 
+where
+  ID = :ID)";
+
+// Runs at the end of a step however it ends.
+template <class F>
+class Finally {
+public:
+    explicit Finally(F f) : f_(std::move(f)) {}
+    ~Finally() { f_(); }
+    Finally(const Finally&) = delete;
+    Finally& operator=(const Finally&) = delete;
+
+private:
+    F f_;
+};
+
+}  // namespace
+
+PersonnelDialog::PersonnelDialog(desk::Desk& desk, QWidget* parent)
+    : QDialog(parent), desk_(desk), staff(desk.database(), this)
+{
+    setObjectName(QStringLiteral("PersonnelDialog"));
+    setWindowTitle(QStringLiteral("Personel"));
+    resize(1000, 560);
+
+    staff.setObjectName(QStringLiteral("staff"));
+    staff.setSelectSql(QString::fromUtf8(SelectStaff));
+    staff.setInsertSql(QString::fromUtf8(InsertEmployee));
+    staff.setModifySql(QString::fromUtf8(UpdateEmployee));
+    staff.setDeleteSql(QString::fromUtf8(DeleteEmployee));
+    staff.setRefreshSql(QString::fromUtf8(RefreshEmployee));
+    staff.setGenerator(QStringLiteral("GEN_PERSONEL_ID"), QStringLiteral("ID"),
+                       db::GeneratorApply::OnPost);
+    db::addSurnameFirstName(staff);
+
+    buildView();
+    employeeDialog = new EmployeeDialog(staff, desk_, this);
+}
+
+PersonnelDialog::~PersonnelDialog() = default;
+
+QAction* PersonnelDialog::makeAction(const QString& name, const QString& caption,
+                                     const QString& hint, controls::Picture picture,
+                                     void (PersonnelDialog::*handler)())
+{
+    auto* action = new QAction(controls::icon(picture, 16), caption, this);
+    action->setObjectName(name);
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    if (handler)
+        connect(action, &QAction::triggered, this,
+                [this, handler] { desk_.prompts().guarded([&] { (this->*handler)(); }); });
+    QWidget::addAction(action);
+    return action;
+}
+
+QWidget* PersonnelDialog::namePanel(const QString& name, const QString& caption, QLabel*& nameLabel)
+{
+    auto* panel = new QWidget;
+    panel->setObjectName(name + QStringLiteral("Panel"));
+    auto* captionLabel = new QLabel(caption);
+    nameLabel = new QLabel;
+    nameLabel->setObjectName(name + QStringLiteral("NameLabel"));
+    QFont bold = nameLabel->font();
+    bold.setBold(true);
+    nameLabel->setFont(bold);
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(4, 0, 4, 0);
+    layout->setSpacing(0);
+    layout->addWidget(captionLabel);
+    layout->addWidget(nameLabel);
+    return panel;
+}
+
+void PersonnelDialog::buildView()
+{
+    using controls::Picture;
+    addAction =
+        makeAction(QStringLiteral("addAction"), QStringLiteral("Dodaj"),
+                   QStringLiteral("Dodaj pracownika"), Picture::Add, &PersonnelDialog::addEmployee);
+    addAction->setShortcut(Qt::Key_Insert);
+    deleteAction = makeAction(QStringLiteral("deleteAction"), QStringLiteral("Usuń"),
+                              QStringLiteral("Usuń pracownika"), Picture::Delete,
+                              &PersonnelDialog::deleteEmployee);
+    deleteAction->setShortcut(Qt::Key_Delete);
+    editAction = makeAction(QStringLiteral("editAction"), QStringLiteral("Edytuj"),
+                            QStringLiteral("Edytuj dane pracownika"), Picture::Edit,
+                            &PersonnelDialog::editEmployee);
+    changeDepartmentAction =
+        makeAction(QStringLiteral("changeDepartmentAction"), QStringLiteral("Zmień"),
+                   QStringLiteral("Zmień firmę/dział"), Picture::Companies,
+                   &PersonnelDialog::changeDepartment);
+    changeDepartmentAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    importAction = makeAction(QStringLiteral("importAction"), QStringLiteral("Import"),
+                              QStringLiteral("Import listy personelu z pliku CSV"),
+                              Picture::DatabaseChoice, nullptr);
+    exportAction = makeAction(QStringLiteral("exportAction"), QStringLiteral("Eksport"),
+                              QStringLiteral("Eksportuj listę personelu do pliku CSV"),
+                              Picture::Backup, nullptr);
+
+    toolBar = new QToolBar;
+    toolBar->setObjectName(QStringLiteral("toolBar"));
+    toolBar->setAccessibleName(QStringLiteral("Personel"));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolBar->setIconSize(QSize(16, 16));
+    toolBar->addActions({addAction, deleteAction, editAction});
+    toolBar->addSeparator();
+    toolBar->addActions({importAction, exportAction});
+    toolBar->addSeparator();
+    toolBar->addWidget(
+        namePanel(QStringLiteral("company"), QStringLiteral("Firma: "), companyNameLabel));
+    toolBar->addWidget(
+        namePanel(QStringLiteral("department"), QStringLiteral("Dział: "), departmentNameLabel));
+    toolBar->addAction(changeDepartmentAction);
+
+    staffGrid = new controls::DataGrid(staff, desk_.prompts());
+    staffGrid->setObjectName(QStringLiteral("staffGrid"));
+    staffGrid->setAccessibleName(QStringLiteral("Personel"));
+    const Qt::Alignment centred = Qt::AlignCenter;
+    staffGrid->setColumns({
+        {QStringLiteral("ID"), QStringLiteral("ID"), 60, {}, centred},
+        {QStringLiteral("_nazwisko_imie"), QStringLiteral("Nazwisko i imię"), 200},
+        {QStringLiteral("STANOWISKO"), QStringLiteral("Stanowisko"), 160},
+        {QStringLiteral("PIETRO"), QStringLiteral("Piętro"), 80, {}, centred},
+        {QStringLiteral("POKOJ"), QStringLiteral("Pokój"), 80, {}, centred},
+        {QStringLiteral("TELSTACJ"), QStringLiteral("Tel. stacjonarny"), 120},
+        {QStringLiteral("TELKOM"), QStringLiteral("Tel. komórkowy"), 120},
+        {QStringLiteral("EMAIL"), QStringLiteral("E-mail"), 120},
+    });
+    staffGrid->installEventFilter(this);
+    connect(staffGrid, &QAbstractItemView::doubleClicked, this, [this] {
+        if (editAction->isEnabled())
+            editAction->trigger();
+    });
+
+    QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
+    connect(okButton, &QPushButton::clicked, this,
+            [this] { desk_.prompts().guarded([this] { confirm(); }); });
+    connect(cancelButton, &QPushButton::clicked, this, &PersonnelDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(toolBar);
+    layout->addWidget(staffGrid, 1);
+    layout->addLayout(buttons);
+}
+
+// ------------------------------------------------------------ showing
+
+int PersonnelDialog::exec(const Request& request)
+{
+    prepare(request);
+    return QDialog::exec();
+}
+
+void PersonnelDialog::open(const Request& request)
+{
+    prepare(request);
+    QDialog::open();
+}
+
+void PersonnelDialog::prepare(const Request& request)
+{
+    companyId_ = request.companyId;
+    companyName_ = request.companyName;
+    departmentId_ = request.departmentId;
+    departmentName_ = request.departmentName;
+    employeeId_ = request.employeeId;
+    changed_ = false;
+    chosen_ = {};
+    desk_.prompts().guarded([this] { openList(); });
+    showNames();
+    staffGrid->setFocus();
+    updateActions();
+}
+
+void PersonnelDialog::openList()
+{
+    staff.close();
+    staff.setParam(QStringLiteral("firma_id"), companyId_);
+    staff.setParam(QStringLiteral("dzial_id"), departmentId_);
+    staff.open();
+    staff.locate(QStringLiteral("ID"), employeeId_, 0);
+}
+
+void PersonnelDialog::showNames()
+{
+    for (QLabel* label : {companyNameLabel, departmentNameLabel}) {
+        label->setText(label == companyNameLabel ? companyName_ : departmentName_);
+        // Each panel is as wide as its caption and the name after it.
+        QWidget* panel = label->parentWidget();
+        auto* caption = panel->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+        const int captionWidth = QFontMetrics(caption->font()).horizontalAdvance(caption->text());
+        const int nameWidth = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        caption->setFixedWidth(captionWidth);
+        label->setFixedWidth(nameWidth);
+        const QMargins margins = panel->layout()->contentsMargins();
+        panel->setFixedWidth(captionWidth + nameWidth + margins.left() + margins.right());
+    }
+}
+
+int PersonnelDialog::currentEmployeeId() const
+{
+    if (!staff.active() || staff.isEmpty())
+        return 0;
+    return staff.field(QStringLiteral("ID")).asInteger();
+}
+
+void PersonnelDialog::updateActions()
+{
+    const bool employee = currentEmployeeId() != 0;
+    deleteAction->setEnabled(employee);
+    editAction->setEnabled(employee);
+    okButton->setEnabled(changed_);
+}
+
+// ------------------------------------------------------------ employees
+
+void PersonnelDialog::addEmployee()
+{
+    Finally update([this] { updateActions(); });
+    staff.append();
+    try {
+        staff.field(QStringLiteral("FIRMA_ID")).setAsInteger(companyId_);
+        staff.field(QStringLiteral("DZIAL_ID")).setAsInteger(departmentId_);
+    } catch (...) {
+        staff.cancel();
+        throw;
+    }
+    editCurrentRow();
+}
+
+void PersonnelDialog::editEmployee()
+{
+    Finally update([this] { updateActions(); });
+    if (currentEmployeeId() == 0)
+        return;
+    staff.edit();
+    editCurrentRow();
+}
+
+void PersonnelDialog::editCurrentRow()
+{
+    if (employeeDialog->exec(companyName_, departmentName_) != QDialog::Accepted)
+        return;
+    // The row is stored: the change is marked before anything else can fail, so leaving
+    // the window still asks and rolls it back.
+    changed_ = true;
+    companyId_ = staff.field(QStringLiteral("FIRMA_ID")).asInteger();
+    departmentId_ = staff.field(QStringLiteral("DZIAL_ID")).asInteger();
+    employeeId_ = staff.field(QStringLiteral("ID")).asInteger();
+    companyName_ = employeeDialog->companyName();
+    departmentName_ = employeeDialog->departmentName();
+    showNames();
+    openList();
+}
+
+void PersonnelDialog::deleteEmployee()
+{
+    Finally update([this] { updateActions(); });
+    if (currentEmployeeId() == 0)
+        return;
+    const QString name = staff.field(QStringLiteral("_nazwisko_imie")).asString();
+    if (!desk_.prompts().question(QStringLiteral("Na pewno usunąć z listy pracownika: '") + name +
+                                      QStringLiteral("'?\n\n"),
+                                  QStringLiteral("Usunięcie pracownika")))
+        return;
+    staff.remove();
+    changed_ = true;
+}
+
+void PersonnelDialog::changeDepartment()
+{
+    Finally update([this] { updateActions(); });
+    const std::optional<desk::CompanyAndDepartment> choice =
+        desk_.pickCompanyAndDepartment(companyId_, departmentId_);
+    if (!choice)
+        return;
+    companyId_ = choice->companyId;
+    companyName_ = choice->companyName;
+    departmentId_ = choice->departmentId;
+    departmentName_ = choice->departmentName;
+    showNames();
+    openList();
+}
+
+bool PersonnelDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter edits only while the list has the focus.
+    if (watched == staffGrid && event->type() == QEvent::FocusIn)
+        editAction->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    else if (watched == staffGrid && event->type() == QEvent::FocusOut)
+        editAction->setShortcuts({});
+    return QDialog::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------ closing
+
+void PersonnelDialog::confirm()
+{
+    desk_.commitWork();
+    const bool employee = currentEmployeeId() != 0;
+    chosen_.companyId = employee ? staff.field(QStringLiteral("FIRMA_ID")).asInteger() : 0;
+    chosen_.departmentId = employee ? staff.field(QStringLiteral("DZIAL_ID")).asInteger() : 0;
+    chosen_.employeeId = employee ? staff.field(QStringLiteral("ID")).asInteger() : 0;
+    changed_ = false;
+    accept();
+}
+
+void PersonnelDialog::reject()
+{
+    if (changed_) {
+        if (!desk_.prompts().question(
+                QStringLiteral("Na pewno anulować wszystkie wprowadzone zmiany?"),
+                QStringLiteral("Anulowanie zmian")))
+            return;
+        if (!desk_.prompts().guarded([this] { desk_.rollbackWork(); }))
+            return;
+        changed_ = false;
+    }
+    QDialog::reject();
+}
+
+void PersonnelDialog::done(int result)
+{
+    QDialog::done(result);
+    staff.close();
+}
