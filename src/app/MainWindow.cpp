@@ -13,6 +13,9 @@
 #include "db/RecordRules.h"
 #include "directory/CompaniesDialog.h"
 #include "directory/TypedInputDialog.h"
+#include "personnel/EmployeeInfoDialog.h"
+#include "personnel/EmployeeSearchDialog.h"
+#include "personnel/PersonnelDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -102,6 +105,9 @@ void MainWindow::createWindows()
 {
     companiesDialog = std::make_unique<CompaniesDialog>(*this, this);
     typedInputDialog = std::make_unique<TypedInputDialog>(prompts_, this);
+    personnelDialog = std::make_unique<PersonnelDialog>(*this, this);
+    employeeInfoDialog = std::make_unique<EmployeeInfoDialog>(*this, this);
+    employeeSearchDialog = std::make_unique<EmployeeSearchDialog>(*this, this);
     datePickerDialog = std::make_unique<DatePickerDialog>(clock_, this);
     aboutDialog = std::make_unique<AboutDialog>(prompts_, this);
 }
@@ -142,14 +148,16 @@ void MainWindow::buildActions()
     companiesAction = makeAction("companiesAction", "Firmy", "Edycja firm i działów",
                                  int(Picture::Companies), &MainWindow::openCompaniesEditor);
     personnelAction = makeAction("personnelAction", "Personel", "Edycja personelu firm",
-                                 int(Picture::Personnel), nullptr);
+                                 int(Picture::Personnel), &MainWindow::openPersonnel);
     guestsAction =
         makeAction("guestsAction", "Goście", "Wykaz gości", int(Picture::Guests), nullptr);
     guestsAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
     searchAction =
-        makeAction("searchAction", "Szukaj", "Szukaj pracownika", int(Picture::Search), nullptr);
+        makeAction("searchAction", "Szukaj", "Szukaj pracownika", int(Picture::Search),
+                   &MainWindow::searchForEmployee);
     searchAction->setShortcuts({QKeySequence(QStringLiteral("Ctrl+F")), QKeySequence(Qt::Key_F3)});
-    infoAction = makeAction("infoAction", "Info", "Info o pracowniku", int(Picture::Info), nullptr);
+    infoAction = makeAction("infoAction", "Info", "Info o pracowniku", int(Picture::Info),
+                            &MainWindow::openEmployeeInfo);
     infoAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
     visitsAction =
         makeAction("visitsAction", "Wizyty", "Wizyty u pracowników", int(Picture::Visits), nullptr);
@@ -505,7 +513,7 @@ std::optional<desk::CompanyAndDepartment> MainWindow::pickCompanyAndDepartment(i
 
 std::optional<desk::EmployeeChoice> MainWindow::findEmployee()
 {
-    return std::nullopt;  // the employee search window comes with the personnel windows
+    return employeeSearchDialog->find();
 }
 
 // ------------------------------------------------------------ the browser
@@ -586,11 +594,24 @@ void MainWindow::updateActions()
 
 void MainWindow::goToCompany(int companyId)
 {
-    if (!companies.active() || companies.isEmpty())
+    if (!companies.active())
+        return;
+    if (companies.locate(QStringLiteral("ID"), companyId, 0))
+        return;
+    // Another window (an import, another desk's work found by the search) may have added
+    // the company since the list was read.
+    const int previous = currentCompany();
+    companies.close();
+    companies.open();
+    if (companies.isEmpty()) {
+        clearBrowser();
+        return;
+    }
+    if (companies.locate(QStringLiteral("ID"), companyId, 0))
         return;
     // A company that is gone leaves the current one, whose change runs again.
-    if (!companies.locate(QStringLiteral("ID"), companyId, 0))
-        onCompanyChanged();
+    companies.locate(QStringLiteral("ID"), previous, 0);
+    onCompanyChanged();
 }
 
 void MainWindow::goToEmployee(int employeeId)
@@ -631,6 +652,46 @@ void MainWindow::openCompaniesEditor()
         departmentTree->selectDepartment(chosen.departmentId);
     }
     updateActions();
+}
+
+void MainWindow::finishEmployeeAction()
+{
+    staffGrid->setFocus();
+    updateActions();
+}
+
+void MainWindow::openPersonnel()
+{
+    const int companyId = currentCompany();
+    const QString companyName = companyId != 0 && companies.active() && !companies.isEmpty()
+                                    ? companies.field(QStringLiteral("NAZWA")).asString()
+                                    : QString();
+    const QStandardItem* department = departmentTree->selectedNode();
+    const PersonnelDialog::Request request{companyId, companyName, currentDepartment(),
+                                           department ? department->text() : QString(),
+                                           currentEmployee()};
+    if (personnelDialog->exec(request) == QDialog::Accepted) {
+        const PersonnelDialog::Result chosen = personnelDialog->chosen();
+        goTo(chosen.companyId, chosen.departmentId, chosen.employeeId);
+    }
+    finishEmployeeAction();
+}
+
+void MainWindow::searchForEmployee()
+{
+    if (const std::optional<desk::EmployeeChoice> found = employeeSearchDialog->find())
+        goTo(found->companyId, found->departmentId, found->employeeId);
+    finishEmployeeAction();
+}
+
+void MainWindow::openEmployeeInfo()
+{
+    const int employeeId = currentEmployee();
+    if (employeeInfoDialog->exec(employeeId) == QDialog::Accepted) {
+        loadStaff();
+        goToEmployee(employeeId);
+    }
+    finishEmployeeAction();
 }
 
 void MainWindow::showAbout()

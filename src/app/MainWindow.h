@@ -19,6 +19,9 @@ class QTimer;
 class AboutDialog;
 class CompaniesDialog;
 class DatePickerDialog;
+class EmployeeInfoDialog;
+class EmployeeSearchDialog;
+class PersonnelDialog;
 class TypedInputDialog;
 namespace controls {
 class BoundTextEdit;
@@ -96,6 +99,11 @@ private:
     void openCompaniesEditor();
     void openCompaniesEditorIfEnabled();
     void openEmployeeInfoIfEnabled();
+    void openPersonnel();
+    void searchForEmployee();
+    void openEmployeeInfo();
+    // After an employee window: the staff list has the focus.
+    void finishEmployeeAction();
     void showAbout();
     void backUpDatabase();
     void chooseDatabase();
@@ -140,6 +148,9 @@ private:
     // In the order of creation; destroyed in reverse, before the connection they use.
     std::unique_ptr<CompaniesDialog> companiesDialog;
     std::unique_ptr<TypedInputDialog> typedInputDialog;
+    std::unique_ptr<PersonnelDialog> personnelDialog;
+    std::unique_ptr<EmployeeInfoDialog> employeeInfoDialog;
+    std::unique_ptr<EmployeeSearchDialog> employeeSearchDialog;
     std::unique_ptr<DatePickerDialog> datePickerDialog;
     std::unique_ptr<AboutDialog> aboutDialog;
 };

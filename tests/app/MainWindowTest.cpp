@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -539,6 +540,30 @@ private slots:
         f.goTo(99, 999, 9999);
         QCOMPARE(currentId(grid(f, "companyGrid")), 2);
         QCOMPARE(currentDepartment(f), 6);  // the company change ran again: its first department
+    }
+
+    void theSearchTakesTheBrowserToItsEmployeeEvenInACompanyAddedSince()
+    {
+        AppFixture app(true);
+        QVERIFY(app.start());
+        // Another desk adds a company with one employee after the list was read.
+        app.database()->run(
+            {"insert into FIRMY (ID, NAZWA) values (90, 'Nowa firma')",
+             "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (900, 90, 0, 0, 'Recepcja')",
+             "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, NAZWISKO, IMIE) "
+             "values (9000, 90, 900, 'Zzyzx', 'Jan')"});
+        testsupport::ModalAction choose([](QWidget* modal) {
+            auto* surname = child<QLineEdit>(modal, "surnameEdit");
+            QTest::keyClicks(surname, "Zzyzx");
+            QTest::keyClick(surname, Qt::Key_Return);  // searches at once; the list takes the focus
+            QTest::keyClick(child<QWidget>(modal, "resultGrid"), Qt::Key_Return);
+        });
+        testsupport::trigger(app.form.get(), "searchAction");
+        QVERIFY(choose.acted());
+        QCOMPARE(currentId(grid(*app.form, "companyGrid")), 90);
+        QCOMPARE(currentDepartment(*app.form), 900);
+        QCOMPARE(currentId(grid(*app.form, "staffGrid")), 9000);
+        QCOMPARE(app.form->focusWidget(), child<QWidget>(app.form.get(), "staffGrid"));
     }
 
     void aDoubleClickUnderTheListsOpensTheCompaniesEditor_data()
