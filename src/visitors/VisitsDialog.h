@@ -42,10 +42,14 @@ public:
     // The same without waiting.
     void open(const Selection& mainWindowSelection);
 
-private:
-    // How the visit editor takes the current row.
+protected:
+    // How the visit editor takes the current row: a new visit or one already stored.
     enum class EditorMode { Add, Edit };
+    // Opens the visit editor on the current row, which the register has put into insert or
+    // edit state; true when the editor stored the visit and committed it.
+    virtual bool runVisitEditor(EditorMode mode);
 
+private:
     void buildView();
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
@@ -62,9 +66,6 @@ private:
     void addVisit();
     void editVisit();
     void editVisitIfEnabled();
-    // Opens the visit editor on the current row, which is being added or edited; true when
-    // the editor stored the visit.
-    virtual bool runVisitEditor(EditorMode mode);
     // Makes a visit just stored the current row, moving the range to its day when its
     // arrival lies outside.
     void showVisit();
