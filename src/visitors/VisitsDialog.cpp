@@ -270,19 +270,25 @@ void VisitsDialog::buildView()
     visitGrid = new controls::DataGrid(visits, desk_.prompts());
     visitGrid->setObjectName(QStringLiteral("visitGrid"));
     visitGrid->setAccessibleName(QStringLiteral("Wizyty"));
-    visitGrid->setRowFont(font());
+    // The list's type is the 11-pixel type its column widths were made for; a date column
+    // still grows when the type of this desktop would cut its text.
+    QFont listFont = font();
+    listFont.setPixelSize(11);
+    visitGrid->setRowFont(listFont);
+    const int dateWidth = qMax(
+        110, QFontMetrics(listFont).horizontalAdvance(QStringLiteral("00-00-0000  00:00")) + 12);
     const Qt::Alignment centred = Qt::AlignCenter;
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
     // The number columns carry the name as their second field, so that a screen reader
     // reads the name with the number.
     visitGrid->setColumns({
-        {Arrival, QStringLiteral("Przybycie"), 110, {}, centred, {}, DateTimeFormat},
+        {Arrival, QStringLiteral("Przybycie"), dateWidth, {}, centred, {}, DateTimeFormat},
         {GuestId, QStringLiteral("Gość"), 250, {}, left, GuestName},
         {Badge, QStringLiteral("Identyfikator"), 80},
         {Card, QStringLiteral("Nr karty"), 80},
         {EmployeeId, QStringLiteral("Pracownik"), 200, {}, left, EmployeeName},
-        {Entry, QStringLiteral("Wejście"), 110, {}, centred, {}, DateTimeFormat},
-        {Exit, QStringLiteral("Wyjście"), 110, {}, centred, {}, DateTimeFormat},
+        {Entry, QStringLiteral("Wejście"), dateWidth, {}, centred, {}, DateTimeFormat},
+        {Exit, QStringLiteral("Wyjście"), dateWidth, {}, centred, {}, DateTimeFormat},
         {Message, QStringLiteral("Wiadomość"), 120},
     });
     visitGrid->setCellPainter([this](QPainter* painter, const QRect& cell, int row,
