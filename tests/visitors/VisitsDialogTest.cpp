@@ -197,6 +197,19 @@ private slots:
         QVERIFY(r.base(r.from) != NotFoundColour);
     }
 
+    void aDayTypedIntoAPickerIsReadWhenConfirmed()
+    {
+        Register r;
+        r.from->setFocus();
+        r.from->setSelectedSection(QDateTimeEdit::DaySection);
+        QTest::keyClicks(r.from, "04");
+        QCOMPARE(r.listed(), kListedToday);  // not at every digit
+        QTest::keyClick(r.from, Qt::Key_Return);
+        QCOMPARE(r.from->date(), Today.addDays(-1));
+        QCOMPARE(r.listed(), QList<int>({11}) + kListedToday);
+        QVERIFY(r.grid->hasFocus());
+    }
+
     void theSearchFindsTheFirstMatchOfItsColumn_data()
     {
         QTest::addColumn<QString>("column");
