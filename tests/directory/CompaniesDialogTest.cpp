@@ -1,6 +1,6 @@
 // The companies editor on a fresh database: the tree rules after adds, moves and drops,
 // deletes, both modes, cancelling, and a second desk getting in the way.
-#include "AccessibleNames.h"
+#include "support/AccessibleNames.h"
 #include "controls/DataGrid.h"
 #include "controls/DepartmentTree.h"
 #include "db/DataSet.h"
@@ -881,7 +881,7 @@ private slots:
     {
         Editor e;
         QStringList names;
-        QCOMPARE(directorytests::unnamedControls(e.window, &names), QStringList());
+        QCOMPARE(testsupport::unnamedControls(e.window, &names), QStringList());
         // Nine tool buttons, two tool bars, the list, the tree and the two buttons, each
         // told from the others.
         QCOMPARE(names.size(), 15);
@@ -891,7 +891,7 @@ private slots:
         {
             testsupport::ModalAction look(
                 [&](QWidget* dialog) {
-                    unnamedInDialog = directorytests::unnamedControls(*dialog, &namesInDialog);
+                    unnamedInDialog = testsupport::unnamedControls(*dialog, &namesInDialog);
                     qobject_cast<QDialog*>(dialog)->reject();
                 },
                 &e.window);

@@ -1,6 +1,6 @@
 // The typed input box: OK only for a non-empty text, the amount key filter and check,
 // and the value handed back exactly as typed.
-#include "AccessibleNames.h"
+#include "support/AccessibleNames.h"
 #include "directory/TypedInputDialog.h"
 #include "support/AnsweringPrompts.h"
 #include "support/Find.h"
@@ -172,7 +172,7 @@ private slots:
     {
         Box b(desk::ValueType::Text, "Łąka");
         QStringList names;
-        QCOMPARE(directorytests::unnamedControls(b.box, &names), QStringList());
+        QCOMPARE(testsupport::unnamedControls(b.box, &names), QStringList());
         QCOMPARE(names, QStringList({"Nazwa firmy:", "OK", "Anuluj"}));
     }
 };

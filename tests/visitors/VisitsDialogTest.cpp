@@ -5,7 +5,7 @@
 #include "controls/DataGrid.h"
 #include "db/DataSet.h"
 #include "db/DateTimeText.h"
-#include "directory/AccessibleNames.h"
+#include "support/AccessibleNames.h"
 #include "support/Find.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
@@ -491,7 +491,7 @@ private slots:
     void everyControlHasAName()
     {
         Register r;
-        QCOMPARE(directorytests::unnamedControls(*r.window), QStringList());
+        QCOMPARE(testsupport::unnamedControls(*r.window), QStringList());
         QCOMPARE(r.window->windowTitle(), QString("Wizyty u pracowników"));
     }
 

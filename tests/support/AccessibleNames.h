@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <functional>
 
-namespace directorytests {
+namespace testsupport {
 
 inline bool isControl(QAccessible::Role role)
 {
@@ -54,4 +54,4 @@ inline QStringList unnamedControls(QWidget& window, QStringList* names = nullptr
     return unnamed;
 }
 
-}  // namespace directorytests
+}  // namespace testsupport
