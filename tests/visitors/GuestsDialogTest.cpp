@@ -268,7 +268,17 @@ private slots:
         // Ctrl+F goes to the search box, where Enter only goes back to the list...
         list.key(list.grid, Qt::Key_F, Qt::ControlModifier);
         QVERIFY(list.search->hasFocus());
-        list.key(list.search, Qt::Key_Return);
+        bool editorOpened = false;
+        {
+            ModalAction unexpected(
+                [&](QWidget* dialog) {
+                    editorOpened = true;
+                    qobject_cast<QDialog*>(dialog)->reject();
+                },
+                &list.window);
+            list.key(list.search, Qt::Key_Return);
+        }
+        QVERIFY(!editorOpened);
         QVERIFY(list.grid->hasFocus());
         QVERIFY(list.window.isVisible());
         // ...and Ctrl+Enter edits from anywhere.
