@@ -1,0 +1,522 @@
+#include "visitors/GuestsDialog.h"
+
+#include "controls/Colours.h"
+#include "controls/DataGrid.h"
+#include "controls/DialogButtons.h"
+#include "controls/FieldBinder.h"
+#include "controls/Icons.h"
+#include "controls/Prompts.h"
+#include "db/DataSet.h"
+#include "desk/Desk.h"
+#include "visitors/GuestDialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStringEncoder>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr auto SelectGuests = R"(select *
+from GOSCIE
+order by NAZWA)";
+constexpr auto InsertGuest = R"(insert into GOSCIE
+  (ID, NAZWA, DOKUM, INFO)
+values
+  (:ID, :NAZWA, :DOKUM, :INFO))";
+constexpr auto UpdateGuest = R"(update GOSCIE
+set
+  ID = :ID,
+  NAZWA = :NAZWA,
+  DOKUM = :DOKUM,
+  INFO = :INFO
+where
+  ID = :OLD_ID)";
+constexpr auto DeleteGuest = R"(delete from GOSCIE
+where
+  ID = :OLD_ID)";
+constexpr auto RefreshGuest = R"(Select 
+  ID,
+  NAZWA,
+  DOKUM,
+  INFO
+from GOSCIE 
+where
+  ID = :ID)";
+
+const QString Id = QStringLiteral("ID");
+const QString Name = QStringLiteral("NAZWA");
+const QString Document = QStringLiteral("DOKUM");
+const QString Info = QStringLiteral("INFO");
+
+bool isEnter(const QKeyEvent* key)
+{
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+// A character typed in the list goes to the search text when Windows-1250 holds it with a
+// code from 32 to 122 or from 128 to 255: "{", "|", "}", "~", DEL and control keys do not.
+bool isSearchCharacter(const QString& typed)
+{
+    if (typed.size() != 1)
+        return false;
+    QStringEncoder encoder("windows-1250", QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(typed);
+    if (encoder.hasError() || bytes.size() != 1)
+        return false;
+    const auto code = static_cast<unsigned char>(bytes.front());
+    return (code >= 32 && code <= 122) || code >= 128;
+}
+
+}  // namespace
+
+class GuestsDialog::Private : public QObject {
+public:
+    Private(GuestsDialog& window, desk::Desk& desk);
+
+    void buildView();
+    QAction* makeAction(const char* name, const QString& text, const QString& hint,
+                        controls::Picture picture, const std::function<void()>& handler);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    void onShown();
+    void applyMode();
+    void updateActions();
+    int currentId() const;
+    Guest currentGuest() const;
+
+    void addGuest();
+    void editGuest();
+    void editRow(bool adding);
+    void deleteGuest();
+    void choose();
+    void onGridDoubleClicked();
+    bool typeIntoSearch(const QKeyEvent* key);
+    void onSearchEnter();
+    void search(const QString& text);
+    void setSearchColour(bool matched);
+
+    GuestsDialog& window;
+    desk::Desk& desk;
+    Mode mode = Mode::Edit;
+    int shownFirstId = 0;
+    Guest chosenGuest;
+    bool searchMatched = true;
+
+    db::DataSet guests;
+
+    QToolBar* toolBar = nullptr;
+    controls::DataGrid* guestGrid = nullptr;
+    QSplitter* infoSplitter = nullptr;
+    QPlainTextEdit* infoEdit = nullptr;
+    QLineEdit* searchEdit = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+
+    QAction* addAction = nullptr;
+    QAction* deleteAction = nullptr;
+    QAction* editAction = nullptr;
+    QAction* goToSearchAction = nullptr;
+
+    GuestDialog* guestDialog = nullptr;
+};
+
+GuestsDialog::Private::Private(GuestsDialog& window, desk::Desk& desk)
+    : window(window), desk(desk), guests(desk.database())
+{
+    guests.setObjectName(QStringLiteral("guests"));
+    guests.setParent(&window);  // found by name from the window; owned here
+    guests.setSelectSql(QString::fromUtf8(SelectGuests));
+    guests.setInsertSql(QString::fromUtf8(InsertGuest));
+    guests.setModifySql(QString::fromUtf8(UpdateGuest));
+    guests.setDeleteSql(QString::fromUtf8(DeleteGuest));
+    guests.setRefreshSql(QString::fromUtf8(RefreshGuest));
+    guests.setGenerator(QStringLiteral("GEN_GOSCIE_ID"), Id, db::GeneratorApply::OnPost);
+}
+
+QAction* GuestsDialog::Private::makeAction(const char* name, const QString& text,
+                                           const QString& hint, controls::Picture picture,
+                                           const std::function<void()>& handler)
+{
+    auto* action = new QAction(controls::icon(picture, 16), text, &window);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    connect(action, &QAction::triggered, this,
+            [this, handler] { desk.prompts().guarded(handler); });
+    window.addAction(action);
+    return action;
+}
+
+void GuestsDialog::Private::buildView()
+{
+    using controls::Picture;
+    window.setObjectName(QStringLiteral("GuestsDialog"));
+    window.setWindowTitle(QStringLiteral("Goście"));
+    window.setSizeGripEnabled(true);
+    window.resize(640, 520);
+
+    addAction = makeAction("addAction", QStringLiteral("Dodaj"), QStringLiteral("Dodaj wpis"),
+                           Picture::Add, [this] { addGuest(); });
+    addAction->setShortcut(QKeySequence(Qt::Key_Insert));
+    deleteAction = makeAction("deleteAction", QStringLiteral("Usuń"), QStringLiteral("Usuń wpis"),
+                              Picture::Delete, [this] { deleteGuest(); });
+    deleteAction->setShortcut(QKeySequence(Qt::Key_Delete));
+    editAction = makeAction("editAction", QStringLiteral("Edytuj"), QStringLiteral("Edytuj wpis"),
+                            Picture::Edit, [this] { editGuest(); });
+    goToSearchAction = new QAction(&window);
+    goToSearchAction->setObjectName(QStringLiteral("goToSearchAction"));
+    goToSearchAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F3)});
+    connect(goToSearchAction, &QAction::triggered, this, [this] { searchEdit->setFocus(); });
+    window.addAction(goToSearchAction);
+
+    toolBar = new QToolBar;
+    toolBar->setObjectName(QStringLiteral("toolBar"));
+    toolBar->setAccessibleName(QStringLiteral("Goście"));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolBar->setIconSize(QSize(16, 16));
+    toolBar->addActions({addAction, deleteAction, editAction});
+    for (QAction* action : toolBar->actions())
+        toolBar->widgetForAction(action)->setAccessibleName(action->text());
+
+    guestGrid = new controls::DataGrid(guests, desk.prompts());
+    guestGrid->setObjectName(QStringLiteral("guestGrid"));
+    guestGrid->setAccessibleName(QStringLiteral("Goście"));
+    guestGrid->setColumns({
+        {Id, QStringLiteral("ID"), 70, std::nullopt, Qt::AlignCenter},
+        {Name, QStringLiteral("Nazwisko i imię"), 250},
+        {Document, QStringLiteral("Dokument"), 250},
+    });
+    guestGrid->installEventFilter(this);
+    guestGrid->viewport()->installEventFilter(this);
+
+    auto* infoStrip = new QWidget;
+    infoStrip->setObjectName(QStringLiteral("infoStrip"));
+    infoStrip->setMinimumHeight(60);
+    auto* infoLayout = new QVBoxLayout(infoStrip);
+    infoLayout->setContentsMargins(0, 2, 0, 0);
+    infoLayout->setSpacing(2);
+    infoEdit = new QPlainTextEdit;
+    infoEdit->setObjectName(QStringLiteral("infoEdit"));
+    infoEdit->setAccessibleName(QStringLiteral("Info"));
+    infoEdit->setReadOnly(true);
+    infoEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    infoEdit->setTabChangesFocus(true);
+    QPalette inactive = infoEdit->palette();
+    inactive.setColor(QPalette::Base, controls::windowsColor(controls::colours::InactiveBox));
+    infoEdit->setPalette(inactive);
+    controls::followCurrentRow(infoEdit, guests, [this] {
+        const QString info =
+            guests.active() && guests.recNo() > 0 ? guests.field(Info).asString() : QString();
+        if (info != infoEdit->toPlainText())
+            infoEdit->setPlainText(info);
+    });
+    auto* infoLabel = new QLabel(QStringLiteral("Info:"));
+    infoLabel->setBuddy(infoEdit);
+    infoLayout->addWidget(infoLabel);
+    infoLayout->addWidget(infoEdit);
+
+    infoSplitter = new QSplitter(Qt::Vertical);
+    infoSplitter->setObjectName(QStringLiteral("infoSplitter"));
+    infoSplitter->setChildrenCollapsible(false);
+    infoSplitter->addWidget(guestGrid);
+    infoSplitter->addWidget(infoStrip);
+    infoSplitter->setStretchFactor(0, 1);
+    infoSplitter->setStretchFactor(1, 0);
+    infoSplitter->setSizes({380, 90});
+
+    auto* searchLabel = new QLabel(QStringLiteral("  Szukaj:"));
+    searchEdit = new QLineEdit;
+    searchEdit->setObjectName(QStringLiteral("searchEdit"));
+    searchEdit->setAccessibleName(QStringLiteral("Szukaj"));
+    searchEdit->setFocusPolicy(Qt::ClickFocus);  // Tab passes it by; Ctrl+F and F3 reach it
+    searchEdit->setAutoFillBackground(true);
+    searchEdit->installEventFilter(this);
+    searchLabel->setBuddy(searchEdit);
+    connect(searchEdit, &QLineEdit::textChanged, this,
+            [this](const QString& text) { desk.prompts().guarded([&] { search(text); }); });
+
+    QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
+    buttons->insertWidget(0, searchLabel);
+    buttons->insertWidget(1, searchEdit, 1);
+    delete buttons->takeAt(2);  // the stretch: the search box takes the room
+    connect(okButton, &QPushButton::clicked, this,
+            [this] { desk.prompts().guarded([this] { choose(); }); });
+    connect(cancelButton, &QPushButton::clicked, &window, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(toolBar);
+    layout->addWidget(infoSplitter, 1);
+    layout->addLayout(buttons);
+
+    guestDialog = new GuestDialog(guests, desk.prompts(), &window);
+    guestDialog->setObjectName(QStringLiteral("guestDialog"));
+
+    window.installEventFilter(this);
+    connect(&window, &QDialog::finished, this, [this] { guests.close(); });
+}
+
+// ------------------------------------------------------------ showing and modes
+
+void GuestsDialog::Private::onShown()
+{
+    searchEdit->blockSignals(true);  // an emptied box searches for nothing anyway
+    searchEdit->clear();
+    searchEdit->blockSignals(false);
+    setSearchColour(true);
+    applyMode();
+    guests.close();
+    guests.open();
+    if (shownFirstId != 0)
+        guests.locate(Id, shownFirstId, 0);
+    guestGrid->setFocus();
+    updateActions();
+}
+
+// Run at show and at every focus of the list: Enter edits only while the list has the
+// focus in Mode::Edit; in Mode::Pick it goes to the OK button.
+void GuestsDialog::Private::applyMode()
+{
+    const QKeySequence ctrlEnter(Qt::CTRL | Qt::Key_Return);
+    const QKeySequence ctrlKeypadEnter(Qt::CTRL | Qt::Key_Enter);
+    if (mode == Mode::Edit) {
+        editAction->setShortcuts({QKeySequence(Qt::Key_Return), ctrlEnter,
+                                  QKeySequence(Qt::Key_Enter), ctrlKeypadEnter});
+        okButton->hide();
+        okButton->setDefault(false);
+        cancelButton->setText(QStringLiteral("Zamknij"));
+    } else {
+        editAction->setShortcuts({ctrlEnter, ctrlKeypadEnter});
+        okButton->show();
+        okButton->setDefault(true);
+        cancelButton->setText(QStringLiteral("Anuluj"));
+    }
+}
+
+int GuestsDialog::Private::currentId() const
+{
+    return guests.active() && !guests.isEmpty() ? guests.field(Id).asInteger() : 0;
+}
+
+GuestsDialog::Guest GuestsDialog::Private::currentGuest() const
+{
+    if (!guests.active() || guests.isEmpty())
+        return {};
+    return {guests.field(Id).asInteger(), guests.field(Name).asString(),
+            guests.field(Document).asString()};
+}
+
+void GuestsDialog::Private::updateActions()
+{
+    const bool hasGuest = currentId() != 0;
+    addAction->setEnabled(true);
+    deleteAction->setEnabled(hasGuest);
+    editAction->setEnabled(hasGuest);
+}
+
+// ------------------------------------------------------------ adding, editing, deleting
+
+void GuestsDialog::Private::addGuest()
+{
+    editRow(true);
+}
+
+void GuestsDialog::Private::editGuest()
+{
+    if (currentId() != 0)
+        editRow(false);
+}
+
+void GuestsDialog::Private::editRow(bool adding)
+{
+    struct ActionsAfter {
+        Private& p;
+        ~ActionsAfter() { p.updateActions(); }
+    } after{*this};
+    if (adding)
+        guests.append();
+    else
+        guests.edit();
+    const int result = guestDialog->exec();
+    // The list's own unit of work; a picker leaves its changes to the visit editor.
+    if (mode == Mode::Edit) {
+        if (result == QDialog::Accepted)
+            desk.commitWork();
+        else
+            desk.rollbackWork();
+    }
+    guestGrid->setFocus();
+}
+
+void GuestsDialog::Private::deleteGuest()
+{
+    struct ActionsAfter {
+        Private& p;
+        ~ActionsAfter() { p.updateActions(); }
+    } after{*this};
+    if (currentId() == 0)
+        return;
+    const QString name = guests.field(Name).asString();
+    if (!desk.prompts().question(
+            QStringLiteral("Na pewno wpis: '") + name + QStringLiteral("'?\n\n"),
+            QStringLiteral("Usunięcie wpisu")))
+        return;
+    guests.remove();
+    if (mode == Mode::Edit)
+        desk.commitWork();
+}
+
+// ------------------------------------------------------------ choosing
+
+void GuestsDialog::Private::choose()
+{
+    if (mode != Mode::Pick)
+        return;
+    chosenGuest = currentGuest();
+    window.accept();
+}
+
+void GuestsDialog::Private::onGridDoubleClicked()
+{
+    if (mode == Mode::Pick)
+        choose();
+    else if (editAction->isEnabled())
+        editGuest();
+}
+
+// ------------------------------------------------------------ searching
+
+// Typing in the list feeds the search box: a character is added to its text, Backspace
+// takes the last one away. True when the key was used.
+bool GuestsDialog::Private::typeIntoSearch(const QKeyEvent* key)
+{
+    QString text = searchEdit->text();
+    if (key->key() == Qt::Key_Backspace) {
+        text.chop(1);
+    } else if (isSearchCharacter(key->text())) {
+        text += key->text();
+    } else {
+        return false;
+    }
+    searchEdit->setText(text);
+    return true;
+}
+
+// Enter in the search box goes to the list; in Mode::Pick it chooses the guest found, but
+// never a guest the last search did not find.
+void GuestsDialog::Private::onSearchEnter()
+{
+    if (mode == Mode::Pick && searchMatched)
+        choose();
+    else
+        guestGrid->setFocus();
+}
+
+// The first guest whose number is the text, else whose name, else whose document begins
+// with it in any letter case. An empty text leaves the list and the colour alone.
+void GuestsDialog::Private::search(const QString& text)
+{
+    if (text.isEmpty() || !guests.active())
+        return;
+    bool isNumber = false;
+    const int number = text.toInt(&isNumber);  // beyond 32 bits no guest number matches
+    bool found = isNumber && guests.locate(Id, number, 0);
+    const db::LocateOptions textMatch = db::CaseInsensitive | db::PartialKey;
+    found = found || guests.locate(Name, text, textMatch);
+    found = found || guests.locate(Document, text, textMatch);
+    setSearchColour(found);
+}
+
+void GuestsDialog::Private::setSearchColour(bool matched)
+{
+    searchMatched = matched;
+    QPalette palette = searchEdit->palette();
+    palette.setColor(QPalette::Base, matched
+                                         ? QApplication::palette(searchEdit).color(QPalette::Base)
+                                         : controls::windowsColor(controls::colours::NoMatch));
+    searchEdit->setPalette(palette);
+}
+
+// ------------------------------------------------------------ events
+
+bool GuestsDialog::Private::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+        case QEvent::Show:
+            if (watched == &window)
+                desk.prompts().guarded([this] { onShown(); });
+            break;
+        case QEvent::FocusIn:
+            if (watched == guestGrid)
+                applyMode();
+            break;
+        case QEvent::FocusOut:
+            if (watched == guestGrid)  // Enter edits only from the list
+                editAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
+                                          QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+            break;
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+            if (watched == searchEdit && isEnter(key) && plain) {
+                desk.prompts().guarded([this] { onSearchEnter(); });
+                return true;
+            }
+            if (watched == guestGrid && typeIntoSearch(key))
+                return true;
+            break;
+        }
+        case QEvent::MouseButtonDblClick:
+            if (watched == guestGrid->viewport() &&
+                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                desk.prompts().guarded([this] { onGridDoubleClicked(); });
+                return true;
+            }
+            break;
+        default:
+            break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------ the window
+
+GuestsDialog::GuestsDialog(desk::Desk& desk, QWidget* parent)
+    : QDialog(parent), d(new Private(*this, desk))
+{
+    d->buildView();
+}
+
+GuestsDialog::~GuestsDialog()
+{
+    delete d->guestDialog;  // it edits the list's rows: it goes before them
+    d->guests.setParent(nullptr);
+}
+
+int GuestsDialog::exec(Mode mode, int guestId)
+{
+    d->mode = mode;
+    d->shownFirstId = guestId;
+    return QDialog::exec();
+}
+
+void GuestsDialog::open(Mode mode, int guestId)
+{
+    d->mode = mode;
+    d->shownFirstId = guestId;
+    QDialog::open();
+}
+
+GuestsDialog::Guest GuestsDialog::chosen() const
+{
+    return d->chosenGuest;
+}
