@@ -16,6 +16,8 @@
 #include "personnel/EmployeeInfoDialog.h"
 #include "personnel/EmployeeSearchDialog.h"
 #include "personnel/PersonnelDialog.h"
+#include "visitors/GuestsDialog.h"
+#include "visitors/VisitsDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -108,7 +110,9 @@ void MainWindow::createWindows()
     personnelDialog = std::make_unique<PersonnelDialog>(*this, this);
     employeeInfoDialog = std::make_unique<EmployeeInfoDialog>(*this, this);
     employeeSearchDialog = std::make_unique<EmployeeSearchDialog>(*this, this);
+    visitsDialog = std::make_unique<VisitsDialog>(*this, this);
     datePickerDialog = std::make_unique<DatePickerDialog>(clock_, this);
+    guestsDialog = std::make_unique<GuestsDialog>(*this, this);
     aboutDialog = std::make_unique<AboutDialog>(prompts_, this);
 }
 
@@ -150,7 +154,8 @@ void MainWindow::buildActions()
     personnelAction = makeAction("personnelAction", "Personel", "Edycja personelu firm",
                                  int(Picture::Personnel), &MainWindow::openPersonnel);
     guestsAction =
-        makeAction("guestsAction", "Goście", "Wykaz gości", int(Picture::Guests), nullptr);
+        makeAction("guestsAction", "Goście", "Wykaz gości", int(Picture::Guests),
+                   &MainWindow::openGuests);
     guestsAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
     searchAction =
         makeAction("searchAction", "Szukaj", "Szukaj pracownika", int(Picture::Search),
@@ -160,7 +165,8 @@ void MainWindow::buildActions()
                             &MainWindow::openEmployeeInfo);
     infoAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
     visitsAction =
-        makeAction("visitsAction", "Wizyty", "Wizyty u pracowników", int(Picture::Visits), nullptr);
+        makeAction("visitsAction", "Wizyty", "Wizyty u pracowników", int(Picture::Visits),
+                   &MainWindow::openVisits);
     visitsAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
     aboutAction = makeAction("aboutAction", "O programie", "Okno 'O programie'",
                              int(Picture::About), &MainWindow::showAbout);
@@ -692,6 +698,16 @@ void MainWindow::openEmployeeInfo()
         goToEmployee(employeeId);
     }
     finishEmployeeAction();
+}
+
+void MainWindow::openGuests()
+{
+    guestsDialog->exec(GuestsDialog::Mode::Edit, 0);
+}
+
+void MainWindow::openVisits()
+{
+    visitsDialog->exec({currentCompany(), currentDepartment(), currentEmployee()});
 }
 
 void MainWindow::showAbout()

@@ -20,6 +20,8 @@ class AboutDialog;
 class CompaniesDialog;
 class DatePickerDialog;
 class EmployeeInfoDialog;
+class GuestsDialog;
+class VisitsDialog;
 class EmployeeSearchDialog;
 class PersonnelDialog;
 class TypedInputDialog;
@@ -104,6 +106,8 @@ private:
     void openEmployeeInfo();
     // After an employee window: the staff list has the focus.
     void finishEmployeeAction();
+    void openGuests();
+    void openVisits();
     void showAbout();
     void backUpDatabase();
     void chooseDatabase();
@@ -151,6 +155,8 @@ private:
     std::unique_ptr<PersonnelDialog> personnelDialog;
     std::unique_ptr<EmployeeInfoDialog> employeeInfoDialog;
     std::unique_ptr<EmployeeSearchDialog> employeeSearchDialog;
+    std::unique_ptr<VisitsDialog> visitsDialog;
     std::unique_ptr<DatePickerDialog> datePickerDialog;
+    std::unique_ptr<GuestsDialog> guestsDialog;
     std::unique_ptr<AboutDialog> aboutDialog;
 };

@@ -566,6 +566,34 @@ private slots:
         QCOMPARE(app.form->focusWidget(), child<QWidget>(app.form.get(), "staffGrid"));
     }
 
+    void eachEmployeeAndVisitorActionOpensItsWindow_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("Personel") << "personnelAction" << "PersonnelDialog";
+        QTest::newRow("Szukaj") << "searchAction" << "EmployeeSearchDialog";
+        QTest::newRow("Info") << "infoAction" << "EmployeeInfoDialog";
+        QTest::newRow("Goście") << "guestsAction" << "GuestsDialog";
+        QTest::newRow("Wizyty") << "visitsAction" << "VisitsDialog";
+    }
+
+    void eachEmployeeAndVisitorActionOpensItsWindow()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, window);
+        AppFixture app(true);
+        QVERIFY(app.start());
+        app.prompts.clear();
+        QString opened;
+        testsupport::ModalAction close([&](QWidget* modal) {
+            opened = modal->objectName();
+            modal->close();
+        });
+        testsupport::trigger(app.form.get(), action);
+        QCOMPARE(opened, window);
+        QVERIFY(app.prompts.messages().isEmpty());
+    }
+
     void aDoubleClickUnderTheListsOpensTheCompaniesEditor_data()
     {
         QTest::addColumn<QString>("list");
