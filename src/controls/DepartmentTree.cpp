@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <functional>
+#include <set>
 
 namespace controls {
 namespace {
@@ -69,7 +70,10 @@ void DepartmentTree::loadDepartments(db::Database& database, int companyId)
     db::DataSet children(database);
     children.setSelectSql(QString::fromUtf8(SelectChildDepartments));
     children.setParam(QStringLiteral("firma_id"), companyId);
-    // Parents are read before their children, so a level is complete before it is shown.
+    // Each department is shown at most once: an ID that stands under itself, or a ring of
+    // POPIDs, must not send the reading round for ever. What cannot be reached from the
+    // top is left out.
+    std::set<int> shown;
     std::function<void(int, QStandardItem*)> loadLevel = [&](int parentId, QStandardItem* parent) {
         children.close();
         children.setParam(QStringLiteral("popid"), parentId);
@@ -79,8 +83,14 @@ void DepartmentTree::loadDepartments(db::Database& database, int companyId)
             found.emplace_back(children.field(QStringLiteral("ID")).asInteger(),
                                children.field(QStringLiteral("NAZWA")).asString());
         children.close();
+        // A whole level is placed before any child is read, so a department listed
+        // again below stays where it was met first.
+        std::vector<std::pair<int, QStandardItem*>> placed;
         for (const auto& [id, name] : found)
-            loadLevel(id, addNode(parent, name, id, icon(Picture::Department, 16)));
+            if (shown.insert(id).second)
+                placed.emplace_back(id, addNode(parent, name, id, icon(Picture::Department, 16)));
+        for (const auto& [id, node] : placed)
+            loadLevel(id, node);
     };
     {
         // The tree is empty while it is rebuilt; only the final selection is news.

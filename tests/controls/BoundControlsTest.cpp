@@ -144,6 +144,24 @@ private slots:
         QCOMPARE(companies.recNo(), 1);
         QCOMPARE(controls::DepartmentTree::nodeId(tree.selectedNode()), 1);
     }
+
+    void aDepartmentUnderItselfOrInARingIsReadOnceOrLeftOut()
+    {
+        TestDatabase database;
+        database.run({"insert into FIRMY (ID, NAZWA) values (1, 'Alfa')",
+                      "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (0, 1, 0, 0, 'Zero')",
+                      "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (1, 1, 0, 1, 'Góra')",
+                      "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (2, 1, 1, 2, 'Pod')",
+                      "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (3, 1, 4, 3, 'Pierścień A')",
+                      "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (4, 1, 3, 4, 'Pierścień B')",
+                      "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (5, 1, 5, 5, 'Sam pod sobą')"});
+        controls::DepartmentTree tree;
+        tree.loadDepartments(database.db(), 1);
+        QStringList outline;
+        for (QStandardItem* node : tree.nodesInOrder())
+            outline << QString(node->parent() ? "  " : "") + node->text();
+        QCOMPARE(outline, QStringList({"Zero", "Góra", "  Pod"}));
+    }
 };
 
 HALVANE_TEST(BoundControlsTest);
