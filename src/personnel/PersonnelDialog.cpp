@@ -1,19 +1,26 @@
 #include "personnel/PersonnelDialog.h"
 
+#include "controls/Clock.h"
 #include "controls/DataGrid.h"
 #include "controls/DialogButtons.h"
 #include "controls/Icons.h"
 #include "controls/Prompts.h"
+#include "db/Error.h"
 #include "db/RecordRules.h"
 #include "desk/Desk.h"
+#include "personnel/CsvProgressDialog.h"
 #include "personnel/EmployeeDialog.h"
+#include "personnel/PersonnelCsv.h"
 
 #include <QAction>
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -71,6 +78,14 @@ constexpr auto RefreshEmployee = R"(Select
 from PERSONEL 
 where
   ID = :ID)";
+
+constexpr auto CsvFilter = "Pliki CSV (*.csv);;Wszystkie pliki (*.*)";
+
+// A name typed without an extension is a CSV file.
+QString withCsvExtension(const QString& path)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".csv") : path;
+}
 
 // Runs at the end of a step however it ends.
 template <class F>
@@ -164,10 +179,10 @@ void PersonnelDialog::buildView()
     changeDepartmentAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     importAction = makeAction(QStringLiteral("importAction"), QStringLiteral("Import"),
                               QStringLiteral("Import listy personelu z pliku CSV"),
-                              Picture::DatabaseChoice, nullptr);
+                              Picture::DatabaseChoice, &PersonnelDialog::importStaffList);
     exportAction = makeAction(QStringLiteral("exportAction"), QStringLiteral("Eksport"),
                               QStringLiteral("Eksportuj listę personelu do pliku CSV"),
-                              Picture::Backup, nullptr);
+                              Picture::Backup, &PersonnelDialog::exportStaffList);
 
     toolBar = new QToolBar;
     toolBar->setObjectName(QStringLiteral("toolBar"));
@@ -351,6 +366,90 @@ void PersonnelDialog::changeDepartment()
     departmentId_ = choice->departmentId;
     departmentName_ = choice->departmentName;
     showNames();
+    openList();
+}
+
+// ------------------------------------------------------------ the CSV file
+
+void PersonnelDialog::exportStaffList()
+{
+    const QString chosen =
+        desk_.prompts().saveFileName(QString(), personnelcsv::exportFileName(desk_.clock().today()),
+                                     QString::fromLatin1(CsvFilter));
+    if (chosen.isEmpty())
+        return;
+    QSaveFile file(withCsvExtension(chosen));
+    if (!file.open(QIODevice::WriteOnly))
+        throw db::Error(QStringLiteral("Nie można zapisać pliku '%1':\n%2")
+                            .arg(file.fileName(), file.errorString()));
+    CsvProgressDialog progress(QStringLiteral("Eksport listy personelu"), this);
+    const int rows = personnelcsv::exportStaff(desk_.database(), file,
+                                               [&](int lines) { return progress.advance(lines); });
+    if (rows < 0) {
+        // Stopped: the file is left as it was.
+        file.cancelWriting();
+        return;
+    }
+    if (!file.commit())
+        throw db::Error(QStringLiteral("Nie można zapisać pliku '%1':\n%2")
+                            .arg(file.fileName(), file.errorString()));
+}
+
+void PersonnelDialog::importStaffList()
+{
+    Finally update([this] { updateActions(); });
+    personnelcsv::ImportReport report;
+    QString path =
+        desk_.prompts().openFileName(QString(), QString(), QString::fromLatin1(CsvFilter));
+    if (!path.isEmpty()) {
+        if (!QFileInfo::exists(path) && QFileInfo::exists(path + QStringLiteral(".csv")))
+            path += QStringLiteral(".csv");
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            desk_.prompts().message(
+                QStringLiteral("Nie można odczytać pliku '%1':\n%2").arg(path, file.errorString()),
+                QString(), controls::Icon::Error);
+        } else {
+            const QByteArray bytes = file.readAll();
+            file.close();
+            CsvProgressDialog progress(QStringLiteral("Import listy personelu"), this);
+            report = personnelcsv::importStaff(desk_.database(), bytes,
+                                               [&](int lines) { return progress.advance(lines); });
+            // From here on rows may be pending: leaving the window asks and rolls them back.
+            changed_ = true;
+            if (!report.headerMatched)
+                desk_.prompts().message(QStringLiteral("Nieprawidłowy format pliku importu."));
+        }
+    }
+
+    const personnelcsv::LogPlace log =
+        personnelcsv::writeLog(report.log, personnelcsv::logFileName(desk_.clock().now()),
+                               {desk_.programFolder(), desk_.settingsFolder()});
+    if (!report.failure.isEmpty())
+        desk_.prompts().message(QStringLiteral("Błąd zapisu do bazy danych w wierszu %1 pliku "
+                                               "importu; import przerwano.\n%2")
+                                    .arg(report.stoppedAtLine)
+                                    .arg(report.failure),
+                                QString(), controls::Icon::Error);
+    QString summary;
+    if (report.cancelled)
+        summary +=
+            QStringLiteral("Import przerwano po wierszu %1 pliku.\n\n").arg(report.stoppedAtLine);
+    summary += QStringLiteral("Wykonano import listy personelu z pliku CSV.\nDodano: ") +
+               QString::number(report.added) + QStringLiteral("\nAktualizowano: ") +
+               QString::number(report.updated) + QStringLiteral("\nBłędów: ") +
+               QString::number(report.errors);
+    if (!log.path.isEmpty())
+        summary += QStringLiteral("\n\nLog importu został zapisany w pliku:\n'") + log.path +
+                   QStringLiteral("'");
+    else
+        summary += QStringLiteral(
+                       "\n\nNie udało się zapisać logu importu ani w folderze "
+                       "programu, ani w folderze ustawień:\n") +
+                   log.error;
+    desk_.prompts().message(summary);
+
+    changed_ = true;
     openList();
 }
 

@@ -73,6 +73,9 @@ private:
     void changeDepartment();
     // Shows the employee dialog over the row just started or put in edit state.
     void editCurrentRow();
+    // The whole building's staff to and from a CSV file.
+    void exportStaffList();
+    void importStaffList();
     void confirm();
 
     desk::Desk& desk_;
