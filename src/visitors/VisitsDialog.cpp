@@ -7,6 +7,7 @@
 #include "controls/Prompts.h"
 #include "db/DateTimeText.h"
 #include "desk/Desk.h"
+#include "visitors/VisitDialog.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -171,6 +172,8 @@ VisitsDialog::VisitsDialog(desk::Desk& desk, QWidget* parent)
     visits.setGenerator(QStringLiteral("GEN_WIZYTY_ID"), Id, db::GeneratorApply::OnPost);
 
     buildView();
+    visitDialog = new VisitDialog(visits, desk_, this);
+    visitDialog->setObjectName(QStringLiteral("visitDialog"));
     // Both days start at today; later showings keep the range chosen last.
     const QDate today = desk_.clock().today();
     reading_ = true;
@@ -494,10 +497,11 @@ void VisitsDialog::editVisitIfEnabled()
         editVisit();
 }
 
-bool VisitsDialog::runVisitEditor(EditorMode)
+bool VisitsDialog::runVisitEditor(EditorMode mode)
 {
-    // The visit editor is not part of the program yet: nothing is stored.
-    return false;
+    return visitDialog->exec(mode == EditorMode::Add
+                                 ? VisitDialog::Mode::Add
+                                 : VisitDialog::Mode::Edit) == QDialog::Accepted;
 }
 
 void VisitsDialog::showVisit()

@@ -16,6 +16,7 @@ class QPainter;
 class QPushButton;
 class QToolBar;
 class QToolButton;
+class VisitDialog;
 namespace controls {
 class DataGrid;
 struct GridColumn;
@@ -46,7 +47,8 @@ protected:
     // How the visit editor takes the current row: a new visit or one already stored.
     enum class EditorMode { Add, Edit };
     // Opens the visit editor on the current row, which the register has put into insert or
-    // edit state; true when the editor stored the visit and committed it.
+    // edit state; true when the editor stored the visit and committed it. Tests of the
+    // register alone play the editor here.
     virtual bool runVisitEditor(EditorMode mode);
 
 private:
@@ -94,6 +96,7 @@ private:
     QLineEdit* searchEdit = nullptr;
     QToolButton* findNextButton = nullptr;
     QPushButton* closeButton = nullptr;
+    VisitDialog* visitDialog = nullptr;
 
     QAction* addAction = nullptr;
     QAction* editAction = nullptr;
