@@ -489,6 +489,48 @@ private slots:
                  QString("10=A10"));
     }
 
+    void theOldKeyOutlivesEditsThatWereCancelledOrStored()
+    {
+        TestDatabase t;
+        t.run({"insert into FIRMY (ID, NAZWA) values (1, 'A')",
+               "insert into FIRMY (ID, NAZWA) values (2, 'B')",
+               "insert into FIRMY (ID, NAZWA) values (3, 'C')"});
+        auto set = companies(t.db());
+        set->open();
+
+        // Fetched, edited twice over and cancelled: the row is still stored by key 1.
+        set->edit();
+        set->field("ID").setAsInteger(10);
+        set->edit();
+        set->field("ID").setAsInteger(11);
+        set->cancel();
+        QCOMPARE(set->field("ID").asInteger(), 1);
+        set->edit();
+        set->field("ID").setAsInteger(20);
+        set->field("NAZWA").setAsString("A20");
+        set->post();
+
+        // After a stored change the old key is the stored one, through a cancelled edit.
+        set->edit();
+        set->field("ID").setAsInteger(30);
+        set->cancel();
+        set->edit();
+        set->field("NAZWA").setAsString("A21");
+        set->post();
+
+        // Deleting in the middle of an edit of the key deletes by the key read.
+        set->next();
+        set->edit();
+        set->field("ID").setAsInteger(99);
+        set->remove();
+        QCOMPARE(set->field("ID").asInteger(), 3);
+
+        t.db().transaction().commitRetaining();
+        QCOMPARE(t.scalar("select list(ID || '=' || NAZWA) from (select * from FIRMY order by ID)")
+                     .toString(),
+                 QString("3=C,20=A21"));
+    }
+
     void editingAnEmptySetStartsNoRow()
     {
         TestDatabase t;
