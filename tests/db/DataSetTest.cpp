@@ -335,6 +335,19 @@ private slots:
         }
     }
 
+    void everyByteOfTheCodePageReadsAsItsCharacter()
+    {
+        TestDatabase t;
+        QByteArray everyByte;
+        for (int byte = 0; byte < 256; ++byte)
+            everyByte.append(char(byte));
+        const QString text = t.db().decode(everyByte);
+        QCOMPARE(text, QStringDecoder("windows-1250").decode(everyByte));
+        QCOMPARE(text.size(), 256);
+        QCOMPARE(t.db().decode("\xa3\xf3\x64\x9f \xb9\x9c"), QString("Łódź ąś"));
+        QCOMPARE(t.db().decode(QByteArray()), QString());
+    }
+
     void textTheCodePageCannotHoldIsRefusedBeforeAnythingIsWritten()
     {
         TestDatabase t;
