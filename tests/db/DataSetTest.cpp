@@ -443,6 +443,27 @@ private slots:
         QCOMPARE(staff.value(1, name).toString(), QString("Żak Jan"));
     }
 
+    void calculatedNameFollowsASelectWhoseColumnsMoved()
+    {
+        TestDatabase t;
+        t.run({"insert into FIRMY (ID, NAZWA) values (1, 'F')",
+               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO, STANOWISKO) values "
+               "(1, 1, 0, 'Anna', 'Nowak', 'Kadrowa')"});
+        DataSet staff(t.db());
+        addSurnameFirstName(staff);
+        staff.setSelectSql("select ID, NAZWISKO, IMIE from PERSONEL");
+        staff.open();
+        QCOMPARE(staff.field("_nazwisko_imie").asString(), QString("Nowak Anna"));
+        staff.close();
+        staff.setSelectSql("select IMIE, STANOWISKO, NAZWISKO from PERSONEL");
+        staff.open();
+        QCOMPARE(staff.field("_nazwisko_imie").asString(), QString("Nowak Anna"));
+        staff.close();
+        staff.setSelectSql("select STANOWISKO as NAZWISKO, IMIE from PERSONEL");
+        staff.open();
+        QCOMPARE(staff.field("_nazwisko_imie").asString(), QString("Kadrowa Anna"));
+    }
+
     void locateFollowsTheMatchingRules()
     {
         TestDatabase t;
