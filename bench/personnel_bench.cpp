@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStringConverter>
 #include <QTableView>
 #include <QTimer>
 #include <algorithm>
@@ -382,6 +383,28 @@ int main(int argc, char** argv)
                 return list.recordCount();
             },
             [&] { return bareList.run(listParams); });
+
+        // Reading texts of the connection's code page: the data layer against Qt's decoder.
+        std::vector<QByteArray> surnames;
+        for (int id = 1; id <= Employees; ++id)
+            surnames.push_back(
+                database.encode(fromUtf8(SurnameStems[id % count(SurnameStems)]) +
+                                fromUtf8(SurnameEndings[(id / 7) % count(SurnameEndings)])));
+        QStringDecoder qtDecoder("windows-1250");
+        qsizetype characters = 0;
+        compare(
+            QStringLiteral("decode %1 surnames (program: the data layer, bare: Qt's decoder)")
+                .arg(Employees),
+            [&] {
+                for (const QByteArray& bytes : surnames)
+                    characters += database.decode(bytes).size();
+                return int(surnames.size());
+            },
+            [&] {
+                for (const QByteArray& bytes : surnames)
+                    characters += QString(qtDecoder.decode(bytes)).size();
+                return int(surnames.size());
+            });
 
         // What an index on the lower-cased surname would change (the schema has none).
         database.execute(QString::fromLatin1(IndexLowerSurname));

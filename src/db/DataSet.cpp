@@ -285,18 +285,16 @@ void DataSet::open()
         return;
     Statement& statement = preparedSelect();
     std::vector<Values> fetched;
-    statement.execute([this](const QString& name) { return param(name); }, &fetched);
+    // Each row comes with room for the calculated fields after the columns.
+    statement.execute([this](const QString& name) { return param(name); }, &fetched,
+                      statement.columns().size() + calculatedDefs_.size());
     buildFields(statement.columns());
     rows_.clear();
     rows_.reserve(fetched.size());
-    for (Values& values : fetched) {
-        values.resize(fields_.size());
-        rows_.push_back({values, {}});
-    }
-    for (Row& row : rows_) {
+    for (Values& values : fetched)
+        rows_.push_back({std::move(values)});
+    for (Row& row : rows_)
         calculate(row);
-        row.old = row.values;
-    }
     state_ = DataSetState::Browse;
     current_ = rows_.empty() ? -1 : 0;
     bof_ = true;
@@ -442,8 +440,7 @@ void DataSet::startRow(int at)
     requireActive();
     checkBrowseMode();
     beforeInsert_ = current_;
-    Row row{Values(fields_.size()), Values(fields_.size())};
-    rows_.insert(rows_.begin() + at, row);
+    rows_.insert(rows_.begin() + at, Row{Values(fields_.size())});
     current_ = at;
     state_ = DataSetState::Insert;
     try {
@@ -496,11 +493,25 @@ void DataSet::assignGeneratorValue()
     field(generator_.field).setValue(result.front().front());
 }
 
+QVariant DataSet::oldValue(int fieldIndex) const
+{
+    // Outside editing a row holds what was read or stored last; an edit keeps that in
+    // editBackup_ until it is posted or cancelled; a new row had no values before.
+    switch (state_) {
+        case DataSetState::Edit:
+            return editBackup_[size_t(fieldIndex)];
+        case DataSetState::Insert:
+            return {};
+        default:
+            return currentRow().values[size_t(fieldIndex)];
+    }
+}
+
 QVariant DataSet::paramValue(const QString& name) const
 {
     if (name.startsWith(QLatin1String("OLD_"), Qt::CaseInsensitive)) {
         if (const Field* f = findField(name.mid(4)))
-            return currentRow().old[size_t(f->index())];
+            return oldValue(f->index());
     }
     if (const Field* f = findField(name))
         return currentRow().values[size_t(f->index())];
@@ -533,7 +544,6 @@ void DataSet::refreshCurrent()
         if (const Field* f = findField(statement.columns()[i].name); f && !f->calculated())
             row.values[size_t(f->index())] = result.front()[i];
     calculate(row);
-    row.old = row.values;
 }
 
 void DataSet::post()
@@ -550,8 +560,8 @@ void DataSet::post()
         storeRow(insertSql_, QStringLiteral("dopisanie wiersza"));
     else
         storeRow(modifySql_, QStringLiteral("zmiana wiersza"), true);
-    currentRow().old = currentRow().values;
     state_ = DataSetState::Browse;
+    editBackup_.clear();
     refreshCurrent();
     emit rowChanged(current_);
 }
@@ -559,7 +569,8 @@ void DataSet::post()
 void DataSet::cancel()
 {
     if (state_ == DataSetState::Edit) {
-        currentRow().values = editBackup_;
+        currentRow().values = std::move(editBackup_);
+        editBackup_.clear();
         state_ = DataSetState::Browse;
         emit rowChanged(current_);
     } else if (state_ == DataSetState::Insert) {
@@ -581,7 +592,8 @@ void DataSet::remove()
     if (rows_.empty())
         throw Error(QStringLiteral("Nie można usunąć wiersza: lista jest pusta"));
     if (state_ == DataSetState::Edit) {
-        currentRow().values = editBackup_;
+        currentRow().values = std::move(editBackup_);
+        editBackup_.clear();
         state_ = DataSetState::Browse;
     }
     storeRow(deleteSql_, QStringLiteral("usunięcie wiersza"), true);

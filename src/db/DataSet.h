@@ -152,7 +152,6 @@ private:
     friend class Field;
     struct Row {
         Values values;
-        Values old;
     };
     struct Calculated {
         int index;
@@ -178,6 +177,9 @@ private:
     void storeRow(const QString& sql, const QString& what, bool mustFindRow = false);
     void refreshCurrent();
     QVariant paramValue(const QString& name) const;
+    // The value a field of the current row had when it was last read or stored: the
+    // :OLD_x parameters of the modify and delete statements.
+    QVariant oldValue(int fieldIndex) const;
     bool matches(const Field& field, const QVariant& cell, const QVariant& wanted,
                  LocateOptions options) const;
     Row& currentRow();
@@ -198,7 +200,7 @@ private:
     DataSetState state_ = DataSetState::Inactive;
     int current_ = -1;
     int beforeInsert_ = -1;  // current row before a new row was started
-    Values editBackup_;
+    Values editBackup_;      // the current row as it was when edit() started
     bool eof_ = true;
     bool bof_ = true;
 };

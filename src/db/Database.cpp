@@ -25,6 +25,23 @@ QByteArray codecName(const QString& firebirdName)
     return {};
 }
 
+// The character of each of the 256 bytes of a single-byte code page, as Qt decodes it;
+// empty when the code page is not one (UTF-8, or a byte that is not one character).
+std::vector<char16_t> characterOfEveryByte(const QByteArray& codec)
+{
+    if (codec == "UTF-8")
+        return {};
+    std::vector<char16_t> table(256);
+    for (int byte = 0; byte < 256; ++byte) {
+        QStringDecoder decoder(codec.constData());
+        const QString character = decoder.decode(QByteArray(1, char(byte)));
+        if (character.size() != 1 || decoder.hasError())
+            return {};
+        table[size_t(byte)] = character.front().unicode();
+    }
+    return table;
+}
+
 }  // namespace
 
 Transaction::~Transaction()
@@ -88,7 +105,7 @@ void Transaction::rollback()
     handle_.forget();
 }
 
-Database::Database() = default;
+Database::Database() : byteCharacters_(characterOfEveryByte(codec_)) {}
 
 Database::~Database()
 {
@@ -126,6 +143,7 @@ void Database::setCharset(const QString& firebirdName)
     charset_ = charset;
     decoder_ = std::move(decoder);
     codec_ = codec;
+    byteCharacters_ = characterOfEveryByte(codec);
 }
 
 QByteArray Database::buildDpb(fb::Status& st) const
@@ -215,7 +233,13 @@ Firebird::IAttachment* Database::attachment()
 
 QString Database::decode(const QByteArray& bytes) const
 {
-    return decoder_.decode(bytes);
+    if (byteCharacters_.empty() || bytes.isEmpty())
+        return decoder_.decode(bytes);
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char byte : bytes)
+        *out++ = byteCharacters_[static_cast<unsigned char>(byte)];
+    return text;
 }
 
 QByteArray Database::encode(const QString& text, const QString& where) const

@@ -92,6 +92,9 @@ private:
     QString charset_ = QStringLiteral("WIN1250");
     QByteArray codec_ = "windows-1250";
     mutable QStringDecoder decoder_{"windows-1250"};
+    // For a single-byte code page, the character of every byte, taken from decoder_ once:
+    // decoding a text is then one look-up per byte. Empty for other character sets.
+    std::vector<char16_t> byteCharacters_;
     fb::Ref<Firebird::IAttachment> attachment_;
     Transaction transaction_{*this};
     std::vector<DataSet*> dataSets_;

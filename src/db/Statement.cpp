@@ -233,6 +233,12 @@ void Statement::describeColumns(fb::Status& st)
         const unsigned type = outMeta_->getType(&st, i) & ~1u;
         const int scale = outMeta_->getScale(&st, i);
         column.required = !outMeta_->isNullable(&st, i);
+        OutputSlot slot;
+        slot.type = type;
+        slot.scale = scale;
+        slot.length = outMeta_->getLength(&st, i);
+        slot.offset = outMeta_->getOffset(&st, i);
+        slot.nullOffset = outMeta_->getNullOffset(&st, i);
         st.check();
         if (isText(type)) {
             column.type = FieldType::String;
@@ -262,6 +268,7 @@ void Statement::describeColumns(fb::Status& st)
                 QStringLiteral("Nieobsługiwany typ kolumny '%1' (%2)").arg(column.name).arg(type));
         }
         columns_.push_back(column);
+        slots_.push_back(slot);
     }
 }
 
@@ -393,18 +400,16 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
     return input;
 }
 
-Values Statement::readRow(const unsigned char* buffer) const
+Values Statement::readRow(const unsigned char* buffer, size_t rowWidth) const
 {
-    fb::Status st(database_.decoder());
     Values row;
-    row.reserve(columns_.size());
-    for (unsigned i = 0; i < columns_.size(); ++i) {
-        const unsigned type = outMeta_->getType(&st, i) & ~1u;
-        const int scale = outMeta_->getScale(&st, i);
-        const unsigned length = outMeta_->getLength(&st, i);
-        const unsigned char* at = buffer + outMeta_->getOffset(&st, i);
-        const unsigned char* nullAt = buffer + outMeta_->getNullOffset(&st, i);
-        st.check();
+    row.reserve(qMax(slots_.size(), rowWidth));
+    for (const OutputSlot& slot : slots_) {
+        const unsigned type = slot.type;
+        const int scale = slot.scale;
+        const unsigned length = slot.length;
+        const unsigned char* at = buffer + slot.offset;
+        const unsigned char* nullAt = buffer + slot.nullOffset;
         if (get<short>(nullAt) != 0) {
             row.emplace_back();
             continue;
@@ -463,6 +468,8 @@ Values Statement::readRow(const unsigned char* buffer) const
                 row.emplace_back();
         }
     }
+    if (row.size() < rowWidth)
+        row.resize(rowWidth);
     return row;
 }
 
@@ -489,7 +496,7 @@ QByteArray Statement::readBlob(ISC_QUAD id) const
     return bytes;
 }
 
-void Statement::execute(const ParamSource& params, std::vector<Values>* rows)
+void Statement::execute(const ParamSource& params, std::vector<Values>* rows, size_t rowWidth)
 {
     if (!statement_)
         throw Error(QStringLiteral("Polecenie nie jest przygotowane"));
@@ -509,7 +516,7 @@ void Statement::execute(const ParamSource& params, std::vector<Values>* rows)
         affected_ = statement_->getAffectedRecords(&st);
         st.check();
         if (rows && returnsRows())
-            rows->push_back(readRow(output.data()));
+            rows->push_back(readRow(output.data(), rowWidth));
         return;
     }
     fb::Ref<Firebird::IResultSet> cursor(
@@ -517,7 +524,7 @@ void Statement::execute(const ParamSource& params, std::vector<Values>* rows)
     st.check();
     while (cursor->fetchNext(&st, output.data()) == Firebird::IStatus::RESULT_OK) {
         if (rows)
-            rows->push_back(readRow(output.data()));
+            rows->push_back(readRow(output.data(), rowWidth));
     }
     st.check();
     cursor->close(&st);

@@ -38,8 +38,11 @@ public:
     const std::vector<Column>& columns() const { return columns_; }
     bool returnsRows() const { return !columns_.empty(); }
 
-    // Runs the statement; a select's rows (or a singleton's one row) go to `rows`.
-    void execute(const ParamSource& params, std::vector<Values>* rows = nullptr);
+    // Runs the statement; a select's rows (or a singleton's one row) go to `rows`. Each row
+    // holds at least `rowWidth` values: those past the columns are null (room for values the
+    // caller adds, such as calculated fields).
+    void execute(const ParamSource& params, std::vector<Values>* rows = nullptr,
+                 size_t rowWidth = 0);
     // Rows the last insert, update or delete touched.
     quint64 affectedRows() const { return affected_; }
     // Frees the prepared statement on the server; never throws.
@@ -47,8 +50,16 @@ public:
 
 private:
     struct Input;
+    // Where and how a column sits in the output message, read once at prepare.
+    struct OutputSlot {
+        unsigned type = 0;  // without the nullable bit
+        int scale = 0;
+        unsigned length = 0;
+        unsigned offset = 0;
+        unsigned nullOffset = 0;
+    };
     Input bindInput(const ParamSource& params, fb::Status& st);
-    Values readRow(const unsigned char* buffer) const;
+    Values readRow(const unsigned char* buffer, size_t rowWidth) const;
     QByteArray readBlob(ISC_QUAD id) const;
     void describeColumns(fb::Status& st);
 
@@ -59,6 +70,7 @@ private:
     fb::Ref<Firebird::IMessageMetadata> inMeta_;
     fb::Ref<Firebird::IMessageMetadata> outMeta_;
     std::vector<Column> columns_;
+    std::vector<OutputSlot> slots_;
     bool isSelect_ = false;
     quint64 affected_ = 0;
 };

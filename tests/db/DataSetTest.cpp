@@ -335,6 +335,19 @@ private slots:
         }
     }
 
+    void everyByteOfTheCodePageReadsAsItsCharacter()
+    {
+        TestDatabase t;
+        QByteArray everyByte;
+        for (int byte = 0; byte < 256; ++byte)
+            everyByte.append(char(byte));
+        const QString text = t.db().decode(everyByte);
+        QCOMPARE(text, QStringDecoder("windows-1250").decode(everyByte));
+        QCOMPARE(text.size(), 256);
+        QCOMPARE(t.db().decode("\xa3\xf3\x64\x9f \xb9\x9c"), QString("Łódź ąś"));
+        QCOMPARE(t.db().decode(QByteArray()), QString());
+    }
+
     void textTheCodePageCannotHoldIsRefusedBeforeAnythingIsWritten()
     {
         TestDatabase t;
@@ -430,6 +443,27 @@ private slots:
         QCOMPARE(staff.value(1, name).toString(), QString("Żak Jan"));
     }
 
+    void calculatedNameFollowsASelectWhoseColumnsMoved()
+    {
+        TestDatabase t;
+        t.run({"insert into FIRMY (ID, NAZWA) values (1, 'F')",
+               "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO, STANOWISKO) values "
+               "(1, 1, 0, 'Anna', 'Nowak', 'Kadrowa')"});
+        DataSet staff(t.db());
+        addSurnameFirstName(staff);
+        staff.setSelectSql("select ID, NAZWISKO, IMIE from PERSONEL");
+        staff.open();
+        QCOMPARE(staff.field("_nazwisko_imie").asString(), QString("Nowak Anna"));
+        staff.close();
+        staff.setSelectSql("select IMIE, STANOWISKO, NAZWISKO from PERSONEL");
+        staff.open();
+        QCOMPARE(staff.field("_nazwisko_imie").asString(), QString("Nowak Anna"));
+        staff.close();
+        staff.setSelectSql("select STANOWISKO as NAZWISKO, IMIE from PERSONEL");
+        staff.open();
+        QCOMPARE(staff.field("_nazwisko_imie").asString(), QString("Kadrowa Anna"));
+    }
+
     void locateFollowsTheMatchingRules()
     {
         TestDatabase t;
@@ -487,6 +521,48 @@ private slots:
         t.db().transaction().commitRetaining();
         QCOMPARE(t.scalar("select list(ID || '=' || NAZWA) from FIRMY").toString(),
                  QString("10=A10"));
+    }
+
+    void theOldKeyOutlivesEditsThatWereCancelledOrStored()
+    {
+        TestDatabase t;
+        t.run({"insert into FIRMY (ID, NAZWA) values (1, 'A')",
+               "insert into FIRMY (ID, NAZWA) values (2, 'B')",
+               "insert into FIRMY (ID, NAZWA) values (3, 'C')"});
+        auto set = companies(t.db());
+        set->open();
+
+        // Fetched, edited twice over and cancelled: the row is still stored by key 1.
+        set->edit();
+        set->field("ID").setAsInteger(10);
+        set->edit();
+        set->field("ID").setAsInteger(11);
+        set->cancel();
+        QCOMPARE(set->field("ID").asInteger(), 1);
+        set->edit();
+        set->field("ID").setAsInteger(20);
+        set->field("NAZWA").setAsString("A20");
+        set->post();
+
+        // After a stored change the old key is the stored one, through a cancelled edit.
+        set->edit();
+        set->field("ID").setAsInteger(30);
+        set->cancel();
+        set->edit();
+        set->field("NAZWA").setAsString("A21");
+        set->post();
+
+        // Deleting in the middle of an edit of the key deletes by the key read.
+        set->next();
+        set->edit();
+        set->field("ID").setAsInteger(99);
+        set->remove();
+        QCOMPARE(set->field("ID").asInteger(), 3);
+
+        t.db().transaction().commitRetaining();
+        QCOMPARE(t.scalar("select list(ID || '=' || NAZWA) from (select * from FIRMY order by ID)")
+                     .toString(),
+                 QString("3=C,20=A21"));
     }
 
     void editingAnEmptySetStartsNoRow()
