@@ -3,5 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# The administration tests back up, restore and connect through a real server too.
+bash scripts/firebird-server.sh
 bash scripts/build.sh build
 ctest --test-dir build --output-on-failure

@@ -1,6 +1,8 @@
 #include "app/MainWindow.h"
 
+#include "admin/BackupDialog.h"
 #include "admin/ConnectionParamsFile.h"
+#include "admin/DatabaseDialog.h"
 #include "app/AboutDialog.h"
 #include "calendar/DatePickerDialog.h"
 #include "controls/BoundTextEdit.h"
@@ -114,6 +116,8 @@ void MainWindow::createWindows()
     datePickerDialog = std::make_unique<DatePickerDialog>(clock_, this);
     guestsDialog = std::make_unique<GuestsDialog>(*this, this);
     aboutDialog = std::make_unique<AboutDialog>(prompts_, this);
+    backupDialog = std::make_unique<BackupDialog>(*this, this);
+    databaseDialog = std::make_unique<DatabaseDialog>(*this, this);
 }
 
 void MainWindow::prepareDataSets()
@@ -153,20 +157,17 @@ void MainWindow::buildActions()
                                  int(Picture::Companies), &MainWindow::openCompaniesEditor);
     personnelAction = makeAction("personnelAction", "Personel", "Edycja personelu firm",
                                  int(Picture::Personnel), &MainWindow::openPersonnel);
-    guestsAction =
-        makeAction("guestsAction", "Goście", "Wykaz gości", int(Picture::Guests),
-                   &MainWindow::openGuests);
+    guestsAction = makeAction("guestsAction", "Goście", "Wykaz gości", int(Picture::Guests),
+                              &MainWindow::openGuests);
     guestsAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
-    searchAction =
-        makeAction("searchAction", "Szukaj", "Szukaj pracownika", int(Picture::Search),
-                   &MainWindow::searchForEmployee);
+    searchAction = makeAction("searchAction", "Szukaj", "Szukaj pracownika", int(Picture::Search),
+                              &MainWindow::searchForEmployee);
     searchAction->setShortcuts({QKeySequence(QStringLiteral("Ctrl+F")), QKeySequence(Qt::Key_F3)});
     infoAction = makeAction("infoAction", "Info", "Info o pracowniku", int(Picture::Info),
                             &MainWindow::openEmployeeInfo);
     infoAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
-    visitsAction =
-        makeAction("visitsAction", "Wizyty", "Wizyty u pracowników", int(Picture::Visits),
-                   &MainWindow::openVisits);
+    visitsAction = makeAction("visitsAction", "Wizyty", "Wizyty u pracowników",
+                              int(Picture::Visits), &MainWindow::openVisits);
     visitsAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
     aboutAction = makeAction("aboutAction", "O programie", "Okno 'O programie'",
                              int(Picture::About), &MainWindow::showAbout);
@@ -464,12 +465,21 @@ void MainWindow::reconnectAround(const std::function<void()>& showWindow)
 
 void MainWindow::backUpDatabase()
 {
-    reconnectAround({});
+    reconnectAround([this] {
+        settings.lastBackupDir = backupDialog->backUpOrRestore(
+            {settings.host, settings.dir, settings.file, settings.lastBackupDir});
+    });
 }
 
 void MainWindow::chooseDatabase()
 {
-    reconnectAround({});
+    reconnectAround([this] {
+        const admin::DatabaseLocation chosen =
+            databaseDialog->choose({settings.host, settings.dir, settings.file});
+        settings.host = chosen.host;
+        settings.dir = chosen.dir;
+        settings.file = chosen.file;
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

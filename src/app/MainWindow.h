@@ -17,6 +17,8 @@ class QAction;
 class QLabel;
 class QTimer;
 class AboutDialog;
+class BackupDialog;
+class DatabaseDialog;
 class CompaniesDialog;
 class DatePickerDialog;
 class EmployeeInfoDialog;
@@ -159,4 +161,6 @@ private:
     std::unique_ptr<DatePickerDialog> datePickerDialog;
     std::unique_ptr<GuestsDialog> guestsDialog;
     std::unique_ptr<AboutDialog> aboutDialog;
+    std::unique_ptr<BackupDialog> backupDialog;
+    std::unique_ptr<DatabaseDialog> databaseDialog;
 };

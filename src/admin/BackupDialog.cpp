@@ -1,0 +1,279 @@
+#include "admin/BackupDialog.h"
+
+#include "controls/Clock.h"
+#include "controls/Prompts.h"
+#include "db/Database.h"
+#include "db/Error.h"
+#include "desk/Desk.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+#include <optional>
+
+namespace {
+
+// Both cases: the program's own names end in ".FBK", and file names here are
+// case-sensitive.
+const char* const BackupFilter = "Kopie bazy danych FBK (*.fbk *.FBK);;Wszystkie pliki (*)";
+
+// Everything up to and including the last separator, of either kind: the server may be
+// a Windows one.
+QString folderOf(const QString& path)
+{
+    const qsizetype last = qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.left(last + 1);
+}
+
+QLineEdit* lineEdit(const char* name)
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QLatin1String(name));
+    return edit;
+}
+
+}  // namespace
+
+BackupDialog::BackupDialog(desk::Desk& desk, QWidget* parent) : QDialog(parent), desk_(desk)
+{
+    setObjectName(QStringLiteral("BackupDialog"));
+    setWindowTitle(QStringLiteral("Kopia bazy danych"));
+    setMinimumSize(593, 572);
+
+    serverEdit = lineEdit("serverEdit");
+    serverEdit->setReadOnly(true);
+    serverEdit->setEnabled(false);
+    databaseEdit = lineEdit("databaseEdit");
+    databaseEdit->setReadOnly(true);
+    databaseEdit->setEnabled(false);
+    folderLabel = new QLabel;
+    folderLabel->setObjectName(QStringLiteral("folderLabel"));
+    folderEdit = lineEdit("folderEdit");
+    fileLabel = new QLabel(QStringLiteral("Nazwa pliku backupu na zdalnym komputerze:"));
+    fileLabel->setObjectName(QStringLiteral("fileLabel"));
+    fileEdit = lineEdit("fileEdit");
+    backupButton = new QPushButton(QStringLiteral("Wykonaj kopię bazy danych"));
+    backupButton->setObjectName(QStringLiteral("backupButton"));
+    backupButton->setAutoDefault(false);
+    restoreButton = new QPushButton(QStringLiteral("Odtwórz bazę danych z kopii"));
+    restoreButton->setObjectName(QStringLiteral("restoreButton"));
+    restoreButton->setAutoDefault(false);
+    logEdit = new QPlainTextEdit;
+    logEdit->setObjectName(QStringLiteral("logEdit"));
+    logEdit->setReadOnly(true);
+    logEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    logEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    logEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont courier(QStringLiteral("Courier New"));
+    courier.setStyleHint(QFont::TypeWriter);
+    logEdit->setFont(QFontInfo(courier).fixedPitch()
+                         ? courier
+                         : QFontDatabase::systemFont(QFontDatabase::FixedFont));
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(new QLabel(QStringLiteral("Serwer:")), 0, 0);
+    fields->addWidget(serverEdit, 0, 1);
+    fields->addWidget(new QLabel(QStringLiteral("Baza danych:")), 1, 0);
+    fields->addWidget(databaseEdit, 1, 1);
+    fields->addWidget(folderLabel, 2, 0, 1, 2);
+    fields->addWidget(folderEdit, 3, 0, 1, 2);
+    fields->addWidget(fileLabel, 4, 0, 1, 2);
+    fields->addWidget(fileEdit, 5, 0, 1, 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(backupButton);
+    layout->addWidget(restoreButton);
+    layout->addWidget(logEdit, 1);
+
+    connect(folderEdit, &QLineEdit::textChanged, this, &BackupDialog::updateButtons);
+    connect(fileEdit, &QLineEdit::textChanged, this, &BackupDialog::updateButtons);
+    connect(backupButton, &QPushButton::clicked, this, &BackupDialog::backUp);
+    connect(restoreButton, &QPushButton::clicked, this, &BackupDialog::restore);
+    resize(593, 572);
+}
+
+QString BackupDialog::backUpOrRestore(const admin::BackupSettings& settings)
+{
+    prepareForShowing(settings);
+    exec();
+    return lastBackupDir_;
+}
+
+void BackupDialog::open(const admin::BackupSettings& settings)
+{
+    prepareForShowing(settings);
+    QDialog::open();
+}
+
+void BackupDialog::prepareForShowing(const admin::BackupSettings& settings)
+{
+    settings_ = settings;
+    lastBackupDir_ = settings.lastBackupDir;
+    serverEdit->setText(settings.host);
+    databaseEdit->setText(settings.dir + settings.file);
+    folderEdit->setText(lastBackupDir_);
+    logEdit->clear();
+
+    local_ = settings.host == QLatin1String("localhost") || settings.host.isEmpty();
+    folderLabel->setText(local_ ? QStringLiteral("Domyślny katalog plików backupu:")
+                                : QStringLiteral("Zdalny katalog plików backupu:"));
+    folderEdit->setEnabled(!local_);
+    fileLabel->setEnabled(!local_);
+    fileEdit->setEnabled(!local_);
+    fileEdit->setText(local_ ? QString() : defaultBackupName());
+    updateButtons();
+}
+
+QString BackupDialog::defaultBackupName() const
+{
+    return QStringLiteral("MR_Kopia_") +
+           desk_.clock().now().toString(QStringLiteral("yyyy-MM-dd_HHmm")) + QStringLiteral(".FBK");
+}
+
+void BackupDialog::updateButtons()
+{
+    const bool enabled =
+        !busy_ && (local_ || (!folderEdit->text().isEmpty() && !fileEdit->text().isEmpty()));
+    backupButton->setEnabled(enabled);
+    restoreButton->setEnabled(enabled);
+}
+
+void BackupDialog::backUp()
+{
+    if (busy_)
+        return;
+    if (local_) {
+        QString chosen = desk_.prompts().saveFileName(QStringLiteral("Kopia bazy danych"),
+                                                      lastBackupDir_ + defaultBackupName(),
+                                                      QLatin1String(BackupFilter));
+        if (!chosen.isEmpty()) {
+            if (QFileInfo(chosen).suffix().isEmpty())
+                chosen += QStringLiteral(".fbk");
+            if (run(Operation::Backup, {}, chosen, admin::Protocol::Local))
+                lastBackupDir_ = folderOf(chosen);
+        }
+    } else {
+        const QString folder = folderEdit->text();
+        if (run(Operation::Backup, settings_.host, folder + fileEdit->text(), admin::Protocol::Tcp))
+            lastBackupDir_ = folder;
+    }
+    folderEdit->setText(lastBackupDir_);
+}
+
+void BackupDialog::restore()
+{
+    if (busy_)
+        return;
+    QString backupFile;
+    if (local_) {
+        backupFile = desk_.prompts().openFileName(QStringLiteral("Odtworzenie bazy danych"),
+                                                  lastBackupDir_, QLatin1String(BackupFilter));
+    } else {
+        backupFile = folderEdit->text() + fileEdit->text();
+    }
+    // The restore replaces the live database: once more, with No the safe answer.
+    if (!backupFile.isEmpty() &&
+        desk_.prompts().question(
+            QStringLiteral("Baza danych '%1' zostanie zastąpiona kopią '%2'.\n"
+                           "Wszystkie zmiany wprowadzone po wykonaniu tej kopii zostaną "
+                           "utracone.\n\nCzy na pewno odtworzyć bazę danych z kopii?")
+                .arg(settings_.dir + settings_.file, backupFile),
+            QStringLiteral("Odtworzenie bazy danych"))) {
+        if (run(Operation::Restore, local_ ? QString() : settings_.host, backupFile,
+                local_ ? admin::Protocol::Local : admin::Protocol::Tcp))
+            lastBackupDir_ = folderOf(backupFile);
+    }
+    folderEdit->setText(lastBackupDir_);
+}
+
+void BackupDialog::log(const QString& line)
+{
+    logEdit->appendPlainText(line);
+}
+
+bool BackupDialog::run(Operation operation, const QString& server, const QString& backupFile,
+                       admin::Protocol protocol)
+{
+    const bool backup = operation == Operation::Backup;
+    logEdit->clear();
+    log(backup ? QStringLiteral("BACKUP - Wykonanie kopii bezpieczeństwa")
+               : QStringLiteral("RESTORE - Odtworzenie bazy danych z kopii"));
+    log(QStringLiteral("Serwer:      ") +
+        (server.isEmpty() ? QStringLiteral("localhost") : server));
+    log(QStringLiteral("Baza danych: ") + settings_.dir + settings_.file);
+    log(QStringLiteral("Plik kopii:  ") + backupFile);
+    log(QString());
+
+    admin::ServiceJob job;
+    job.server = server;
+    job.database = settings_.dir + settings_.file;
+    job.backupFile = backupFile;
+    job.protocol = protocol;
+    job.userName = desk_.database().param(QStringLiteral("user_name"));
+    job.password = desk_.database().param(QStringLiteral("password"));
+
+    busy_ = true;
+    updateButtons();
+    folderEdit->setReadOnly(true);
+    fileEdit->setReadOnly(true);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+
+    // The service runs on a thread of its own; its lines come back to this window as they
+    // arrive, and the window keeps repainting meanwhile.
+    std::optional<QString> failure;
+    QEventLoop waiting;
+    QThread* worker = QThread::create([&, this] {
+        const auto sink = [this](const QString& line) {
+            QMetaObject::invokeMethod(
+                this, [this, line] { log(line); }, Qt::QueuedConnection);
+        };
+        try {
+            if (backup)
+                admin::BackupService::backUp(job, sink);
+            else
+                admin::BackupService::restore(job, sink);
+        } catch (const db::Error& error) {
+            failure = error.message();
+        } catch (const std::exception& error) {
+            failure = QString::fromLocal8Bit(error.what());
+        }
+    });
+    connect(worker, &QThread::finished, &waiting, &QEventLoop::quit);
+    worker->start();
+    waiting.exec();
+    worker->wait();
+    delete worker;
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);  // the last lines
+
+    if (failure) {
+        desk_.prompts().beep();
+        log(backup ? QStringLiteral("Błąd w trakcie wykonywania kopii bazy danych:")
+                   : QStringLiteral("Błąd w trakcie odtwarzania bazy danych z kopii:"));
+        log(*failure);
+    } else {
+        log(backup ? QStringLiteral("Poprawnie wykonano kopię bazy danych.")
+                   : QStringLiteral("Poprawnie odtworzono bazę danych z kopii"));
+    }
+    QApplication::restoreOverrideCursor();
+    folderEdit->setReadOnly(false);
+    fileEdit->setReadOnly(false);
+    busy_ = false;
+    updateButtons();
+    return !failure;
+}
+
+void BackupDialog::reject()
+{
+    if (busy_)
+        return;  // the window stays until the service has finished
+    QDialog::reject();
+}

@@ -1,0 +1,71 @@
+#pragma once
+// Backup and restore of the database through the server's services, with the service's
+// output in a log. Local mode (the database on this computer) picks the backup file in
+// a file dialog; remote mode names it by a folder and a file name as the server sees
+// them. It works with the program's connection closed.
+#include "admin/BackupService.h"
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+namespace desk {
+class Desk;
+}
+
+namespace admin {
+
+// The settings the window reads; it changes only the last backup folder.
+struct BackupSettings {
+    QString host;
+    QString dir;
+    QString file;
+    QString lastBackupDir;
+};
+
+}  // namespace admin
+
+class BackupDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit BackupDialog(desk::Desk& desk, QWidget* parent = nullptr);
+    // Shows the window; gives back the last backup folder after it closed.
+    QString backUpOrRestore(const admin::BackupSettings& settings);
+    // The same window, returning at once.
+    void open(const admin::BackupSettings& settings);
+    const QString& lastBackupDir() const { return lastBackupDir_; }
+    // True while a backup or restore runs.
+    bool busy() const { return busy_; }
+
+    void reject() override;
+
+private:
+    void prepareForShowing(const admin::BackupSettings& settings);
+    void updateButtons();
+    void backUp();
+    void restore();
+    enum class Operation { Backup, Restore };
+    bool run(Operation operation, const QString& server, const QString& backupFile,
+             admin::Protocol protocol);
+    void log(const QString& line);
+    QString defaultBackupName() const;
+
+    desk::Desk& desk_;
+    admin::BackupSettings settings_;
+    QString lastBackupDir_;
+    bool local_ = true;
+    bool busy_ = false;
+
+    QLineEdit* serverEdit;
+    QLineEdit* databaseEdit;
+    QLabel* folderLabel;
+    QLineEdit* folderEdit;
+    QLabel* fileLabel;
+    QLineEdit* fileEdit;
+    QPushButton* backupButton;
+    QPushButton* restoreButton;
+    QPlainTextEdit* logEdit;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// The server's backup and restore services, reached through the Firebird client's service
+// manager: locally through the embedded engine, or on a server over TCP. No widgets.
+#include <QString>
+#include <functional>
+
+namespace admin {
+
+enum class Protocol { Local, Tcp };
+
+struct ServiceJob {
+    QString server;      // empty for the local service manager
+    QString database;    // the database path as the server sees it
+    QString backupFile;  // the backup file as the server sees it
+    Protocol protocol = Protocol::Local;
+    QString userName;  // an empty value is not sent
+    QString password;  // an empty value is not sent
+};
+
+class BackupService {
+public:
+    using LineSink = std::function<void(const QString& line)>;
+
+    // The service manager's name: "service_mgr" locally, "host:service_mgr" over TCP.
+    static QString serviceName(const ServiceJob& job);
+
+    // Backs the database up into the backup file (no options, verbose). Each line of the
+    // service's output reaches `sink` as it comes. Throws db::Error with the server's
+    // message when attaching, starting or reading fails, or when the service ends with
+    // an error. Always detaches. Safe to call on any thread (the sink runs on the caller's).
+    static void backUp(const ServiceJob& job, const LineSink& sink);
+    // Restores the backup file into the database, replacing an existing one (verbose).
+    static void restore(const ServiceJob& job, const LineSink& sink);
+};
+
+}  // namespace admin

@@ -1,0 +1,242 @@
+// The backup window: local and remote mode, the default backup name, the log's lines,
+// the last backup folder after each kind of run, round trips through the embedded service
+// manager and the server, and the window staying usable while a service runs.
+#include "ServerDatabase.h"
+#include "admin/BackupDialog.h"
+#include "support/Find.h"
+#include "support/TestDatabase.h"
+#include "support/TestDesk.h"
+#include "support/testmain.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using testsupport::allRows;
+using testsupport::child;
+
+namespace {
+
+struct Window {
+    db::Database connection;  // closed, with the parameters the main window last used
+    testsupport::TestDesk desk{connection};
+    BackupDialog dialog{desk};
+    QLabel* folderLabel = child<QLabel>(&dialog, "folderLabel");
+    QLineEdit* folder = child<QLineEdit>(&dialog, "folderEdit");
+    QLineEdit* file = child<QLineEdit>(&dialog, "fileEdit");
+    QPushButton* backup = child<QPushButton>(&dialog, "backupButton");
+    QPushButton* restore = child<QPushButton>(&dialog, "restoreButton");
+    QPlainTextEdit* log = child<QPlainTextEdit>(&dialog, "logEdit");
+
+    explicit Window(const admin::BackupSettings& settings)
+    {
+        connection.setParamsText(QString::fromLatin1(testsupport::kTestParams));
+        dialog.open(settings);
+    }
+    ~Window() { dialog.reject(); }
+    QStringList logLines() const { return log->toPlainText().split('\n'); }
+};
+
+admin::BackupSettings settingsFor(const QString& host, const QString& path,
+                                  const QString& lastBackupDir = {})
+{
+    const QFileInfo info(path);
+    return {host, info.path() + '/', info.fileName(), lastBackupDir};
+}
+
+void removeStaff(const QString& databaseName)
+{
+    auto database = testsupport::connectTo(databaseName);
+    database->execute("delete from WIZYTY");
+    database->execute("delete from PERSONEL");
+    database->transaction().commitRetaining();
+}
+
+QStringList header(const QString& title, const QString& server, const QString& database,
+                   const QString& backupFile)
+{
+    return {title, "Serwer:      " + server, "Baza danych: " + database,
+            "Plik kopii:  " + backupFile, ""};
+}
+
+}  // namespace
+
+class BackupDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void theModeFollowsTheHost_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<bool>("local");
+        QTest::newRow("localhost") << "localhost" << true;
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("LOCALHOST") << "LOCALHOST" << false;
+        QTest::newRow("a server") << "serwer1" << false;
+    }
+    void theModeFollowsTheHost()
+    {
+        QFETCH(QString, host);
+        QFETCH(bool, local);
+        Window w({host, "D:\\Dane\\", "X.FDB", ""});
+        QCOMPARE(w.dialog.windowTitle(), QString("Kopia bazy danych"));
+        QCOMPARE(child<QLineEdit>(&w.dialog, "serverEdit")->text(), host);
+        QCOMPARE(child<QLineEdit>(&w.dialog, "databaseEdit")->text(), QString("D:\\Dane\\X.FDB"));
+        QCOMPARE(w.folderLabel->text(), local ? QString("Domyślny katalog plików backupu:")
+                                              : QString("Zdalny katalog plików backupu:"));
+        QCOMPARE(w.folder->isEnabled(), !local);
+        QCOMPARE(w.file->isEnabled(), !local);
+        QCOMPARE(child<QLabel>(&w.dialog, "fileLabel")->isEnabled(), !local);
+        // The clock of the desk stands at 5 March 2026, 10:30.
+        QCOMPARE(w.file->text(), local ? QString() : QString("MR_Kopia_2026-03-05_1030.FBK"));
+        // Local: always enabled; remote: only with a folder and a file name.
+        QCOMPARE(w.backup->isEnabled(), local);
+        w.folder->setText("D:\\kopie\\");
+        QVERIFY(w.backup->isEnabled() && w.restore->isEnabled());
+        if (!local) {
+            w.file->clear();
+            QVERIFY(!w.backup->isEnabled() && !w.restore->isEnabled());
+        }
+    }
+
+    void localRoundTripThroughTheWindow()
+    {
+        testsupport::TestDatabase t(true);
+        t.db().close();
+        const QStringList original = allRows(t.path());
+        Window w(settingsFor("localhost", t.path(), "/stary/katalog/"));
+        auto& answers = w.desk.answers;
+
+        answers.fileNames.enqueue(t.folder() + "kopia");  // no extension typed
+        w.backup->click();
+        QCOMPARE(answers.shown.last().kind, QString("save"));
+        QCOMPARE(answers.shown.last().text, QString("/stary/katalog/MR_Kopia_2026-03-05_1030.FBK"));
+        const QString backupFile = t.folder() + "kopia.fbk";
+        QCOMPARE(w.logLines().mid(0, 5), header("BACKUP - Wykonanie kopii bezpieczeństwa",
+                                                "localhost", t.path(), backupFile));
+        QCOMPARE(w.logLines().last(), QString("Poprawnie wykonano kopię bazy danych."));
+        QVERIFY(QFile::exists(backupFile));
+        QCOMPARE(w.dialog.lastBackupDir(), t.folder());
+        QCOMPARE(w.folder->text(), t.folder());
+
+        removeStaff(t.path());
+        // "No" to the question: nothing runs, the log stays.
+        const QString logBefore = w.log->toPlainText();
+        answers.fileNames.enqueue(backupFile);
+        w.restore->click();
+        QCOMPARE(answers.shown.last().kind, QString("question"));
+        QVERIFY(answers.shown.last().text.contains(t.path()));
+        QCOMPARE(w.log->toPlainText(), logBefore);
+        QVERIFY(allRows(t.path()) != original);
+
+        answers.fileNames.enqueue(backupFile);
+        answers.answers.enqueue(true);
+        w.restore->click();
+        QCOMPARE(w.logLines().mid(0, 5), header("RESTORE - Odtworzenie bazy danych z kopii",
+                                                "localhost", t.path(), backupFile));
+        QCOMPARE(w.logLines().last(), QString("Poprawnie odtworzono bazę danych z kopii"));
+        QCOMPARE(allRows(t.path()), original);
+        QCOMPARE(answers.beeps, 0);
+    }
+
+    void aCancelledDialogRunsNothing()
+    {
+        Window w({"localhost", "/dane/", "X.FDB", "/kopie/"});
+        w.log->setPlainText("poprzedni wynik");
+        w.backup->click();
+        w.restore->click();
+        QCOMPARE(w.log->toPlainText(), QString("poprzedni wynik"));
+        QCOMPARE(w.dialog.lastBackupDir(), QString("/kopie/"));
+    }
+
+    void theWindowStaysLiveAndLockedWhileTheServiceRuns()
+    {
+        testsupport::TestDatabase t(true);
+        t.db().close();
+        Window w(settingsFor("", t.path()));
+        int linesSeenWhileBusy = 0;
+        bool buttonsEnabledWhileBusy = false;
+        connect(w.log, &QPlainTextEdit::textChanged, this, [&] {
+            if (!w.dialog.busy())
+                return;
+            ++linesSeenWhileBusy;
+            buttonsEnabledWhileBusy |= w.backup->isEnabled() || w.restore->isEnabled();
+            w.dialog.reject();  // Esc or the close box: refused while busy
+        });
+        w.desk.answers.fileNames.enqueue(t.folder() + "k.fbk");
+        w.backup->click();
+        QVERIFY(linesSeenWhileBusy > 3);
+        QVERIFY(!buttonsEnabledWhileBusy);
+        QVERIFY(w.dialog.isVisible());
+        QVERIFY(w.backup->isEnabled());
+        QCOMPARE(w.logLines().last(), QString("Poprawnie wykonano kopię bazy danych."));
+    }
+
+    void remoteRoundTripOnTheServer()
+    {
+        REQUIRE_FIREBIRD_SERVER();
+        testsupport::ServerDatabase server;
+        const QStringList original = allRows(server.name());
+        Window w(settingsFor("127.0.0.1", server.path(), server.folder()));
+        QCOMPARE(w.folder->text(), server.folder());
+        const QString backupFile = server.folder() + "MR_Kopia_2026-03-05_1030.FBK";
+
+        w.backup->click();
+        QCOMPARE(w.logLines().mid(0, 5), header("BACKUP - Wykonanie kopii bezpieczeństwa",
+                                                "127.0.0.1", server.path(), backupFile));
+        QCOMPARE(w.logLines().last(), QString("Poprawnie wykonano kopię bazy danych."));
+        QCOMPARE(w.dialog.lastBackupDir(), server.folder());
+
+        removeStaff(server.name());
+        w.desk.answers.answers.enqueue(true);
+        w.restore->click();
+        QCOMPARE(w.logLines().last(), QString("Poprawnie odtworzono bazę danych z kopii"));
+        QCOMPARE(allRows(server.name()), original);
+        QCOMPARE(w.dialog.lastBackupDir(), server.folder());
+    }
+
+    void aFailedRemoteBackupKeepsTheLastFolder()
+    {
+        REQUIRE_FIREBIRD_SERVER();
+        testsupport::ServerDatabase server;
+        Window w(settingsFor("127.0.0.1", server.path(), server.folder()));
+        w.folder->setText(server.folder() + "brak/");
+        w.backup->click();
+        // The server's message, of one or more lines, ends the log after the error line.
+        const QString log = w.log->toPlainText();
+        const QString errorLine = "\nBłąd w trakcie wykonywania kopii bazy danych:\n";
+        QVERIFY2(log.contains(errorLine), qPrintable(log));
+        const QString message = log.mid(log.lastIndexOf(errorLine) + errorLine.size());
+        QVERIFY2(message.contains("brak/MR_Kopia_2026-03-05_1030.FBK"), qPrintable(log));
+        QVERIFY(!message.contains("Poprawnie"));
+        QCOMPARE(w.desk.answers.beeps, 1);
+        QCOMPARE(w.dialog.lastBackupDir(), server.folder());
+        QCOMPARE(w.folder->text(), server.folder());  // what was typed is dropped
+    }
+
+    // Without a trailing separator the folder and the name run together; the backup keeps
+    // the folder as typed, the restore the part up to its last separator.
+    void aRemoteFolderWithoutSeparator()
+    {
+        REQUIRE_FIREBIRD_SERVER();
+        testsupport::ServerDatabase server;
+        QString folder = server.folder();
+        folder.chop(1);
+        Window w(settingsFor("127.0.0.1", server.path(), folder));
+        const QString joined = folder + "MR_Kopia_2026-03-05_1030.FBK";
+        w.backup->click();
+        QCOMPARE(w.logLines().at(3), "Plik kopii:  " + joined);
+        QCOMPARE(w.logLines().last(), QString("Poprawnie wykonano kopię bazy danych."));
+        QCOMPARE(w.dialog.lastBackupDir(), folder);
+        w.desk.answers.answers.enqueue(true);
+        w.restore->click();
+        QCOMPARE(w.logLines().last(), QString("Poprawnie odtworzono bazę danych z kopii"));
+        QCOMPARE(w.dialog.lastBackupDir(), QFileInfo(folder).path() + '/');
+        QFile::remove(joined);
+    }
+};
+
+HALVANE_TEST(BackupDialogTest);
+#include "BackupDialogTest.moc"
