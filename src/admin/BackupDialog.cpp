@@ -154,7 +154,8 @@ void BackupDialog::backUp()
     if (local_) {
         QString chosen = desk_.prompts().saveFileName(QStringLiteral("Kopia bazy danych"),
                                                       lastBackupDir_ + defaultBackupName(),
-                                                      QLatin1String(BackupFilter));
+                                                      QLatin1String(BackupFilter),
+                                                      QStringLiteral("fbk"));
         if (!chosen.isEmpty()) {
             if (QFileInfo(chosen).suffix().isEmpty())
                 chosen += QStringLiteral(".fbk");
@@ -187,7 +188,7 @@ void BackupDialog::restore()
                            "Wszystkie zmiany wprowadzone po wykonaniu tej kopii zostaną "
                            "utracone.\n\nCzy na pewno odtworzyć bazę danych z kopii?")
                 .arg(settings_.dir + settings_.file, backupFile),
-            QStringLiteral("Odtworzenie bazy danych"))) {
+            QStringLiteral("Odtworzenie bazy danych"), true)) {
         if (run(Operation::Restore, local_ ? QString() : settings_.host, backupFile,
                 local_ ? admin::Protocol::Local : admin::Protocol::Tcp))
             lastBackupDir_ = folderOf(backupFile);

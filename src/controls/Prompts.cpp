@@ -45,12 +45,14 @@ void DesktopPrompts::message(const QString& text, const QString& caption, Icon i
     box.exec();
 }
 
-bool DesktopPrompts::question(const QString& text, const QString& caption)
+bool DesktopPrompts::question(const QString& text, const QString& caption, bool defaultNo)
 {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                     parent_);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Tak"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&Nie"));
+    if (defaultNo)
+        box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -66,9 +68,13 @@ QString DesktopPrompts::openFileName(const QString& caption, const QString& fold
 }
 
 QString DesktopPrompts::saveFileName(const QString& caption, const QString& path,
-                                     const QString& filter)
+                                     const QString& filter, const QString& defaultSuffix)
 {
-    return QFileDialog::getSaveFileName(parent_, caption, path, filter);
+    // The suffix is added by the dialog itself, so its overwrite question sees the final name.
+    QFileDialog dialog(parent_, caption, path, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QString DesktopPrompts::folderName(const QString& caption, const QString& folder)

@@ -18,14 +18,15 @@ public:
 
     virtual void message(const QString& text, const QString& caption = {},
                          Icon icon = Icon::None) = 0;
-    // A Yes/No question; true for Yes.
-    virtual bool question(const QString& text, const QString& caption) = 0;
+    // A Yes/No question; true for Yes. With `defaultNo` Enter answers No (a question
+    // before something that cannot be undone).
+    virtual bool question(const QString& text, const QString& caption, bool defaultNo = false) = 0;
     virtual void beep() = 0;
     // Empty text when the user cancelled.
     virtual QString openFileName(const QString& caption, const QString& folder,
                                  const QString& filter) = 0;
     virtual QString saveFileName(const QString& caption, const QString& path,
-                                 const QString& filter) = 0;
+                                 const QString& filter, const QString& defaultSuffix = {}) = 0;
     virtual QString folderName(const QString& caption, const QString& folder) = 0;
     // The shell's "open" of a web or mailto: address.
     virtual void openUrl(const QString& url) = 0;
@@ -41,12 +42,12 @@ class DesktopPrompts : public Prompts {
 public:
     explicit DesktopPrompts(QWidget* parent = nullptr) : parent_(parent) {}
     void message(const QString& text, const QString& caption, Icon icon) override;
-    bool question(const QString& text, const QString& caption) override;
+    bool question(const QString& text, const QString& caption, bool defaultNo = false) override;
     void beep() override;
     QString openFileName(const QString& caption, const QString& folder,
                          const QString& filter) override;
-    QString saveFileName(const QString& caption, const QString& path,
-                         const QString& filter) override;
+    QString saveFileName(const QString& caption, const QString& path, const QString& filter,
+                         const QString& defaultSuffix = {}) override;
     QString folderName(const QString& caption, const QString& folder) override;
     void openUrl(const QString& url) override;
 

@@ -375,7 +375,7 @@ void PersonnelDialog::exportStaffList()
 {
     const QString chosen =
         desk_.prompts().saveFileName(QString(), personnelcsv::exportFileName(desk_.clock().today()),
-                                     QString::fromLatin1(CsvFilter));
+                                     QString::fromLatin1(CsvFilter), QStringLiteral("csv"));
     if (chosen.isEmpty())
         return;
     QSaveFile file(withCsvExtension(chosen));

@@ -128,6 +128,7 @@ private slots:
         w.restore->click();
         QCOMPARE(answers.shown.last().kind, QString("question"));
         QVERIFY(answers.shown.last().text.contains(t.path()));
+        QCOMPARE(answers.shown.last().detail, QString("Nie"));  // Enter does not restore
         QCOMPARE(w.log->toPlainText(), logBefore);
         QVERIFY(allRows(t.path()) != original);
 

@@ -208,6 +208,7 @@ private slots:
         QCOMPARE(w.desk.answers.shown.size(), 1);
         QCOMPARE(w.desk.answers.shown[0].kind, QString("save"));
         QCOMPARE(w.desk.answers.shown[0].text, QString("lista_personelu_2026-03-05.csv"));
+        QCOMPARE(w.desk.answers.shown[0].detail, QString("csv"));  // the dialog's own suffix
         QVERIFY(!QFile::exists(chosen));
         // Ordered by company, department, surname; ";" becomes ","; "(null)" vanishes.
         QCOMPARE(readFile(chosen + ".csv"),

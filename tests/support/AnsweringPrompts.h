@@ -12,6 +12,7 @@ struct Shown {
     QString kind;  // "message", "question", "open", "save", "folder", "url"
     QString text;
     QString caption;
+    QString detail;  // a question's default answer ("Nie" when No), a save dialog's suffix
 };
 
 class AnsweringPrompts : public controls::Prompts {
@@ -25,9 +26,10 @@ public:
     {
         shown.append({QStringLiteral("message"), text, caption});
     }
-    bool question(const QString& text, const QString& caption) override
+    bool question(const QString& text, const QString& caption, bool defaultNo) override
     {
-        shown.append({QStringLiteral("question"), text, caption});
+        shown.append({QStringLiteral("question"), text, caption,
+                      defaultNo ? QStringLiteral("Nie") : QStringLiteral("Tak")});
         return answers.isEmpty() ? false : answers.dequeue();
     }
     void beep() override { ++beeps; }
@@ -36,9 +38,10 @@ public:
         shown.append({QStringLiteral("open"), {}, caption});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
-    QString saveFileName(const QString& caption, const QString& path, const QString&) override
+    QString saveFileName(const QString& caption, const QString& path, const QString&,
+                         const QString& defaultSuffix) override
     {
-        shown.append({QStringLiteral("save"), path, caption});
+        shown.append({QStringLiteral("save"), path, caption, defaultSuffix});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
     QString folderName(const QString& caption, const QString& folder) override
