@@ -11,10 +11,11 @@ db::Transaction& Desk::transaction()
     return database().transaction();
 }
 
-void Desk::commitWork()
+bool Desk::commitWork()
 {
     try {
         transaction().commitRetaining();
+        return true;
     } catch (const db::Error& error) {
         try {
             transaction().rollbackRetaining();
@@ -23,6 +24,7 @@ void Desk::commitWork()
         }
         prompts().message(QStringLiteral("Błąd zatwierdzenia danych:\n") + error.message(), {},
                           controls::Icon::Error);
+        return false;
     }
 }
 

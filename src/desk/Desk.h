@@ -53,8 +53,8 @@ public:
     virtual const controls::Clock& clock() const = 0;
 
     // Ends the unit of work with a commit retaining; a failed commit is rolled back and
-    // reported, never raised.
-    void commitWork();
+    // reported, never raised, and the answer is false.
+    bool commitWork();
     // Ends the unit of work with a rollback retaining.
     void rollbackWork();
 

@@ -271,7 +271,11 @@ void EmployeeInfoDialog::storeNotes()
         d_->notesEdit->setFocus();
         return;
     }
-    desk_.commitWork();
+    // A commit the server refused was rolled back and reported: the notes stay in the box.
+    if (!desk_.commitWork()) {
+        d_->notesEdit->setFocus();
+        return;
+    }
     d_->changed = false;
     accept();
 }

@@ -212,7 +212,6 @@ public:
     bool writeStamp(const Stamp& stamp, const QString& dateMessage, const QString& timeMessage,
                     QWidget* page);
     bool writePendingTexts();
-    bool commit();
     void storeVisit();
     bool mayClose();
 };
@@ -838,25 +837,6 @@ bool VisitDialog::Private::writePendingTexts()
     return true;
 }
 
-// Commits the unit of work; a failed commit is rolled back and reported as everywhere in
-// the program, and the caller learns of it.
-bool VisitDialog::Private::commit()
-{
-    try {
-        desk.transaction().commitRetaining();
-        return true;
-    } catch (const db::Error& error) {
-        try {
-            desk.transaction().rollbackRetaining();
-        } catch (const db::Error&) {
-            // the report below says what went wrong first
-        }
-        desk.prompts().message(QStringLiteral("Błąd zatwierdzenia danych:\n") + error.message(), {},
-                               controls::Icon::Error);
-        return false;
-    }
-}
-
 void VisitDialog::Private::storeVisit()
 {
     // What was typed goes into the row first, so that a refused text is reported once.
@@ -869,7 +849,7 @@ void VisitDialog::Private::storeVisit()
         return;
     // A row the database refuses keeps the dialog open with everything typed.
     visits.post();
-    if (!commit()) {
+    if (!desk.commitWork()) {
         // The stored row was rolled back: the visit is edited again for another try.
         if (mode == Mode::Edit)
             visits.edit();

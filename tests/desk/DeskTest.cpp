@@ -35,7 +35,7 @@ private slots:
         db::DataSet* set = &companies;
         set->open();
         addCompany(*set, "Firma");
-        desk.commitWork();
+        QVERIFY(desk.commitWork());
         QVERIFY(prompts.shown.isEmpty());
         QCOMPARE(t.scalar("select count(*) from FIRMY").toInt(), 1);
 
@@ -49,7 +49,7 @@ private slots:
         // A unique index over duplicates is built, and refused, at commit time.
         addCompany(*set, "Firma");
         t.db().execute("create unique index UX_FIRMY_NAZWA on FIRMY (NAZWA)");
-        desk.commitWork();
+        QVERIFY(!desk.commitWork());
         QCOMPARE(prompts.shown.size(), 1);
         QVERIFY(prompts.shown[0].text.startsWith("Błąd zatwierdzenia danych:\n"));
         QVERIFY2(prompts.shown[0].text.contains("duplicate", Qt::CaseInsensitive),
