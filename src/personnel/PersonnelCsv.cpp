@@ -1,4 +1,5 @@
 #include "personnel/PersonnelCsv.h"
+#include "personnel/StaffStatements.h"
 
 #include "db/Database.h"
 #include "db/Error.h"
@@ -63,29 +64,6 @@ where FIRMA_ID = :firma_id)";
 
 constexpr auto SelectEmployees = R"(select *
 from PERSONEL)";
-constexpr auto InsertEmployee = R"(insert into PERSONEL
-  (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO, STANOWISKO, PIETRO, POKOJ, TELSTACJ, 
-   TELKOM, EMAIL, INFO)
-values
-  (:ID, :FIRMA_ID, :DZIAL_ID, :IMIE, :NAZWISKO, :STANOWISKO, :PIETRO, :POKOJ, 
-   :TELSTACJ, :TELKOM, :EMAIL, :INFO))";
-constexpr auto UpdateEmployee = R"(update PERSONEL
-set
-  ID = :ID,
-  FIRMA_ID = :FIRMA_ID,
-  DZIAL_ID = :DZIAL_ID,
-  IMIE = :IMIE,
-  NAZWISKO = :NAZWISKO,
-  STANOWISKO = :STANOWISKO,
-  PIETRO = :PIETRO,
-  POKOJ = :POKOJ,
-  TELSTACJ = :TELSTACJ,
-  TELKOM = :TELKOM,
-  EMAIL = :EMAIL,
-  INFO = :INFO
-where
-  ID = :OLD_ID)";
-
 // %s is the generator's name, %d its step.
 constexpr auto SelectGeneratorValue = R"(SELECT GEN_ID(%s, %d) FROM RDB$DATABASE)";
 
@@ -323,8 +301,8 @@ public:
         : insertCompany_(database, QString::fromLatin1(InsertCompany)),
           insertDepartment_(database, QString::fromLatin1(InsertDepartment)),
           highestOrder_(database, QString::fromLatin1(SelectHighestOrder)),
-          insertEmployee_(database, QString::fromLatin1(InsertEmployee)),
-          updateEmployee_(database, QString::fromLatin1(UpdateEmployee)),
+          insertEmployee_(database, QString::fromLatin1(personnel::InsertEmployee)),
+          updateEmployee_(database, QString::fromLatin1(personnel::UpdateEmployee)),
           companyKey_(database, generatorSql("GEN_FIRMY_ID")),
           departmentKey_(database, generatorSql("GEN_DZIALY_ID")),
           employeeKey_(database, generatorSql("GEN_PERSONEL_ID"))

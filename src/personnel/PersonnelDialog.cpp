@@ -1,4 +1,5 @@
 #include "personnel/PersonnelDialog.h"
+#include "personnel/StaffStatements.h"
 
 #include "controls/Clock.h"
 #include "controls/DataGrid.h"
@@ -33,30 +34,6 @@ where
   and
   DZIAL_ID = :dzial_id
 order by ID)";
-
-constexpr auto InsertEmployee = R"(insert into PERSONEL
-  (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO, STANOWISKO, PIETRO, POKOJ, TELSTACJ, 
-   TELKOM, EMAIL, INFO)
-values
-  (:ID, :FIRMA_ID, :DZIAL_ID, :IMIE, :NAZWISKO, :STANOWISKO, :PIETRO, :POKOJ, 
-   :TELSTACJ, :TELKOM, :EMAIL, :INFO))";
-
-constexpr auto UpdateEmployee = R"(update PERSONEL
-set
-  ID = :ID,
-  FIRMA_ID = :FIRMA_ID,
-  DZIAL_ID = :DZIAL_ID,
-  IMIE = :IMIE,
-  NAZWISKO = :NAZWISKO,
-  STANOWISKO = :STANOWISKO,
-  PIETRO = :PIETRO,
-  POKOJ = :POKOJ,
-  TELSTACJ = :TELSTACJ,
-  TELKOM = :TELKOM,
-  EMAIL = :EMAIL,
-  INFO = :INFO
-where
-  ID = :OLD_ID)";
 
 constexpr auto DeleteEmployee = R"(delete from PERSONEL
 where
@@ -111,8 +88,8 @@ PersonnelDialog::PersonnelDialog(desk::Desk& desk, QWidget* parent)
 
     staff.setObjectName(QStringLiteral("staff"));
     staff.setSelectSql(QString::fromUtf8(SelectStaff));
-    staff.setInsertSql(QString::fromUtf8(InsertEmployee));
-    staff.setModifySql(QString::fromUtf8(UpdateEmployee));
+    staff.setInsertSql(QString::fromUtf8(personnel::InsertEmployee));
+    staff.setModifySql(QString::fromUtf8(personnel::UpdateEmployee));
     staff.setDeleteSql(QString::fromUtf8(DeleteEmployee));
     staff.setRefreshSql(QString::fromUtf8(RefreshEmployee));
     staff.setGenerator(QStringLiteral("GEN_PERSONEL_ID"), QStringLiteral("ID"),
