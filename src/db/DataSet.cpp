@@ -582,6 +582,18 @@ void DataSet::cancel()
     }
 }
 
+void DataSet::reinsertCurrent()
+{
+    requireActive();
+    if (state_ != DataSetState::Browse || current_ < 0)
+        throw Error(QStringLiteral("Nie można ponownie dopisać wiersza: brak zapisanego wiersza"));
+    // The key stays: the generator never gives a number out twice.
+    beforeInsert_ = current_;
+    editBackup_.clear();
+    state_ = DataSetState::Insert;
+    emit rowChanged(current_);
+}
+
 void DataSet::remove()
 {
     requireActive();

@@ -126,6 +126,9 @@ public:
     void edit();
     void post();
     void cancel();
+    // The current row was stored and then rolled back with its unit of work: it becomes a
+    // new row again, with the values it had, to be posted once more or cancelled.
+    void reinsertCurrent();
     void remove();
     // Posts a pending edit or insertion (before moving to another row).
     void checkBrowseMode();

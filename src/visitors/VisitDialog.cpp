@@ -850,9 +850,11 @@ void VisitDialog::Private::storeVisit()
     // A row the database refuses keeps the dialog open with everything typed.
     visits.post();
     if (!desk.commitWork()) {
-        // The stored row was rolled back: the visit is edited again for another try.
+        // The stored row was rolled back: the visit is edited, or new, again for another try.
         if (mode == Mode::Edit)
             visits.edit();
+        else
+            visits.reinsertCurrent();
         return;
     }
     changes = false;

@@ -111,6 +111,28 @@ private slots:
         QCOMPARE(t.scalar("select NAZWA from FIRMY where ID = 2").toString(), QString("B2"));
     }
 
+    void aRowRolledBackAfterItsPostIsStoredAgainAsNew()
+    {
+        TestDatabase t;
+        auto set = companies(t.db());
+        set->open();
+        addCompany(*set, "Pierwsza");
+        const int id = set->field("ID").asInteger();
+        t.db().transaction().rollbackRetaining();  // a commit that failed was rolled back
+        QCOMPARE(t.scalar("select count(*) from FIRMY").toInt(), 0);
+        set->reinsertCurrent();
+        QCOMPARE(set->state(), DataSetState::Insert);
+        QCOMPARE(set->field("NAZWA").asString(), QString("Pierwsza"));
+        set->post();
+        t.db().transaction().commitRetaining();
+        QCOMPARE(t.scalar("select count(*) from FIRMY").toInt(), 1);
+        QCOMPARE(t.scalar("select ID from FIRMY").toInt(), id);
+        // Only a stored row can become new again.
+        set->append();
+        QVERIFY_THROWS_EXCEPTION(Error, set->reinsertCurrent());
+        set->cancel();
+    }
+
     void rollbackRetainingUndoesTheUnitOfWorkOnly()
     {
         TestDatabase t;

@@ -3,6 +3,7 @@
 // order, the optional timestamps, the names of deleted guests and employees, the close
 // check, and the register following a stored visit.
 #include "db/DataSet.h"
+#include "db/Database.h"
 #include "db/DateTimeText.h"
 #include "support/AccessibleNames.h"
 #include "support/Find.h"
@@ -202,6 +203,24 @@ private slots:
         QCOMPARE(e.stored(21, "FIRMA_ID").toInt(), 3);
         QCOMPARE(e.stored(21, "DZIAL_ID").toInt(), 4);
         QVERIFY(e.stored(21, "DTWEJSCIA").isNull());
+    }
+
+    void aRefusedCommitKeepsTheNewVisitForAnotherOk()
+    {
+        Editor e;
+        QVERIFY(e.add(12));
+        const int before = e.visitCount();
+        // A unique index over guests that repeat is built, and refused, only at the commit.
+        e.database.db().execute("create unique index UX_WIZYTY_GOSC on WIZYTY (GOSC_ID)");
+        e.ok();
+        QVERIFY(e.dialog->isVisible());
+        QVERIFY(e.desk.answers.messages().last().startsWith("Błąd zatwierdzenia danych:"));
+        QCOMPARE(e.visitCount(), before);
+        QCOMPARE(e.text("guestNumberEdit"), QString("12"));
+        e.ok();  // the index went with the rolled-back work: this time the visit holds
+        QVERIFY(!e.dialog->isVisible());
+        QCOMPARE(e.dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(e.visitCount(), before + 1);
     }
 
     void theDateAndTimeBoxesOnlyOverwrite_data()
