@@ -457,29 +457,27 @@ bool VisitsDialog::eventFilter(QObject* watched, QEvent* event)
 void VisitsDialog::addVisit()
 {
     visits.append();
-    try {
+    runEditorOnCurrentRow(EditorMode::Add, [this] {
         visits.field(CompanyId).setAsInteger(selection_.companyId);
         visits.field(DepartmentId).setAsInteger(selection_.departmentId);
         if (selection_.employeeId != 0)  // no employee chosen yet: the box stays empty
             visits.field(EmployeeId).setAsInteger(selection_.employeeId);
         visits.field(Arrival).setAsDateTime(db::fromDateTime(desk_.clock().now()));
-        if (runVisitEditor(EditorMode::Add))
-            showVisit();
-    } catch (...) {
-        if (visits.editing())
-            visits.cancel();
-        throw;
-    }
-    if (visits.editing())
-        visits.cancel();
-    updateActions();
+    });
 }
 
 void VisitsDialog::editVisit()
 {
     visits.edit();
+    runEditorOnCurrentRow(EditorMode::Edit, [] {});
+}
+
+void VisitsDialog::runEditorOnCurrentRow(EditorMode mode, const std::function<void()>& prepare)
+{
+    // Whatever way the editor ends, no half-edited row stays behind.
     try {
-        if (runVisitEditor(EditorMode::Edit))
+        prepare();
+        if (runVisitEditor(mode))
             showVisit();
     } catch (...) {
         if (visits.editing())

@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QDialog>
+#include <functional>
 
 class QAction;
 class QComboBox;
@@ -67,6 +68,8 @@ private:
 
     void addVisit();
     void editVisit();
+    // Runs the editor on the row in insert or edit state after `prepare` filled it in.
+    void runEditorOnCurrentRow(EditorMode mode, const std::function<void()>& prepare);
     void editVisitIfEnabled();
     // Makes a visit just stored the current row, moving the range to its day when its
     // arrival lies outside.
