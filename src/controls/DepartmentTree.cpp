@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -228,13 +229,14 @@ void DepartmentTree::mousePressEvent(QMouseEvent* event)
 {
     QTreeView::mousePressEvent(event);  // pressing on a node selects it
     dragging_ = false;
+    dragCancelled_ = false;
     start_ = event->position().toPoint();
 }
 
 void DepartmentTree::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint point = event->position().toPoint();
-    if (dragEnabled_ && (event->buttons() & Qt::LeftButton) && selectedNode()) {
+    if (dragEnabled_ && !dragCancelled_ && (event->buttons() & Qt::LeftButton) && selectedNode()) {
         if (!dragging_ && (point - start_).manhattanLength() >= QApplication::startDragDistance())
             dragging_ = true;
         if (dragging_) {
@@ -247,6 +249,7 @@ void DepartmentTree::mouseMoveEvent(QMouseEvent* event)
 
 void DepartmentTree::mouseReleaseEvent(QMouseEvent* event)
 {
+    dragCancelled_ = false;
     if (dragging_ && event->button() == Qt::LeftButton) {
         dragging_ = false;
         viewport()->unsetCursor();
@@ -254,6 +257,26 @@ void DepartmentTree::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     QTreeView::mouseReleaseEvent(event);
+}
+
+void DepartmentTree::cancelDrag()
+{
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    dragCancelled_ = true;
+    viewport()->unsetCursor();
+}
+
+void DepartmentTree::keyPressEvent(QKeyEvent* event)
+{
+    // Esc while dragging ends the drag only; otherwise it goes on to the window.
+    if (event->key() == Qt::Key_Escape && dragging_) {
+        cancelDrag();
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void DepartmentTree::focusInEvent(QFocusEvent* event)

@@ -64,6 +64,8 @@ public:
     void setDragEnabled(bool enabled) { dragEnabled_ = enabled; }
     bool dragEnabled() const { return dragEnabled_; }
     bool dragging() const { return dragging_; }
+    // Ends a drag without a drop (Esc does it); the rest of that drag moves nothing.
+    void cancelDrag();
 
 signals:
     // The dragged node is over this point of the viewport.
@@ -78,6 +80,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
@@ -86,6 +89,7 @@ private:
     NodeColourDelegate delegate_;
     bool dragEnabled_ = false;
     bool dragging_ = false;
+    bool dragCancelled_ = false;  // until the button is let go
     QPoint start_;
 };
 

@@ -258,7 +258,6 @@ void CompaniesDialog::buildView()
     departmentTree->setObjectName(QStringLiteral("departmentTree"));
     departmentTree->setAccessibleName(QStringLiteral("Struktura firmy"));
     departmentTree->installEventFilter(this);
-    departmentTree->viewport()->installEventFilter(this);
     connect(departmentTree, &controls::DepartmentTree::selectionChangedTo, this,
             [this] { updateActions(); });
     connect(departmentTree, &controls::DepartmentTree::nodeDraggedOver, this,
@@ -313,7 +312,6 @@ void CompaniesDialog::onShown()
     companies.locate(Id, companyId_, 0);
     departmentTree->selectDepartment(departmentId_);
     changed_ = false;
-    dragCancelled_ = false;
     companyGrid->setFocus();
     updateActions();
 }
@@ -655,18 +653,12 @@ QCursor CompaniesDialog::dragCursor(const QPoint& point) const
 
 void CompaniesDialog::onDraggedOver(const QPoint& point)
 {
-    if (dragCancelled_)
-        return;
     departmentTree->viewport()->setCursor(dragCursor(point));
 }
 
 void CompaniesDialog::dropDepartment(const QPoint& point)
 {
     using Zone = controls::DepartmentTree::Zone;
-    if (dragCancelled_) {
-        dragCancelled_ = false;  // the button let go ends the cancelled drag
-        return;
-    }
     QStandardItem* dragged = departmentTree->selectedNode();
     if (!dragged || mode_ != Mode::Edit)
         return;
@@ -687,14 +679,6 @@ void CompaniesDialog::dropDepartment(const QPoint& point)
         return true;
     });
     updateActions();
-}
-
-// Esc while a department is dragged ends the drag, not the window. The tree goes on
-// reporting the drag until the button is let go; from here on it counts for nothing.
-void CompaniesDialog::cancelDrag()
-{
-    dragCancelled_ = true;
-    departmentTree->viewport()->unsetCursor();
 }
 
 // ------------------------------------------------------------ keys
@@ -760,14 +744,8 @@ bool CompaniesDialog::handleTreeKey(QKeyEvent* key)
 
 bool CompaniesDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == departmentTree->viewport() && event->type() == QEvent::MouseButtonPress)
-        dragCancelled_ = false;  // a new press starts afresh
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape && departmentTree->dragging()) {
-            cancelDrag();
-            return true;
-        }
         if (watched == companyGrid && handleGridKey(key))
             return true;
         if (watched == departmentTree && handleTreeKey(key))

@@ -85,7 +85,6 @@ private:
     QCursor dragCursor(const QPoint& point) const;
     void onDraggedOver(const QPoint& point);
     void dropDepartment(const QPoint& point);
-    void cancelDrag();
 
     bool handleGridKey(QKeyEvent* key);
     bool handleTreeKey(QKeyEvent* key);
@@ -101,7 +100,6 @@ private:
     QString departmentName_;
     bool changed_ = false;
     // Esc ended the drag under way: where it points and where it is let go count for nothing.
-    bool dragCancelled_ = false;
 
     db::DataSet companies;
     db::DataSet departments;
