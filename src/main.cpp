@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -27,6 +28,11 @@ void closeDatabaseAtExit()
 
 int main(int argc, char** argv)
 {
+    // The embedded engine's restore asks on the console for the next part of a backup file
+    // that ends too early; a program started from a terminal would wait there for an answer
+    // nobody sees. With no console input it ends the restore as failed.
+    if (!std::freopen("/dev/null", "r", stdin))
+        std::fclose(stdin);
     Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tvHalvane"));
     // The whole user interface is Polish: weekday and month names, decimal separator.

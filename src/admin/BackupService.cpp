@@ -1,10 +1,17 @@
 #include "admin/BackupService.h"
 
+#include "db/Attach.h"
 #include "db/Error.h"
 #include "db/Firebird.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <ibase.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace admin {
 namespace {
@@ -30,6 +37,8 @@ QByteArray attachBlock(const ServiceJob& job, Status& st)
         spb->insertString(&st, isc_spb_password, job.password.toUtf8().constData());
         st.check();
     }
+    spb->insertInt(&st, isc_spb_connect_timeout, db::fb::AttachTimeout);
+    st.check();
     const unsigned length = spb->getBufferLength(&st);
     st.check();
     const unsigned char* buffer = spb->getBuffer(&st);
@@ -75,17 +84,23 @@ int lengthAt(const unsigned char* p)
     return p[0] | (p[1] << 8);
 }
 
+// gbak reports some failures only in its output, with the service itself ending well: a
+// backup file cut short ends in "ERROR: Backup incomplete".
+bool isErrorLine(const QString& line)
+{
+    const QString text = line.trimmed();
+    return text.startsWith(QLatin1String("ERROR:")) || text.contains(QLatin1String("gbak: ERROR:")) ||
+           text.contains(QLatin1String("gbak:ERROR:"));
+}
+
 void run(Action action, const ServiceJob& job, const BackupService::LineSink& sink)
 {
     Status st(decode);
     const QByteArray attach = attachBlock(job, st);
     const QByteArray start = startBlock(action, job, st);
 
-    Ref<Firebird::IProvider> provider(db::fb::master()->getDispatcher());
-    Ref<Firebird::IService> service(provider->attachServiceManager(
-        &st, BackupService::serviceName(job).toUtf8().constData(), unsigned(attach.size()),
-        reinterpret_cast<const unsigned char*>(attach.constData())));
-    st.check();
+    Ref<Firebird::IService> service(
+        db::fb::attachServiceManager(BackupService::serviceName(job).toUtf8(), attach));
 
     // Detaches however the run ends; a failed detach lets the interface go all the same.
     struct Detach {
@@ -108,6 +123,19 @@ void run(Action action, const ServiceJob& job, const BackupService::LineSink& si
     const unsigned char receive[] = {isc_info_svc_line};
     std::vector<unsigned char> buffer(16 * 1024);
     QByteArray pending;  // a line longer than the buffer arrives in pieces
+    QStringList errors;
+    bool finishedWell = false;
+    const QLatin1String closingLine = action == Action::Backup
+                                          ? QLatin1String("closing file, committing, and finishing")
+                                          : QLatin1String("finishing, closing, and going home");
+    const auto deliver = [&] {
+        const QString line = decode(pending);
+        pending.clear();
+        if (isErrorLine(line))
+            errors << line.trimmed();
+        finishedWell = finishedWell || line.contains(closingLine);
+        sink(line);
+    };
     for (;;) {
         service->query(&st, 0, nullptr, sizeof receive, receive, unsigned(buffer.size()),
                        buffer.data());
@@ -142,11 +170,110 @@ void run(Action action, const ServiceJob& job, const BackupService::LineSink& si
         }
         if (finished)
             break;
-        if (!truncated && !pending.isEmpty()) {
-            sink(decode(pending));
-            pending.clear();
-        }
+        if (!truncated && !pending.isEmpty())
+            deliver();
     }
+    if (!errors.isEmpty())
+        throw db::Error(errors.join(u'\n'));
+    // gbak's closing line is the proof that it went to the end: the embedded engine's gbak
+    // prints the error of a backup file cut short to the console, not into the output.
+    if (!finishedWell)
+        throw db::Error(action == Action::Backup
+                            ? QStringLiteral("Kopia nie została dokończona: usługa zakończyła "
+                                             "pracę przed jej końcem.")
+                            : QStringLiteral("Odtwarzanie nie zostało dokończone: usługa "
+                                             "zakończyła pracę przed jego końcem."));
+}
+
+// The file a restore is written into first, next to the database, so that the database is
+// replaced only by a restore that has finished.
+QString stagingName(const QString& database)
+{
+    return database + QStringLiteral(".odtwarzanie.tmp");
+}
+
+// Removes a staging database left by a restore, through the engine that wrote it.
+void dropStaging(const ServiceJob& job, const QString& staging)
+{
+    if (job.protocol == Protocol::Local && QFileInfo::exists(staging)) {
+        QFile::remove(staging);
+        return;
+    }
+    try {
+        Status st;
+        db::fb::Builder dpb(Firebird::IXpbBuilder::DPB, st);
+        if (!job.userName.isEmpty())
+            dpb->insertString(&st, isc_dpb_user_name, job.userName.toUtf8().constData());
+        if (!job.password.isEmpty())
+            dpb->insertString(&st, isc_dpb_password, job.password.toUtf8().constData());
+        dpb->insertInt(&st, isc_dpb_connect_timeout, db::fb::AttachTimeout);
+        st.check();
+        const QByteArray block(reinterpret_cast<const char*>(dpb->getBuffer(&st)),
+                               int(dpb->getBufferLength(&st)));
+        const QString name =
+            job.protocol == Protocol::Tcp ? job.server + u':' + staging : staging;
+        Ref<Firebird::IAttachment> attachment(db::fb::attachDatabase(name.toUtf8(), block));
+        attachment->dropDatabase(&st);
+        if (!st.failed())
+            attachment.forget();
+    } catch (const db::Error&) {
+        // nothing was left there
+    }
+}
+
+// The database is not open elsewhere: a server, or another program's engine, holds it.
+void checkNotInUse(const QString& database)
+{
+    if (!QFileInfo::exists(database))
+        return;
+    try {
+        Status st;
+        db::fb::Builder dpb(Firebird::IXpbBuilder::DPB, st);
+        const QByteArray block(reinterpret_cast<const char*>(dpb->getBuffer(&st)),
+                               int(dpb->getBufferLength(&st)));
+        Ref<Firebird::IAttachment> attachment(db::fb::attachDatabase(database.toUtf8(), block));
+        attachment->detach(&st);
+        if (!st.failed())
+            attachment.forget();
+    } catch (const db::Error& error) {
+        if (error.has(isc_already_opened) || error.has(isc_lock_conflict))
+            throw db::Error(QStringLiteral("Baza danych jest w użyciu; nie można jej zastąpić.\n") +
+                                error.message(),
+                            error.codes());
+        // a database that does not open is what a restore is for
+    }
+}
+
+// Puts the finished restore in place of the database: locally a rename in the same folder,
+// which replaces the file at once; otherwise (a server, whose services cannot rename) a
+// second restore straight into the database, now that the backup is known to restore whole.
+void putInPlace(const ServiceJob& job, const QString& staging, const BackupService::LineSink& sink)
+{
+    if (job.protocol == Protocol::Local && QFileInfo::exists(staging)) {
+        checkNotInUse(job.database);
+        if (QFileInfo::exists(job.database))
+            QFile::setPermissions(staging, QFile::permissions(job.database));
+        const QByteArray from = QFile::encodeName(staging);
+        const QByteArray to = QFile::encodeName(job.database);
+        if (std::rename(from.constData(), to.constData()) != 0) {
+            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+            QFile::remove(staging);
+            throw db::Error(
+                QStringLiteral("Nie można zastąpić bazy danych odtworzoną kopią: %1").arg(reason));
+        }
+        return;
+    }
+    sink(QStringLiteral("Kopia odtwarza się w całości; odtwarzanie do bazy danych: ") +
+         job.database);
+    try {
+        run(Action::Restore, job, sink);
+    } catch (const db::Error& error) {
+        // What the backup held is still whole in the staging file.
+        throw db::Error(error.message() +
+                            QStringLiteral("\nOdtworzona kopia pozostała w pliku: ") + staging,
+                        error.codes());
+    }
+    dropStaging(job, staging);
 }
 
 }  // namespace
@@ -165,7 +292,16 @@ void BackupService::backUp(const ServiceJob& job, const LineSink& sink)
 
 void BackupService::restore(const ServiceJob& job, const LineSink& sink)
 {
-    run(Action::Restore, job, sink);
+    ServiceJob staged = job;
+    staged.database = stagingName(job.database);
+    sink(QStringLiteral("Odtwarzanie do pliku tymczasowego: ") + staged.database);
+    try {
+        run(Action::Restore, staged, sink);
+    } catch (const db::Error&) {
+        dropStaging(job, staged.database);
+        throw;
+    }
+    putInPlace(job, staged.database, sink);
 }
 
 }  // namespace admin

@@ -26,10 +26,13 @@ public:
 
     // Backs the database up into the backup file (no options, verbose). Each line of the
     // service's output reaches `sink` as it comes. Throws db::Error with the server's
-    // message when attaching, starting or reading fails, or when the service ends with
-    // an error. Always detaches. Safe to call on any thread (the sink runs on the caller's).
+    // message when attaching (bounded in time), starting or reading fails, when the
+    // service ends with an error, or when its output reports one. Always detaches. Safe
+    // to call on any thread (the sink runs on the caller's).
     static void backUp(const ServiceJob& job, const LineSink& sink);
-    // Restores the backup file into the database, replacing an existing one (verbose).
+    // Restores the backup file into the database (verbose). The restore goes into a new
+    // file next to the database first; only a restore that finished replaces the
+    // database, so a damaged backup leaves it as it was.
     static void restore(const ServiceJob& job, const LineSink& sink);
 };
 

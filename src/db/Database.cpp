@@ -1,5 +1,6 @@
 #include "db/Database.h"
 
+#include "db/Attach.h"
 #include "db/DataSet.h"
 #include "db/Error.h"
 
@@ -153,6 +154,8 @@ QByteArray Database::buildDpb(fb::Status& st) const
     st.check();
     dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
     st.check();
+    dpb->insertInt(&st, isc_dpb_connect_timeout, fb::AttachTimeout);
+    st.check();
     for (const QString& line : params_) {
         const qsizetype eq = line.indexOf(u'=');
         QString key = (eq < 0 ? line : line.left(eq)).trimmed().toLower();
@@ -187,13 +190,7 @@ void Database::open()
     setCharset(param(QStringLiteral("lc_ctype")).trimmed());
     // The path and the parameters go as UTF-8, and the server's message quotes them so.
     fb::Status st([](const QByteArray& bytes) { return QString::fromUtf8(bytes); });
-    const QByteArray dpb = buildDpb(st);
-    fb::Ref<Firebird::IProvider> provider(fb::master()->getDispatcher());
-    Firebird::IAttachment* attached =
-        provider->attachDatabase(&st, name_.toUtf8().constData(), unsigned(dpb.size()),
-                                 reinterpret_cast<const unsigned char*>(dpb.constData()));
-    st.check();
-    attachment_.reset(attached);
+    attachment_.reset(fb::attachDatabase(name_.toUtf8(), buildDpb(st)));
 }
 
 void Database::close()

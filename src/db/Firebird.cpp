@@ -2,6 +2,10 @@
 
 #include "db/Error.h"
 
+#include <ibase.h>
+
+#include <algorithm>
+
 namespace db::fb {
 
 Firebird::IMaster* master()
@@ -35,14 +39,53 @@ QString Status::text()
     return decode_ ? decode_(bytes) : QString::fromLocal8Bit(bytes);
 }
 
+std::vector<long> Status::codes() const
+{
+    std::vector<long> codes;
+    const intptr_t* vector = const_cast<Firebird::CheckStatusWrapper&>(wrapper_).getErrors();
+    while (vector && *vector != isc_arg_end) {
+        const intptr_t kind = *vector++;
+        const intptr_t value = *vector++;
+        if (kind == isc_arg_gds)
+            codes.push_back(long(value));
+        else if (kind == isc_arg_cstring)
+            ++vector;  // a length and a pointer
+    }
+    return codes;
+}
+
 void Status::check()
 {
     if (failed()) {
         const QString message = text();
+        std::vector<long> errorCodes = codes();
         wrapper_.init();
-        throw Error(message);
+        throw Error(message, std::move(errorCodes));
     }
 }
+
+}  // namespace db::fb
+
+namespace db {
+
+bool Error::has(long code) const
+{
+    return std::find(codes_.begin(), codes_.end(), code) != codes_.end();
+}
+
+bool Error::connectionLost() const
+{
+    for (const long code : {isc_network_error, isc_net_read_err, isc_net_write_err,
+                            isc_lost_db_connection, isc_conn_lost, isc_att_shutdown,
+                            isc_shutdown, isc_bad_db_handle})
+        if (has(code))
+            return true;
+    return false;
+}
+
+}  // namespace db
+
+namespace db::fb {
 
 Builder::Builder(unsigned kind, Status& st)
 {

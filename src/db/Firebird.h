@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace db::fb {
 
@@ -26,6 +27,8 @@ public:
     Firebird::CheckStatusWrapper* operator&() { return &wrapper_; }
     bool failed() const;
     QString text();
+    // The error codes (isc_...) of the failed call, the first one first.
+    std::vector<long> codes() const;
     // Throws db::Error with the client's message when the last call failed.
     void check();
 

@@ -6,6 +6,7 @@
 #include "support/TestDatabase.h"
 #include "support/testmain.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
@@ -136,6 +137,57 @@ private slots:
             QVERIFY2(error.message().contains(messagePart), qPrintable(error.message()));
         }
         QCOMPARE(allRows(server.name()), original);
+    }
+
+    void aRestoreFromADamagedBackupLeavesTheDatabaseAsItWas_data()
+    {
+        QTest::addColumn<bool>("server");
+        QTest::addColumn<bool>("truncated");  // else another file under a backup's name
+        QTest::newRow("local, cut to half") << false << true;
+        QTest::newRow("local, not a backup") << false << false;
+        QTest::newRow("server, cut to half") << true << true;
+        QTest::newRow("server, not a backup") << true << false;
+    }
+    void aRestoreFromADamagedBackupLeavesTheDatabaseAsItWas()
+    {
+        QFETCH(bool, server);
+        QFETCH(bool, truncated);
+        std::unique_ptr<testsupport::TestDatabase> local;
+        std::unique_ptr<testsupport::ServerDatabase> remote;
+        if (server) {
+            REQUIRE_FIREBIRD_SERVER();
+            remote = std::make_unique<testsupport::ServerDatabase>();
+        } else {
+            local = std::make_unique<testsupport::TestDatabase>(true);
+            local->db().close();
+        }
+        const Protocol protocol = server ? Protocol::Tcp : Protocol::Local;
+        const QString path = server ? remote->path() : local->path();
+        const QString name = server ? remote->name() : local->path();
+        const QString folder = server ? remote->folder() + u'/' : local->folder();
+        const QStringList original = allRows(name);
+        const QString backupFile = folder + QStringLiteral("uszkodzona.fbk");
+        if (truncated) {
+            BackupService::backUp(job(protocol, path, backupFile), [](const QString&) {});
+            QFile file(backupFile);
+            QVERIFY(file.resize(file.size() / 2));
+        } else {
+            QVERIFY(QFile::copy(HALVANE_SOURCE_DIR "/schema/demo.sql", backupFile));
+        }
+        QFile::setPermissions(backupFile, QFile::ReadOwner | QFile::WriteOwner |
+                                              QFile::ReadGroup | QFile::ReadOther);
+
+        QStringList lines;
+        try {
+            BackupService::restore(job(protocol, path, backupFile),
+                                   [&](const QString& line) { lines << line; });
+            QFAIL(qPrintable("the restore reported success:\n" + lines.join(u'\n')));
+        } catch (const db::Error& error) {
+            QVERIFY(!error.message().isEmpty());
+        }
+        QCOMPARE(allRows(name), original);
+        QVERIFY2(!QFileInfo::exists(path + QStringLiteral(".odtwarzanie.tmp")),
+                 "the half-restored file stays behind");
     }
 };
 

@@ -1,0 +1,126 @@
+#include "db/Attach.h"
+
+#include "db/Error.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <ibase.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace db::fb {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What the attaching thread leaves for the waiting one, shared so that either may end first.
+template <class T>
+struct Pending {
+    std::mutex mutex;
+    bool finished = false;
+    bool givenUp = false;
+    T* result = nullptr;
+    QString message;
+    std::vector<long> codes;
+};
+
+// A short wait that lets this thread's events through, where it has an event loop.
+void pause()
+{
+    if (QCoreApplication::instance() && QThread::currentThread()->eventDispatcher()) {
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+template <class T>
+T* attachBounded(std::function<T*(Firebird::CheckStatusWrapper*)> attach, int seconds)
+{
+    auto pending = std::make_shared<Pending<T>>();
+    const auto started = Clock::now();
+    std::thread([pending, attach] {
+        // The path, the parameters and so the server's messages are UTF-8.
+        Status st([](const QByteArray& bytes) { return QString::fromUtf8(bytes); });
+        T* result = attach(&st);
+        std::lock_guard<std::mutex> lock(pending->mutex);
+        if (st.failed()) {
+            pending->message = st.text();
+            pending->codes = st.codes();
+        }
+        if (pending->givenUp && result) {
+            Status closing;
+            result->detach(&closing);
+            if (closing.failed())
+                result->release();
+            result = nullptr;
+        }
+        pending->result = result;
+        pending->finished = true;
+    }).detach();
+
+    // A little longer than the engine's own limit, so that its message comes first.
+    const auto deadline = started + std::chrono::seconds(seconds + 2);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(pending->mutex);
+            if (pending->finished)
+                break;
+            if (Clock::now() >= deadline) {
+                pending->givenUp = true;
+                throw Error(noAnswerMessage(seconds), {isc_net_connect_err});
+            }
+        }
+        pause();
+    }
+    if (pending->result)
+        return pending->result;
+    // The engine's own limit ran out: say so beside its terse message.
+    const bool timedOut = Clock::now() - started >= std::chrono::seconds(seconds);
+    throw Error(timedOut ? noAnswerMessage(seconds) + u'\n' + pending->message : pending->message,
+                pending->codes);
+}
+
+}  // namespace
+
+QString noAnswerMessage(int seconds)
+{
+    return QStringLiteral("Serwer nie odpowiedział w ciągu %1 s; połączenie nie zostało "
+                          "nawiązane.")
+        .arg(seconds);
+}
+
+Firebird::IAttachment* attachDatabase(const QByteArray& name, const QByteArray& dpb, int seconds)
+{
+    return attachBounded<Firebird::IAttachment>(
+        [name, dpb](Firebird::CheckStatusWrapper* st) {
+            Ref<Firebird::IProvider> provider(master()->getDispatcher());
+            return provider->attachDatabase(
+                st, name.constData(), unsigned(dpb.size()),
+                reinterpret_cast<const unsigned char*>(dpb.constData()));
+        },
+        seconds);
+}
+
+Firebird::IService* attachServiceManager(const QByteArray& name, const QByteArray& spb,
+                                         int seconds)
+{
+    return attachBounded<Firebird::IService>(
+        [name, spb](Firebird::CheckStatusWrapper* st) {
+            Ref<Firebird::IProvider> provider(master()->getDispatcher());
+            return provider->attachServiceManager(
+                st, name.constData(), unsigned(spb.size()),
+                reinterpret_cast<const unsigned char*>(spb.constData()));
+        },
+        seconds);
+}
+
+}  // namespace db::fb
