@@ -15,9 +15,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
+#include <atomic>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -229,13 +232,25 @@ bool BackupDialog::run(Operation operation, const QString& server, const QString
     QApplication::setOverrideCursor(Qt::BusyCursor);
 
     // The service runs on a thread of its own; its lines come back to this window as they
-    // arrive, and the window keeps repainting meanwhile.
-    std::optional<QString> failure;
-    QEventLoop waiting;
-    QThread* worker = QThread::create([&, this] {
-        const auto sink = [this](const QString& line) {
+    // arrive, and the window keeps repainting meanwhile. What the thread shares with the
+    // window outlives both, since a service that hangs may be given up and left to end
+    // on its own.
+    struct Run {
+        std::atomic<bool> finished{false};
+        bool givenUp = false;  // read and written on this thread only
+        std::optional<QString> failure;
+    };
+    auto state = std::make_shared<Run>();
+    QPointer<BackupDialog> window(this);
+    QThread* worker = QThread::create([state, window, job, backup] {
+        const auto sink = [state, window](const QString& line) {
             QMetaObject::invokeMethod(
-                this, [this, line] { log(line); }, Qt::QueuedConnection);
+                window.data(),
+                [state, window, line] {
+                    if (window && !state->givenUp)
+                        window->log(line);
+                },
+                Qt::QueuedConnection);
         };
         try {
             if (backup)
@@ -243,18 +258,32 @@ bool BackupDialog::run(Operation operation, const QString& server, const QString
             else
                 admin::BackupService::restore(job, sink);
         } catch (const db::Error& error) {
-            failure = error.message();
+            state->failure = error.message();
         } catch (const std::exception& error) {
-            failure = QString::fromLocal8Bit(error.what());
+            state->failure = QString::fromLocal8Bit(error.what());
         }
+        state->finished = true;
     });
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    QEventLoop waiting;
+    waiting_ = &waiting;
     connect(worker, &QThread::finished, &waiting, &QEventLoop::quit);
     worker->start();
     waiting.exec();
-    worker->wait();
-    delete worker;
+    waiting_ = nullptr;
+    if (!state->finished) {
+        // Given up: the window closes, and the service's thread ends when the server lets it.
+        state->givenUp = true;
+        QApplication::restoreOverrideCursor();
+        folderEdit->setReadOnly(false);
+        fileEdit->setReadOnly(false);
+        busy_ = false;
+        updateButtons();
+        return false;
+    }
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);  // the last lines
 
+    const std::optional<QString> failure = state->failure;
     if (failure) {
         desk_.prompts().beep();
         log(backup ? QStringLiteral("Błąd w trakcie wykonywania kopii bazy danych:")
@@ -274,7 +303,26 @@ bool BackupDialog::run(Operation operation, const QString& server, const QString
 
 void BackupDialog::reject()
 {
-    if (busy_)
-        return;  // the window stays until the service has finished
-    QDialog::reject();
+    if (busy_) {
+        // A service that does not end (a server that stopped answering) may be given up.
+        if (!waiting_ ||
+            !desk_.prompts().question(
+                QStringLiteral("Usługa serwera jeszcze pracuje. Przerwanie oczekiwania nie "
+                               "zatrzyma jej na serwerze, a wynik kopii lub odtworzenia "
+                               "pozostanie nieznany.\n\nCzy na pewno przerwać oczekiwanie "
+                               "i zamknąć okno?"),
+                QStringLiteral("Przerwanie oczekiwania"), true))
+            return;
+        waiting_->quit();
+    }
+    QDialog::done(Rejected);
+}
+
+void BackupDialog::done(int result)
+{
+    if (busy_ && !desk_.closingWindows())
+        return;  // the user's way out while busy is reject(), which asks
+    if (busy_ && waiting_)
+        waiting_->quit();
+    QDialog::done(result);
 }

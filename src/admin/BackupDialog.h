@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 
+class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -41,6 +42,9 @@ public:
     bool busy() const { return busy_; }
 
     void reject() override;
+    // Closed from outside while a service runs (the program ends): the window stops
+    // waiting for it, without a question.
+    void done(int result) override;
 
 private:
     void prepareForShowing(const admin::BackupSettings& settings);
@@ -58,6 +62,7 @@ private:
     QString lastBackupDir_;
     bool local_ = true;
     bool busy_ = false;
+    QEventLoop* waiting_ = nullptr;  // while a service runs
 
     QLineEdit* serverEdit;
     QLineEdit* databaseEdit;

@@ -69,7 +69,9 @@ DatabaseDialog::DatabaseDialog(desk::Desk& desk, QWidget* parent)
     setObjectName(QStringLiteral("DatabaseDialog"));
     setWindowTitle(QStringLiteral("Wybór bazy danych"));
 
-    QStringList folderLines{QStringLiteral("Linux  ->  ") + desk_.settingsFolder()};
+    // The first line, this computer's settings folder, is known only when the window is
+    // shown: the main window finds the folder after the windows are made.
+    QStringList folderLines{QString()};
     for (const char* line : WindowsFolderLines)
         folderLines << QString::fromUtf8(line);
     hostBox = editableBox("hostBox", {QStringLiteral("localhost")});
@@ -154,6 +156,7 @@ void DatabaseDialog::open(const admin::DatabaseLocation& stored)
 
 void DatabaseDialog::prepareForShowing()
 {
+    folderBox->setItemText(0, QStringLiteral("Linux  ->  ") + desk_.settingsFolder());
     hostBox->setEditText(stored_.host);
     folderBox->setEditText(stored_.dir);
     fileBox->setEditText(stored_.file);

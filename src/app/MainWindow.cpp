@@ -4,6 +4,7 @@
 #include "admin/ConnectionParamsFile.h"
 #include "admin/DatabaseDialog.h"
 #include "app/AboutDialog.h"
+#include "app/ModalWindows.h"
 #include "calendar/DatePickerDialog.h"
 #include "controls/BoundTextEdit.h"
 #include "controls/Colours.h"
@@ -100,10 +101,39 @@ MainWindow::MainWindow(controls::Prompts& prompts, QWidget* parent)
     startTimer->setSingleShot(true);
     startTimer->setInterval(50);
     connect(startTimer, &QTimer::timeout, this, &MainWindow::onStartTimer);
+    windowCloser = new QTimer(this);
+    windowCloser->setObjectName(QStringLiteral("windowCloser"));
+    windowCloser->setInterval(10);
+    connect(windowCloser, &QTimer::timeout, this, &MainWindow::closeWindowsAfterLoss);
+    prompts_.connectionLost = [this](const db::Error& error) { reportConnectionLost(error); };
     createWindows();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    prompts_.connectionLost = nullptr;
+}
+
+void MainWindow::onConnectionLost()
+{
+    // The server has dropped the connection and what was not committed: let go of it,
+    // show it, and close every open window as cancelled.
+    database_.close();
+    companies.close();
+    clearBrowser();
+    showConnectionState(QStringLiteral("Niepodłączony"));
+    updateActions();
+    backupAction->setEnabled(false);
+    windowCloser->start();
+}
+
+void MainWindow::closeWindowsAfterLoss()
+{
+    if (!app::closeModalWindows())
+        return;
+    windowCloser->stop();
+    setClosingWindows(false);
+}
 
 void MainWindow::createWindows()
 {

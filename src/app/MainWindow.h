@@ -58,6 +58,7 @@ public:
     void goTo(int companyId, int departmentId, int employeeId);
 
 protected:
+    void onConnectionLost() override;
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -83,6 +84,7 @@ private:
     // and connects again.
     void reconnectAround(const std::function<void()>& showWindow);
     void onClosing();
+    void closeWindowsAfterLoss();
 
     // The browser.
     void onCompanyChanged();
@@ -139,6 +141,7 @@ private:
     QLabel* connectionStateLabel;
     QLabel* hintLabel;
     QTimer* startTimer;
+    QTimer* windowCloser;  // while the windows close after the connection was lost
 
     QAction* companiesAction;
     QAction* personnelAction;

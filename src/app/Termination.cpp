@@ -1,6 +1,8 @@
 #include "app/Termination.h"
 
+#include "app/ModalWindows.h"
 #include "db/Firebird.h"
+#include "desk/Desk.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -74,6 +76,9 @@ void Termination::endProgram()
     if (ending_)
         return;
     ending_ = true;
+    // The windows close as cancelled, without their questions.
+    if (auto* desk = dynamic_cast<desk::Desk*>(mainWindow_.data()))
+        desk->setClosingWindows(true);
     closeModalWindowsThenMain();
     if (ending_)
         step_->start();
@@ -81,18 +86,10 @@ void Termination::endProgram()
 
 void Termination::closeModalWindowsThenMain()
 {
-    // Every modal window ends as cancelled, without its questions: nothing is committed,
-    // and the connection's close rolls back what those windows had written.
-    while (QWidget* modal = QApplication::activeModalWidget()) {
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->done(QDialog::Rejected);
-        else
-            modal->hide();
-        if (QApplication::activeModalWidget() == modal)
-            break;  // it would not go; try again on the next step
-    }
-    // Wait until the windows' own event loops have returned to the program's main loop.
-    if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > mainLoopLevel_)
+    // Every modal window ends as cancelled: nothing is committed, and the connection's
+    // close rolls back what those windows had written. Then wait until the windows' own
+    // event loops have returned to the program's main loop.
+    if (!closeModalWindows() || QThread::currentThread()->loopLevel() > mainLoopLevel_)
         return;
     step_->stop();
     if (mainWindow_)

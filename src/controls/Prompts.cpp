@@ -13,7 +13,10 @@ namespace controls {
 
 void Prompts::reportError(const std::exception& error)
 {
-    if (const auto* dbError = dynamic_cast<const db::Error*>(&error))
+    const auto* dbError = dynamic_cast<const db::Error*>(&error);
+    if (dbError && dbError->connectionLost() && connectionLost)
+        connectionLost(*dbError);
+    else if (dbError)
         message(dbError->message(), QApplication::applicationName(), Icon::Error);
     else
         message(QString::fromLocal8Bit(error.what()), QApplication::applicationName(), Icon::Error);

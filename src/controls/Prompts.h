@@ -7,6 +7,7 @@
 #include <functional>
 
 class QWidget;
+namespace db { class Error; }
 
 namespace controls {
 
@@ -31,8 +32,10 @@ public:
     // The shell's "open" of a web or mailto: address.
     virtual void openUrl(const QString& url) = 0;
 
-    // The general error report: a failed operation stops and its message is shown.
+    // The general error report: a failed operation stops and its message is shown. An
+    // error of a connection that is gone goes to `connectionLost` instead, where it is set.
     void reportError(const std::exception& error);
+    std::function<void(const db::Error&)> connectionLost;
     // Runs an operation; any error it raises is reported. False when it failed.
     bool guarded(const std::function<void()>& operation);
 };

@@ -530,6 +530,16 @@ void DataSet::storeRow(const QString& sql, const QString& what, bool mustFindRow
             "Wiersz nie istnieje już w bazie danych (usunięty na innym stanowisku?)"));
 }
 
+void DataSet::refresh()
+{
+    requireActive();
+    if (editing() || rows_.empty())
+        return;
+    refreshCurrent();
+    emit rowChanged(current_);
+    emit afterScroll();
+}
+
 void DataSet::refreshCurrent()
 {
     if (refreshSql_.isEmpty())

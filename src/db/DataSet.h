@@ -140,6 +140,10 @@ public:
     bool locate(const QString& fieldName, const QVariant& value, LocateOptions options,
                 bool afterCurrent = false);
 
+    // Reads the current row again through the refresh statement: after a rollback the
+    // row shows what is stored, not what the rolled-back work had written.
+    void refresh();
+
     // Drops the prepared statements (the connection is closing).
     void releaseStatements();
 

@@ -224,7 +224,7 @@ void Database::execute(const QString& sql)
 Firebird::IAttachment* Database::attachment()
 {
     if (!attachment_)
-        throw Error(QStringLiteral("Brak połączenia z bazą danych"));
+        throw Error(QStringLiteral("Brak połączenia z bazą danych"), {isc_bad_db_handle});
     return attachment_.get();
 }
 

@@ -17,6 +17,10 @@ bool Desk::commitWork()
         transaction().commitRetaining();
         return true;
     } catch (const db::Error& error) {
+        if (error.connectionLost()) {
+            reportConnectionLost(error);
+            return false;
+        }
         try {
             transaction().rollbackRetaining();
         } catch (const db::Error&) {
@@ -30,7 +34,26 @@ bool Desk::commitWork()
 
 void Desk::rollbackWork()
 {
-    transaction().rollbackRetaining();
+    try {
+        transaction().rollbackRetaining();
+    } catch (const db::Error& error) {
+        if (!error.connectionLost())
+            throw;
+        reportConnectionLost(error);
+    }
+}
+
+void Desk::reportConnectionLost(const db::Error& error)
+{
+    if (closingWindows_)
+        return;  // said once; the windows are closing already
+    closingWindows_ = true;
+    prompts().message(QStringLiteral("Utracono połączenie z bazą danych. Zmiany, które nie "
+                                     "zostały zatwierdzone, serwer wycofał; otwarte okna "
+                                     "zostaną zamknięte.\n\n") +
+                          error.message(),
+                      {}, controls::Icon::Error);
+    onConnectionLost();
 }
 
 }  // namespace desk

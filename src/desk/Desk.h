@@ -11,7 +11,7 @@
 
 class QCursor;
 class QWidget;
-namespace db { class Database; class Transaction; }
+namespace db { class Database; class Error; class Transaction; }
 namespace controls { class Clock; class Prompts; }
 
 namespace desk {
@@ -55,8 +55,18 @@ public:
     // Ends the unit of work with a commit retaining; a failed commit is rolled back and
     // reported, never raised, and the answer is false.
     bool commitWork();
-    // Ends the unit of work with a rollback retaining.
+    // Ends the unit of work with a rollback retaining. A connection that is gone has had
+    // its work dropped by the server: that is reported, never raised.
     void rollbackWork();
+
+    // A database error says the connection is gone (the server stopped, the network
+    // failed): said once, and the application shows the connection as lost and closes
+    // every open window as cancelled.
+    void reportConnectionLost(const db::Error& error);
+    // While true, open windows close as cancelled without their questions: the program is
+    // ending, or its connection is gone.
+    bool closingWindows() const { return closingWindows_; }
+    void setClosingWindows(bool closing) { closingWindows_ = closing; }
 
     // Both end with a separator.
     virtual QString programFolder() const = 0;
@@ -75,6 +85,14 @@ public:
                                                                          int departmentId) = 0;
     // The employee search; the employee chosen there.
     virtual std::optional<EmployeeChoice> findEmployee() = 0;
+
+protected:
+    // After reportConnectionLost() has told the user; the application lets the connection
+    // go and closes its windows.
+    virtual void onConnectionLost() {}
+
+private:
+    bool closingWindows_ = false;
 };
 
 }  // namespace desk

@@ -50,3 +50,8 @@ void CsvProgressDialog::reject()
     // Closing the window stops the work; the caller closes it afterwards.
     stopped_ = true;
 }
+
+void CsvProgressDialog::done(int)
+{
+    stopped_ = true;
+}

@@ -18,6 +18,9 @@ public:
     bool stopped() const { return stopped_; }
 
     void reject() override;
+    // Closing from outside (the program ends) stops the work too; the caller closes the
+    // window once the work has stopped.
+    void done(int result) override;
 
 private:
     QLabel* lineCountLabel = nullptr;

@@ -271,8 +271,10 @@ void EmployeeInfoDialog::storeNotes()
         d_->notesEdit->setFocus();
         return;
     }
-    // A commit the server refused was rolled back and reported: the notes stay in the box.
+    // A commit the server refused was rolled back and reported: the notes stay in the box,
+    // and the row is edited again so that the next OK stores them.
     if (!desk_.commitWork()) {
+        desk_.prompts().guarded([&] { employee.edit(); });
         d_->notesEdit->setFocus();
         return;
     }

@@ -414,11 +414,17 @@ public:
     }
 
 private:
+    // Record numbers are 32-bit: a generator past that is refused, never cut.
     int nextKey(db::Statement& generator)
     {
         std::vector<db::Values> rows;
         generator.execute({}, &rows);
-        return rows.at(0).at(0).toInt();
+        const qint64 key = rows.at(0).at(0).toLongLong();
+        if (!db::fitsInBits(key, 32))
+            throw db::Error(QStringLiteral("Wartość %1 pola ID nie mieści się w liczbie "
+                                           "całkowitej 32-bitowej.")
+                                .arg(key));
+        return int(key);
     }
 
     int companyByName(const QString& name)

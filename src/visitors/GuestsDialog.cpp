@@ -97,6 +97,7 @@ public:
     void addGuest();
     void editGuest();
     void editRow(bool adding);
+    void showStored(int id);
     void deleteGuest();
     void choose();
     void onGridDoubleClicked();
@@ -342,6 +343,7 @@ void GuestsDialog::Private::editRow(bool adding)
         Private& p;
         ~ActionsAfter() { p.updateActions(); }
     } after{*this};
+    const int id = currentId();  // shown again should the commit be refused
     if (adding)
         guests.append();
     else
@@ -349,12 +351,21 @@ void GuestsDialog::Private::editRow(bool adding)
     const int result = guestDialog->exec();
     // The list's own unit of work; a picker leaves its changes to the visit editor.
     if (mode == Mode::Edit) {
-        if (result == QDialog::Accepted)
-            desk.commitWork();
-        else
+        if (result != QDialog::Accepted)
             desk.rollbackWork();
+        else if (!desk.commitWork())
+            showStored(id);
     }
     guestGrid->setFocus();
+}
+
+// After a refused commit the list shows what the database holds, not what was refused.
+void GuestsDialog::Private::showStored(int id)
+{
+    guests.close();
+    guests.open();
+    if (id != 0)
+        guests.locate(Id, id, 0);
 }
 
 void GuestsDialog::Private::deleteGuest()
@@ -370,9 +381,10 @@ void GuestsDialog::Private::deleteGuest()
             QStringLiteral("Na pewno wpis: '") + name + QStringLiteral("'?\n\n"),
             QStringLiteral("Usunięcie wpisu")))
         return;
+    const int id = currentId();
     guests.remove();
-    if (mode == Mode::Edit)
-        desk.commitWork();
+    if (mode == Mode::Edit && !desk.commitWork())
+        showStored(id);
 }
 
 // ------------------------------------------------------------ choosing

@@ -134,6 +134,7 @@ public:
     desk::Desk& desk;
     Mode mode = Mode::Add;
     bool changes = false;
+    bool rolledBack = false;  // the unit of work was rolled back on leaving
     bool showing = false;  // the dialog fills its boxes itself
 
     // What a stored visit held when the editor opened: its own copies of the names stay
@@ -527,9 +528,14 @@ void VisitDialog::Private::onShown()
         if (stamp->check->isChecked() != stored)
             stamp->check->setChecked(stored);
     }
-    if (visits.field(GuestId).isNull())  // a new visit: its guest first
-        QTimer::singleShot(0, &window,
-                           [this] { desk.prompts().guarded([this] { chooseGuest(); }); });
+    // A new visit: its guest first, then the arrival date as for any showing. The list
+    // opens once the dialog is on screen, so the focus is placed again after it.
+    if (visits.field(GuestId).isNull())
+        QTimer::singleShot(0, &window, [this] {
+            desk.prompts().guarded([this] { chooseGuest(); });
+            arrival.dateEdit->setFocus();
+            placeCaret(arrival.dateEdit, 0);
+        });
     updateEntry();
     updateExit();
     updateMessage();
@@ -578,18 +584,18 @@ bool VisitDialog::Private::filterTypedKey(QLineEdit* box, BoxKind kind, QKeyEven
     const bool allowed =
         !c.isNull() && position <= lastPosition(kind) && position < box->text().size() &&
         (isSeparatorPosition(kind, position) ? c == separator(kind) : c >= u'0' && c <= u'9');
-    int caret = position;
     if (allowed) {
         QString text = box->text();
         text[position] = c;
         box->setText(text);
-        caret = position + 1;
+        const int next = position + 1;
+        placeCaret(box, isSeparatorPosition(kind, next) ? next + 1 : next);
     } else {
+        // A refused key moves the caret only over the separator it stands on.
         desk.prompts().beep();
+        if (isSeparatorPosition(kind, position))
+            placeCaret(box, position + 1);
     }
-    if (isSeparatorPosition(kind, caret))
-        ++caret;
-    placeCaret(box, caret);
     return true;
 }
 
@@ -865,10 +871,17 @@ bool VisitDialog::Private::mayClose()
 {
     if (!changes)
         return true;
+    // The program is ending or its connection is gone: no question, and the connection's
+    // end drops the work.
+    if (desk.closingWindows()) {
+        changes = false;
+        return true;
+    }
     if (!desk.prompts().question(QStringLiteral("Na pewno anulować wszystkie wprowadzone zmiany?"),
                                  QStringLiteral("Anulowanie zmian")))
         return false;
     desk.rollbackWork();
+    rolledBack = true;
     changes = false;
     return true;
 }
@@ -916,7 +929,12 @@ void VisitDialog::done(int result)
     d->desk.prompts().guarded([this] {
         if (d->visits.editing())
             d->visits.cancel();
+        // A refused commit had stored the row before it was rolled back: the register
+        // shows what the database holds again.
+        if (d->rolledBack && d->mode == Mode::Edit)
+            d->visits.refresh();
     });
+    d->rolledBack = false;
     QDialog::done(result);
 }
 

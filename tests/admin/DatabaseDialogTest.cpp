@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QFontMetrics>
 #include <QTest>
 
 using testsupport::child;
@@ -96,6 +97,17 @@ private slots:
         QCOMPARE(w.dialog.location().file, QString("inna.fdb "));
     }
 
+    void theFolderLineNamesTheSettingsFolderKnownAtShowing()
+    {
+        Window w;
+        w.desk.answers.answers.enqueue(true);
+        w.dialog.reject();
+        w.desk.settingsFolderPath = "/home/recepcja/.local/share/Tervik/halvane/";
+        w.dialog.open({"localhost", "/dane/", "X.FDB"});
+        QCOMPARE(w.folder->itemText(0), "Linux  ->  " + w.desk.settingsFolderPath);
+        QCOMPARE(w.folder->currentText(), QString("/dane/"));
+    }
+
     void aPickedFolderLineLandsInTheBox100msLater_data()
     {
         QTest::addColumn<int>("index");
@@ -161,7 +173,9 @@ private slots:
                                                "Plik    : TEST.FDB", "Test połączenia ...",
                                                "--------------", "Połączenie: OK"}));
         QVERIFY(!w.connection.connected());  // closed again after the test
-        QCOMPARE(w.report->font().fixedPitch() || QFontInfo(w.report->font()).fixedPitch(), true);
+        // What the user sees: every character as wide as any other.
+        const QFontMetrics metrics(w.report->font());
+        QCOMPARE(metrics.horizontalAdvance(u'i'), metrics.horizontalAdvance(u'W'));
         QCOMPARE(w.report->lineWrapMode(), QPlainTextEdit::NoWrap);
     }
 

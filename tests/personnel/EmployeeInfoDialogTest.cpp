@@ -212,6 +212,35 @@ private slots:
         QCOMPARE(storedNotes(w.database), QString("Pierwsza próba"));
     }
 
+    // The row was stored and the commit then refused (a unique index made in the same unit
+    // of work): the notes stay, and the second OK or Ctrl+Enter stores them.
+    void aSecondOkAfterARefusedCommitStoresTheNotes_data()
+    {
+        QTest::addColumn<bool>("ctrlEnter");
+        QTest::newRow("OK") << false;
+        QTest::newRow("Ctrl+Enter") << true;
+    }
+    void aSecondOkAfterARefusedCommitStoresTheNotes()
+    {
+        QFETCH(bool, ctrlEnter);
+        InfoWindow w;
+        QVERIFY(w.show());
+        w.database.db().execute("create unique index UX_PERSONEL_FIRMA on PERSONEL (FIRMA_ID)");
+        w.notes()->selectAll();
+        testsupport::type(w.notes(), "Notatka po odmowie");
+        QTest::mouseClick(w.ok(), Qt::LeftButton);
+        QVERIFY(w.dialog.isVisible());
+        QVERIFY(w.desk.answers.messages().last().startsWith("Błąd zatwierdzenia danych:"));
+        QCOMPARE(storedNotes(w.database), DemoNotes);
+        if (ctrlEnter)
+            QTest::keyClick(w.notes(), Qt::Key_Return, Qt::ControlModifier);
+        else
+            QTest::mouseClick(w.ok(), Qt::LeftButton);
+        QVERIFY(!w.dialog.isVisible());
+        QCOMPARE(w.dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(storedNotes(w.database), QString("Notatka po odmowie"));
+    }
+
     // An employee of no department, or one deleted meanwhile, cannot be shown: the window
     // says so, OK and Ctrl+Enter store nothing, and no row is created.
     void anEntryThatCannotBeShownStoresNothing_data()

@@ -449,6 +449,31 @@ private slots:
         QCOMPARE(dump(t.db(), "PERSONEL").filter("|A|").size(), 1);
     }
 
+    void aGeneratorPast32BitsIsRefusedNotCut_data()
+    {
+        QTest::addColumn<QString>("generator");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("employee") << "GEN_PERSONEL_ID" << ";A;;Alfa;Kadry;;;;;;";
+        QTest::newRow("company") << "GEN_FIRMY_ID" << ";A;;Nowa;Kadry;;;;;;";
+        QTest::newRow("department") << "GEN_DZIALY_ID" << ";A;;Alfa;Nowy;;;;;;";
+    }
+    void aGeneratorPast32BitsIsRefusedNotCut()
+    {
+        QFETCH(QString, generator);
+        QFETCH(QString, line);
+        TestDatabase t;
+        t.run(kRows);
+        t.run({"set generator " + generator + " to 2147483647"});
+        const personnelcsv::ImportReport report =
+            personnelcsv::importStaff(t.db(), crlf({kHeader, line}));
+        QCOMPARE(report.added, 0);
+        QCOMPARE(report.stoppedAtLine, 2);
+        QVERIFY2(report.failure.contains("2147483648"), qPrintable(report.failure));
+        QVERIFY(report.log.endsWith(cp1250("błąd:           ;" + line + "\r\n")));
+        for (const char* table : {"FIRMY", "DZIALY", "PERSONEL"})
+            QCOMPARE(dump(t.db(), table).filter(QRegularExpression("^-")), QStringList());
+    }
+
     void aStoppedImportKeepsWhatItPostedAndLogsUpToThatLine()
     {
         TestDatabase t;

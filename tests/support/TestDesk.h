@@ -26,6 +26,8 @@ public:
     explicit TestDesk(db::Database& database) : database_(database) {}
 
     AnsweringPrompts answers;
+    // The settings folder, when the test names one; else a fresh temporary folder.
+    QString settingsFolderPath;
     FixedClock fixedClock;
     std::function<std::optional<QString>(const desk::ValueRequest&)> valueAnswer =
         [](const desk::ValueRequest&) { return std::optional<QString>(); };
@@ -42,7 +44,10 @@ public:
     controls::Prompts& prompts() override { return answers; }
     const controls::Clock& clock() const override { return fixedClock; }
     QString programFolder() const override { return folder_.path() + u'/'; }
-    QString settingsFolder() const override { return folder_.path() + u'/'; }
+    QString settingsFolder() const override
+    {
+        return settingsFolderPath.isEmpty() ? folder_.path() + u'/' : settingsFolderPath;
+    }
     QCursor treeCursor(controls::TreeCursor kind) const override
     {
         return controls::treeCursor(kind);

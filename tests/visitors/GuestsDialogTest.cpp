@@ -344,6 +344,41 @@ private slots:
                  QString("Aaaa Iga"));
     }
 
+    // A unique index made in the same unit of work is refused only at the commit.
+    void aRefusedCommitLeavesTheListShowingWhatIsStored_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("edit") << "edit";
+        QTest::newRow("add") << "add";
+        QTest::newRow("delete") << "delete";
+    }
+    void aRefusedCommitLeavesTheListShowingWhatIsStored()
+    {
+        QFETCH(QString, change);
+        GuestList list;
+        list.database.run({"update GOSCIE set DOKUM = 'X' where ID in (7, 120)"});
+        QVERIFY(list.show(Mode::Edit, 3));
+        list.database.db().execute("create unique index UX_GOSCIE_DOKUM on GOSCIE (DOKUM)");
+        if (change == "delete") {
+            list.desk.answers.answers.enqueue(true);
+            testsupport::trigger(&list.window, "deleteAction");
+        } else {
+            QVERIFY(list.withGuestDialog(
+                [&] { testsupport::trigger(&list.window, change + "Action"); },
+                [&](QWidget* dialog) {
+                    typeIntoDialog(dialog, "nameEdit", "Adam Zmieniony");
+                    clickOk(dialog);
+                }));
+        }
+        QVERIFY(!list.desk.answers.messages().isEmpty());
+        QVERIFY(list.desk.answers.messages().last().startsWith("Błąd zatwierdzenia danych:"));
+        QCOMPARE(list.guests().recordCount(), 5);
+        QCOMPARE(list.currentId(), 3);
+        QCOMPARE(list.guests().field("NAZWA").asString(), QString("Kowalski Jan"));
+        QCOMPARE(list.committed("select NAZWA from GOSCIE where ID = 3").toString(),
+                 QString("Kowalski Jan"));
+    }
+
     void pickModeReturnsAnAddedGuestAndLeavesItUncommitted()
     {
         GuestList list;

@@ -185,6 +185,17 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(e.label("employeeNameText"), QString("Nowak Anna"), 1000);
         QCOMPARE(e.text("arrivalDateEdit"), QString("05-03-2026"));
         QCOMPARE(e.text("arrivalTimeEdit"), QString("14:05"));
+        // After the opening choice the arrival date is next; a later choice returns to
+        // the guest's number.
+        QCOMPARE(e.dialog->focusWidget(), e.control("arrivalDateEdit"));
+        {
+            testsupport::ModalAction list([](QWidget* w) { answerGuestList(w, 12); }, e.dialog);
+            e.control<QPushButton>("guestPickButton")->click();
+            QVERIFY(list.acted());
+        }
+        QCOMPARE(e.dialog->focusWidget(), e.control("guestNumberEdit"));
+        QApplication::setActiveWindow(e.dialog);  // the offscreen platform does not
+        QVERIFY(QTest::qWaitForWindowActive(e.dialog));
         QVERIFY(!e.check("entryCheck")->isChecked());
         QVERIFY(!e.check("messagePassedCheck")->isEnabled());  // no message yet
 
@@ -223,6 +234,27 @@ private slots:
         QCOMPARE(e.visitCount(), before + 1);
     }
 
+    void aCancelAfterARefusedCommitShowsAndKeepsWhatIsStored()
+    {
+        Editor e;
+        QVERIFY(e.edit(3));
+        const QString storedBadge = e.stored(3, "IDENTYFIKATOR").toString();
+        e.database.db().execute("create unique index UX_WIZYTY_GOSC on WIZYTY (GOSC_ID)");
+        e.retype("badgeEdit", "NOWY-7");
+        e.ok();
+        QVERIFY(e.dialog->isVisible());
+        e.desk.answers.answers.enqueue(true);  // "Na pewno anulować ...?"
+        e.dialog->reject();
+        QVERIFY(!e.dialog->isVisible());
+        QCOMPARE(e.visits->field("IDENTYFIKATOR").asString(), storedBadge);
+
+        // Opened again and left with OK and no change: nothing cancelled comes back.
+        QVERIFY(e.edit(3));
+        e.ok();
+        QVERIFY(!e.dialog->isVisible());
+        QCOMPARE(e.stored(3, "IDENTYFIKATOR").toString(), storedBadge);
+    }
+
     void theDateAndTimeBoxesOnlyOverwrite_data()
     {
         QTest::addColumn<QString>("box");
@@ -248,12 +280,19 @@ private slots:
         QTest::newRow("a digit on the dash beeps and steps over") << "arrivalDateEdit"
                                                                   << "05-03-2024" << 2 << "7"
                                                                   << "05-03-2024" << 3 << 1;
+        // A refused key leaves the caret where it was, with nothing selected.
         QTest::newRow("a letter") << "arrivalDateEdit"
                                   << "05-03-2024" << 0 << "a"
-                                  << "05-03-2024" << 0 << 1;
+                                  << "05-03-2024" << -1 << 1;
+        QTest::newRow("a letter inside the month") << "arrivalDateEdit"
+                                                   << "31-03-2024" << 4 << "a"
+                                                   << "31-03-2024" << -1 << 1;
+        QTest::newRow("a dash on a digit") << "arrivalDateEdit"
+                                           << "31-03-2024" << 3 << "-"
+                                           << "31-03-2024" << -1 << 1;
         QTest::newRow("Backspace") << "arrivalDateEdit"
                                    << "05-03-2024" << 4 << "\b"
-                                   << "05-03-2024" << 4 << 1;
+                                   << "05-03-2024" << -1 << 1;
         QTest::newRow("Delete") << "entryDateEdit"
                                 << "05-03-2024" << 4 << "\x7f"
                                 << "05-03-2024" << -1 << 1;
@@ -274,7 +313,7 @@ private slots:
                                               << "12:45" << 4 << 0;
         QTest::newRow("time: Enter beeps") << "entryTimeEdit"
                                            << "09:05" << 1 << "\r"
-                                           << "09:05" << 1 << 1;
+                                           << "09:05" << -1 << 1;
         QTest::newRow("time: a dash") << "arrivalTimeEdit"
                                       << "09:05" << 2 << "-"
                                       << "09:05" << 3 << 1;
@@ -312,6 +351,8 @@ private slots:
         QCOMPARE(e.desk.answers.beeps, beeps);
         if (selectedFrom < 0) {
             QVERIFY(!edit->hasSelectedText());
+            if (beeps > 0)
+                QCOMPARE(edit->cursorPosition(), caret);
         } else {
             QCOMPARE(edit->selectionStart(), selectedFrom);
             QCOMPARE(edit->selectedText().size(), 1);
