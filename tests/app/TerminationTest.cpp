@@ -8,6 +8,7 @@
 #include "support/AppFixture.h"
 #include "support/Find.h"
 #include "support/Modal.h"
+#include <QDialog>
 #include "support/TestDatabase.h"
 #include "support/testmain.h"
 
@@ -66,6 +67,28 @@ private slots:
         QVERIFY(app.readIni().contains("LastBackupDir="));
         QCOMPARE(app.database()->scalar("select count(*) from FIRMY where ID = 99").toInt(), 0);
         QVERIFY(app.prompts.shown.isEmpty());  // no question stood in the way
+    }
+
+    // A new visit counts as changed; the signal closes it, the guest list it opened and
+    // the register without a single question.
+    void aSignalWhileAVisitIsAddedAsksNothing()
+    {
+        testsupport::AppFixture app(true);
+        QVERIFY(app.start());
+        MainWindow& f = *app.form;
+        f.goTo(1, 1, 1);
+        app::Termination termination(&f, /*mainLoopLevel*/ 0);
+        const int visits = app.database()->scalar("select count(*) from WIZYTY").toInt();
+        testsupport::ModalScript script(
+            {{"VisitsDialog", [](QDialog* w) { testsupport::trigger(w, "addAction"); }},
+             {"GuestsDialog", [](QDialog*) { std::raise(SIGTERM); }}});
+        testsupport::trigger(&f, "visitsAction");
+        QTRY_VERIFY_WITH_TIMEOUT(!f.isVisible(), 5000);
+        QVERIFY(script.finished());
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(app.prompts.shown.size(), 0);
+        QVERIFY(!f.database().connected());
+        QCOMPARE(app.database()->scalar("select count(*) from WIZYTY").toInt(), visits);
     }
 
     void aSignalEndsTheRunningProgramItsNormalWay_data()
