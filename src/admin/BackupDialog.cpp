@@ -237,18 +237,20 @@ bool BackupDialog::run(Operation operation, const QString& server, const QString
     // on its own.
     struct Run {
         std::atomic<bool> finished{false};
-        bool givenUp = false;  // read and written on this thread only
+        // Read and written on this thread only.
+        bool givenUp = false;
+        QPointer<BackupDialog> window;
         std::optional<QString> failure;
     };
     auto state = std::make_shared<Run>();
-    QPointer<BackupDialog> window(this);
-    QThread* worker = QThread::create([state, window, job, backup] {
-        const auto sink = [state, window](const QString& line) {
+    state->window = this;
+    QThread* worker = QThread::create([state, job, backup] {
+        const auto sink = [state](const QString& line) {
             QMetaObject::invokeMethod(
-                window.data(),
-                [state, window, line] {
-                    if (window && !state->givenUp)
-                        window->log(line);
+                qApp,
+                [state, line] {
+                    if (state->window && !state->givenUp)
+                        state->window->log(line);
                 },
                 Qt::QueuedConnection);
         };
@@ -281,7 +283,7 @@ bool BackupDialog::run(Operation operation, const QString& server, const QString
         updateButtons();
         return false;
     }
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);  // the last lines
+    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);  // the last lines
 
     const std::optional<QString> failure = state->failure;
     if (failure) {

@@ -4,6 +4,7 @@
 #include "ServerDatabase.h"
 #include "admin/BackupDialog.h"
 #include "support/Find.h"
+#include "support/SilentServer.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
 #include "support/testmain.h"
@@ -13,7 +14,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 using testsupport::allRows;
 using testsupport::child;
@@ -173,6 +176,42 @@ private slots:
         QVERIFY(w.dialog.isVisible());
         QVERIFY(w.backup->isEnabled());
         QCOMPARE(w.logLines().last(), QString("Poprawnie wykonano kopię bazy danych."));
+    }
+
+    // A server that never answers: the administrator gives the wait up after a question
+    // (No keeps waiting), or the program's end closes the window without one.
+    void aServiceThatHangsCanBeGivenUp_data()
+    {
+        QTest::addColumn<bool>("programEnds");
+        QTest::newRow("the administrator, after a question") << false;
+        QTest::newRow("the program's end") << true;
+    }
+    void aServiceThatHangsCanBeGivenUp()
+    {
+        QFETCH(bool, programEnds);
+        testsupport::SilentServer server(testsupport::SilentServer::Kind::Full);
+        Window w(settingsFor(server.host(), "/dane/X.FDB", "/kopie/"));
+        auto& answers = w.desk.answers;
+        QTimer::singleShot(300, &w.dialog, [&] {
+            if (programEnds) {
+                w.desk.setClosingWindows(true);
+                w.dialog.done(QDialog::Rejected);
+                return;
+            }
+            w.dialog.reject();  // No: the window stays and waits
+            QVERIFY(w.dialog.isVisible() && w.dialog.busy());
+            answers.answers.enqueue(true);
+            w.dialog.reject();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        w.backup->click();
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!w.dialog.isVisible());
+        QVERIFY(!w.dialog.busy());
+        QCOMPARE(answers.shown.size(), programEnds ? 0 : 2);
+        QVERIFY(!w.log->toPlainText().contains("Poprawnie"));
+        QCOMPARE(w.dialog.lastBackupDir(), QString("/kopie/"));
     }
 
     void remoteRoundTripOnTheServer()
