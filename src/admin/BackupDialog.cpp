@@ -1,5 +1,6 @@
 #include "admin/BackupDialog.h"
 
+#include "controls/Accessibility.h"
 #include "controls/Clock.h"
 #include "controls/Prompts.h"
 #include "db/Database.h"
@@ -83,6 +84,11 @@ BackupDialog::BackupDialog(desk::Desk& desk, QWidget* parent) : QDialog(parent),
                          : QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     auto* fields = new QGridLayout;
+    serverEdit->setAccessibleName(QStringLiteral("Serwer"));
+    databaseEdit->setAccessibleName(QStringLiteral("Baza danych"));
+    fileEdit->setAccessibleName(fileLabel->text().chopped(1));
+    logEdit->setAccessibleName(QStringLiteral("Dziennik"));
+    controls::nameScrollBars(logEdit, QStringLiteral("Dziennik"));
     fields->addWidget(new QLabel(QStringLiteral("Serwer:")), 0, 0);
     fields->addWidget(serverEdit, 0, 1);
     fields->addWidget(new QLabel(QStringLiteral("Baza danych:")), 1, 0);
@@ -129,6 +135,7 @@ void BackupDialog::prepareForShowing(const admin::BackupSettings& settings)
     local_ = settings.host == QLatin1String("localhost") || settings.host.isEmpty();
     folderLabel->setText(local_ ? QStringLiteral("Domyślny katalog plików backupu:")
                                 : QStringLiteral("Zdalny katalog plików backupu:"));
+    folderEdit->setAccessibleName(folderLabel->text().chopped(1));
     folderEdit->setEnabled(!local_);
     fileLabel->setEnabled(!local_);
     fileEdit->setEnabled(!local_);

@@ -1,6 +1,7 @@
 #include "admin/DatabaseDialog.h"
 
 #include "admin/ConnectionParamsFile.h"
+#include "controls/Accessibility.h"
 #include "controls/Prompts.h"
 #include "db/Database.h"
 #include "db/Error.h"
@@ -80,6 +81,10 @@ DatabaseDialog::DatabaseDialog(desk::Desk& desk, QWidget* parent)
     saveLocationButton = button("saveLocationButton", QStringLiteral("  Zapisz"));
     auto* locationGroup = new QGroupBox(QStringLiteral("Baza danych"));
     auto* locationForm = new QFormLayout(locationGroup);
+    for (auto [box, caption] : {std::pair{hostBox, "Host"}, {folderBox, "Katalog"}, {fileBox, "Plik"}}) {
+        box->setAccessibleName(QLatin1String(caption));
+        box->lineEdit()->setAccessibleName(QLatin1String(caption));
+    }
     locationForm->addRow(QStringLiteral("Host:"), hostBox);
     locationForm->addRow(QStringLiteral("Katalog:"), folderBox);
     locationForm->addRow(QStringLiteral("Plik:"), fileBox);
@@ -107,6 +112,8 @@ DatabaseDialog::DatabaseDialog(desk::Desk& desk, QWidget* parent)
     reportEdit->setReadOnly(true);
     reportEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     reportEdit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    reportEdit->setAccessibleName(QStringLiteral("Wynik testu połączenia"));
+    controls::nameScrollBars(reportEdit, QStringLiteral("Wynik testu połączenia"));
     auto* testGroup = new QGroupBox(QStringLiteral("Test połączenia"));
     auto* testLayout = new QVBoxLayout(testGroup);
     testLayout->addWidget(testButton, 0, Qt::AlignLeft);

@@ -6,6 +6,7 @@
 #include "app/AboutDialog.h"
 #include "app/ModalWindows.h"
 #include "calendar/DatePickerDialog.h"
+#include "controls/Accessibility.h"
 #include "controls/BoundTextEdit.h"
 #include "controls/Colours.h"
 #include "controls/DataGrid.h"
@@ -312,6 +313,7 @@ void MainWindow::buildView()
     notesEdit = new controls::BoundTextEdit(staff, QStringLiteral("INFO"));
     notesEdit->setObjectName(QStringLiteral("notesEdit"));
     notesEdit->setAccessibleName(QStringLiteral("Info o pracowniku"));
+    controls::nameScrollBars(notesEdit, QStringLiteral("Info o pracowniku"));
     notesEdit->setReadOnly(true);
     notesEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     notesEdit->verticalScrollBar()->setAccessibleName(

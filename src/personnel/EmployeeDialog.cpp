@@ -1,5 +1,6 @@
 #include "personnel/EmployeeDialog.h"
 
+#include "controls/Accessibility.h"
 #include "controls/BoundLineEdit.h"
 #include "controls/BoundTextEdit.h"
 #include "controls/DialogButtons.h"
@@ -90,6 +91,7 @@ EmployeeDialog::EmployeeDialog(db::DataSet& staff, desk::Desk& desk, QWidget* pa
     auto* notesCaption = new QLabel(QStringLiteral("Info o pracowniku:"));
     notesCaption->setBuddy(notesEdit);
     notesEdit->setAccessibleName(QStringLiteral("Info o pracowniku"));
+    controls::nameScrollBars(notesEdit, QStringLiteral("Info o pracowniku"));
 
     auto* group = new QGroupBox(QStringLiteral("Firma i dział"));
     group->setObjectName(QStringLiteral("companyAndDepartmentGroup"));

@@ -1,5 +1,6 @@
 #include "personnel/EmployeeInfoDialog.h"
 
+#include "controls/Accessibility.h"
 #include "controls/BoundTextEdit.h"
 #include "controls/Colours.h"
 #include "controls/DialogButtons.h"
@@ -140,6 +141,7 @@ EmployeeInfoDialog::EmployeeInfoDialog(desk::Desk& desk, QWidget* parent)
     d_->notesEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     d_->notesEdit->setTabChangesFocus(true);
     d_->notesEdit->setAccessibleName(QStringLiteral("Info o pracowniku"));
+    controls::nameScrollBars(d_->notesEdit, QStringLiteral("Info o pracowniku"));
     d_->notesEdit->installEventFilter(this);
     // The window clears the flag again after it shows a row itself (prepare, OK, Cancel).
     connect(d_->notesEdit, &QPlainTextEdit::textChanged, this, [this] { d_->changed = true; });

@@ -1,6 +1,7 @@
 #include "personnel/PersonnelDialog.h"
 #include "personnel/StaffStatements.h"
 
+#include "controls/Accessibility.h"
 #include "controls/Clock.h"
 #include "controls/DataGrid.h"
 #include "controls/DialogButtons.h"
@@ -124,6 +125,7 @@ QWidget* PersonnelDialog::namePanel(const QString& name, const QString& caption,
     auto* captionLabel = new QLabel(caption);
     nameLabel = new QLabel;
     nameLabel->setObjectName(name + QStringLiteral("NameLabel"));
+    controls::markDataLabel(nameLabel, caption.trimmed().remove(u':'));
     QFont bold = nameLabel->font();
     bold.setBold(true);
     nameLabel->setFont(bold);

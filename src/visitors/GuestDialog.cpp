@@ -1,5 +1,6 @@
 #include "visitors/GuestDialog.h"
 
+#include "controls/Accessibility.h"
 #include "controls/BoundLineEdit.h"
 #include "controls/BoundTextEdit.h"
 #include "controls/DialogButtons.h"
@@ -55,7 +56,7 @@ GuestDialog::GuestDialog(db::DataSet& guests, controls::Prompts& prompts, QWidge
 
     ui->idText = new QLabel;
     ui->idText->setObjectName(QStringLiteral("idText"));
-    ui->idText->setAccessibleName(QStringLiteral("ID"));
+    controls::markDataLabel(ui->idText, QStringLiteral("ID"));
     ui->idText->setFont(bold(ui->idText->font()));
     ui->idText->setTextInteractionFlags(Qt::TextSelectableByMouse);
     controls::followCurrentRow(ui->idText, guests, [this] { ui->showId(); });
@@ -76,6 +77,7 @@ GuestDialog::GuestDialog(db::DataSet& guests, controls::Prompts& prompts, QWidge
     ui->infoEdit = new controls::BoundTextEdit(guests, Info);
     ui->infoEdit->setObjectName(QStringLiteral("infoEdit"));
     ui->infoEdit->setAccessibleName(QStringLiteral("Info"));
+    controls::nameScrollBars(ui->infoEdit, QStringLiteral("Info"));
     ui->infoEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ui->infoEdit->setTabChangesFocus(true);
     ui->infoEdit->setPrompts(&prompts);

@@ -1,5 +1,6 @@
 #include "visitors/GuestsDialog.h"
 
+#include "controls/Accessibility.h"
 #include "controls/Colours.h"
 #include "controls/DataGrid.h"
 #include "controls/DialogButtons.h"
@@ -209,6 +210,7 @@ void GuestsDialog::Private::buildView()
     infoEdit = new QPlainTextEdit;
     infoEdit->setObjectName(QStringLiteral("infoEdit"));
     infoEdit->setAccessibleName(QStringLiteral("Info"));
+    controls::nameScrollBars(infoEdit, QStringLiteral("Info"));
     infoEdit->setReadOnly(true);
     infoEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     infoEdit->setTabChangesFocus(true);

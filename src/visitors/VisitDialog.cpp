@@ -1,5 +1,6 @@
 #include "visitors/VisitDialog.h"
 
+#include "controls/Accessibility.h"
 #include "controls/BoundLineEdit.h"
 #include "controls/BoundTextEdit.h"
 #include "controls/Clock.h"
@@ -283,7 +284,7 @@ QLabel* VisitDialog::Private::makeDataLabel(const char* name, const QString& acc
 {
     auto* label = new QLabel;
     label->setObjectName(QString::fromLatin1(name));
-    label->setAccessibleName(accessibleName);
+    controls::markDataLabel(label, accessibleName);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont bold = label->font();
     bold.setBold(true);
@@ -377,6 +378,7 @@ void VisitDialog::Private::build()
     messageEdit = new controls::BoundTextEdit(visits, Message);
     messageEdit->setObjectName(QStringLiteral("messageEdit"));
     messageEdit->setAccessibleName(QStringLiteral("Wiadomość"));
+    controls::nameScrollBars(messageEdit, QStringLiteral("Wiadomość"));
     messageEdit->setPrompts(&desk.prompts());
     messageEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     messageEdit->setTabChangesFocus(true);

@@ -2,6 +2,7 @@
 // What a screen reader announces of a window: every control the user can reach and act on
 // must have a name.
 #include <QAccessible>
+#include <QLabel>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -23,6 +24,7 @@ inline bool isControl(QAccessible::Role role)
         case QAccessible::SpinBox:
         case QAccessible::ButtonMenu:
         case QAccessible::ButtonDropDown:
+        case QAccessible::ScrollBar:
             return true;
         default:
             return false;
@@ -30,7 +32,8 @@ inline bool isControl(QAccessible::Role role)
 }
 
 // The controls of a shown window that a screen reader would announce without a name, as
-// "role objectName"; `names` collects the names of those that have one.
+// "role objectName", and the labels whose name hides the text they show, as "mute
+// objectName"; `names` collects the names of the controls that have one.
 inline QStringList unnamedControls(QWidget& window, QStringList* names = nullptr)
 {
     QStringList unnamed;
@@ -39,6 +42,10 @@ inline QStringList unnamedControls(QWidget& window, QStringList* names = nullptr
             QAccessibleInterface* child = node->child(i);
             if (!child || child->state().invisible)
                 continue;
+            const auto* label = qobject_cast<const QLabel*>(child->object());
+            const QString shown = label ? label->text().trimmed() : QString();
+            if (label && !shown.isEmpty() && !child->text(QAccessible::Name).contains(shown))
+                unnamed << QStringLiteral("mute ") + label->objectName();
             if (isControl(child->role())) {
                 if (child->text(QAccessible::Name).trimmed().isEmpty())
                     unnamed << QString::number(int(child->role()), 16) + u' ' +
