@@ -237,22 +237,25 @@ private slots:
     void aCancelAfterARefusedCommitShowsAndKeepsWhatIsStored()
     {
         Editor e;
-        QVERIFY(e.edit(3));
-        const QString storedBadge = e.stored(3, "IDENTYFIKATOR").toString();
+        QVERIFY(e.edit(1));
+        const QString storedBadge = e.stored(1, "IDENTYFIKATOR").toString();
         e.database.db().execute("create unique index UX_WIZYTY_GOSC on WIZYTY (GOSC_ID)");
         e.retype("badgeEdit", "NOWY-7");
         e.ok();
         QVERIFY(e.dialog->isVisible());
+        QVERIFY(e.desk.answers.messages().last().startsWith("Błąd zatwierdzenia danych:"));
+        QCOMPARE(e.text("badgeEdit"), QString("NOWY-7"));
+        QCOMPARE(storedBadge, QString("G-1"));
         e.desk.answers.answers.enqueue(true);  // "Na pewno anulować ...?"
         e.dialog->reject();
         QVERIFY(!e.dialog->isVisible());
         QCOMPARE(e.visits->field("IDENTYFIKATOR").asString(), storedBadge);
 
         // Opened again and left with OK and no change: nothing cancelled comes back.
-        QVERIFY(e.edit(3));
+        QVERIFY(e.edit(1));
         e.ok();
         QVERIFY(!e.dialog->isVisible());
-        QCOMPARE(e.stored(3, "IDENTYFIKATOR").toString(), storedBadge);
+        QCOMPARE(e.stored(1, "IDENTYFIKATOR").toString(), storedBadge);
     }
 
     void theDateAndTimeBoxesOnlyOverwrite_data()
