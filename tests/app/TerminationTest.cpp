@@ -5,6 +5,7 @@
 #include "app/Termination.h"
 #include "db/DataSet.h"
 #include "directory/CompaniesDialog.h"
+#include "personnel/PersonnelCsv.h"
 #include "support/AppFixture.h"
 #include "support/Find.h"
 #include "support/Modal.h"
@@ -89,6 +90,42 @@ private slots:
         QCOMPARE(app.prompts.shown.size(), 0);
         QVERIFY(!f.database().connected());
         QCOMPARE(app.database()->scalar("select count(*) from WIZYTY").toInt(), visits);
+    }
+
+    // The import must stop before the personnel window closes under it.
+    void aSignalDuringAnImportStopsItBeforeTheWindowsClose()
+    {
+        testsupport::AppFixture app(true);
+        QVERIFY(app.start());
+        MainWindow& f = *app.form;
+        app::Termination termination(&f, /*mainLoopLevel*/ 0);
+        QTemporaryDir folder;
+        const QString path = folder.path() + "/duzy.csv";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(personnelcsv::Header) + "\r\n");
+        for (int i = 0; i < 60000; ++i)
+            file.write(";Nazwisko" + QByteArray::number(i) + ";Jan;Alfa;Biuro;;;;;;\r\n");
+        file.close();
+        app.prompts.fileNames.enqueue(path);
+        const int employees = app.database()->scalar("select count(*) from PERSONEL").toInt();
+
+        bool importRunningAtClose = true;
+        testsupport::ModalScript script(
+            {{"PersonnelDialog",
+              [&](QDialog* w) {
+                  connect(w, &QDialog::finished, this, [&importRunningAtClose, w] {
+                      importRunningAtClose = w->findChild<QDialog*>("CsvProgressDialog");
+                  });
+                  testsupport::trigger(w, "importAction");
+              }},
+             {"CsvProgressDialog", [](QDialog*) { std::raise(SIGTERM); }}});
+        testsupport::trigger(&f, "personnelAction");
+        QTRY_VERIFY_WITH_TIMEOUT(!f.isVisible(), 20000);
+        QVERIFY(script.finished());
+        QVERIFY(!importRunningAtClose);
+        QVERIFY(!f.database().connected());
+        QCOMPARE(app.database()->scalar("select count(*) from PERSONEL").toInt(), employees);
     }
 
     void aSignalEndsTheRunningProgramItsNormalWay_data()
