@@ -9,6 +9,7 @@
 #include <ibase.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -23,6 +24,7 @@ using Clock = std::chrono::steady_clock;
 template <class T>
 struct Pending {
     std::mutex mutex;
+    std::condition_variable ended;
     bool finished = false;
     bool givenUp = false;
     T* result = nullptr;
@@ -65,7 +67,15 @@ T* attachBounded(std::function<T*(Firebird::CheckStatusWrapper*)> attach, int se
         }
         pending->result = result;
         pending->finished = true;
+        pending->ended.notify_all();
     }).detach();
+
+    // Most attaches end within moments: wait for those without running any events.
+    {
+        std::unique_lock<std::mutex> lock(pending->mutex);
+        pending->ended.wait_for(lock, std::chrono::milliseconds(100),
+                                [&] { return pending->finished; });
+    }
 
     // A little longer than the engine's own limit, so that its message comes first.
     const auto deadline = started + std::chrono::seconds(seconds + 2);
