@@ -108,8 +108,8 @@ int main(int argc, char** argv)
     const QString serverBackup = shared.path() + QStringLiteral("kopia.fbk");
     const QString serverDatabase = shared.path() + QStringLiteral("SERWER.FDB");
     QFile::copy(programFile, serverBackup);
-    QFile::setPermissions(serverBackup, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                            QFile::ReadOther);
+    QFile::setPermissions(
+        serverBackup, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     admin::ServiceJob job;
     job.server = QStringLiteral("localhost");
     job.database = serverDatabase;
@@ -117,15 +117,16 @@ int main(int argc, char** argv)
     job.protocol = admin::Protocol::Tcp;
     job.userName = QStringLiteral("SYSDBA");
     job.password = QString::fromLatin1(testsupport::kServerPassword);
-    const QStringList remote{QStringLiteral("-se"), QStringLiteral("localhost:service_mgr"),
-                             QStringLiteral("-user"), QStringLiteral("SYSDBA"),
-                             QStringLiteral("-password"), job.password, QStringLiteral("-v")};
+    const QStringList remote{QStringLiteral("-se"),       QStringLiteral("localhost:service_mgr"),
+                             QStringLiteral("-user"),     QStringLiteral("SYSDBA"),
+                             QStringLiteral("-password"), job.password,
+                             QStringLiteral("-v")};
     qint64 bestServerProgram = LLONG_MAX;
     qint64 bestServerBare = LLONG_MAX;
     for (int round = 0; round < 3; ++round) {
-        bestServerProgram = std::min(bestServerProgram, timed([&] {
-                                         admin::BackupService::restore(job, [](const QString&) {});
-                                     }));
+        bestServerProgram =
+            std::min(bestServerProgram,
+                     timed([&] { admin::BackupService::restore(job, [](const QString&) {}); }));
         bestServerBare = std::min(bestServerBare, timed([&] {
                                       gbak(QStringList{QStringLiteral("-rep")} + remote +
                                            QStringList{serverBackup, serverDatabase});

@@ -89,7 +89,8 @@ int lengthAt(const unsigned char* p)
 bool isErrorLine(const QString& line)
 {
     const QString text = line.trimmed();
-    return text.startsWith(QLatin1String("ERROR:")) || text.contains(QLatin1String("gbak: ERROR:")) ||
+    return text.startsWith(QLatin1String("ERROR:")) ||
+           text.contains(QLatin1String("gbak: ERROR:")) ||
            text.contains(QLatin1String("gbak:ERROR:"));
 }
 
@@ -210,8 +211,7 @@ void dropStaging(const ServiceJob& job, const QString& staging)
         st.check();
         const QByteArray block(reinterpret_cast<const char*>(dpb->getBuffer(&st)),
                                int(dpb->getBufferLength(&st)));
-        const QString name =
-            job.protocol == Protocol::Tcp ? job.server + u':' + staging : staging;
+        const QString name = job.protocol == Protocol::Tcp ? job.server + u':' + staging : staging;
         Ref<Firebird::IAttachment> attachment(db::fb::attachDatabase(name.toUtf8(), block));
         attachment->dropDatabase(&st);
         if (!st.failed())
@@ -269,9 +269,9 @@ void putInPlace(const ServiceJob& job, const QString& staging, const BackupServi
         run(Action::Restore, job, sink);
     } catch (const db::Error& error) {
         // What the backup held is still whole in the staging file.
-        throw db::Error(error.message() +
-                            QStringLiteral("\nOdtworzona kopia pozostała w pliku: ") + staging,
-                        error.codes());
+        throw db::Error(
+            error.message() + QStringLiteral("\nOdtworzona kopia pozostała w pliku: ") + staging,
+            error.codes());
     }
     dropStaging(job, staging);
 }

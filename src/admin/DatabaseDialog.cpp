@@ -81,7 +81,8 @@ DatabaseDialog::DatabaseDialog(desk::Desk& desk, QWidget* parent)
     saveLocationButton = button("saveLocationButton", QStringLiteral("  Zapisz"));
     auto* locationGroup = new QGroupBox(QStringLiteral("Baza danych"));
     auto* locationForm = new QFormLayout(locationGroup);
-    for (auto [box, caption] : {std::pair{hostBox, "Host"}, {folderBox, "Katalog"}, {fileBox, "Plik"}}) {
+    for (auto [box, caption] :
+         {std::pair{hostBox, "Host"}, {folderBox, "Katalog"}, {fileBox, "Plik"}}) {
         box->setAccessibleName(QLatin1String(caption));
         box->lineEdit()->setAccessibleName(QLatin1String(caption));
     }

@@ -50,7 +50,8 @@ void markDataLabel(QLabel* label, const QString& caption)
 
 void nameScrollBars(QAbstractScrollArea* area, const QString& caption)
 {
-    area->verticalScrollBar()->setAccessibleName(caption + QStringLiteral(": przewijanie w pionie"));
+    area->verticalScrollBar()->setAccessibleName(caption +
+                                                 QStringLiteral(": przewijanie w pionie"));
     area->horizontalScrollBar()->setAccessibleName(caption +
                                                    QStringLiteral(": przewijanie w poziomie"));
 }

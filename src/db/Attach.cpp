@@ -103,8 +103,9 @@ T* attachBounded(std::function<T*(Firebird::CheckStatusWrapper*)> attach, int se
 
 QString noAnswerMessage(int seconds)
 {
-    return QStringLiteral("Serwer nie odpowiedział w ciągu %1 s; połączenie nie zostało "
-                          "nawiązane.")
+    return QStringLiteral(
+               "Serwer nie odpowiedział w ciągu %1 s; połączenie nie zostało "
+               "nawiązane.")
         .arg(seconds);
 }
 
@@ -120,8 +121,7 @@ Firebird::IAttachment* attachDatabase(const QByteArray& name, const QByteArray& 
         seconds);
 }
 
-Firebird::IService* attachServiceManager(const QByteArray& name, const QByteArray& spb,
-                                         int seconds)
+Firebird::IService* attachServiceManager(const QByteArray& name, const QByteArray& spb, int seconds)
 {
     return attachBounded<Firebird::IService>(
         [name, spb](Firebird::CheckStatusWrapper* st) {

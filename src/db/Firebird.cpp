@@ -75,9 +75,9 @@ bool Error::has(long code) const
 
 bool Error::connectionLost() const
 {
-    for (const long code : {isc_network_error, isc_net_read_err, isc_net_write_err,
-                            isc_lost_db_connection, isc_conn_lost, isc_att_shutdown,
-                            isc_shutdown, isc_bad_db_handle})
+    for (const long code :
+         {isc_network_error, isc_net_read_err, isc_net_write_err, isc_lost_db_connection,
+          isc_conn_lost, isc_att_shutdown, isc_shutdown, isc_bad_db_handle})
         if (has(code))
             return true;
     return false;

@@ -136,7 +136,7 @@ public:
     Mode mode = Mode::Add;
     bool changes = false;
     bool rolledBack = false;  // the unit of work was rolled back on leaving
-    bool showing = false;  // the dialog fills its boxes itself
+    bool showing = false;     // the dialog fills its boxes itself
 
     // What a stored visit held when the editor opened: its own copies of the names stay
     // when the guest or employee has since been deleted from the registry.

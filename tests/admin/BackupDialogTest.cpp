@@ -9,12 +9,12 @@
 #include "support/TestDesk.h"
 #include "support/testmain.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 

@@ -174,8 +174,8 @@ private slots:
         } else {
             QVERIFY(QFile::copy(HALVANE_SOURCE_DIR "/schema/demo.sql", backupFile));
         }
-        QFile::setPermissions(backupFile, QFile::ReadOwner | QFile::WriteOwner |
-                                              QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(
+            backupFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
 
         QStringList lines;
         try {

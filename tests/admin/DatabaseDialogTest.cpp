@@ -13,10 +13,10 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QFontMetrics>
 #include <QTest>
 
 using testsupport::child;

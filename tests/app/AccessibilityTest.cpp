@@ -34,9 +34,9 @@ private slots:
         QTest::newRow("companies, company name, department")
             << "companiesAction"
             << QStringList{"CompaniesDialog=addCompanyAction", "TypedInputDialog"};
-        QTest::newRow("department") << "companiesAction"
-                                    << QStringList{"CompaniesDialog=editDepartmentAction",
-                                                   "DepartmentDialog"};
+        QTest::newRow("department")
+            << "companiesAction"
+            << QStringList{"CompaniesDialog=editDepartmentAction", "DepartmentDialog"};
         QTest::newRow("personnel, employee")
             << "personnelAction" << QStringList{"PersonnelDialog=editAction", "EmployeeDialog"};
         QTest::newRow("search") << "searchAction" << QStringList{"EmployeeSearchDialog"};
@@ -49,8 +49,7 @@ private slots:
                            "VisitDialog=arrivalDateButton", "DatePickerDialog"};
         QTest::newRow("about") << "aboutAction" << QStringList{"AboutDialog"};
         QTest::newRow("backup") << "backupAction" << QStringList{"BackupDialog"};
-        QTest::newRow("database choice") << "databaseChoiceAction"
-                                         << QStringList{"DatabaseDialog"};
+        QTest::newRow("database choice") << "databaseChoiceAction" << QStringList{"DatabaseDialog"};
     }
     void everyWindowNamesItsControlsAndSaysWhatItsLabelsShow()
     {

@@ -44,8 +44,8 @@ private slots:
             << "infoAction" << QStringList{"EmployeeInfoDialog"} << false;
         QTest::newRow("employee information, OK")
             << "infoAction" << QStringList{"EmployeeInfoDialog"} << true;
-        QTest::newRow("companies editor, OK") << "companiesAction" << QStringList{"CompaniesDialog"}
-                                              << true;
+        QTest::newRow("companies editor, OK")
+            << "companiesAction" << QStringList{"CompaniesDialog"} << true;
     }
     void everyWindowClosesAfterTheConnectionIsLost()
     {
@@ -58,7 +58,8 @@ private slots:
         f.goTo(1, 1, 1);
         std::vector<testsupport::ModalScript::Step> steps;
         if (windows.first() == "VisitsDialog")
-            steps.push_back({"VisitsDialog", [](QDialog* w) { testsupport::trigger(w, "addAction"); }});
+            steps.push_back(
+                {"VisitsDialog", [](QDialog* w) { testsupport::trigger(w, "addAction"); }});
         if (windows.contains("GuestsDialog"))
             steps.push_back({"GuestsDialog", [](QDialog* w) { w->reject(); }});
         steps.push_back({windows.last(), [&](QDialog* w) {

@@ -9,9 +9,9 @@
 #include "support/AppFixture.h"
 #include "support/Find.h"
 #include "support/Modal.h"
-#include <QDialog>
 #include "support/TestDatabase.h"
 #include "support/testmain.h"
+#include <QDialog>
 
 #include <QCoreApplication>
 #include <QDir>

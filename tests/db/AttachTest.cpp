@@ -37,9 +37,8 @@ private slots:
         ticking.start(50);
         // The engine's own limit (in the block) and the waiting thread's, both 2 s here.
         db::fb::Status st;
-        db::fb::Builder block(service ? Firebird::IXpbBuilder::SPB_ATTACH
-                                      : Firebird::IXpbBuilder::DPB,
-                              st);
+        db::fb::Builder block(
+            service ? Firebird::IXpbBuilder::SPB_ATTACH : Firebird::IXpbBuilder::DPB, st);
         block->insertString(&st, isc_dpb_user_name, "SYSDBA");
         block->insertString(&st, isc_dpb_password, "masterkey");
         block->insertInt(&st, isc_dpb_connect_timeout, 2);

@@ -453,9 +453,12 @@ private slots:
     {
         QTest::addColumn<QString>("generator");
         QTest::addColumn<QString>("line");
-        QTest::newRow("employee") << "GEN_PERSONEL_ID" << ";A;;Alfa;Kadry;;;;;;";
-        QTest::newRow("company") << "GEN_FIRMY_ID" << ";A;;Nowa;Kadry;;;;;;";
-        QTest::newRow("department") << "GEN_DZIALY_ID" << ";A;;Alfa;Nowy;;;;;;";
+        QTest::newRow("employee") << "GEN_PERSONEL_ID"
+                                  << ";A;;Alfa;Kadry;;;;;;";
+        QTest::newRow("company") << "GEN_FIRMY_ID"
+                                 << ";A;;Nowa;Kadry;;;;;;";
+        QTest::newRow("department") << "GEN_DZIALY_ID"
+                                    << ";A;;Alfa;Nowy;;;;;;";
     }
     void aGeneratorPast32BitsIsRefusedNotCut()
     {

@@ -363,12 +363,12 @@ private slots:
             list.desk.answers.answers.enqueue(true);
             testsupport::trigger(&list.window, "deleteAction");
         } else {
-            QVERIFY(list.withGuestDialog(
-                [&] { testsupport::trigger(&list.window, change + "Action"); },
-                [&](QWidget* dialog) {
-                    typeIntoDialog(dialog, "nameEdit", "Adam Zmieniony");
-                    clickOk(dialog);
-                }));
+            QVERIFY(
+                list.withGuestDialog([&] { testsupport::trigger(&list.window, change + "Action"); },
+                                     [&](QWidget* dialog) {
+                                         typeIntoDialog(dialog, "nameEdit", "Adam Zmieniony");
+                                         clickOk(dialog);
+                                     }));
         }
         QVERIFY(!list.desk.answers.messages().isEmpty());
         QVERIFY(list.desk.answers.messages().last().startsWith("Błąd zatwierdzenia danych:"));
