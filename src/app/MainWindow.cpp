@@ -117,20 +117,28 @@ MainWindow::~MainWindow()
 
 void MainWindow::onConnectionLost()
 {
-    // The server has dropped the connection and what was not committed: let go of it,
-    // show it, and close every open window as cancelled.
-    database_.close();
-    companies.close();
-    clearBrowser();
+    // The server has dropped the connection and what was not committed. The connection is
+    // let go on the next step, once the call that found it gone has returned from its
+    // data sets; then every open window closes as cancelled.
     showConnectionState(QStringLiteral("Niepodłączony"));
-    updateActions();
-    backupAction->setEnabled(false);
+    for (QAction* action : {companiesAction, personnelAction, guestsAction, searchAction,
+                            visitsAction, infoAction, backupAction})
+        action->setEnabled(false);
     windowCloser->start();
 }
 
 void MainWindow::closeWindowsAfterLoss()
 {
-    if (!app::closeModalWindows())
+    if (database_.connected()) {
+        database_.close();
+        companies.close();
+        clearBrowser();
+    }
+    const bool closed = app::closeModalWindows();
+    // A window that closed may have asked for the actions again.
+    updateActions();
+    backupAction->setEnabled(false);
+    if (!closed)
         return;
     windowCloser->stop();
     setClosingWindows(false);

@@ -78,7 +78,9 @@ private slots:
                          }});
         testsupport::ModalScript script(std::move(steps));
         testsupport::trigger(&f, action);
-        QTRY_VERIFY_WITH_TIMEOUT(script.finished() && !QApplication::activeModalWidget(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(script.finished() && !QApplication::activeModalWidget() &&
+                                     !f.database().connected(),
+                                 5000);
 
         const QStringList messages = app.prompts.messages();
         QCOMPARE(messages.filter("Utracono połączenie z bazą danych").size(), 1);
