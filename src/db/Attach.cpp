@@ -44,9 +44,32 @@ void pause()
     }
 }
 
-template <class T>
-T* attachBounded(std::function<T*(Firebird::CheckStatusWrapper*)> attach, int seconds)
+// A name that reaches a server over the network ("host:path", "host/port:path",
+// "inet://..."), not a file of this computer ("/path", "C:\\path", "service_mgr").
+bool throughNetwork(const QByteArray& name)
 {
+    if (name.startsWith("inet") || name.startsWith("\\\\"))
+        return true;
+    const qsizetype colon = name.indexOf(':');
+    return colon > 1;
+}
+
+template <class T>
+T* attachHere(std::function<T*(Firebird::CheckStatusWrapper*)> attach)
+{
+    Status st([](const QByteArray& bytes) { return QString::fromUtf8(bytes); });
+    T* result = attach(&st);
+    st.check();
+    return result;
+}
+
+template <class T>
+T* attachBounded(const QByteArray& name, std::function<T*(Firebird::CheckStatusWrapper*)> attach,
+                 int seconds)
+{
+    // The embedded engine opens a file of this computer: nothing there waits on a network.
+    if (!throughNetwork(name))
+        return attachHere<T>(attach);
     auto pending = std::make_shared<Pending<T>>();
     const auto started = Clock::now();
     std::thread([pending, attach] {
@@ -112,6 +135,7 @@ QString noAnswerMessage(int seconds)
 Firebird::IAttachment* attachDatabase(const QByteArray& name, const QByteArray& dpb, int seconds)
 {
     return attachBounded<Firebird::IAttachment>(
+        name,
         [name, dpb](Firebird::CheckStatusWrapper* st) {
             Ref<Firebird::IProvider> provider(master()->getDispatcher());
             return provider->attachDatabase(
@@ -124,6 +148,7 @@ Firebird::IAttachment* attachDatabase(const QByteArray& name, const QByteArray& 
 Firebird::IService* attachServiceManager(const QByteArray& name, const QByteArray& spb, int seconds)
 {
     return attachBounded<Firebird::IService>(
+        name,
         [name, spb](Firebird::CheckStatusWrapper* st) {
             Ref<Firebird::IProvider> provider(master()->getDispatcher());
             return provider->attachServiceManager(

@@ -11,9 +11,9 @@ namespace db::fb {
 // How long an attach waits for the server, in seconds.
 constexpr int AttachTimeout = 15;
 
-// The attach runs on a thread of its own while this thread waits for it, at most
-// `seconds` and a little more, keeping its events flowing (timers, painting, a signal
-// that ends the program), user input aside. The block should carry the connect timeout
+// Through the network the attach runs on a thread of its own while this thread waits for it, at
+// most `seconds` and a little more, keeping its events flowing (timers, painting, a signal that
+// ends the program), user input aside. The block should carry the connect timeout
 // (isc_dpb_connect_timeout) too, so that the engine itself gives up where it can. A
 // failure, or a server that has not answered in time, throws Error; an attach given up
 // goes on unobserved and its result is let go when it ends.
