@@ -117,6 +117,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::onConnectionLost()
 {
+    shownBeforeLoss_ = {currentCompany(), currentDepartment(), currentEmployee()};
     // The server has dropped the connection and what was not committed. The connection is
     // let go on the next step, once the call that found it gone has returned from its
     // data sets; then every open window closes as cancelled.
@@ -134,14 +135,25 @@ void MainWindow::closeWindowsAfterLoss()
         companies.close();
         clearBrowser();
     }
-    const bool closed = app::closeModalWindows();
+    if (app::closeModalWindows()) {
+        windowCloser->stop();
+        setClosingWindows(false);
+    }
     // A window that closed may have asked for the actions again.
     updateActions();
     backupAction->setEnabled(false);
-    if (!closed)
+}
+
+void MainWindow::reconnect()
+{
+    if (database_.connected() || closingWindows())
         return;
-    windowCloser->stop();
-    setClosingWindows(false);
+    connectToDatabase();
+    updateActions();
+    backupAction->setEnabled(database_.connected());
+    if (database_.connected())
+        goTo(shownBeforeLoss_.companyId, shownBeforeLoss_.departmentId,
+             shownBeforeLoss_.employeeId);
 }
 
 void MainWindow::createWindows()
@@ -214,6 +226,8 @@ void MainWindow::buildActions()
                               &MainWindow::backUpDatabase);
     databaseChoiceAction = makeAction("databaseChoiceAction", "Wybór bazy danych", {},
                                       int(Picture::DatabaseChoice), &MainWindow::chooseDatabase);
+    reconnectAction = makeAction("reconnectAction", "Połącz ponownie",
+                                 "Połącz ponownie z bazą danych", -1, &MainWindow::reconnect);
     quitAction = makeAction("quitAction", "Zakończ", {}, -1, nullptr);
     connect(quitAction, &QAction::triggered, this, &QWidget::close);
 
@@ -231,6 +245,8 @@ void MainWindow::buildActions()
     QMenu* dataMenu = menuBar()->addMenu(QStringLiteral("Dane"));
     dataMenu->setObjectName(QStringLiteral("dataMenu"));
     dataMenu->addActions({companiesAction, personnelAction, guestsAction});
+    dataMenu->addSeparator();
+    dataMenu->addAction(reconnectAction);
     dataMenu->addSeparator();
     dataMenu->addAction(quitAction);
     QMenu* employeeMenu = menuBar()->addMenu(QStringLiteral("Pracownik"));
@@ -365,6 +381,7 @@ void MainWindow::buildView()
     databaseCaptionLabel->setAlignment(Qt::AlignCenter);
     connectionStateLabel = new QLabel;
     connectionStateLabel->setObjectName(QStringLiteral("connectionStateLabel"));
+    connectionStateLabel->installEventFilter(this);
     connectionStateLabel->setFixedWidth(200);
     connectionStateLabel->setAlignment(Qt::AlignCenter);
     connectionStateLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -646,6 +663,7 @@ void MainWindow::updateActions()
          {companiesAction, personnelAction, guestsAction, searchAction, visitsAction})
         action->setEnabled(connected);
     infoAction->setEnabled(currentEmployee() != 0);
+    reconnectAction->setEnabled(!connected && !closingWindows());
 }
 
 void MainWindow::goToCompany(int companyId)
@@ -769,6 +787,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == companyGrid && event->type() == QEvent::Resize)
         companyGrid->setColumnWidth(0, qMax(0, companyGrid->width() - 30));
+    if (watched == connectionStateLabel && event->type() == QEvent::MouseButtonDblClick &&
+        reconnectAction->isEnabled())
+        prompts_.guarded([this] { reconnect(); });
     if (event->type() == QEvent::MouseButtonDblClick &&
         (watched == companyGrid->viewport() || watched == departmentTree->viewport()) &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)

@@ -85,6 +85,8 @@ private:
     void reconnectAround(const std::function<void()>& showWindow);
     void onClosing();
     void closeWindowsAfterLoss();
+    // Connects again with the stored settings and returns to what was shown at the loss.
+    void reconnect();
 
     // The browser.
     void onCompanyChanged();
@@ -142,6 +144,11 @@ private:
     QLabel* hintLabel;
     QTimer* startTimer;
     QTimer* windowCloser;  // while the windows close after the connection was lost
+    struct Shown {
+        int companyId = 0;
+        int departmentId = 0;
+        int employeeId = 0;
+    } shownBeforeLoss_;
 
     QAction* companiesAction;
     QAction* personnelAction;
@@ -152,6 +159,7 @@ private:
     QAction* aboutAction;
     QAction* backupAction;
     QAction* databaseChoiceAction;
+    QAction* reconnectAction;
     QAction* quitAction;
 
     // In the order of creation; destroyed in reverse, before the connection they use.

@@ -3,6 +3,7 @@
 // still be closed, the main window shows the connection as lost, and nothing stays half
 // done.
 #include "app/MainWindow.h"
+#include "db/DataSet.h"
 #include "support/AppFixture.h"
 #include "support/Find.h"
 #include "support/Modal.h"
@@ -78,9 +79,9 @@ private slots:
                          }});
         testsupport::ModalScript script(std::move(steps));
         testsupport::trigger(&f, action);
-        QTRY_VERIFY_WITH_TIMEOUT(script.finished() && !QApplication::activeModalWidget() &&
-                                     !f.database().connected(),
-                                 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            script.finished() && !QApplication::activeModalWidget() && !f.database().connected(),
+            5000);
 
         const QStringList messages = app.prompts.messages();
         QCOMPARE(messages.filter("Utracono połączenie z bazą danych").size(), 1);
@@ -92,6 +93,55 @@ private slots:
             QVERIFY2(!testsupport::child<QAction>(&f, name)->isEnabled(), name);
         QVERIFY(!f.database().connected());
         QCOMPARE(app.database()->scalar("select count(*) from FIRMY where ID = 99").toInt(), 0);
+    }
+
+    // "Połącz ponownie" (or a double click on the connection panel) connects again with the
+    // stored settings and returns to the company, department and employee shown.
+    void reconnectingReturnsToWhatWasShown_data()
+    {
+        QTest::addColumn<bool>("doubleClick");
+        QTest::newRow("Dane > Połącz ponownie") << false;
+        QTest::newRow("double click on the connection panel") << true;
+    }
+    void reconnectingReturnsToWhatWasShown()
+    {
+        QFETCH(bool, doubleClick);
+        testsupport::AppFixture app(true);
+        QVERIFY(app.start());
+        MainWindow& f = *app.form;
+        const int company = app.database()->scalar("select max(FIRMA_ID) from PERSONEL").toInt();
+        const int employee =
+            app.database()
+                ->scalar(QString("select max(ID) from PERSONEL where FIRMA_ID = %1").arg(company))
+                .toInt();
+        const int department =
+            app.database()
+                ->scalar(QString("select DZIAL_ID from PERSONEL where ID = %1").arg(employee))
+                .toInt();
+        f.goTo(company, department, employee);
+        auto* reconnect = testsupport::child<QAction>(&f, "reconnectAction");
+        QVERIFY(!reconnect->isEnabled());
+        auto* state = testsupport::child<QLabel>(&f, "connectionStateLabel");
+        const QString connectedState = state->text();
+
+        dropOtherConnections(*app.database());
+        testsupport::trigger(&f, "companiesAction");  // finds the connection gone
+        QTRY_VERIFY_WITH_TIMEOUT(!f.database().connected() && reconnect->isEnabled(), 5000);
+        QCOMPARE(state->text(), QString("Niepodłączony"));
+
+        if (doubleClick)
+            QTest::mouseDClick(state, Qt::LeftButton);
+        else
+            reconnect->trigger();
+        QVERIFY(f.database().connected());
+        QCOMPARE(state->text(), connectedState);
+        QVERIFY(!reconnect->isEnabled());
+        QVERIFY(testsupport::child<QAction>(&f, "companiesAction")->isEnabled());
+        auto* staff = testsupport::child<db::DataSet>(&f, "staff");
+        QCOMPARE(staff->field("ID").asInteger(), employee);
+        QCOMPARE(testsupport::child<db::DataSet>(&f, "companies")->field("ID").asInteger(),
+                 company);
+        QCOMPARE(app.prompts.messages().size(), 1);  // the loss, said once
     }
 };
 
