@@ -26,24 +26,31 @@ QString decode(const QByteArray& bytes)
     return QString::fromLocal8Bit(bytes);
 }
 
-QByteArray attachBlock(const ServiceJob& job, Status& st)
+QByteArray bytesOf(const Builder& block, Status& st)
 {
-    Builder spb(Firebird::IXpbBuilder::SPB_ATTACH, st);
+    const unsigned length = block->getBufferLength(&st);
+    st.check();
+    const unsigned char* buffer = block->getBuffer(&st);
+    st.check();
+    return QByteArray(reinterpret_cast<const char*>(buffer), int(length));
+}
+
+// The user, the password and the connect timeout, for the service manager (SPB_ATTACH) or
+// a database (DPB): the tags are the same in both.
+QByteArray credentials(unsigned kind, const ServiceJob& job, Status& st)
+{
+    Builder block(kind, st);
     if (!job.userName.isEmpty()) {
-        spb->insertString(&st, isc_spb_user_name, job.userName.toUtf8().constData());
+        block->insertString(&st, isc_spb_user_name, job.userName.toUtf8().constData());
         st.check();
     }
     if (!job.password.isEmpty()) {
-        spb->insertString(&st, isc_spb_password, job.password.toUtf8().constData());
+        block->insertString(&st, isc_spb_password, job.password.toUtf8().constData());
         st.check();
     }
-    spb->insertInt(&st, isc_spb_connect_timeout, db::fb::AttachTimeout);
+    block->insertInt(&st, isc_spb_connect_timeout, db::fb::AttachTimeout);
     st.check();
-    const unsigned length = spb->getBufferLength(&st);
-    st.check();
-    const unsigned char* buffer = spb->getBuffer(&st);
-    st.check();
-    return QByteArray(reinterpret_cast<const char*>(buffer), int(length));
+    return bytesOf(block, st);
 }
 
 enum class Action { Backup, Restore };
@@ -72,11 +79,7 @@ QByteArray startBlock(Action action, const ServiceJob& job, Status& st)
     }
     spb->insertTag(&st, isc_spb_verbose);
     st.check();
-    const unsigned length = spb->getBufferLength(&st);
-    st.check();
-    const unsigned char* buffer = spb->getBuffer(&st);
-    st.check();
-    return QByteArray(reinterpret_cast<const char*>(buffer), int(length));
+    return bytesOf(spb, st);
 }
 
 int lengthAt(const unsigned char* p)
@@ -97,7 +100,7 @@ bool isErrorLine(const QString& line)
 void run(Action action, const ServiceJob& job, const BackupService::LineSink& sink)
 {
     Status st(decode);
-    const QByteArray attach = attachBlock(job, st);
+    const QByteArray attach = credentials(Firebird::IXpbBuilder::SPB_ATTACH, job, st);
     const QByteArray start = startBlock(action, job, st);
 
     Ref<Firebird::IService> service(
@@ -196,23 +199,15 @@ QString stagingName(const QString& database)
 // Removes a staging database left by a restore, through the engine that wrote it.
 void dropStaging(const ServiceJob& job, const QString& staging)
 {
-    if (job.protocol == Protocol::Local && QFileInfo::exists(staging)) {
+    if (job.protocol == Protocol::Local) {
         QFile::remove(staging);
         return;
     }
     try {
         Status st;
-        db::fb::Builder dpb(Firebird::IXpbBuilder::DPB, st);
-        if (!job.userName.isEmpty())
-            dpb->insertString(&st, isc_dpb_user_name, job.userName.toUtf8().constData());
-        if (!job.password.isEmpty())
-            dpb->insertString(&st, isc_dpb_password, job.password.toUtf8().constData());
-        dpb->insertInt(&st, isc_dpb_connect_timeout, db::fb::AttachTimeout);
-        st.check();
-        const QByteArray block(reinterpret_cast<const char*>(dpb->getBuffer(&st)),
-                               int(dpb->getBufferLength(&st)));
-        const QString name = job.protocol == Protocol::Tcp ? job.server + u':' + staging : staging;
-        Ref<Firebird::IAttachment> attachment(db::fb::attachDatabase(name.toUtf8(), block));
+        const QByteArray block = credentials(Firebird::IXpbBuilder::DPB, job, st);
+        Ref<Firebird::IAttachment> attachment(
+            db::fb::attachDatabase((job.server + u':' + staging).toUtf8(), block));
         attachment->dropDatabase(&st);
         if (!st.failed())
             attachment.forget();
@@ -228,9 +223,7 @@ void checkNotInUse(const QString& database)
         return;
     try {
         Status st;
-        db::fb::Builder dpb(Firebird::IXpbBuilder::DPB, st);
-        const QByteArray block(reinterpret_cast<const char*>(dpb->getBuffer(&st)),
-                               int(dpb->getBufferLength(&st)));
+        const QByteArray block = bytesOf(Builder(Firebird::IXpbBuilder::DPB, st), st);
         Ref<Firebird::IAttachment> attachment(db::fb::attachDatabase(database.toUtf8(), block));
         attachment->detach(&st);
         if (!st.failed())

@@ -4,8 +4,7 @@
 #include "db/Firebird.h"
 #include "desk/Desk.h"
 
-#include <QApplication>
-#include <QDialog>
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
