@@ -1,7 +1,7 @@
 // The backup window: local and remote mode, the default backup name, the log's lines,
 // the last backup folder after each kind of run, round trips through the embedded service
 // manager and the server, and the window staying usable while a service runs.
-#include "ServerDatabase.h"
+#include "support/ServerDatabase.h"
 #include "admin/BackupDialog.h"
 #include "support/Find.h"
 #include "support/SilentServer.h"

@@ -1,6 +1,6 @@
 // The backup and restore services: round trips through the embedded service manager and
 // through the server on localhost, and the server's messages when they fail.
-#include "ServerDatabase.h"
+#include "support/ServerDatabase.h"
 #include "admin/BackupService.h"
 #include "db/Error.h"
 #include "support/TestDatabase.h"

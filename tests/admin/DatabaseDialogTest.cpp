@@ -1,7 +1,7 @@
 // The database choice: the location stored as typed, the folder picked from the list,
 // the access parameters written to params.db and deleted again, the connection test on
 // the stored location (embedded and on the server), and the question before closing.
-#include "ServerDatabase.h"
+#include "support/ServerDatabase.h"
 #include "admin/ConnectionParamsFile.h"
 #include "admin/DatabaseDialog.h"
 #include "support/Find.h"

@@ -1,7 +1,7 @@
 // The two administration windows from the main window: the connection is closed while
 // they are open, the settings are written after them and the program connects again, to
 // a database on the server or, when it is not there, reporting the failure.
-#include "admin/ServerDatabase.h"
+#include "support/ServerDatabase.h"
 #include "app/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/Find.h"
