@@ -190,7 +190,26 @@ void Database::open()
     setCharset(param(QStringLiteral("lc_ctype")).trimmed());
     // The path and the parameters go as UTF-8, and the server's message quotes them so.
     fb::Status st([](const QByteArray& bytes) { return QString::fromUtf8(bytes); });
-    attachment_.reset(fb::attachDatabase(name_.toUtf8(), buildDpb(st)));
+    try {
+        attachment_.reset(fb::attachDatabase(name_.toUtf8(), buildDpb(st)));
+    } catch (const Error& error) {
+        if (!error.has(isc_already_opened))
+            throw;
+        throw Error(inUseMessage() + u'\n' + error.message(), error.codes());
+    }
+}
+
+// The embedded engine keeps a database file to the one program that opened it: sharing
+// a file among programs is what a Firebird server is for, and a file on a network folder
+// opened by the engines of several computers at once would be damaged.
+QString Database::inUseMessage()
+{
+    return QStringLiteral(
+        "Plik bazy danych jest otwarty przez inny program (drugie stanowisko na tym "
+        "komputerze albo serwer Firebird). Bez serwera z jednej bazy może korzystać tylko "
+        "jeden program naraz. Aby kilka stanowisk pracowało na jednej bazie, udostępnij ją "
+        "przez serwer Firebird i wskaż ją w oknie \"Dodatki > Wybór bazy danych\" z nazwą "
+        "serwera, np. localhost:/var/lib/firebird/data/HALVANE.FDB.");
 }
 
 void Database::close()

@@ -54,7 +54,9 @@ public:
     // The value of one parameter line, empty when absent.
     QString param(const QString& name) const;
 
+    // A file open in another program is refused with inUseMessage() before the engine's text.
     void open();
+    static QString inUseMessage();
     // Rolls back what was not committed, closes every data set and detaches;
     // never throws.
     void close();

@@ -8,6 +8,7 @@
 #include "support/testmain.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <ibase.h>
@@ -79,6 +80,38 @@ private slots:
         QVERIFY(!database.connected());
         QVERIFY2(clock.elapsed() < (db::fb::AttachTimeout + 5) * 1000,
                  qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // The embedded engine of another program (here isql) holds the file: the refusal says
+    // in Polish what happened and how several desks share a database, then the engine's text.
+    void aFileOpenInAnotherProgramIsRefusedInPlainWords()
+    {
+        testsupport::TestDatabase file;
+        file.db().close();
+        QProcess other;
+        other.setProcessChannelMode(QProcess::MergedChannels);
+        other.start(QStringLiteral("isql-fb"),
+                    {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("SYSDBA"),
+                     file.path()});
+        QVERIFY2(other.waitForStarted(), "isql-fb (firebird3.0-utils) is needed");
+        other.write("select 'otwarta' from rdb$database;\n");
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += other.readAll()).contains("otwarta"), 20000);
+        db::Database desk;
+        desk.setDatabaseName(file.path());
+        desk.setParamsText(QString::fromLatin1(testsupport::kTestParams));
+        try {
+            desk.open();
+            QFAIL("a file held by another program was opened");
+        } catch (const db::Error& error) {
+            QVERIFY2(error.message().startsWith(db::Database::inUseMessage() + u'\n'),
+                     qPrintable(error.message()));
+            QVERIFY(error.has(isc_already_opened));
+        }
+        other.closeWriteChannel();
+        QVERIFY(other.waitForFinished(20000));
+        desk.open();  // once the other program has ended, the file is free
+        QVERIFY(desk.connected());
     }
 };
 
