@@ -2,19 +2,25 @@
 // monitoring tables, as a server that stops or an administrator would): every window can
 // still be closed, the main window shows the connection as lost, and nothing stays half
 // done.
+#include "admin/ConnectionParamsFile.h"
 #include "app/MainWindow.h"
 #include "db/DataSet.h"
 #include "support/AppFixture.h"
 #include "support/Find.h"
 #include "support/Modal.h"
+#include "support/ServerDatabase.h"
 #include "support/TestDatabase.h"
 #include "support/testmain.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <csignal>
 #include <vector>
 
 namespace {
@@ -25,6 +31,43 @@ void dropOtherConnections(testsupport::TestDatabase& database)
     database.db().execute(
         "delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID <> current_connection");
     database.db().transaction().commitRetaining();
+}
+
+// The department's place in its company's tree, as the connection's transaction sees it.
+int orderOf(db::Database& database, int department)
+{
+    db::DataSet query(database);
+    query.setSelectSql(QStringLiteral("select KOLEJ from DZIALY where ID = :ID"));
+    query.setParam(QStringLiteral("ID"), department);
+    query.open();
+    return query.field(QStringLiteral("KOLEJ")).asInteger();
+}
+
+// Kills the Firebird server's process, as a crash or an administrator's kill would; its
+// guardian starts it again. Returns the process id, 0 when no server process was found.
+qint64 killServer()
+{
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(entry));
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        if (number && comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "firebird") {
+            ::kill(pid_t(pid), SIGKILL);
+            return pid;
+        }
+    }
+    return 0;
+}
+
+// Waits for the server to answer again, starting it through the project's script when its
+// guardian does not, so that the tests after this one find it up.
+bool serverIsBack()
+{
+    if (QTest::qWaitFor([] { return testsupport::serverProblem().isEmpty(); }, 20000))
+        return true;
+    QProcess::execute(QStringLiteral("bash"),
+                      {QStringLiteral(HALVANE_SOURCE_DIR "/scripts/firebird-server.sh")});
+    return testsupport::serverProblem().isEmpty();
 }
 
 }  // namespace
@@ -142,6 +185,58 @@ private slots:
         QCOMPARE(testsupport::child<db::DataSet>(&f, "companies")->field("ID").asInteger(),
                  company);
         QCOMPARE(app.prompts.messages().size(), 1);  // the loss, said once
+    }
+
+    // The server stops (killed by its process id) while the companies editor holds a unit
+    // of work: OK meets the lost connection, one message, every window closes, and once the
+    // server is back "Połącz ponownie" returns to the rows shown, none of the unit stored.
+    void aServerThatDiesAndComesBackIsSurvived()
+    {
+        REQUIRE_FIREBIRD_SERVER();
+        testsupport::ServerDatabase server;
+        testsupport::AppFixture app(true, false);
+        app.writeIni("[FB]\nHost=127.0.0.1\nDir=" + server.folder().toUtf8() +
+                     "/\nFile=SERWER.FDB\nLastBackupDir=\n");
+        admin::writeConnectionParams(app.settingsFolder(),
+                                     QString::fromLatin1(testsupport::kTestParams));
+        QVERIFY(app.start());
+        MainWindow& f = *app.form;
+        QVERIFY2(f.database().connected(), qPrintable(app.prompts.messages().join(u'\n')));
+        f.goTo(2, 6, 20);
+        auto* staff = testsupport::child<db::DataSet>(&f, "staff");
+        QCOMPARE(staff->field("ID").asInteger(), 20);
+        const QStringList before = testsupport::allRows(server.name());
+
+        qint64 killed = 0;
+        const int order = orderOf(f.database(), 6);
+        int moved = order;
+        testsupport::ModalScript script(
+            {{"CompaniesDialog", [&](QDialog* w) {
+                  // renumbers the company's tree
+                  testsupport::trigger(w, "moveDepartmentDownAction");
+                  moved = orderOf(f.database(), 6);
+                  killed = killServer();
+                  testsupport::child<QPushButton>(w, "okButton")->click();
+              }}});
+        testsupport::trigger(&f, "companiesAction");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            script.finished() && !QApplication::activeModalWidget() && !f.database().connected(),
+            20000);
+        QVERIFY2(killed > 0, "no process of the Firebird server was found");
+        QVERIFY2(moved != order, "the editor's unit of work wrote nothing");
+        QCOMPARE(app.prompts.messages().filter("Utracono połączenie z bazą danych").size(), 1);
+        QCOMPARE(app.prompts.messages().size(), 1);
+        QCOMPARE(testsupport::child<QLabel>(&f, "connectionStateLabel")->text(),
+                 QString("Niepodłączony"));
+        QVERIFY(!testsupport::child<QAction>(&f, "companiesAction")->isEnabled());
+
+        QVERIFY2(serverIsBack(), "the Firebird server did not come back");
+        testsupport::trigger(&f, "reconnectAction");
+        QVERIFY(f.database().connected());
+        QCOMPARE(staff->field("ID").asInteger(), 20);
+        QCOMPARE(testsupport::child<db::DataSet>(&f, "companies")->field("ID").asInteger(), 2);
+        QCOMPARE(testsupport::allRows(server.name()), before);
+        QCOMPARE(app.prompts.messages().size(), 1);
     }
 };
 

@@ -90,9 +90,8 @@ private slots:
         file.db().close();
         QProcess other;
         other.setProcessChannelMode(QProcess::MergedChannels);
-        other.start(QStringLiteral("isql-fb"),
-                    {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("SYSDBA"),
-                     file.path()});
+        other.start(QStringLiteral("isql-fb"), {QStringLiteral("-q"), QStringLiteral("-user"),
+                                                QStringLiteral("SYSDBA"), file.path()});
         QVERIFY2(other.waitForStarted(), "isql-fb (firebird3.0-utils) is needed");
         other.write("select 'otwarta' from rdb$database;\n");
         QByteArray said;

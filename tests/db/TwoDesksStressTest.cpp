@@ -193,7 +193,10 @@ private:
         run(*database_, QString::fromLatin1(NextId).arg(QLatin1String(generator)), {}, &rows);
         return rows.front().front().toInt();
     }
-    QString text(const char* prefix) { return QStringLiteral("%1 %2").arg(prefix).arg(pick(0, 999)); }
+    QString text(const char* prefix)
+    {
+        return QStringLiteral("%1 %2").arg(prefix).arg(pick(0, 999));
+    }
 
     void editEmployee()
     {
@@ -369,8 +372,8 @@ private slots:
             }
         }
         replay->close();
-        mismatches += differences(testsupport::allRows(shared.name()),
-                                  testsupport::allRows(replayed.name()));
+        mismatches +=
+            differences(testsupport::allRows(shared.name()), testsupport::allRows(replayed.name()));
         qInfo("steps: %d, conflicts: %d, commits: %d, mismatches: %d", done, conflicts, commits,
               mismatches);
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(u'\n')));
