@@ -4,7 +4,7 @@
 // other in each round. Prints one line per figure: the best of three rounds.
 #include "admin/BackupDialog.h"
 #include "admin/BackupService.h"
-#include "admin/ServerDatabase.h"
+#include "support/ServerDatabase.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
 
