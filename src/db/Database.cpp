@@ -84,6 +84,22 @@ void Transaction::commitRetaining()
     st.check();
 }
 
+void Transaction::commit()
+{
+    if (!handle_)
+        return;
+    fb::Status st(database_.decoder());
+    handle_->commit(&st);
+    try {
+        st.check();
+    } catch (const Error& error) {
+        if (error.connectionLost())
+            handle_.reset();  // nothing left to roll back on a connection that is gone
+        throw;
+    }
+    handle_.forget();
+}
+
 void Transaction::rollbackRetaining()
 {
     if (!handle_)

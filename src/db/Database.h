@@ -29,6 +29,12 @@ public:
     // With nothing started there is nothing to end.
     void commitRetaining();
     void rollbackRetaining();
+    // End a unit of work and the transaction with it; the next statement starts a new one.
+    // A transaction kept all day by commit retaining keeps the oldest snapshot where it
+    // began, and the server can then collect no record version written since. The data
+    // sets stay as they are: they hold every row they fetched and keep no cursor open.
+    // A commit the server refuses leaves the transaction running, to be rolled back.
+    void commit();
     // Rolls back and ends the transaction; used when the connection closes.
     void rollback();
 

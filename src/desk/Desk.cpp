@@ -14,7 +14,7 @@ db::Transaction& Desk::transaction()
 bool Desk::commitWork()
 {
     try {
-        transaction().commitRetaining();
+        transaction().commit();
         return true;
     } catch (const db::Error& error) {
         if (error.connectionLost()) {
@@ -22,7 +22,7 @@ bool Desk::commitWork()
             return false;
         }
         try {
-            transaction().rollbackRetaining();
+            transaction().rollback();
         } catch (const db::Error&) {
             // the report below says what went wrong first
         }
@@ -35,7 +35,7 @@ bool Desk::commitWork()
 void Desk::rollbackWork()
 {
     try {
-        transaction().rollbackRetaining();
+        transaction().rollback();
     } catch (const db::Error& error) {
         if (!error.connectionLost())
             throw;

@@ -11,8 +11,15 @@
 
 class QCursor;
 class QWidget;
-namespace db { class Database; class Error; class Transaction; }
-namespace controls { class Clock; class Prompts; }
+namespace db {
+class Database;
+class Error;
+class Transaction;
+}  // namespace db
+namespace controls {
+class Clock;
+class Prompts;
+}  // namespace controls
 
 namespace desk {
 
@@ -52,11 +59,12 @@ public:
     virtual controls::Prompts& prompts() = 0;
     virtual const controls::Clock& clock() const = 0;
 
-    // Ends the unit of work with a commit retaining; a failed commit is rolled back and
-    // reported, never raised, and the answer is false.
+    // Ends the unit of work with a commit, and the transaction with it (see
+    // db::Transaction::commit); a failed commit is rolled back and reported, never raised,
+    // and the answer is false.
     bool commitWork();
-    // Ends the unit of work with a rollback retaining. A connection that is gone has had
-    // its work dropped by the server: that is reported, never raised.
+    // Ends the unit of work, and the transaction, with a rollback. A connection that is gone has
+    // had its work dropped by the server: that is reported, never raised.
     void rollbackWork();
 
     // A database error says the connection is gone (the server stopped, the network

@@ -121,10 +121,10 @@ public:
         const bool cancel = insideEditor_ && pick(0, 9) == 0;
         steps_.push_back([this, cancel, &committed, &commits] {
             if (cancel) {
-                database_->transaction().rollbackRetaining();
+                database_->transaction().rollback();
                 return;
             }
-            database_->transaction().commitRetaining();
+            database_->transaction().commit();
             committed.push_back(std::move(written_));
             ++commits;
         });
@@ -147,7 +147,7 @@ private:
             database_->execute(QString::fromLatin1(RollBackToSavepoint));
             return;
         }
-        database_->transaction().rollbackRetaining();
+        database_->transaction().rollback();
         steps_.clear();
     }
 
