@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace db {
 namespace {
@@ -478,7 +479,26 @@ void DataSet::edit()
     // There is no row to edit; a new row is started only by append() or insert().
     if (rows_.empty())
         throw Error(QStringLiteral("Nie można edytować wiersza: lista jest pusta"));
+    // Another desk may have changed the row since it was read: the edit starts from what
+    // is stored now.
+    const Values shown = currentRow().values;
+    refreshCurrent();
+    if (currentRow().values != shown)
+        emit rowChanged(current_);
     editBackup_ = currentRow().values;
+    state_ = DataSetState::Edit;
+}
+
+void DataSet::resumeEdit()
+{
+    requireActive();
+    if (editing())
+        return;
+    if (rows_.empty())
+        throw Error(QStringLiteral("Nie można edytować wiersza: lista jest pusta"));
+    const Values typed = currentRow().values;
+    refreshCurrent();
+    editBackup_ = std::exchange(currentRow().values, typed);
     state_ = DataSetState::Edit;
 }
 
@@ -530,6 +550,39 @@ void DataSet::storeRow(const QString& sql, const QString& what, bool mustFindRow
             "Wiersz nie istnieje już w bazie danych (usunięty na innym stanowisku?)"));
 }
 
+// Storing the whole row over a change another desk committed while this one edited
+// would undo that change unseen: the edit is refused instead.
+void DataSet::requireUnchangedElsewhere()
+{
+    if (refreshSql_.isEmpty())
+        return;
+    Statement& statement = prepared(refreshSql_);
+    std::vector<Values> result;
+    statement.execute(
+        [this](const QString& name) {
+            const QString key =
+                name.startsWith(QLatin1String("OLD_"), Qt::CaseInsensitive) ? name.mid(4) : name;
+            const Field* f = findField(key);
+            return f ? editBackup_[size_t(f->index())] : param(name);
+        },
+        &result);
+    if (result.empty())
+        return;  // gone: the modify statement finds no row and says so
+    for (size_t i = 0; i < statement.columns().size(); ++i) {
+        const Field* f = findField(statement.columns()[i].name);
+        if (f && !f->calculated() && result.front()[i] != editBackup_[size_t(f->index())])
+            throw Error(changedElsewhereMessage());
+    }
+}
+
+QString DataSet::changedElsewhereMessage()
+{
+    return QStringLiteral(
+        "Ten wpis zmieniono w międzyczasie na innym stanowisku, dlatego zmian nie zapisano "
+        "(zastąpiłyby tamte). Anuluj edycję, aby zobaczyć zapisane dane, i wprowadź zmiany "
+        "ponownie.");
+}
+
 void DataSet::refresh()
 {
     requireActive();
@@ -566,10 +619,12 @@ void DataSet::post()
     for (const auto& f : fields_)
         if (f->required() && !f->calculated() && f->isNull())
             throw Error(QStringLiteral("Pole '%1' musi mieć wartość").arg(f->name()));
-    if (state_ == DataSetState::Insert)
+    if (state_ == DataSetState::Insert) {
         storeRow(insertSql_, QStringLiteral("dopisanie wiersza"));
-    else
+    } else {
+        requireUnchangedElsewhere();
         storeRow(modifySql_, QStringLiteral("zmiana wiersza"), true);
+    }
     state_ = DataSetState::Browse;
     editBackup_.clear();
     refreshCurrent();

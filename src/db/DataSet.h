@@ -122,9 +122,16 @@ public:
 
     void append();
     void insert();
-    // Starts editing the current row; an empty set has none and throws Error.
+    // Starts editing the current row, read again first through the refresh statement;
+    // an empty set has none and throws Error.
     void edit();
+    // A row edited here and changed meanwhile in the database (by another desk) is not
+    // stored: Error with changedElsewhereMessage(), and the edit goes on.
     void post();
+    static QString changedElsewhereMessage();
+    // Edits the current row again with the values it holds, after a commit the server
+    // refused was rolled back: what is stored now is what the edit started from.
+    void resumeEdit();
     void cancel();
     // The current row was stored and then rolled back with its unit of work: it becomes a
     // new row again, with the values it had, to be posted once more or cancelled.
@@ -183,6 +190,7 @@ private:
     void assignGeneratorValue();
     void storeRow(const QString& sql, const QString& what, bool mustFindRow = false);
     void refreshCurrent();
+    void requireUnchangedElsewhere();
     QVariant paramValue(const QString& name) const;
     // The value a field of the current row had when it was last read or stored: the
     // :OLD_x parameters of the modify and delete statements.

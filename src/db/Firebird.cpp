@@ -54,11 +54,27 @@ std::vector<long> Status::codes() const
     return codes;
 }
 
+namespace {
+
+// A row that another desk holds in a unit of work it has not ended: the server's words
+// alone do not tell a receptionist what happened.
+QString collisionNote(const std::vector<long>& codes)
+{
+    for (long code : codes)
+        if (code == isc_lock_conflict || code == isc_update_conflict || code == isc_deadlock)
+            return QStringLiteral(
+                "Te same dane zmienia w tej chwili inne stanowisko; zmiany nie zapisano. "
+                "Spróbuj ponownie, gdy tamto stanowisko zatwierdzi lub wycofa swoje zmiany.\n");
+    return {};
+}
+
+}  // namespace
+
 void Status::check()
 {
     if (failed()) {
-        const QString message = text();
         std::vector<long> errorCodes = codes();
+        const QString message = collisionNote(errorCodes) + text();
         wrapper_.init();
         throw Error(message, std::move(errorCodes));
     }

@@ -18,6 +18,7 @@
 #include <QSplitter>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -467,11 +468,36 @@ void CompaniesDialog::reloadDepartments(int selectedId)
     updateActions();
 }
 
+// Every department is renumbered from the tree shown: a tree that another desk has
+// changed since it was read would put that desk's change back.
+void CompaniesDialog::requireTreeAsStored()
+{
+    if (!departments.active())
+        return;
+    db::Statement stored(desk_.database(), QString::fromUtf8(SelectDepartments));
+    std::vector<db::Values> rows;
+    stored.execute([&](const QString&) { return QVariant(currentCompanyId()); }, &rows);
+    bool same = int(rows.size()) == departments.recordCount();
+    const char* const columns[] = {"ID", "POPID", "KOLEJ"};
+    for (int row = 0; same && row < int(rows.size()); ++row)
+        for (const char* column : columns) {
+            const int index = departments.field(QString::fromLatin1(column)).index();
+            const auto at = std::find_if(
+                stored.columns().begin(), stored.columns().end(),
+                [column](const db::Column& c) { return c.name == QLatin1String(column); });
+            same = same && rows[size_t(row)][size_t(at - stored.columns().begin())] ==
+                               departments.value(row, index);
+        }
+    if (!same)
+        throw db::Error(db::DataSet::changedElsewhereMessage());
+}
+
 void CompaniesDialog::changeStructure(const std::function<bool()>& change)
 {
     const int selectedId = controls::DepartmentTree::nodeId(departmentTree->selectedNode());
     try {
         Savepoint savepoint(desk_.database());
+        requireTreeAsStored();
         if (change())
             renumberDepartments();
         savepoint.release();

@@ -70,6 +70,7 @@ private:
     // Runs a change of the tree (true when it changed anything) and the renumbering after
     // it as one step: when the database refuses any part of it, none of it stays and the
     // tree is read again.
+    void requireTreeAsStored();
     void changeStructure(const std::function<bool()>& change);
     void reloadDepartments(int selectedId);
     void addDepartment(bool asChild);

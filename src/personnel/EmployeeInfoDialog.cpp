@@ -276,7 +276,7 @@ void EmployeeInfoDialog::storeNotes()
     // A commit the server refused was rolled back and reported: the notes stay in the box,
     // and the row is edited again so that the next OK stores them.
     if (!desk_.commitWork()) {
-        desk_.prompts().guarded([&] { employee.edit(); });
+        desk_.prompts().guarded([&] { employee.resumeEdit(); });
         d_->notesEdit->setFocus();
         return;
     }

@@ -860,7 +860,7 @@ void VisitDialog::Private::storeVisit()
     if (!desk.commitWork()) {
         // The stored row was rolled back: the visit is edited, or new, again for another try.
         if (mode == Mode::Edit)
-            visits.edit();
+            visits.resumeEdit();
         else
             visits.reinsertCurrent();
         return;
