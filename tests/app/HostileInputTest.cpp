@@ -157,6 +157,7 @@ private slots:
         QTest::newRow("underscore") << "_";
         QTest::newRow("backslash") << "\\";
         QTest::newRow("comment") << ";--";
+        QTest::newRow("10,000 characters") << QString("Łódź ").repeated(2000);
         QTest::newRow("outside Windows-1250") << "Ж€😀中";
         QTest::newRow("Polish letters") << "ZAŻÓŁĆ gęślą jaźń";
     }
