@@ -31,10 +31,14 @@ constexpr auto JoinCompanyAndDepartment = R"(
   D.ID = P.DZIAL_ID)";
 
 constexpr auto NumberCondition = R"(P.ID = :id)";
-// Each text criterion, in the order they are joined.
-constexpr auto SurnameCondition = R"(lower(NAZWISKO) like :nazwisko escape '\')";
-constexpr auto FirstNameCondition = R"(lower(IMIE) like :imie escape '\')";
-constexpr auto PositionCondition = R"(lower(STANOWISKO) like :stanowisko escape '\')";
+// Each text criterion, in the order they are joined. The pattern gets room beyond its
+// column (which the server would give it): each character of a text as wide as the
+// column may be escaped, and "%" goes at both ends.
+constexpr auto SurnameCondition =
+    R"(lower(NAZWISKO) like cast(:nazwisko as varchar(130)) escape '\')";
+constexpr auto FirstNameCondition = R"(lower(IMIE) like cast(:imie as varchar(66)) escape '\')";
+constexpr auto PositionCondition =
+    R"(lower(STANOWISKO) like cast(:stanowisko as varchar(130)) escape '\')";
 constexpr auto ConditionsOpen = "  ( ";
 constexpr auto ConditionsJoin = " and ";
 constexpr auto ConditionsClose = " )";

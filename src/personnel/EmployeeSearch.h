@@ -13,6 +13,12 @@ namespace personnel {
 // How a text criterion matches its column.
 enum class MatchMode { Beginning, Anywhere };
 
+// The widths of the columns searched: a criterion is never longer, as no longer text can
+// be in its column.
+constexpr int SurnameWidth = 64;
+constexpr int FirstNameWidth = 32;
+constexpr int PositionWidth = 64;
+
 struct EmployeeCriteria {
     QString number;  // digits only; when given, the text criteria are ignored
     QString surname;

@@ -28,10 +28,11 @@ constexpr int SearchDelayMs = 400;
 // Record numbers are 32-bit: ten digits at most.
 constexpr auto NumberPattern = R"([0-9]{0,10})";
 
-QLineEdit* criterionBox(const QString& name, const QString& accessibleName)
+QLineEdit* criterionBox(const QString& name, const QString& accessibleName, int maxLength)
 {
     auto* box = new QLineEdit;
     box->setObjectName(name);
+    box->setMaxLength(maxLength);
     box->setAccessibleName(accessibleName);
     QFont font = box->font();
     font.setPixelSize(13);
@@ -103,12 +104,15 @@ void EmployeeSearchDialog::Insides::build()
     results->setObjectName(QStringLiteral("results"));
     db::addSurnameFirstName(*results);
 
-    numberEdit = criterionBox(QStringLiteral("numberEdit"), QStringLiteral("ID"));
+    numberEdit = criterionBox(QStringLiteral("numberEdit"), QStringLiteral("ID"), 10);
     numberEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QString::fromLatin1(NumberPattern)), numberEdit));
-    surnameEdit = criterionBox(QStringLiteral("surnameEdit"), QStringLiteral("Nazwisko"));
-    firstNameEdit = criterionBox(QStringLiteral("firstNameEdit"), QStringLiteral("Imię"));
-    positionEdit = criterionBox(QStringLiteral("positionEdit"), QStringLiteral("Stanowisko"));
+    surnameEdit = criterionBox(QStringLiteral("surnameEdit"), QStringLiteral("Nazwisko"),
+                               personnel::SurnameWidth);
+    firstNameEdit = criterionBox(QStringLiteral("firstNameEdit"), QStringLiteral("Imię"),
+                                 personnel::FirstNameWidth);
+    positionEdit = criterionBox(QStringLiteral("positionEdit"), QStringLiteral("Stanowisko"),
+                                personnel::PositionWidth);
     numberLabel = labelFor(numberEdit, QStringLiteral("numberLabel"), QStringLiteral("ID:"));
     surnameLabel =
         labelFor(surnameEdit, QStringLiteral("surnameLabel"), QStringLiteral("Nazwisko:"));

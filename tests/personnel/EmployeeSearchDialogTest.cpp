@@ -148,8 +148,9 @@ private slots:
         const QStringList lines = search->sql.split('\n');
         QCOMPARE(lines.first(), QString("select"));
         QCOMPARE(lines.at(16),
-                 QString("  ( lower(NAZWISKO) like :nazwisko escape '\\' and lower(IMIE) like "
-                         ":imie escape '\\' and lower(STANOWISKO) like :stanowisko escape '\\' )"));
+                 QString("  ( lower(NAZWISKO) like cast(:nazwisko as varchar(130)) escape '\\' "
+                         "and lower(IMIE) like cast(:imie as varchar(66)) escape '\\' and "
+                         "lower(STANOWISKO) like cast(:stanowisko as varchar(130)) escape '\\' )"));
         QCOMPARE(lines.mid(17),
                  QStringList({"  and", "  F.ID = P.FIRMA_ID", "  and", "  D.ID = P.DZIAL_ID"}));
         QCOMPARE(search->params.size(), size_t(3));

@@ -449,6 +449,45 @@ private slots:
         QCOMPARE(dump(t.db(), "PERSONEL").filter("|A|").size(), 1);
     }
 
+    void hostileTextsOfAFileAreStoredAsTheirBytesCutToTheColumns_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");  // every text field of the line holds them
+        for (const char* text : {"'", "' or '1'='1", "%", "_", "\\", ";--", "ZAŻÓŁĆ gęślą jaźń"})
+            QTest::newRow(text) << cp1250(text);
+        QTest::newRow("10,000 characters") << cp1250(QString("Łódź ").repeated(2000));
+        // A file written in UTF-8 reads as Windows-1250 letters, byte for byte.
+        QTest::newRow("UTF-8 outside Windows-1250") << QString("Ж€😀中").toUtf8();
+    }
+    void hostileTextsOfAFileAreStoredAsTheirBytesCutToTheColumns()
+    {
+        QFETCH(QByteArray, bytes);
+        TestDatabase t;
+        t.run(kRows);
+        QByteArray line;
+        for (int field = 1; field < 11; ++field)
+            line += ';' + bytes;
+        const personnelcsv::ImportReport report =
+            personnelcsv::importStaff(t.db(), cp1250(kHeader) + "\r\n" + line + "\r\n");
+        QVERIFY2(report.failure.isEmpty(), qPrintable(report.failure));
+        // A ";" in a text splits it into more fields than a line has.
+        const bool splits = bytes.contains(';');
+        QCOMPARE(report.errors, splits ? 1 : 0);
+        QCOMPARE(report.added, splits ? 0 : 1);
+        if (splits)
+            return;
+        db::DataSet stored(t.db());
+        stored.setSelectSql(
+            "select P.NAZWISKO, P.IMIE, F.NAZWA as FIRMA, D.NAZWA as DZIAL, "
+            "P.STANOWISKO, P.PIETRO, P.POKOJ, P.TELSTACJ, P.TELKOM, P.EMAIL "
+            "from PERSONEL P join FIRMY F on F.ID = P.FIRMA_ID "
+            "join DZIALY D on D.ID = P.DZIAL_ID where P.ID > 40");
+        stored.open();
+        QCOMPARE(stored.recordCount(), 1);
+        const int widths[] = {64, 32, 128, 64, 64, 16, 16, 64, 64, 64};
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(t.db().encode(stored.fields()[size_t(i)]->asString()), bytes.left(widths[i]));
+    }
+
     void aGeneratorPast32BitsIsRefusedNotCut_data()
     {
         QTest::addColumn<QString>("generator");
