@@ -7,3 +7,5 @@ bash scripts/install-deps.sh
 bash scripts/firebird-server.sh
 bash scripts/build.sh build
 ctest --test-dir build --output-on-failure
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+bash scripts/test-asan.sh
