@@ -37,6 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString text = admin::unscramble(bytes);
     if (size <= 64 * 1024 && admin::readConnectionParams(folder) != text)
         std::abort();
+    // The round trip draws two random bytes a character from the system: only for texts of
+    // the size a parameter file holds, so that the fuzzer spends its time on the reader.
+    if (text.size() > 256)
+        return 0;
     QByteArray again;
     try {
         again = admin::scramble(text);
