@@ -30,7 +30,9 @@ const QStringList kRows = {
     "set generator GEN_PERSONEL_ID to 40",
 };
 
-testsupport::TestDatabase* database = nullptr;
+// Made before the first input. Let go at exit ahead of the Firebird client's own clean-up,
+// which was set up while the file was made, so that its temporary folder goes too.
+std::unique_ptr<testsupport::TestDatabase> database;
 
 qint64 staffCount(db::Database& db)
 {
@@ -44,8 +46,9 @@ qint64 staffCount(db::Database& db)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    database = new testsupport::TestDatabase;  // kept to the end of the process
+    database = std::make_unique<testsupport::TestDatabase>();
     database->run(kRows);
+    std::atexit([] { database.reset(); });
     return 0;
 }
 
