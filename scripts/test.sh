@@ -9,3 +9,5 @@ bash scripts/build.sh build
 ctest --test-dir build --output-on-failure
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 bash scripts/test-asan.sh
+# Each fuzz target once over its seeds (clang, libFuzzer).
+bash scripts/fuzz.sh
