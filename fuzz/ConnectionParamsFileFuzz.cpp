@@ -1,33 +1,15 @@
 // The connection parameter file reader over any bytes written as params.db: no crash, the
 // file read as unscramble reads its bytes, and a text that fits the code page scrambled and
 // read back unchanged.
+#include "SettingsFolder.h"
 #include "admin/ConnectionParamsFile.h"
 #include "db/Error.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-const QString& settingsFolder()
-{
-    static QTemporaryDir dir;
-    static const QString folder = dir.path() + u'/';
-    if (!dir.isValid())
-        std::abort();
-    return folder;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        std::abort();
-}
-
-}  // namespace
+using fuzzing::settingsFolder;
+using fuzzing::writeFile;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -471,35 +471,35 @@ void DataSet::insert()
     startRow(current_ < 0 ? 0 : current_);
 }
 
-void DataSet::edit()
+// Reads the current row again as stored and starts editing it from there; the row then
+// holds what it held before when `keepValues`, else what is stored. True when the row's
+// values changed.
+bool DataSet::beginEdit(bool keepValues)
 {
     requireActive();
     if (editing())
-        return;
+        return false;
     // There is no row to edit; a new row is started only by append() or insert().
     if (rows_.empty())
         throw Error(QStringLiteral("Nie można edytować wiersza: lista jest pusta"));
+    const Values before = currentRow().values;
+    refreshCurrent();
+    editBackup_ = keepValues ? std::exchange(currentRow().values, before) : currentRow().values;
+    state_ = DataSetState::Edit;
+    return currentRow().values != before;
+}
+
+void DataSet::edit()
+{
     // Another desk may have changed the row since it was read: the edit starts from what
     // is stored now.
-    const Values shown = currentRow().values;
-    refreshCurrent();
-    if (currentRow().values != shown)
+    if (beginEdit(false))
         emit rowChanged(current_);
-    editBackup_ = currentRow().values;
-    state_ = DataSetState::Edit;
 }
 
 void DataSet::resumeEdit()
 {
-    requireActive();
-    if (editing())
-        return;
-    if (rows_.empty())
-        throw Error(QStringLiteral("Nie można edytować wiersza: lista jest pusta"));
-    const Values typed = currentRow().values;
-    refreshCurrent();
-    editBackup_ = std::exchange(currentRow().values, typed);
-    state_ = DataSetState::Edit;
+    beginEdit(true);
 }
 
 void DataSet::assignGeneratorValue()

@@ -191,6 +191,7 @@ private:
     void storeRow(const QString& sql, const QString& what, bool mustFindRow = false);
     void refreshCurrent();
     void requireUnchangedElsewhere();
+    bool beginEdit(bool keepValues);
     QVariant paramValue(const QString& name) const;
     // The value a field of the current row had when it was last read or stored: the
     // :OLD_x parameters of the modify and delete statements.
