@@ -32,6 +32,24 @@ void onSignalArrived(int)
     errno = savedErrno;
 }
 
+// The Firebird client answers SIGINT and SIGTERM too, on a thread of its own that shuts
+// every connection down while this program ends its own way, and crashed in it as the
+// process exited. Its shutdown on a signal is refused: the program ends the connections.
+int refuseShutdownOnSignal(const int reason, const int, void*)
+{
+    return reason == fb_shutrsn_signal ? 1 : 0;
+}
+
+void keepSignalsFromTheDatabaseClient()
+{
+    static const bool registered = [] {
+        ISC_STATUS_ARRAY status = {};
+        return fb_shutdown_callback(status, refuseShutdownOnSignal, fb_shut_confirmation,
+                                    nullptr) == 0;
+    }();
+    Q_UNUSED(registered);
+}
+
 }  // namespace
 
 Termination::Termination(QWidget* mainWindow, int mainLoopLevel, QObject* parent)
@@ -45,6 +63,7 @@ Termination::Termination(QWidget* mainWindow, int mainLoopLevel, QObject* parent
         notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, &Termination::onSignal);
     }
+    keepSignalsFromTheDatabaseClient();
     struct sigaction action = {};
     action.sa_handler = onSignalArrived;
     sigemptyset(&action.sa_mask);
