@@ -487,6 +487,7 @@ void MainWindow::connectToDatabase()
         database_.setDatabaseName(app::databaseName(settings));
         database_.setParamsText(admin::readConnectionParams(settingsFolder_));
         database_.open();
+        connectionRestored();
         companies.open();
     } catch (const std::exception& error) {
         const auto* dbError = dynamic_cast<const db::Error*>(&error);

@@ -45,9 +45,10 @@ void Desk::rollbackWork()
 
 void Desk::reportConnectionLost(const db::Error& error)
 {
-    if (closingWindows_)
-        return;  // said once; the windows are closing already
+    if (closingWindows_ || lossReported_)
+        return;  // said once; the windows are closing or closed already
     closingWindows_ = true;
+    lossReported_ = true;
     prompts().message(QStringLiteral("Utracono połączenie z bazą danych. Zmiany, które nie "
                                      "zostały zatwierdzone, serwer wycofał; otwarte okna "
                                      "zostaną zamknięte.\n\n") +

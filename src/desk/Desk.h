@@ -71,6 +71,8 @@ public:
     // failed): said once, and the application shows the connection as lost and closes
     // every open window as cancelled.
     void reportConnectionLost(const db::Error& error);
+    // A new connection is up: a later loss is said again.
+    void connectionRestored() { lossReported_ = false; }
     // While true, open windows close as cancelled without their questions: the program is
     // ending, or its connection is gone.
     bool closingWindows() const { return closingWindows_; }
@@ -101,6 +103,9 @@ protected:
 
 private:
     bool closingWindows_ = false;
+    // Told once per connection: what the windows' callers still try after their windows
+    // closed finds the same lost connection.
+    bool lossReported_ = false;
 };
 
 }  // namespace desk
