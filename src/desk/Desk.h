@@ -95,6 +95,8 @@ public:
                                                                          int departmentId) = 0;
     // The employee search; the employee chosen there.
     virtual std::optional<EmployeeChoice> findEmployee() = 0;
+    // The visit editor on one stored visit; true once it stored the visit and committed.
+    virtual bool editVisit(int visitId) = 0;
 
 protected:
     // After reportConnectionLost() has told the user; the application lets the connection

@@ -8,6 +8,7 @@
 #include "db/DateTimeText.h"
 #include "desk/Desk.h"
 #include "visitors/VisitDialog.h"
+#include "visitors/StoredVisit.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -34,55 +35,6 @@ where
   and
   DTPRZYBYCIA < :data2
 order by DTPRZYBYCIA)";
-constexpr auto InsertVisit = R"(insert into WIZYTY
-  (ID, FIRMA_ID, DZIAL_ID, GOSC_ID, GOSC_NAZWA, GOSC_DOKUM, PERSON_ID, PERSON_NAZWA,
-   DTPRZYBYCIA, DTWEJSCIA, DTWYJSCIA, IDENTYFIKATOR, NRKARTY, WIADOMOSC, DTODEBRWIADOM)
-values
-  (:ID, :FIRMA_ID, :DZIAL_ID, :GOSC_ID, :GOSC_NAZWA, :GOSC_DOKUM, :PERSON_ID, :PERSON_NAZWA,
-   :DTPRZYBYCIA, :DTWEJSCIA, :DTWYJSCIA, :IDENTYFIKATOR, :NRKARTY, :WIADOMOSC, :DTODEBRWIADOM))";
-constexpr auto UpdateVisit = R"(update WIZYTY
-set
-  ID = :ID,
-  FIRMA_ID = :FIRMA_ID,
-  DZIAL_ID = :DZIAL_ID,
-  GOSC_ID = :GOSC_ID,
-  GOSC_NAZWA = :GOSC_NAZWA,
-  GOSC_DOKUM = :GOSC_DOKUM,
-  PERSON_ID = :PERSON_ID,
-  PERSON_NAZWA = :PERSON_NAZWA,
-  DTPRZYBYCIA = :DTPRZYBYCIA,
-  DTWEJSCIA = :DTWEJSCIA,
-  DTWYJSCIA = :DTWYJSCIA,
-  IDENTYFIKATOR = :IDENTYFIKATOR,
-  NRKARTY = :NRKARTY,
-  WIADOMOSC = :WIADOMOSC,
-  DTODEBRWIADOM = :DTODEBRWIADOM
-where
-  ID = :OLD_ID)";
-constexpr auto RefreshVisit = R"(Select 
-  ID,
-  FIRMA_ID,
-  DZIAL_ID,
-  GOSC_ID,
-  GOSC_NAZWA,
-  GOSC_DOKUM,
-  PERSON_ID,
-  PERSON_NAZWA,
-  DTPRZYBYCIA,
-  DTWEJSCIA,
-  DTWYJSCIA,
-  IDENTYFIKATOR,
-  NRKARTY,
-  WIADOMOSC,
-  DTODEBRWIADOM
-from WIZYTY 
-where
-  ID = :ID)";
-// Visits are never deleted; the statement is there for completeness of the data set.
-constexpr auto DeleteVisit = R"(delete from WIZYTY
-where
-  ID = :OLD_ID)";
-
 const QString Id = QStringLiteral("ID");
 const QString CompanyId = QStringLiteral("FIRMA_ID");
 const QString DepartmentId = QStringLiteral("DZIAL_ID");
@@ -165,11 +117,7 @@ VisitsDialog::VisitsDialog(desk::Desk& desk, QWidget* parent)
 
     visits.setObjectName(QStringLiteral("visits"));
     visits.setSelectSql(QString::fromUtf8(SelectVisits));
-    visits.setInsertSql(QString::fromUtf8(InsertVisit));
-    visits.setModifySql(QString::fromUtf8(UpdateVisit));
-    visits.setDeleteSql(QString::fromUtf8(DeleteVisit));
-    visits.setRefreshSql(QString::fromUtf8(RefreshVisit));
-    visits.setGenerator(QStringLiteral("GEN_WIZYTY_ID"), Id, db::GeneratorApply::OnPost);
+    visitors::setVisitStatements(visits);
 
     buildView();
     visitDialog = new VisitDialog(visits, desk_, this);

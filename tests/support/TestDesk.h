@@ -39,6 +39,9 @@ public:
     std::function<std::optional<desk::EmployeeChoice>()> employeeAnswer = [] {
         return std::optional<desk::EmployeeChoice>();
     };
+    // Plays the visit editor; the visits it was opened on are kept in order.
+    std::function<bool(int)> visitAnswer = [](int) { return false; };
+    QList<int> visitsEdited;
 
     db::Database& database() override { return database_; }
     controls::Prompts& prompts() override { return answers; }
@@ -67,6 +70,11 @@ public:
         return companyAnswer(companyId, departmentId);
     }
     std::optional<desk::EmployeeChoice> findEmployee() override { return employeeAnswer(); }
+    bool editVisit(int visitId) override
+    {
+        visitsEdited.append(visitId);
+        return visitAnswer(visitId);
+    }
 
 private:
     db::Database& database_;
