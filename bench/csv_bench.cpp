@@ -5,6 +5,7 @@
 //                     into 50,000 employees, against a prepared insert/update loop
 //   export 100k:      100,000 employees, against the bare ordered join written to a file
 //   import 100k lines: the peak memory of a process that imports 100,000 lines
+#include "BenchFigures.h"
 #include "db/Database.h"
 #include "db/Firebird.h"
 #include "db/NamedParams.h"
@@ -399,15 +400,7 @@ void printRatio(const QString& what, double program, double bare)
               .arg(program / bare, 0, 'f', 2));
 }
 
-double peakMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
+using bench::peakMegabytes;
 
 // Run in a process of its own so that its peak is the import's alone.
 int memoryFigure()

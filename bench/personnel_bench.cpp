@@ -10,6 +10,7 @@
 #include "db/Statement.h"
 #include "personnel/EmployeeSearch.h"
 #include "personnel/EmployeeSearchDialog.h"
+#include "BenchFigures.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
 
@@ -129,142 +130,6 @@ void fill(db::Database& database)
     database.transaction().commitRetaining();
 }
 
-using Params = std::vector<std::pair<QString, QVariant>>;
-
-// The statement prepared once through the Firebird client; each run binds the values,
-// opens the cursor and fetches every row.
-class BareQuery {
-public:
-    BareQuery(db::Database& database, const QString& sql) : database_(database)
-    {
-        const db::PositionalSql positional = db::toPositional(sql);
-        names_ = positional.names;
-        db::fb::Status st;
-        const QByteArray text = database.encode(positional.text);
-        statement_.reset(database.attachment()->prepare(
-            &st, database.transaction().handle(), unsigned(text.size()), text.constData(), 3,
-            Firebird::IStatement::PREPARE_PREFETCH_METADATA));
-        st.check();
-        in_.reset(statement_->getInputMetadata(&st));
-        out_.reset(statement_->getOutputMetadata(&st));
-        st.check();
-    }
-    ~BareQuery()
-    {
-        db::fb::Status st;
-        statement_->free(&st);
-        if (!st.failed())
-            statement_.forget();
-    }
-
-    QString plan()
-    {
-        db::fb::Status st;
-        const char* text = statement_->getPlan(&st, false);
-        return st.failed() || !text ? QString() : QString::fromUtf8(text).trimmed();
-    }
-
-    int run(const Params& params)
-    {
-        db::fb::Status st;
-        std::vector<unsigned char> input(in_->getMessageLength(&st), 0);
-        for (unsigned i = 0; i < unsigned(names_.size()); ++i) {
-            QVariant value;
-            for (const auto& [name, v] : params)
-                if (name.compare(names_[int(i)], Qt::CaseInsensitive) == 0)
-                    value = v;
-            unsigned char* at = input.data() + in_->getOffset(&st, i);
-            short* null = reinterpret_cast<short*>(input.data() + in_->getNullOffset(&st, i));
-            *null = value.isNull() ? -1 : 0;
-            if (value.isNull())
-                continue;
-            if ((in_->getType(&st, i) & ~1u) == SQL_VARYING) {
-                const QByteArray bytes = database_.encode(value.toString());
-                const unsigned short length = (unsigned short)bytes.size();
-                std::memcpy(at, &length, sizeof length);
-                std::memcpy(at + 2, bytes.constData(), size_t(bytes.size()));
-            } else {
-                const qint32 number = value.toInt();
-                std::memcpy(at, &number, sizeof number);
-            }
-        }
-        st.check();
-        std::vector<unsigned char> row(out_->getMessageLength(&st));
-        db::fb::Ref<Firebird::IResultSet> cursor(statement_->openCursor(
-            &st, database_.transaction().handle(), in_.get(), input.data(), out_.get(), 0));
-        st.check();
-        int rows = 0;
-        while (cursor->fetchNext(&st, row.data()) == Firebird::IStatus::RESULT_OK)
-            ++rows;
-        st.check();
-        cursor->close(&st);
-        st.check();
-        cursor.forget();
-        return rows;
-    }
-
-private:
-    db::Database& database_;
-    QStringList names_;
-    db::fb::Ref<Firebird::IStatement> statement_;
-    db::fb::Ref<Firebird::IMessageMetadata> in_;
-    db::fb::Ref<Firebird::IMessageMetadata> out_;
-};
-
-double elapsedMs(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-QString ms(double value)
-{
-    return QString::number(value, 'f', value < 10 ? 2 : 0);
-}
-
-void print(const QString& line)
-{
-    std::printf("%s\n", line.toUtf8().constData());
-    std::fflush(stdout);
-}
-
-// Runs both sides alternately (and the data set alone, when given, as the program's share),
-// after one run of each to warm the caches; prints medians.
-void compare(const QString& what, const std::function<int()>& program,
-             const std::function<int()>& bare, const std::function<int()>& dataSet = {})
-{
-    const int programRows = program();
-    const int bareRows = bare();
-    if (programRows != bareRows)
-        print(QStringLiteral("%1: the program found %2 rows, the client %3")
-                  .arg(what)
-                  .arg(programRows)
-                  .arg(bareRows));
-    if (dataSet)
-        dataSet();
-    std::vector<double> programTimes, bareTimes, dataSetTimes;
-    for (int i = 0; i < Runs; ++i) {
-        programTimes.push_back(elapsedMs([&] { program(); }));
-        bareTimes.push_back(elapsedMs([&] { bare(); }));
-        if (dataSet)
-            dataSetTimes.push_back(elapsedMs([&] { dataSet(); }));
-    }
-    const double p = median(programTimes), b = median(bareTimes);
-    print(QStringLiteral("%1: program %2 ms, bare %3 ms, ratio %4 (%5 rows)")
-              .arg(what, ms(p), ms(b), QString::number(p / b, 'f', 2))
-              .arg(bareRows));
-    if (dataSet)
-        print(QStringLiteral("  of which the data set alone: %1 ms").arg(ms(median(dataSetTimes))));
-}
-
 // The search window, shown, with one criterion typed and Enter pressed in its box: the time
 // until the grid has its rows and has been painted.
 class SearchWindow {
@@ -320,6 +185,14 @@ personnel::EmployeeCriteria criteriaOf(const SearchCase& c)
 }
 
 }  // namespace
+
+using bench::BareQuery;
+using bench::compare;
+using bench::elapsedMs;
+using bench::median;
+using bench::ms;
+using bench::Params;
+using bench::print;
 
 int main(int argc, char** argv)
 {
