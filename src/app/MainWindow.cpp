@@ -20,7 +20,9 @@
 #include "personnel/EmployeeInfoDialog.h"
 #include "personnel/EmployeeSearchDialog.h"
 #include "personnel/PersonnelDialog.h"
+#include "overview/OverviewDialog.h"
 #include "visitors/GuestsDialog.h"
+#include "visitors/StoredVisit.h"
 #include "visitors/VisitsDialog.h"
 
 #include <QAction>
@@ -123,7 +125,7 @@ void MainWindow::onConnectionLost()
     // data sets; then every open window closes as cancelled.
     showConnectionState(QStringLiteral("Niepodłączony"));
     for (QAction* action : {companiesAction, personnelAction, guestsAction, searchAction,
-                            visitsAction, infoAction, backupAction})
+                            visitsAction, overviewAction, infoAction, backupAction})
         action->setEnabled(false);
     windowCloser->start();
 }
@@ -164,6 +166,7 @@ void MainWindow::createWindows()
     employeeInfoDialog = std::make_unique<EmployeeInfoDialog>(*this, this);
     employeeSearchDialog = std::make_unique<EmployeeSearchDialog>(*this, this);
     visitsDialog = std::make_unique<VisitsDialog>(*this, this);
+    overviewDialog = std::make_unique<OverviewDialog>(*this, this);
     datePickerDialog = std::make_unique<DatePickerDialog>(clock_, this);
     guestsDialog = std::make_unique<GuestsDialog>(*this, this);
     aboutDialog = std::make_unique<AboutDialog>(prompts_, this);
@@ -220,6 +223,9 @@ void MainWindow::buildActions()
     visitsAction = makeAction("visitsAction", "Wizyty", "Wizyty u pracowników",
                               int(Picture::Visits), &MainWindow::openVisits);
     visitsAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
+    overviewAction = makeAction("overviewAction", "Przegląd", "Przegląd recepcji",
+                                int(Picture::Overview), &MainWindow::openOverview);
+    overviewAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
     aboutAction = makeAction("aboutAction", "O programie", "Okno 'O programie'",
                              int(Picture::About), &MainWindow::showAbout);
     backupAction = makeAction("backupAction", "Kopia bazy danych", {}, int(Picture::Backup),
@@ -238,7 +244,7 @@ void MainWindow::buildActions()
     toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolBar->addActions({companiesAction, personnelAction, guestsAction});
     toolBar->addSeparator();
-    toolBar->addActions({searchAction, infoAction, visitsAction});
+    toolBar->addActions({searchAction, infoAction, visitsAction, overviewAction});
     toolBar->addSeparator();
     toolBar->addAction(aboutAction);
 
@@ -251,7 +257,7 @@ void MainWindow::buildActions()
     dataMenu->addAction(quitAction);
     QMenu* employeeMenu = menuBar()->addMenu(QStringLiteral("Pracownik"));
     employeeMenu->setObjectName(QStringLiteral("employeeMenu"));
-    employeeMenu->addActions({searchAction, infoAction, visitsAction});
+    employeeMenu->addActions({searchAction, infoAction, visitsAction, overviewAction});
     QMenu* extrasMenu = menuBar()->addMenu(QStringLiteral("Dodatki"));
     extrasMenu->setObjectName(QStringLiteral("extrasMenu"));
     extrasMenu->addAction(aboutAction);
@@ -590,6 +596,11 @@ std::optional<desk::EmployeeChoice> MainWindow::findEmployee()
     return employeeSearchDialog->find();
 }
 
+bool MainWindow::editVisit(int visitId)
+{
+    return visitors::editStoredVisit(*this, visitId, QApplication::activeModalWidget());
+}
+
 // ------------------------------------------------------------ the browser
 
 int MainWindow::currentCompany() const
@@ -661,7 +672,8 @@ void MainWindow::updateActions()
 {
     const bool connected = database_.connected();
     for (QAction* action :
-         {companiesAction, personnelAction, guestsAction, searchAction, visitsAction})
+         {companiesAction, personnelAction, guestsAction, searchAction, visitsAction,
+          overviewAction})
         action->setEnabled(connected);
     infoAction->setEnabled(currentEmployee() != 0);
     reconnectAction->setEnabled(!connected && !closingWindows());
@@ -777,6 +789,11 @@ void MainWindow::openGuests()
 void MainWindow::openVisits()
 {
     visitsDialog->exec({currentCompany(), currentDepartment(), currentEmployee()});
+}
+
+void MainWindow::openOverview()
+{
+    overviewDialog->exec();
 }
 
 void MainWindow::showAbout()

@@ -24,6 +24,7 @@ class DatePickerDialog;
 class EmployeeInfoDialog;
 class GuestsDialog;
 class VisitsDialog;
+class OverviewDialog;
 class EmployeeSearchDialog;
 class PersonnelDialog;
 class TypedInputDialog;
@@ -52,6 +53,7 @@ public:
     std::optional<desk::CompanyAndDepartment> pickCompanyAndDepartment(int companyId,
                                                                        int departmentId) override;
     std::optional<desk::EmployeeChoice> findEmployee() override;
+    bool editVisit(int visitId) override;
 
     // Goes to the company, selects the department and goes to the employee, as after a
     // window's OK; a record that is gone leaves the current one.
@@ -114,6 +116,7 @@ private:
     void finishEmployeeAction();
     void openGuests();
     void openVisits();
+    void openOverview();
     void showAbout();
     void backUpDatabase();
     void chooseDatabase();
@@ -156,6 +159,7 @@ private:
     QAction* searchAction;
     QAction* infoAction;
     QAction* visitsAction;
+    QAction* overviewAction;
     QAction* aboutAction;
     QAction* backupAction;
     QAction* databaseChoiceAction;
@@ -169,6 +173,7 @@ private:
     std::unique_ptr<EmployeeInfoDialog> employeeInfoDialog;
     std::unique_ptr<EmployeeSearchDialog> employeeSearchDialog;
     std::unique_ptr<VisitsDialog> visitsDialog;
+    std::unique_ptr<OverviewDialog> overviewDialog;
     std::unique_ptr<DatePickerDialog> datePickerDialog;
     std::unique_ptr<GuestsDialog> guestsDialog;
     std::unique_ptr<AboutDialog> aboutDialog;

@@ -16,6 +16,7 @@ QColor colourOf(Picture picture)
     case Picture::Search: return QColor(0x5B, 0x4F, 0xA8);
     case Picture::Info: return QColor(0x1F, 0x8A, 0xA8);
     case Picture::Visits: return QColor(0xB0, 0x3A, 0x48);
+    case Picture::Overview: return QColor(0x2F, 0x7F, 0x7A);
     case Picture::About: return QColor(0x55, 0x60, 0x6E);
     case Picture::Backup: case Picture::DatabaseChoice: return QColor(0x6B, 0x5B, 0x3E);
     case Picture::Department: return QColor(0xD9, 0xA4, 0x2B);
@@ -100,6 +101,17 @@ void sign(QPainter& p, Picture picture, qreal s, const QColor& fill)
         p.setPen(QPen(Qt::white, s * 0.07, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(s * 0.5, s * 0.5), QPointF(s * 0.5, s * 0.32));
         p.drawLine(QPointF(s * 0.5, s * 0.5), QPointF(s * 0.63, s * 0.58));
+        break;
+    case Picture::Overview:  // a clipboard with a list of people, the first ticked
+        p.drawRoundedRect(QRectF(s * 0.26, s * 0.2, s * 0.48, s * 0.62), s * 0.04, s * 0.04);
+        p.setBrush(fill.darker(140));
+        p.drawRoundedRect(QRectF(s * 0.38, s * 0.14, s * 0.24, s * 0.12), s * 0.03, s * 0.03);
+        p.setBrush(fill);
+        for (int line = 0; line < 3; ++line) {
+            const qreal y = s * (0.36 + line * 0.14);
+            p.drawEllipse(QPointF(s * 0.36, y), s * 0.04, s * 0.04);
+            p.drawRect(QRectF(s * 0.44, y - s * 0.025, s * 0.22, s * 0.05));
+        }
         break;
     case Picture::About: {
         QFont f;

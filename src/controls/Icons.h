@@ -8,7 +8,7 @@
 namespace controls {
 
 enum class Picture {
-    Companies, Personnel, Guests, Search, Info, Visits, About, Backup, DatabaseChoice,
+    Companies, Personnel, Guests, Search, Info, Visits, Overview, About, Backup, DatabaseChoice,
     Department,     // a department node of a tree
     Add, AddChild, Delete, Edit, Up, Down,
 };

@@ -47,6 +47,7 @@ private slots:
             << "visitsAction"
             << QStringList{"VisitsDialog=addAction", "GuestsDialog=okButton",
                            "VisitDialog=arrivalDateButton", "DatePickerDialog"};
+        QTest::newRow("overview") << "overviewAction" << QStringList{"OverviewDialog"};
         QTest::newRow("about") << "aboutAction" << QStringList{"AboutDialog"};
         QTest::newRow("backup") << "backupAction" << QStringList{"BackupDialog"};
         QTest::newRow("database choice") << "databaseChoiceAction" << QStringList{"DatabaseDialog"};

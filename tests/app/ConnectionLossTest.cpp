@@ -132,7 +132,8 @@ private slots:
         QCOMPARE(testsupport::child<QLabel>(&f, "connectionStateLabel")->text(),
                  QString("Niepodłączony"));
         for (const char* name : {"companiesAction", "personnelAction", "guestsAction",
-                                 "searchAction", "visitsAction", "infoAction", "backupAction"})
+                                 "searchAction", "visitsAction", "overviewAction", "infoAction",
+                                 "backupAction"})
             QVERIFY2(!testsupport::child<QAction>(&f, name)->isEnabled(), name);
         QVERIFY(!f.database().connected());
         QCOMPARE(app.database()->scalar("select count(*) from FIRMY where ID = 99").toInt(), 0);

@@ -22,7 +22,9 @@
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
+#include <QMenu>
 #include <QTimer>
+#include <QToolBar>
 
 using testsupport::AppFixture;
 using testsupport::child;
@@ -30,7 +32,7 @@ using testsupport::child;
 namespace {
 
 const QStringList DataActions = {"companiesAction", "personnelAction", "guestsAction",
-                                 "searchAction", "visitsAction"};
+                                 "searchAction", "visitsAction", "overviewAction"};
 
 QStringList treeTexts(controls::DepartmentTree& tree)
 {
@@ -590,6 +592,8 @@ private slots:
                                 << "GuestsDialog";
         QTest::newRow("Wizyty") << "visitsAction"
                                 << "VisitsDialog";
+        QTest::newRow("Przegląd") << "overviewAction"
+                                  << "OverviewDialog";
     }
 
     void eachEmployeeAndVisitorActionOpensItsWindow()
@@ -607,6 +611,23 @@ private slots:
         testsupport::trigger(app.form.get(), action);
         QCOMPARE(opened, window);
         QVERIFY(app.prompts.messages().isEmpty());
+    }
+
+    void ctrlPOpensTheOverviewFromTheEmployeeMenuAndTheToolbar()
+    {
+        AppFixture app(true);
+        QVERIFY(app.start());
+        MainWindow& f = *app.form;
+        auto* overview = child<QAction>(&f, "overviewAction");
+        QVERIFY(child<QMenu>(&f, "employeeMenu")->actions().contains(overview));
+        QVERIFY(child<QToolBar>(&f, "toolBar")->actions().contains(overview));
+        QString opened;
+        testsupport::ModalAction close([&](QWidget* modal) {
+            opened = modal->objectName();
+            modal->close();
+        });
+        QTest::keyClick(&f, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(opened, QString("OverviewDialog"));
     }
 
     void aDoubleClickUnderTheListsOpensTheCompaniesEditor_data()

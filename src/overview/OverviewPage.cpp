@@ -1,0 +1,175 @@
+#include "overview/OverviewPage.h"
+
+#include "controls/Prompts.h"
+#include "db/Error.h"
+#include "desk/Desk.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Every page lists visits with the same columns; the company and the employee's place and
+// address are read with them (an employee or company deleted since leaves them empty).
+constexpr auto VisitColumns = R"(select
+  W.ID, W.GOSC_ID, W.GOSC_NAZWA, W.GOSC_DOKUM, W.PERSON_ID, W.PERSON_NAZWA, W.FIRMA_ID,
+  F.NAZWA as FIRMA, P.PIETRO, P.POKOJ, P.EMAIL,
+  W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA, W.IDENTYFIKATOR, W.NRKARTY,
+  W.WIADOMOSC, W.DTODEBRWIADOM
+from WIZYTY W
+  left join FIRMY F on F.ID = W.FIRMA_ID
+  left join PERSONEL P on P.ID = W.PERSON_ID
+)";
+
+const QString Id = QStringLiteral("ID");
+
+}  // namespace
+
+OverviewPage::OverviewPage(desk::Desk& desk, const QString& caption, QWidget* parent)
+    : QWidget(parent), desk_(desk), visits(desk.database(), this), caption_(caption)
+{
+    visits.setObjectName(QStringLiteral("visits"));
+    grid = new controls::DataGrid(visits, desk_.prompts());
+    grid->setObjectName(QStringLiteral("visitGrid"));
+    grid->setAccessibleName(caption);
+    grid->setRowFont(listFont());
+    connect(grid, &QAbstractItemView::doubleClicked, this, [this] {
+        if (const int id = currentVisitId())
+            emit visitChosen(id);
+    });
+    connect(grid, &controls::DataGrid::enterPressed, this, [this] {
+        if (const int id = currentVisitId())
+            emit visitChosen(id);
+    });
+    connect(&visits, &db::DataSet::afterScroll, this, [this] {
+        updateButtons();
+        emit selectionChanged();
+    });
+
+    buttonRow_ = new QHBoxLayout;
+    pageLayout = new QVBoxLayout(this);
+    pageLayout->addWidget(grid, 1);
+    pageLayout->addLayout(buttonRow_);
+}
+
+QString OverviewPage::selectVisits(const char* whereAndOrder)
+{
+    return QString::fromUtf8(VisitColumns) + QString::fromUtf8(whereAndOrder);
+}
+
+QFont OverviewPage::listFont() const
+{
+    QFont type = font();
+    type.setPixelSize(11);
+    return type;
+}
+
+int OverviewPage::dateTimeWidth() const
+{
+    return qMax(110, QFontMetrics(listFont()).horizontalAdvance(
+                         QStringLiteral("00-00-0000  00:00")) + 12);
+}
+
+QString OverviewPage::title() const
+{
+    return QStringLiteral("%1 (%2)").arg(caption_).arg(visits.active() ? visits.recordCount() : 0);
+}
+
+void OverviewPage::read()
+{
+    const int selected = currentVisitId();
+    const int row = visits.recNo();
+    visits.close();
+    prepareRead();
+    visits.open();
+    if (!selectVisit(selected) && row > 1 && !visits.isEmpty())
+        visits.setRecNo(qMin(row, visits.recordCount()));  // gone: its neighbour
+    afterRead();
+    updateButtons();
+    emit titleChanged();
+    emit selectionChanged();
+}
+
+int OverviewPage::currentVisitId() const
+{
+    if (!visits.active() || visits.isEmpty())
+        return 0;
+    return visits.field(Id).asInteger();
+}
+
+bool OverviewPage::selectVisit(int visitId)
+{
+    return visitId != 0 && visits.active() && visits.locate(Id, visitId, 0);
+}
+
+QVariant OverviewPage::currentValue(const QString& field) const
+{
+    if (!visits.active() || visits.isEmpty())
+        return {};
+    return visits.field(field).value();
+}
+
+QString OverviewPage::visitText(const QString& field, const QString& dateTimeFormat) const
+{
+    return grid->dataModel().fieldText(visits.recNo() - 1, field, dateTimeFormat);
+}
+
+PageTable OverviewPage::table() const
+{
+    PageTable table;
+    const auto& columns = grid->dataModel().columns();
+    for (const controls::GridColumn& column : columns) {
+        table.headers << column.title;
+        table.widths.push_back(column.width);
+    }
+    for (int row = 0; row < visits.recordCount(); ++row) {
+        QStringList cells;
+        for (const controls::GridColumn& column : columns) {
+            QString text = grid->dataModel().fieldText(row, column.field, column.dateTimeFormat);
+            if (!column.secondField.isEmpty()) {
+                const QString second = grid->dataModel().fieldText(row, column.secondField);
+                if (!second.isEmpty())
+                    text += (text.isEmpty() ? QString() : QStringLiteral(" / ")) + second;
+            }
+            cells << text;
+        }
+        table.rows.push_back(cells);
+    }
+    return table;
+}
+
+void OverviewPage::drawCellText(QPainter* painter, const QRect& cell, const QString& text,
+                                const QColor& colour, Qt::Alignment alignment) const
+{
+    const QRect area = cell.adjusted(3, 0, -3, 0);
+    painter->save();
+    painter->setClipRect(cell);
+    painter->setFont(grid->font());
+    painter->setPen(colour);
+    painter->drawText(area, int(alignment),
+                      QFontMetrics(grid->font()).elidedText(text, Qt::ElideRight, area.width()));
+    painter->restore();
+}
+
+QPushButton* OverviewPage::addButton(const char* name, const QString& text)
+{
+    auto* button = new QPushButton(text);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(text);
+    button->setAutoDefault(false);
+    buttonRow_->addWidget(button);
+    return button;
+}
+
+void OverviewPage::storeAndRead(const std::function<void()>& change)
+{
+    if (desk_.prompts().guarded(change))
+        desk_.commitWork();
+    else
+        desk_.rollbackWork();
+    // Committed or not, the page shows what is stored now.
+    if (desk_.database().connected() && !desk_.closingWindows())
+        desk_.prompts().guarded([this] { read(); });
+}

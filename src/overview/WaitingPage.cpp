@@ -1,0 +1,110 @@
+#include "overview/WaitingPage.h"
+
+#include "controls/Clock.h"
+#include "controls/Prompts.h"
+#include "db/DateTimeText.h"
+#include "desk/Desk.h"
+#include "desk/VisitHost.h"
+#include "overview/EntryDialog.h"
+
+#include <QPushButton>
+
+namespace {
+
+constexpr auto WaitingWhere = R"(where
+  W.DTWEJSCIA is null
+  and
+  W.DTWYJSCIA is null
+  and
+  W.DTPRZYBYCIA >= :dzis
+order by W.DTPRZYBYCIA, W.ID)";
+// Only a guest still waiting is let in: another desk may have done it meanwhile.
+constexpr auto LetIn = R"(update WIZYTY
+set
+  DTWEJSCIA = :teraz,
+  IDENTYFIKATOR = :identyfikator,
+  NRKARTY = :nrkarty
+where
+  ID = :ID
+  and
+  DTWEJSCIA is null)";
+
+const QString DateTimeFormat = QStringLiteral("dd-MM-yyyy  hh:mm");
+
+// An empty box stores null, as the visit editor stores it.
+QVariant storedText(const QString& text)
+{
+    return text.trimmed().isEmpty() ? QVariant() : QVariant(text.trimmed());
+}
+
+}  // namespace
+
+WaitingPage::WaitingPage(desk::Desk& desk, QWidget* parent)
+    : OverviewPage(desk, QStringLiteral("Oczekujący"), parent)
+{
+    setObjectName(QStringLiteral("waitingPage"));
+    visits.setSelectSql(selectVisits(WaitingWhere));
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    grid->setColumns({
+        {QStringLiteral("DTPRZYBYCIA"), QStringLiteral("Przybycie"), dateTimeWidth(), {},
+         Qt::AlignCenter, {}, DateTimeFormat},
+        {QStringLiteral("GOSC_NAZWA"), QStringLiteral("Gość"), 180},
+        {QStringLiteral("PERSON_NAZWA"), QStringLiteral("Pracownik"), 160},
+        {QStringLiteral("FIRMA"), QStringLiteral("Firma"), 150},
+        {QStringLiteral("PIETRO"), QStringLiteral("Piętro / pokój"), 80, {}, left,
+         QStringLiteral("POKOJ")},
+        {QStringLiteral("IDENTYFIKATOR"), QStringLiteral("Identyfikator"), 80},
+        {QStringLiteral("NRKARTY"), QStringLiteral("Nr karty"), 80},
+        {QStringLiteral("WIADOMOSC"), QStringLiteral("Wiadomość"), 160},
+    });
+    entryButton = addButton("entryButton", QStringLiteral("Wejście"));
+    connect(entryButton, &QPushButton::clicked, this,
+            [this] { desk_.prompts().guarded([this] { letIn(); }); });
+    notifyButton = addButton("notifyButton", QStringLiteral("Powiadom pracownika"));
+    connect(notifyButton, &QPushButton::clicked, this,
+            [this] { desk_.prompts().guarded([this] { notifyEmployee(); }); });
+}
+
+void WaitingPage::prepareRead()
+{
+    visits.setParam(QStringLiteral("dzis"), QDateTime(desk_.clock().today(), QTime(0, 0)));
+}
+
+void WaitingPage::updateButtons()
+{
+    entryButton->setEnabled(currentVisitId() != 0);
+    notifyButton->setEnabled(!currentValue(QStringLiteral("EMAIL")).toString().trimmed().isEmpty());
+}
+
+void WaitingPage::notifyEmployee()
+{
+    const QString email = currentValue(QStringLiteral("EMAIL")).toString().trimmed();
+    if (email.isEmpty())
+        return;
+    const QVariant arrival = currentValue(QStringLiteral("DTPRZYBYCIA"));
+    desk::notifyEmployee(desk_, email, currentValue(QStringLiteral("GOSC_NAZWA")).toString(),
+                         arrival.isNull() ? QDateTime() : db::toDateTime(arrival.toDouble()));
+}
+
+void WaitingPage::letIn()
+{
+    const int visitId = currentVisitId();
+    if (visitId == 0)
+        return;
+    EntryDialog dialog(this);
+    const auto handedOut = dialog.ask(visitText(QStringLiteral("GOSC_NAZWA")),
+                                      visitText(QStringLiteral("IDENTYFIKATOR")),
+                                      visitText(QStringLiteral("NRKARTY")));
+    if (!handedOut)
+        return;
+    const QDateTime now = desk_.clock().now();
+    storeAndRead([&] {
+        db::DataSet update(desk_.database());
+        update.setSelectSql(QString::fromUtf8(LetIn));
+        update.setParam(QStringLiteral("teraz"), now);
+        update.setParam(QStringLiteral("identyfikator"), storedText(handedOut->badge));
+        update.setParam(QStringLiteral("nrkarty"), storedText(handedOut->card));
+        update.setParam(QStringLiteral("ID"), visitId);
+        update.execSql();
+    });
+}

@@ -1,0 +1,313 @@
+// The reception overview on a fresh database with visits over several days: what each page
+// lists and in which order, closing a visit, letting a waiting guest in, passing a message
+// on, the history's counts, the visit editor opened from a page, and the files and prints
+// made from the pages.
+#include "controls/DataGrid.h"
+#include "db/DataSet.h"
+#include "db/DateTimeText.h"
+#include "desk/LiveUpdates.h"
+#include "overview/OverviewDialog.h"
+#include "support/Find.h"
+#include "support/Modal.h"
+#include "support/TestDatabase.h"
+#include "support/TestDesk.h"
+#include "support/testmain.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+using testsupport::child;
+
+namespace {
+
+const QDate Today(2026, 3, 5);
+
+// Company 1 Alfa with Nowak Anna (an e-mail address), company 2 Beta with Kowal Piotr
+// (none). Visits, by what they show:
+//   1  came in yesterday and never left, badge and card    inside (marked), badges
+//   2  came in today, badge only                            inside, badges
+//   3  came in and left today                               history only
+//   4  came in today with neither badge nor card            inside
+//   5  waits in the lobby today, message waiting            waiting, messages
+//   6  expected tomorrow                                    waiting
+//   7  expected two days ago and never came, message        messages
+//   8  message passed on                                    history only
+//   9  an exit with no entry                                history only
+const QStringList kRows = {
+    "insert into FIRMY (ID, NAZWA) values (1, 'Alfa')",
+    "insert into FIRMY (ID, NAZWA) values (2, 'Beta')",
+    "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO, PIETRO, POKOJ, EMAIL) "
+    "values (7, 1, 0, 'Anna', 'Nowak', '2', '201', 'anna.nowak@alfa.pl')",
+    "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO, PIETRO, POKOJ) "
+    "values (8, 2, 0, 'Piotr', 'Kowal', '3', '305')",
+    "insert into WIZYTY (ID, FIRMA_ID, GOSC_ID, GOSC_NAZWA, GOSC_DOKUM, PERSON_ID, PERSON_NAZWA, "
+    "DTPRZYBYCIA, DTWEJSCIA, IDENTYFIKATOR, NRKARTY) values (1, 1, 11, 'Zieliński Łukasz', "
+    "'ABC123456', 7, 'Nowak Anna', timestamp '2026-03-04 14:55', timestamp '2026-03-04 15:00', "
+    "'G-1', '101')",
+    "insert into WIZYTY (ID, FIRMA_ID, GOSC_ID, GOSC_NAZWA, GOSC_DOKUM, PERSON_ID, PERSON_NAZWA, "
+    "DTPRZYBYCIA, DTWEJSCIA, IDENTYFIKATOR) values (2, 2, 12, 'Świątek Iga', 'XYZ 987', 8, "
+    "'Kowal Piotr', timestamp '2026-03-05 08:00', timestamp '2026-03-05 08:05', 'G-2')",
+    "insert into WIZYTY (ID, FIRMA_ID, GOSC_NAZWA, PERSON_ID, PERSON_NAZWA, DTPRZYBYCIA, "
+    "DTWEJSCIA, DTWYJSCIA, IDENTYFIKATOR) values (3, 1, 'Wyszedł Adam', 7, 'Nowak Anna', "
+    "timestamp '2026-03-05 09:00', timestamp '2026-03-05 09:01', timestamp '2026-03-05 09:30', "
+    "'G-3')",
+    "insert into WIZYTY (ID, FIRMA_ID, GOSC_NAZWA, PERSON_ID, PERSON_NAZWA, DTPRZYBYCIA, "
+    "DTWEJSCIA) values (4, 2, 'Kowalski Jan', 8, 'Kowal Piotr', timestamp '2026-03-05 10:00', "
+    "timestamp '2026-03-05 10:10')",
+    "insert into WIZYTY (ID, FIRMA_ID, GOSC_NAZWA, GOSC_DOKUM, PERSON_ID, PERSON_NAZWA, "
+    "DTPRZYBYCIA, WIADOMOSC) values (5, 1, 'Wiśniewska Ewa', 'DOK-5', 7, 'Nowak Anna', "
+    "timestamp '2026-03-05 10:20', 'Proszę oddzwonić')",
+    "insert into WIZYTY (ID, FIRMA_ID, GOSC_NAZWA, PERSON_ID, PERSON_NAZWA, DTPRZYBYCIA) "
+    "values (6, 2, 'Jutrzejszy Jerzy', 8, 'Kowal Piotr', timestamp '2026-03-06 09:00')",
+    "insert into WIZYTY (ID, FIRMA_ID, GOSC_NAZWA, PERSON_ID, PERSON_NAZWA, DTPRZYBYCIA, "
+    "WIADOMOSC) values (7, 1, 'Nieobecny Karol', 7, 'Nowak Anna', "
+    "timestamp '2026-03-03 08:00', 'Paczka w recepcji')",
+    "insert into WIZYTY (ID, FIRMA_ID, GOSC_NAZWA, PERSON_ID, PERSON_NAZWA, DTPRZYBYCIA, "
+    "DTWEJSCIA, DTWYJSCIA, WIADOMOSC, DTODEBRWIADOM) values (8, 2, 'Dawny Damian', 8, "
+    "'Kowal Piotr', timestamp '2026-03-02 11:00', timestamp '2026-03-02 11:05', "
+    "timestamp '2026-03-02 12:00', 'Odebrana', timestamp '2026-03-02 13:00')",
+    "insert into WIZYTY (ID, FIRMA_ID, GOSC_NAZWA, PERSON_ID, PERSON_NAZWA, DTPRZYBYCIA, "
+    "DTWYJSCIA) values (9, 1, 'Bez Wejścia', 7, 'Nowak Anna', timestamp '2026-03-05 07:00', "
+    "timestamp '2026-03-05 07:30')",
+};
+
+struct Overview {
+    testsupport::TestDatabase database;
+    testsupport::TestDesk desk{database.db()};
+    std::unique_ptr<OverviewDialog> window;
+    QTabWidget* tabs = nullptr;
+
+    Overview()
+    {
+        database.run(kRows);
+        desk.fixedClock.time = QDateTime(Today, QTime(10, 30));
+        window = std::make_unique<OverviewDialog>(desk);
+        tabs = child<QTabWidget>(window.get(), "pageTabs");
+        window->open();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            qWarning("the overview was not shown");
+    }
+    ~Overview()
+    {
+        if (window->isVisible())
+            window->reject();
+    }
+
+    QWidget* show(const char* pageName)
+    {
+        QWidget* page = child<QWidget>(window.get(), QString::fromLatin1(pageName));
+        tabs->setCurrentWidget(page);
+        return page;
+    }
+    static db::DataSet* visitsOf(QWidget* page) { return child<db::DataSet>(page, "visits"); }
+    static QList<int> listed(QWidget* page)
+    {
+        const db::DataSet* visits = visitsOf(page);
+        QList<int> ids;
+        for (int row = 0; row < visits->recordCount(); ++row)
+            ids << visits->value(row, visits->field("ID").index()).toInt();
+        return ids;
+    }
+    static int current(QWidget* page)
+    {
+        const db::DataSet* visits = visitsOf(page);
+        return visits->isEmpty() ? 0 : visits->field("ID").asInteger();
+    }
+    static void select(QWidget* page, int visitId)
+    {
+        QVERIFY(visitsOf(page)->locate("ID", visitId, 0));
+    }
+    static QString cell(QWidget* page, int row, int column)
+    {
+        auto* grid = child<controls::DataGrid>(page, "visitGrid");
+        return grid->model()->index(row, column).data().toString();
+    }
+    QString tabText(QWidget* page) const { return tabs->tabText(tabs->indexOf(page)); }
+    // What another connection reads of a visit: committed work only.
+    QVariant stored(const QString& column, int visitId)
+    {
+        return database.scalar(QStringLiteral("select %1 from WIZYTY where ID = %2")
+                                   .arg(column)
+                                   .arg(visitId));
+    }
+    QDateTime storedTime(const QString& column, int visitId)
+    {
+        const QVariant value = stored(column, visitId);
+        return value.isNull() ? QDateTime() : db::toDateTime(value.toDouble());
+    }
+};
+
+}  // namespace
+
+class OverviewDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void eachPageListsExactlyItsVisitsInOrder_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QList<int>>("visits");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("inside") << "insidePage" << QList<int>{1, 2, 4} << "W budynku (3)";
+        QTest::newRow("waiting") << "waitingPage" << QList<int>{5, 6} << "Oczekujący (2)";
+        QTest::newRow("badges") << "badgesPage" << QList<int>{1, 2} << "Identyfikatory (2)";
+        QTest::newRow("messages") << "messagesPage" << QList<int>{7, 5} << "Wiadomości (2)";
+        // The current month up to today, by arrival.
+        QTest::newRow("history") << "historyPage" << QList<int>{8, 7, 1, 9, 2, 3, 4, 5}
+                                 << "Historia (8)";
+    }
+    void eachPageListsExactlyItsVisitsInOrder()
+    {
+        QFETCH(QString, page);
+        QFETCH(QList<int>, visits);
+        QFETCH(QString, title);
+        Overview o;
+        QWidget* shown = o.show(page.toLatin1().constData());
+        QCOMPARE(Overview::listed(shown), visits);
+        QCOMPARE(o.tabText(shown), title);
+    }
+
+    void insideMarksAVisitEnteredOnAnEarlierDayInWords()
+    {
+        Overview o;
+        QWidget* inside = o.show("insidePage");
+        QCOMPARE(Overview::cell(inside, 0, 0), QString("04-03-2026  15:00"));
+        QCOMPARE(Overview::cell(inside, 0, 8), QString("niezamknięta z 04-03-2026"));
+        QCOMPARE(Overview::cell(inside, 1, 8), QString());
+        // The employee's floor and room come with the visit.
+        QCOMPARE(Overview::cell(inside, 1, 5), QString("3\n305"));
+    }
+
+    void closingAVisitAsksThenStoresTheExitNow()
+    {
+        Overview o;
+        QWidget* inside = o.show("insidePage");
+        auto* close = child<QPushButton>(inside, "closeVisitButton");
+        Overview::select(inside, 1);
+        close->click();  // answered No
+        QVERIFY(o.stored("DTWYJSCIA", 1).isNull());
+        QCOMPARE(Overview::listed(inside), QList<int>({1, 2, 4}));
+        QVERIFY(o.desk.answers.shown.last().text.contains("Zieliński Łukasz"));
+
+        o.desk.answers.answers.enqueue(true);
+        close->click();
+        QCOMPARE(o.storedTime("DTWYJSCIA", 1), QDateTime(Today, QTime(10, 30)));
+        QCOMPARE(Overview::listed(inside), QList<int>({2, 4}));
+        QCOMPARE(o.tabText(inside), QString("W budynku (2)"));
+        QVERIFY(Overview::current(inside) != 0);
+        // Its badge is back.
+        QCOMPARE(Overview::listed(o.show("badgesPage")), QList<int>({2}));
+    }
+
+    void lettingAWaitingGuestInStoresTheEntryBadgeAndCard()
+    {
+        Overview o;
+        QWidget* waiting = o.show("waitingPage");
+        Overview::select(waiting, 5);
+        testsupport::ModalAction entry([](QWidget* dialog) {
+            QCOMPARE(dialog->objectName(), QString("EntryDialog"));
+            child<QLineEdit>(dialog, "badgeEdit")->setText("G-7");
+            child<QLineEdit>(dialog, "cardEdit")->setText("707");
+            child<QPushButton>(dialog, "okButton")->click();
+        });
+        child<QPushButton>(waiting, "entryButton")->click();
+        QVERIFY(entry.acted());
+        QCOMPARE(o.storedTime("DTWEJSCIA", 5), QDateTime(Today, QTime(10, 30)));
+        QCOMPARE(o.stored("IDENTYFIKATOR", 5).toString(), QString("G-7"));
+        QCOMPARE(o.stored("NRKARTY", 5).toString(), QString("707"));
+        QCOMPARE(Overview::listed(waiting), QList<int>({6}));
+        QCOMPARE(Overview::listed(o.show("insidePage")), QList<int>({1, 2, 4, 5}));
+        QCOMPARE(Overview::listed(o.show("badgesPage")), QList<int>({1, 2, 5}));
+    }
+
+    void passingAMessageOnStoresTheTimeAndTakesItOffThePage()
+    {
+        Overview o;
+        QWidget* messages = o.show("messagesPage");
+        QCOMPARE(Overview::cell(messages, 0, 1), QString("2 dni"));
+        QCOMPARE(Overview::cell(messages, 1, 1), QString("10 min"));
+        Overview::select(messages, 7);
+        child<QPushButton>(messages, "passedOnButton")->click();
+        // Committed: another connection sees it.
+        QCOMPARE(o.storedTime("DTODEBRWIADOM", 7), QDateTime(Today, QTime(10, 30)));
+        QCOMPARE(Overview::listed(messages), QList<int>({5}));
+        QCOMPARE(Overview::current(messages), 5);
+        QVERIFY(o.stored("DTODEBRWIADOM", 5).isNull());
+    }
+
+    void historyCountsVisitsPerCompanyAndPerDay()
+    {
+        Overview o;
+        QWidget* history = o.show("historyPage");
+        auto counts = [history](const char* setName, const char* nameField) {
+            const auto* set = child<db::DataSet>(history, setName);
+            QStringList lines;
+            for (int row = 0; row < set->recordCount(); ++row)
+                lines << QStringLiteral("%1 %2").arg(
+                    set->value(row, set->field(nameField).index()).toString(),
+                    set->value(row, set->field("LICZBA").index()).toString());
+            return lines;
+        };
+        QCOMPARE(counts("companyCounts", "FIRMA"), QStringList({"Alfa 5", "Beta 3"}));
+        QCOMPARE(counts("dayCounts", "DZIEN_TEKST"),
+                 QStringList({"02-03-2026 1", "03-03-2026 1", "04-03-2026 1", "05-03-2026 5"}));
+
+        auto* company = child<QComboBox>(history, "companyBox");
+        company->setCurrentIndex(company->findText("Beta"));
+        QCOMPARE(Overview::listed(history), QList<int>({8, 2, 4}));
+        QCOMPARE(counts("companyCounts", "FIRMA"), QStringList({"Beta 3"}));
+        QCOMPARE(counts("dayCounts", "DZIEN_TEKST"), QStringList({"02-03-2026 1", "05-03-2026 2"}));
+
+        // The first day from the calendar.
+        o.desk.dateAnswer = [](const QDate& shown, QWidget*) {
+            return shown == QDate(2026, 3, 1) ? std::optional<QDate>(QDate(2026, 3, 4))
+                                              : std::optional<QDate>();
+        };
+        child<QToolButton>(history, "fromPickButton")->click();
+        QCOMPARE(Overview::listed(history), QList<int>({2, 4}));
+        QCOMPARE(counts("dayCounts", "DZIEN_TEKST"), QStringList({"05-03-2026 2"}));
+        QCOMPARE(o.tabText(history), QString("Historia (2)"));
+    }
+
+    void aVisitOpenedFromAPageIsReadAgainAfterTheEditorAndStaysSelected()
+    {
+        Overview o;
+        QWidget* inside = o.show("insidePage");
+        o.desk.visitAnswer = [&o](int visitId) {
+            o.database.db().execute(
+                QStringLiteral("update WIZYTY set IDENTYFIKATOR = 'G-44' where ID = %1").arg(visitId));
+            return o.desk.commitWork();
+        };
+        auto* grid = child<controls::DataGrid>(inside, "visitGrid");
+        const QRect row = grid->visualRect(grid->model()->index(2, 1));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(o.desk.visitsEdited, QList<int>({4}));
+        QCOMPARE(Overview::current(inside), 4);
+        QCOMPARE(Overview::cell(inside, 2, 6), QString("G-44"));
+        // Now with a badge, it is among the badges too.
+        QCOMPARE(Overview::listed(o.show("badgesPage")), QList<int>({1, 2, 4}));
+    }
+
+    void aVisitClosedAtAnotherDeskLeavesThePageWithinASecond()
+    {
+        Overview o;
+        o.desk.liveUpdates().start(o.database.db());
+        QWidget* inside = o.show("insidePage");
+        Overview::select(inside, 4);
+        auto other = o.database.connect();
+        other->execute("update WIZYTY set DTWYJSCIA = timestamp '2026-03-05 10:29' where ID = 2");
+        other->transaction().commit();
+        QTRY_COMPARE_WITH_TIMEOUT(Overview::listed(inside), QList<int>({1, 4}), 1000);
+        QCOMPARE(Overview::current(inside), 4);
+        QCOMPARE(o.tabText(inside), QString("W budynku (2)"));
+        o.desk.liveUpdates().stop();
+    }
+};
+
+HALVANE_TEST(OverviewDialogTest)
+#include "OverviewDialogTest.moc"
