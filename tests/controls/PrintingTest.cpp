@@ -4,83 +4,24 @@
 // did not happen.
 #include "controls/Printing.h"
 #include "support/AnsweringPrompts.h"
+#include "support/PdfPages.h"
+#include "support/Screenshot.h"
 #include "support/testmain.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+using testsupport::firstPage;
+using testsupport::inkShare;
+using testsupport::pageCount;
+using testsupport::pageSizeMm;
+using testsupport::pdfText;
+using testsupport::screenshotFolder;
 
 namespace {
 
 const QDateTime PrintedAt(QDate(2026, 3, 5), QTime(10, 30));
-
-// What a poppler tool printed; an empty text when it failed.
-QString runTool(const QString& program, const QStringList& arguments)
-{
-    QProcess tool;
-    tool.start(program, arguments);
-    if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit ||
-        tool.exitCode() != 0) {
-        qWarning("%s failed: %s", qPrintable(program), tool.readAllStandardError().constData());
-        return {};
-    }
-    return QString::fromUtf8(tool.readAllStandardOutput());
-}
-
-QString pdfText(const QString& pdf)
-{
-    return runTool("pdftotext", {"-enc", "UTF-8", pdf, "-"});
-}
-
-int pageCount(const QString& pdf)
-{
-    const QRegularExpression pages("^Pages:\\s+(\\d+)", QRegularExpression::MultilineOption);
-    return pages.match(runTool("pdfinfo", {pdf})).captured(1).toInt();
-}
-
-// The first page's size in millimetres.
-QSizeF pageSizeMm(const QString& pdf)
-{
-    const QRegularExpression size("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts",
-                                  QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch match = size.match(runTool("pdfinfo", {pdf}));
-    const double mmPerPoint = 25.4 / 72;
-    return QSizeF(match.captured(1).toDouble() * mmPerPoint,
-                  match.captured(2).toDouble() * mmPerPoint);
-}
-
-// The first page as an image of `dpi`, written to `png`.
-QImage firstPage(const QString& pdf, const QString& png, int dpi)
-{
-    QString root = png;
-    root.chop(4);  // pdftoppm adds ".png" itself
-    runTool("pdftoppm",
-            {"-png", "-r", QString::number(dpi), "-f", "1", "-l", "1", "-singlefile", pdf, root});
-    return QImage(png);
-}
-
-// The share of the page's pixels that are dark: ink on the paper.
-double inkShare(const QImage& page)
-{
-    qint64 dark = 0;
-    for (int y = 0; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x)
-            if (qGray(page.pixel(x, y)) < 128)
-                ++dark;
-    return page.isNull() ? 0 : double(dark) / (qint64(page.width()) * page.height());
-}
-
-QString screenshotFolder()
-{
-    const QString folder = QCoreApplication::applicationDirPath() + "/screenshots/";
-    QDir().mkpath(folder);
-    return folder;
-}
 
 // The evacuation list of a building with three companies of 40 guests each.
 controls::PrintedTable evacuationList()
