@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config
           qt6-base-dev qt6-base-dev-tools libgl-dev
           firebird-dev firebird3.0-server-core firebird3.0-utils
-          libsimpleini-dev libicu-dev fonts-dejavu-core "$@")
+          libsimpleini-dev libicu-dev fonts-dejavu-core poppler-utils "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -6,6 +6,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QUrl>
 
@@ -88,6 +90,14 @@ QString DesktopPrompts::folderName(const QString& caption, const QString& folder
 void DesktopPrompts::openUrl(const QString& url)
 {
     QDesktopServices::openUrl(QUrl(url));
+}
+
+bool DesktopPrompts::choosePrinter(QPrinter& printer, const QString& caption)
+{
+    // Qt's own dialog: it also offers printing into a PDF file.
+    QPrintDialog dialog(&printer, parent_);
+    dialog.setWindowTitle(caption);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace controls

@@ -1,11 +1,12 @@
 #pragma once
-// Every message box, question, beep, file dialog and shell "open" of the program goes
-// through this one interface, so tests can answer in place of the user.
+// Every message box, question, beep, file dialog, print dialog and shell "open" of the
+// program goes through this one interface, so tests can answer in place of the user.
 #include <QString>
 #include <QStringList>
 #include <exception>
 #include <functional>
 
+class QPrinter;
 class QWidget;
 namespace db { class Error; }
 
@@ -31,6 +32,9 @@ public:
     virtual QString folderName(const QString& caption, const QString& folder) = 0;
     // The shell's "open" of a web or mailto: address.
     virtual void openUrl(const QString& url) = 0;
+    // The print dialog set up on `printer` (a printer, or a PDF file); false when the user
+    // cancelled and nothing is to be printed.
+    virtual bool choosePrinter(QPrinter& printer, const QString& caption) = 0;
 
     // The general error report: a failed operation stops and its message is shown. An
     // error of a connection that is gone goes to `connectionLost` instead, where it is set.
@@ -53,6 +57,7 @@ public:
                          const QString& defaultSuffix = {}) override;
     QString folderName(const QString& caption, const QString& folder) override;
     void openUrl(const QString& url) override;
+    bool choosePrinter(QPrinter& printer, const QString& caption) override;
 
 private:
     QWidget* parent_;

@@ -1,6 +1,7 @@
 #include "personnel/PersonnelCsv.h"
 #include "personnel/StaffStatements.h"
 
+#include "controls/CsvFields.h"
 #include "db/Database.h"
 #include "db/Error.h"
 #include "db/Firebird.h"
@@ -11,7 +12,6 @@
 #include <QIODevice>
 #include <QSaveFile>
 #include <QStringDecoder>
-#include <QStringEncoder>
 #include <array>
 #include <cstring>
 #include <ibase.h>
@@ -131,18 +131,12 @@ QString decode(QByteArrayView bytes)
     return text;
 }
 
-QByteArray encode(const QString& text)
-{
-    QStringEncoder encoder("windows-1250");
-    return encoder.encode(text);
-}
-
 const QByteArray& statusBytes(const char* status)
 {
     static QHash<const char*, QByteArray> bytes;
     auto found = bytes.find(status);
     if (found == bytes.end())
-        found = bytes.insert(status, encode(QString::fromUtf8(status)));
+        found = bytes.insert(status, controls::csv::encode(QString::fromUtf8(status)));
     return *found;
 }
 
@@ -266,7 +260,7 @@ private:
     QByteArray text(const char* bytes, int size) const
     {
         QByteArray raw(bytes, size);
-        return sameCodePage_ ? raw : encode(database_.decode(raw));
+        return sameCodePage_ ? raw : controls::csv::encode(database_.decode(raw));
     }
 
     db::Database& database_;
@@ -506,7 +500,7 @@ int exportStaff(db::Database& database, QIODevice& out, const Progress& progress
     QByteArray buffer;
     buffer.reserve(1 << 16);
     buffer.append(Header);
-    buffer.append("\r\n");
+    buffer.append(controls::csv::LineEnd);
     ExportCursor cursor(database);
     int rows = 0;
     QByteArray line;
@@ -514,11 +508,11 @@ int exportStaff(db::Database& database, QIODevice& out, const Progress& progress
         line.clear();
         for (int f = 0; f < FieldCount; ++f) {
             if (f > 0)
-                line.append(';');
-            line.append(cursor.value(f).replace(';', ','));
+                line.append(controls::csv::Separator);
+            controls::csv::appendField(line, cursor.value(f));
         }
         buffer.append(line.replace("(null)", ""));
-        buffer.append("\r\n");
+        buffer.append(controls::csv::LineEnd);
         ++rows;
         if (buffer.size() >= (1 << 16)) {
             if (out.write(buffer) != buffer.size())

@@ -7,6 +7,7 @@
 #include "controls/Colours.h"
 #include "controls/DialogButtons.h"
 #include "controls/FieldBinder.h"
+#include "controls/Printing.h"
 #include "controls/Prompts.h"
 #include "db/DataSet.h"
 #include "db/Database.h"
@@ -14,6 +15,7 @@
 #include "db/Error.h"
 #include "db/RecordRules.h"
 #include "desk/Desk.h"
+#include "desk/VisitHost.h"
 #include "visitors/GuestsDialog.h"
 
 #include <QCheckBox>
@@ -35,14 +37,16 @@ constexpr auto SelectGuest = R"(select NAZWA, DOKUM
 from GOSCIE
 where ID = :id)";
 // The two names come apart and are joined here as everywhere in the program, so that an
-// employee without a first name (or surname) still gets a name.
-constexpr auto SelectEmployee = R"(select NAZWISKO, IMIE
+// employee without a first name (or surname) still gets a name. The e-mail address decides
+// whether the employee can be told of the guest.
+constexpr auto SelectEmployee = R"(select NAZWISKO, IMIE, EMAIL
 from PERSONEL
 where ID = :id)";
 
 const QString GuestId = QStringLiteral("GOSC_ID");
 const QString GuestName = QStringLiteral("GOSC_NAZWA");
 const QString GuestDocument = QStringLiteral("GOSC_DOKUM");
+const QString CompanyId = QStringLiteral("FIRMA_ID");
 const QString EmployeeId = QStringLiteral("PERSON_ID");
 const QString EmployeeName = QStringLiteral("PERSON_NAZWA");
 const QString Arrival = QStringLiteral("DTPRZYBYCIA");
@@ -171,6 +175,8 @@ public:
     QLabel* cardLabel = nullptr;
     controls::BoundLineEdit* cardEdit = nullptr;
     controls::BoundTextEdit* messageEdit = nullptr;
+    QPushButton* printPassButton = nullptr;
+    QPushButton* notifyButton = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
     GuestsDialog* guestsDialog = nullptr;
@@ -201,6 +207,15 @@ public:
     bool lookUpGuest(int number);
     bool lookUpEmployee(int number);
     void markFound(QLineEdit* box, bool found);
+
+    // The pass and the e-mail work on the visit as shown, and store nothing.
+    QPushButton* makeVisitButton(const char* name, const QString& text);
+    bool readShownVisit();
+    QDateTime shownArrival() const;
+    int shownNumber(const QString& field) const;
+    desk::VisitHost shownHost() const;
+    void printVisitPass();
+    void notifyHost();
 
     void onCheckToggled(Stamp& stamp);
     void showStamp(const Stamp& stamp);
@@ -466,7 +481,15 @@ void VisitDialog::Private::build()
     tabFont.setPointSizeF(tabFont.pointSizeF() * 1.2);
     pages->tabBar()->setFont(tabFont);
 
+    printPassButton = makeVisitButton("printPassButton", QStringLiteral("Drukuj przepustkę"));
+    QObject::connect(printPassButton, &QPushButton::clicked, &window,
+                     [this] { desk.prompts().guarded([this] { printVisitPass(); }); });
+    notifyButton = makeVisitButton("notifyButton", QStringLiteral("Powiadom pracownika"));
+    QObject::connect(notifyButton, &QPushButton::clicked, &window,
+                     [this] { desk.prompts().guarded([this] { notifyHost(); }); });
     QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
+    buttons->insertWidget(0, printPassButton);
+    buttons->insertWidget(1, notifyButton);
     QObject::connect(okButton, &QPushButton::clicked, &window,
                      [this] { desk.prompts().guarded([this] { storeVisit(); }); });
     QObject::connect(cancelButton, &QPushButton::clicked, &window, &QDialog::reject);
@@ -510,6 +533,7 @@ void VisitDialog::Private::onShown()
     showNames();
     markFound(guestNumberEdit, true);
     markFound(employeeNumberEdit, true);
+    notifyButton->setEnabled(false);  // until the employee's look-up finds an address
 
     storedGuest = {};
     storedEmployee = {};
@@ -659,7 +683,10 @@ bool VisitDialog::Private::lookUpEmployee(int number)
     const bool found = !employeeLookup.isEmpty();
     const QString name =
         found ? employeeLookup.field(QStringLiteral("_nazwisko_imie")).asString() : QString();
+    const QString email =
+        found ? employeeLookup.field(QStringLiteral("EMAIL")).asString().trimmed() : QString();
     employeeLookup.close();
+    notifyButton->setEnabled(!email.isEmpty());
     markFound(employeeNumberEdit, found);
     const bool keptStored = !found && number != 0 && number == storedEmployee.id;
     visits.field(EmployeeName).setAsString(keptStored ? storedEmployee.name : name);
@@ -701,6 +728,78 @@ void VisitDialog::Private::chooseEmployee()
         changes = true;
     }
     employeeNumberEdit->setFocus();
+}
+
+// ------------------------------------------------------------ the pass and the e-mail
+
+QPushButton* VisitDialog::Private::makeVisitButton(const char* name, const QString& text)
+{
+    auto* button = new QPushButton(text);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(text);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// What was typed goes into the row and the guest and employee are looked up now, as OK
+// would; false, said as OK says it, when either is missing.
+bool VisitDialog::Private::readShownVisit()
+{
+    if (!writePendingTexts() || !visits.editing())
+        return false;
+    if (!lookUpGuest(shownNumber(GuestId)))
+        return refuse(QStringLiteral("Nie wybrano gościa."), visitPage, guestNumberEdit);
+    if (!lookUpEmployee(shownNumber(EmployeeId)))
+        return refuse(QStringLiteral("Nie wybrano pracownika."), visitPage, employeeNumberEdit);
+    return true;
+}
+
+// The arrival in its boxes; the row's while they hold no valid date and time.
+QDateTime VisitDialog::Private::shownArrival() const
+{
+    const db::DayCount date = db::parseDate(arrival.dateEdit->text());
+    const double time = db::parseTime(arrival.timeEdit->text());
+    if (date != 0 && time >= 0)
+        return db::toDateTime(date + time);
+    const db::Field& field = visits.field(Arrival);
+    return field.isNull() ? desk.clock().now() : db::toDateTime(field.asDateTime());
+}
+
+int VisitDialog::Private::shownNumber(const QString& field) const
+{
+    const db::Field& number = visits.field(field);
+    return number.isNull() ? 0 : number.asInteger();
+}
+
+desk::VisitHost VisitDialog::Private::shownHost() const
+{
+    return desk::readVisitHost(desk, shownNumber(CompanyId), shownNumber(EmployeeId));
+}
+
+void VisitDialog::Private::printVisitPass()
+{
+    if (!readShownVisit())
+        return;
+    const desk::VisitHost host = shownHost();
+    // The employee as the visit names them, which stays when they have left the registry.
+    const controls::VisitPass pass{visits.field(GuestName).asString(),
+                                   host.company,
+                                   visits.field(EmployeeName).asString(),
+                                   host.floor,
+                                   host.room,
+                                   visits.field(Badge).asString(),
+                                   shownArrival().date()};
+    controls::printPass(desk.prompts(), pass);
+}
+
+void VisitDialog::Private::notifyHost()
+{
+    if (!readShownVisit())
+        return;
+    const desk::VisitHost host = shownHost();
+    if (host.email.isEmpty())
+        return;  // the look-up has just disabled the button
+    desk::notifyEmployee(desk, host.email, visits.field(GuestName).asString(), shownArrival());
 }
 
 // ------------------------------------------------------------ the optional timestamps

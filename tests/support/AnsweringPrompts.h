@@ -1,15 +1,16 @@
 #pragma once
-// Stands in for the user at every message box, question, file dialog and shell "open":
-// answers come from queues, and everything shown is recorded.
+// Stands in for the user at every message box, question, file dialog, print dialog and shell
+// "open": answers come from queues, and everything shown is recorded.
 #include "controls/Prompts.h"
 
+#include <QPrinter>
 #include <QQueue>
 #include <QStringList>
 
 namespace testsupport {
 
 struct Shown {
-    QString kind;  // "message", "question", "open", "save", "folder", "url"
+    QString kind;  // "message", "question", "open", "save", "folder", "url", "print"
     QString text;
     QString caption;
     QString detail;  // a question's default answer ("Nie" when No), a save dialog's suffix
@@ -19,6 +20,7 @@ class AnsweringPrompts : public controls::Prompts {
 public:
     QQueue<bool> answers;        // for questions; an empty queue answers No
     QQueue<QString> fileNames;   // for file and folder dialogs; empty = cancelled
+    QQueue<QString> printFiles;  // PDF files the print dialog prints into; empty = cancelled
     QList<Shown> shown;
     int beeps = 0;
 
@@ -50,6 +52,17 @@ public:
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
     void openUrl(const QString& url) override { shown.append({QStringLiteral("url"), url, {}}); }
+    // The text of what is recorded is the file printed into, empty when cancelled.
+    bool choosePrinter(QPrinter& printer, const QString& caption) override
+    {
+        const QString file = printFiles.isEmpty() ? QString() : printFiles.dequeue();
+        shown.append({QStringLiteral("print"), file, caption});
+        if (file.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        return true;
+    }
 
     QStringList messages() const
     {

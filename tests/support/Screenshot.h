@@ -1,6 +1,6 @@
 #pragma once
-// Renders a window to a PNG in the build folder (screenshots/), so it can be looked at as
-// a receptionist sees it.
+// Renders a window (or, through PdfPages.h, a printed page) to a PNG in the build folder
+// (screenshots/), so it can be looked at as a receptionist sees it.
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
@@ -9,13 +9,19 @@
 
 namespace testsupport {
 
-// False when the picture could not be made or written.
-inline bool saveScreenshot(QWidget& window, const QString& name)
+// The folder of the pictures, made when missing; ends with a separator.
+inline QString screenshotFolder()
 {
     const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots/");
     QDir().mkpath(folder);
+    return folder;
+}
+
+// False when the picture could not be made or written.
+inline bool saveScreenshot(QWidget& window, const QString& name)
+{
     const QImage picture = window.grab().toImage();
-    return !picture.isNull() && picture.save(folder + name);
+    return !picture.isNull() && picture.save(screenshotFolder() + name);
 }
 
 }  // namespace testsupport

@@ -1,13 +1,14 @@
 // The visit editor on the register's own row over a fresh database: a new visit from its
 // guest to the stored row, the overwrite-only date and time boxes, the checks in their
 // order, the optional timestamps, the names of deleted guests and employees, the close
-// check, and the register following a stored visit.
+// check, the register following a stored visit, and the pass and e-mail of the visit shown.
 #include "db/DataSet.h"
 #include "db/Database.h"
 #include "db/DateTimeText.h"
 #include "support/AccessibleNames.h"
 #include "support/Find.h"
 #include "support/Modal.h"
+#include "support/PdfPages.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
 #include "support/Typing.h"
@@ -23,9 +24,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <memory>
 
 using testsupport::child;
@@ -39,8 +43,8 @@ const QDateTime Now(QDate(2026, 3, 5), QTime(14, 5, 37));
 // Guest 99 and employee 98 of visit 2 have since been deleted from the registry.
 const QStringList kRows = {
     "insert into FIRMY (ID, NAZWA) values (3, 'Firma')",
-    "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, NAZWISKO, IMIE) values (7, 3, 4, 'Nowak', "
-    "'Anna')",
+    "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, NAZWISKO, IMIE, PIETRO, POKOJ, EMAIL) values "
+    "(7, 3, 4, 'Nowak', 'Anna', '3', '312', 'anna.nowak@firma.pl')",
     "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, NAZWISKO) values (8, 3, 0, 'Żółkiewski')",
     "insert into GOSCIE (ID, NAZWA, DOKUM) values (12, 'Łukasz Ząbek', 'dowód 12')",
     "insert into GOSCIE (ID, NAZWA, DOKUM) values (13, 'Kowalski Jan', 'paszport 13')",
@@ -724,6 +728,63 @@ private slots:
         QCOMPARE(e.visits->field("ID").asInteger(), 21);
         QCOMPARE(e.stored(21, "GOSC_NAZWA").toString(), QString("Kowalski Jan"));
         QCOMPARE(stamp(e.stored(21, "DTPRZYBYCIA")), QString("02-02-2026 14:05:00.000"));
+    }
+
+    void theEmployeeIsToldOfTheGuestAsTheEditorShowsTheVisit()
+    {
+        Editor e;
+        QVERIFY(e.edit(1));
+        auto* notify = e.control<QPushButton>("notifyButton");
+        QTRY_VERIFY_WITH_TIMEOUT(notify->isEnabled(), 1000);
+        // An arrival and a badge typed, not stored.
+        e.control("arrivalTimeEdit")->setText("09:15");
+        e.retype("badgeEdit", "NOWY-7");
+        e.desk.answers.clear();
+        notify->click();
+        QCOMPARE(e.desk.answers.shown.size(), 1);
+        QCOMPARE(e.desk.answers.shown.front().kind, QString("url"));
+        QCOMPARE(e.desk.answers.shown.front().text,
+                 "mailto:anna.nowak@firma.pl"
+                 "?subject=Go%C5%9B%C4%87%20w%20recepcji%3A%20%C5%81ukasz%20Z%C4%85bek"
+                 "&body=W%20recepcji%20czeka%20go%C5%9B%C4%87%3A%20%C5%81ukasz%20Z%C4%85bek."
+                 "%0D%0APrzybycie%3A%2005-03-2026%2009%3A15.%0D%0AStanowisko%20recepcji%3A%20" +
+                     QUrl::toPercentEncoding(QSysInfo::machineHostName()) + ".");
+        QCOMPARE(QUrl(e.desk.answers.shown.front().text).query(QUrl::FullyDecoded),
+                 QString("subject=Gość w recepcji: Łukasz Ząbek&body=W recepcji czeka gość: "
+                         "Łukasz Ząbek.\r\nPrzybycie: 05-03-2026 09:15.\r\nStanowisko recepcji: ") +
+                     QSysInfo::machineHostName() + ".");
+        QVERIFY(e.dialog->isVisible());
+        QCOMPARE(e.visits->state(), db::DataSetState::Edit);
+        QCOMPARE(e.stored(1, "IDENTYFIKATOR").toString(), QString("G-1"));
+
+        // An employee without an address cannot be told; the button follows the employee.
+        e.retype("employeeNumberEdit", "8");
+        QTRY_VERIFY_WITH_TIMEOUT(!notify->isEnabled(), 1000);
+        e.retype("employeeNumberEdit", "7");
+        QTRY_VERIFY_WITH_TIMEOUT(notify->isEnabled(), 1000);
+    }
+
+    void thePassShowsTheVisitAndNeverTheGuestsDocument()
+    {
+        Editor e;
+        QVERIFY(e.edit(1));
+        QCOMPARE(e.label("guestDocumentText"), QString("dowód 12"));
+        e.retype("badgeEdit", "G-77");
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath("przepustka.pdf");
+        e.desk.answers.printFiles.enqueue(pdf);
+        e.desk.answers.clear();
+        e.control<QPushButton>("printPassButton")->click();
+        QCOMPARE(e.desk.answers.shown.size(), 1);
+        QCOMPARE(e.desk.answers.shown.front().kind, QString("print"));
+        const QString text = testsupport::pdfText(pdf);
+        for (const QString& shown : {"Łukasz Ząbek", "Firma", "Nowak Anna", "Piętro: 3",
+                                     "Pokój: 312", "G-77", "05-03-2026"})
+            QVERIFY2(text.contains(shown), qPrintable(shown + " in " + text));
+        QVERIFY2(!text.contains("dowód"), qPrintable(text));
+        QVERIFY(e.dialog->isVisible());
+        QCOMPARE(e.visits->state(), db::DataSetState::Edit);
+        QCOMPARE(e.stored(1, "IDENTYFIKATOR").toString(), QString("G-1"));
     }
 
     void everyControlHasAName()
