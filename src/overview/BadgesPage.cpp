@@ -66,10 +66,11 @@ bool BadgesPage::startsDay(int row) const
     return row == 0 || dayOf(row) != dayOf(row - 1);
 }
 
-PageTable BadgesPage::printedTable() const
+controls::PrintedTable BadgesPage::printedTable() const
 {
-    PageTable grouped = OverviewPage::table();
-    PageTable byDay{grouped.headers, grouped.widths, {}};
+    controls::PrintedTable grouped = OverviewPage::table();
+    controls::PrintedTable byDay = grouped;
+    byDay.rows.clear();
     for (int row = 0; row < int(grouped.rows.size()); ++row) {
         if (startsDay(row))
             byDay.rows.push_back({dayOf(row)});

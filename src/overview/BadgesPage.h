@@ -7,7 +7,7 @@ class BadgesPage : public OverviewPage {
     Q_OBJECT
 public:
     explicit BadgesPage(desk::Desk& desk, QWidget* parent = nullptr);
-    PageTable printedTable() const override;
+    controls::PrintedTable printedTable() const override;
 
 private:
     bool startsDay(int row) const;

@@ -220,9 +220,9 @@ void HistoryPage::afterRead()
     }
 }
 
-PageTable HistoryPage::printedTable() const
+controls::PrintedTable HistoryPage::printedTable() const
 {
-    PageTable history = OverviewPage::table();
+    controls::PrintedTable history = OverviewPage::table();
     auto countRows = [&](const QString& heading, const db::DataSet& counts, int nameColumn) {
         history.rows.push_back({heading});
         for (int row = 0; row < counts.recordCount(); ++row) {

@@ -13,7 +13,7 @@ class HistoryPage : public OverviewPage {
     Q_OBJECT
 public:
     explicit HistoryPage(desk::Desk& desk, QWidget* parent = nullptr);
-    PageTable printedTable() const override;
+    controls::PrintedTable printedTable() const override;
 
 private:
     void prepareRead() override;

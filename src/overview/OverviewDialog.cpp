@@ -215,7 +215,7 @@ void OverviewDialog::Private::saveCsv()
                                     QStringLiteral("Pliki CSV (*.csv)"), QStringLiteral("csv"));
     if (fileName.isEmpty())
         return;
-    const PageTable table = page->table();
+    const controls::PrintedTable table = page->table();
     // Written whole or not at all: a file half written is never left in place.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) ||
@@ -228,14 +228,10 @@ void OverviewDialog::Private::saveCsv()
 void OverviewDialog::Private::print()
 {
     const OverviewPage* page = currentPage();
-    const PageTable rows = page->printedTable();
-    controls::PrintedTable table;
+    controls::PrintedTable table = page->printedTable();
     table.title = page->printsSignatures()
                       ? QStringLiteral("Lista ewakuacyjna – %1").arg(page->title())
                       : page->title();
-    table.headers = rows.headers;
-    table.widths = rows.widths;
-    table.rows = rows.rows;
     table.signatureColumn = page->printsSignatures();
     controls::printTable(desk.prompts(), QStringLiteral("Drukuj: ") + page->caption(), table,
                          desk.clock().now());

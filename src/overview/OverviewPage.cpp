@@ -1,7 +1,7 @@
 #include "overview/OverviewPage.h"
 
 #include "controls/Prompts.h"
-#include "db/Error.h"
+#include "db/Database.h"
 #include "desk/Desk.h"
 
 #include <QHBoxLayout>
@@ -116,9 +116,9 @@ QString OverviewPage::visitText(const QString& field, const QString& dateTimeFor
     return grid->dataModel().fieldText(visits.recNo() - 1, field, dateTimeFormat);
 }
 
-PageTable OverviewPage::table() const
+controls::PrintedTable OverviewPage::table() const
 {
-    PageTable table;
+    controls::PrintedTable table;
     const auto& columns = grid->dataModel().columns();
     for (const controls::GridColumn& column : columns) {
         table.headers << column.title;

@@ -3,6 +3,7 @@
 // shared colours, with the page's own buttons below it. The page keeps the visit selected
 // across readings, and gives its rows as a table to save or print.
 #include "controls/DataGrid.h"
+#include "controls/Printing.h"
 #include "db/DataSet.h"
 
 #include <QWidget>
@@ -14,13 +15,6 @@ class QVBoxLayout;
 namespace desk {
 class Desk;
 }
-
-struct PageTable {
-    QStringList headers;
-    std::vector<int> widths;
-    // A row of one cell is a heading across the table (a day, a company).
-    std::vector<QStringList> rows;
-};
 
 class OverviewPage : public QWidget {
     Q_OBJECT
@@ -36,10 +30,10 @@ public:
     bool isRead() const { return visits.active(); }
     int currentVisitId() const;
     bool selectVisit(int visitId);
-    // The rows as the list shows them, for a file.
-    PageTable table() const;
-    // The same for a print, where a page may add headings and totals.
-    virtual PageTable printedTable() const { return table(); }
+    // The rows as the list shows them, for a file (no title).
+    controls::PrintedTable table() const;
+    // The same for a print, where a page may add headings across the table and totals.
+    virtual controls::PrintedTable printedTable() const { return table(); }
     // The evacuation list prints a column to sign.
     virtual bool printsSignatures() const { return false; }
     // What a pass or a notification of the selected visit needs.

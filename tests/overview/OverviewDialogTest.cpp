@@ -9,13 +9,19 @@
 #include "overview/OverviewDialog.h"
 #include "support/Find.h"
 #include "support/Modal.h"
+#include "support/PdfPages.h"
+#include "support/Screenshot.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
 #include "support/testmain.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QStringEncoder>
+#include <QUrl>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -82,9 +88,9 @@ struct Overview {
     std::unique_ptr<OverviewDialog> window;
     QTabWidget* tabs = nullptr;
 
-    Overview()
+    explicit Overview(const QStringList& more = {})
     {
-        database.run(kRows);
+        database.run(kRows + more);
         desk.fixedClock.time = QDateTime(Today, QTime(10, 30));
         window = std::make_unique<OverviewDialog>(desk);
         tabs = child<QTabWidget>(window.get(), "pageTabs");
@@ -293,6 +299,70 @@ private slots:
         QCOMPARE(Overview::listed(o.show("badgesPage")), QList<int>({1, 2, 4}));
     }
 
+    void aPageIsSavedAsCsvInThePersonnelFilesConventions()
+    {
+        Overview o;
+        o.show("badgesPage");
+        const QString file = o.database.folder() + "identyfikatory.csv";
+        o.desk.answers.fileNames.enqueue(file);
+        child<QPushButton>(o.window.get(), "csvButton")->click();
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QStringEncoder windows1250("windows-1250");
+        const QByteArray expected = windows1250.encode(QStringLiteral("Dzień;Identyfikator;Nr karty;Gość;Pracownik;Firma;Wejście\r\n"
+                           "04-03-2026;G-1;101;Zieliński Łukasz;Nowak Anna;Alfa;15:00\r\n"
+                           "05-03-2026;G-2;;Świątek Iga;Kowal Piotr;Beta;08:05\r\n"));
+        QCOMPARE(saved.readAll(), expected);
+        QVERIFY(o.desk.answers.messages().isEmpty());
+    }
+
+    void theEvacuationListAndAPassArePrintedAndThePassHoldsNoDocument()
+    {
+        Overview o;
+        QWidget* inside = o.show("insidePage");
+        const QString list = o.database.folder() + "ewakuacja.pdf";
+        o.desk.answers.printFiles.enqueue(list);
+        child<QPushButton>(o.window.get(), "printButton")->click();
+        const QString listText = testsupport::pdfText(list);
+        for (const char* expected : {"Lista ewakuacyjna", "Zieliński Łukasz", "Świątek Iga",
+                                     "Kowalski Jan", "Podpis", "05-03-2026 10:30"})
+            QVERIFY2(listText.contains(QString::fromUtf8(expected)), expected);
+        QVERIFY(!listText.contains("Wyszedł Adam"));
+        const QImage listPage = testsupport::firstPage(
+            list, testsupport::screenshotFolder() + "przeglad_lista_ewakuacyjna.png", 60);
+        QVERIFY(testsupport::inkShare(listPage) > 0.005);
+
+        Overview::select(inside, 1);
+        const QString pass = o.database.folder() + "przepustka.pdf";
+        o.desk.answers.printFiles.enqueue(pass);
+        child<QPushButton>(o.window.get(), "passButton")->click();
+        const QString passText = testsupport::pdfText(pass);
+        for (const char* expected : {"Zieliński Łukasz", "Alfa", "Nowak Anna", "G-1", "04-03-2026"})
+            QVERIFY2(passText.contains(QString::fromUtf8(expected)), expected);
+        QVERIFY(!passText.contains("ABC123456"));
+        const QImage passPage = testsupport::firstPage(
+            pass, testsupport::screenshotFolder() + "przeglad_przepustka.png", 150);
+        QVERIFY(testsupport::inkShare(passPage) > 0.005);
+    }
+
+    void theEmployeeIsToldByMailAndOnlyWithAnAddress()
+    {
+        Overview o;
+        QWidget* waiting = o.show("waitingPage");
+        auto* notify = child<QPushButton>(waiting, "notifyButton");
+        Overview::select(waiting, 6);  // Kowal Piotr has no address
+        QVERIFY(!notify->isEnabled());
+        Overview::select(waiting, 5);
+        QVERIFY(notify->isEnabled());
+        notify->click();
+        const testsupport::Shown& shown = o.desk.answers.shown.last();
+        QCOMPARE(shown.kind, QString("url"));
+        QVERIFY2(shown.text.startsWith("mailto:anna.nowak@alfa.pl?subject=Go%C5%9B%C4%87%20w%20"
+                                       "recepcji%3A%20Wi%C5%9Bniewska%20Ewa&body="),
+                 qPrintable(shown.text));
+        QVERIFY(QUrl::fromPercentEncoding(shown.text.toLatin1()).contains("05-03-2026 10:20"));
+    }
+
     void aVisitClosedAtAnotherDeskLeavesThePageWithinASecond()
     {
         Overview o;
@@ -306,6 +376,27 @@ private slots:
         QCOMPARE(Overview::current(inside), 4);
         QCOMPARE(o.tabText(inside), QString("W budynku (2)"));
         o.desk.liveUpdates().stop();
+    }
+
+    void withoutChangeEventsThePageIsReadAgainOnATimer()
+    {
+        // A database made before the triggers that post the change events.
+        Overview o({"drop trigger TR_FIRMY_ZMIANY", "drop trigger TR_DZIALY_ZMIANY",
+                    "drop trigger TR_PERSONEL_ZMIANY", "drop trigger TR_GOSCIE_ZMIANY",
+                    "drop trigger TR_WIZYTY_ZMIANY"});
+        desk::LiveUpdates& live = o.desk.liveUpdates();
+        QSignalSpy polling(&live, &desk::LiveUpdates::pollingInstead);
+        live.setPollInterval(std::chrono::milliseconds(300));
+        live.start(o.database.db());
+        QVERIFY(!live.followsEvents());
+        QTRY_COMPARE(polling.count(), 1);
+        QWidget* inside = o.show("insidePage");
+        auto other = o.database.connect();
+        other->execute("update WIZYTY set DTWYJSCIA = timestamp '2026-03-05 10:29' where ID = 2");
+        other->transaction().commit();
+        QTRY_COMPARE_WITH_TIMEOUT(Overview::listed(inside), QList<int>({1, 4}), 3000);
+        QCOMPARE(polling.count(), 1);
+        live.stop();
     }
 };
 
