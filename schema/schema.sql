@@ -1,5 +1,7 @@
 -- Halvane database: companies, their department trees, employees, guests and visits.
--- Plain statements, one per ";", no SET TERM: isql-fb and the test fixture run it as it is.
+-- Plain statements, one per ";", up to the triggers at the end: their bodies hold ";", so they
+-- stand between SET TERM ^ ; and SET TERM ; ^, each ended by "^". isql-fb runs the file as it
+-- is; the test fixture's splitSql takes SET TERM as isql does and sends no SET TERM itself.
 -- The database itself is created with the default character set WIN1250.
 
 -- Polish sorting and case rules for every text column.
@@ -80,3 +82,46 @@ CREATE GENERATOR GEN_DZIALY_ID;
 CREATE GENERATOR GEN_PERSONEL_ID;
 CREATE GENERATOR GEN_GOSCIE_ID;
 CREATE GENERATOR GEN_WIZYTY_ID;
+
+-- After every change of a table its trigger posts the event named as the table; the server
+-- delivers it when the change is committed, and the desks read their lists again. The
+-- triggers change no data. The program tells by the names TR_<table>_ZMIANY whether a
+-- database has them; a database without them is read again every 30 s instead.
+SET TERM ^ ;
+
+CREATE TRIGGER TR_FIRMY_ZMIANY FOR FIRMY
+ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0
+AS
+BEGIN
+  POST_EVENT 'FIRMY';
+END^
+
+CREATE TRIGGER TR_DZIALY_ZMIANY FOR DZIALY
+ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0
+AS
+BEGIN
+  POST_EVENT 'DZIALY';
+END^
+
+CREATE TRIGGER TR_PERSONEL_ZMIANY FOR PERSONEL
+ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0
+AS
+BEGIN
+  POST_EVENT 'PERSONEL';
+END^
+
+CREATE TRIGGER TR_GOSCIE_ZMIANY FOR GOSCIE
+ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0
+AS
+BEGIN
+  POST_EVENT 'GOSCIE';
+END^
+
+CREATE TRIGGER TR_WIZYTY_ZMIANY FOR WIZYTY
+ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0
+AS
+BEGIN
+  POST_EVENT 'WIZYTY';
+END^
+
+SET TERM ; ^

@@ -15,6 +15,7 @@
 #include "controls/Prompts.h"
 #include "db/Error.h"
 #include "db/RecordRules.h"
+#include "desk/LiveUpdates.h"
 #include "directory/CompaniesDialog.h"
 #include "directory/TypedInputDialog.h"
 #include "personnel/EmployeeInfoDialog.h"
@@ -34,6 +35,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -59,6 +61,15 @@ where
   and
   DZIAL_ID = :dzial_id
 order by ID)";
+
+// The tables whose changes the main window's lists show.
+const QString Companies = QStringLiteral("FIRMY");
+const QString Departments = QStringLiteral("DZIALY");
+const QString Staff = QStringLiteral("PERSONEL");
+
+// How soon lists that could not be read again (a window open over the main window, an
+// edit) are tried again.
+constexpr int CatchUpRetry = 200;
 
 QFont pixelFont(int pixels, bool bold = false, const QString& family = {})
 {
@@ -108,17 +119,27 @@ MainWindow::MainWindow(controls::Prompts& prompts, QWidget* parent)
     windowCloser->setObjectName(QStringLiteral("windowCloser"));
     windowCloser->setInterval(10);
     connect(windowCloser, &QTimer::timeout, this, &MainWindow::closeWindowsAfterLoss);
+    catchUpTimer = new QTimer(this);
+    catchUpTimer->setObjectName(QStringLiteral("catchUpTimer"));
+    catchUpTimer->setSingleShot(true);
+    catchUpTimer->setInterval(CatchUpRetry);
+    connect(catchUpTimer, &QTimer::timeout, this, &MainWindow::catchUp);
+    connect(&liveUpdates(), &desk::LiveUpdates::changed, this, &MainWindow::onTablesChanged);
+    connect(&liveUpdates(), &desk::LiveUpdates::pollingInstead, this,
+            &MainWindow::sayPollingInstead);
     prompts_.connectionLost = [this](const db::Error& error) { reportConnectionLost(error); };
     createWindows();
 }
 
 MainWindow::~MainWindow()
 {
+    stopLiveUpdates();
     prompts_.connectionLost = nullptr;
 }
 
 void MainWindow::onConnectionLost()
 {
+    stopLiveUpdates();
     shownBeforeLoss_ = {currentCompany(), currentDepartment(), currentEmployee()};
     // The server has dropped the connection and what was not committed. The connection is
     // let go on the next step, once the call that found it gone has returned from its
@@ -183,7 +204,7 @@ void MainWindow::prepareDataSets()
     db::addSurnameFirstName(staff);
     // The company change runs only when the list has a current company.
     connect(&companies, &db::DataSet::afterScroll, this, [this] {
-        if (companies.active() && !companies.isEmpty())
+        if (companies.active() && !companies.isEmpty() && !readingCompaniesAgain_)
             prompts_.guarded([this] { onCompanyChanged(); });
     });
 }
@@ -200,8 +221,10 @@ QAction* MainWindow::makeAction(const char* name, const QString& text, const QSt
     if (picture >= 0)
         action->setIcon(controls::icon(Picture(picture), 32));
     if (handler)
-        connect(action, &QAction::triggered, this,
-                [this, handler] { prompts_.guarded([&] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this, [this, handler] {
+            const QScopedValueRollback<int> running(actionsRunning_, actionsRunning_ + 1);
+            prompts_.guarded([&] { (this->*handler)(); });
+        });
     return action;
 }
 
@@ -494,6 +517,8 @@ void MainWindow::connectToDatabase()
         database_.setParamsText(admin::readConnectionParams(settingsFolder_));
         database_.open();
         connectionRestored();
+        // Listening first: what another desk commits while the list is read is told.
+        liveUpdates().start(database_);
         companies.open();
     } catch (const std::exception& error) {
         const auto* dbError = dynamic_cast<const db::Error*>(&error);
@@ -517,6 +542,7 @@ void MainWindow::loadCursors()
 
 void MainWindow::reconnectAround(const std::function<void()>& showWindow)
 {
+    stopLiveUpdates();
     database_.close();
     clearBrowser();  // the lists are closed with the connection
     updateActions();
@@ -559,6 +585,7 @@ void MainWindow::onClosing()
     } catch (const std::exception&) {
         // nothing to be done about it at exit
     }
+    stopLiveUpdates();
     database_.close();
 }
 
@@ -639,17 +666,22 @@ void MainWindow::loadStaff()
 {
     const int company = currentCompany();
     const int department = currentDepartment();
-    showCompanyAndDepartment(
-        companies.active() && !companies.isEmpty()
-            ? companies.field(QStringLiteral("NAZWA")).asString()
-            : QString(),
-        department != 0 ? departmentTree->selectedNode()->text() : QStringLiteral(" "));
+    showCurrentNames();
     staff.close();
     if (!database_.connected())
         return;  // nothing to list without a connection
     staff.setParam(QStringLiteral("firma_id"), company);
     staff.setParam(QStringLiteral("dzial_id"), department);
     staff.open();
+}
+
+void MainWindow::showCurrentNames()
+{
+    showCompanyAndDepartment(
+        companies.active() && !companies.isEmpty()
+            ? companies.field(QStringLiteral("NAZWA")).asString()
+            : QString(),
+        currentDepartment() != 0 ? departmentTree->selectedNode()->text() : QStringLiteral(" "));
 }
 
 void MainWindow::showCompanyAndDepartment(const QString& company, const QString& department)
@@ -677,6 +709,115 @@ void MainWindow::updateActions()
         action->setEnabled(connected);
     infoAction->setEnabled(currentEmployee() != 0);
     reconnectAction->setEnabled(!connected && !closingWindows());
+}
+
+// ------------------------------------------------------------ what other desks commit
+
+void MainWindow::sayPollingInstead()
+{
+    showData(hintLabel, QStringLiteral("Podpowiedź"),
+             QStringLiteral("Ta baza nie powiadamia o zmianach innych stanowisk: listy "
+                            "odczytywane są ponownie co 30 s."));
+}
+
+void MainWindow::stopLiveUpdates()
+{
+    liveUpdates().stop();
+    changedTables_.clear();
+    catchUpTimer->stop();
+}
+
+void MainWindow::onTablesChanged(const QStringList& tables)
+{
+    for (const QString& table : tables)
+        if (table == Companies || table == Departments || table == Staff)
+            changedTables_.insert(table);
+    catchUp();
+}
+
+bool MainWindow::mayReadListsAgain() const
+{
+    // Not while a window of the program is open, or a menu, while an action runs, or while
+    // something of the main window is being edited or dragged. (Not by the mouse buttons
+    // held: a press whose release went elsewhere leaves them held for the application.)
+    return !QApplication::activeModalWidget() && !QApplication::activePopupWidget() &&
+           actionsRunning_ == 0 && !companies.editing() && !staff.editing() &&
+           !departmentTree->dragging() &&
+           !(notesEdit->hasFocus() && notesEdit->textCursor().hasSelection());
+}
+
+void MainWindow::catchUp()
+{
+    if (changedTables_.isEmpty())
+        return;
+    if (!database_.connected() || closingWindows()) {
+        changedTables_.clear();
+        return;
+    }
+    if (!mayReadListsAgain()) {
+        catchUpTimer->start();
+        return;
+    }
+    readListsAgain(std::exchange(changedTables_, {}));
+}
+
+void MainWindow::readListsAgain(const QSet<QString>& tables)
+{
+    const bool companiesChanged = tables.contains(Companies);
+    const bool departmentsChanged = tables.contains(Departments);
+    const bool staffChanged = tables.contains(Staff);
+    const int companyId = currentCompany();
+    const int departmentId = currentDepartment();
+    const int employeeId = currentEmployee();
+    // What the lists showed stays in view where its rows are still there.
+    QAbstractItemView* const lists[] = {companyGrid, departmentTree, staffGrid};
+    int scrolled[3];
+    for (int i = 0; i < 3; ++i)
+        scrolled[i] = lists[i]->verticalScrollBar()->value();
+    try {
+        bool companyGone = false;
+        if (companiesChanged) {
+            const QScopedValueRollback<bool> quiet(readingCompaniesAgain_, true);
+            companies.close();
+            companies.open();
+            if (companies.isEmpty()) {
+                clearBrowser();
+                updateActions();
+                return;
+            }
+            companyGone = !companies.locate(QStringLiteral("ID"), companyId, 0);
+        }
+        if (companyGone) {
+            // The company shown is gone: the one now current is shown as a click would.
+            onCompanyChanged();
+            return;
+        }
+        if (departmentsChanged) {
+            const QSignalBlocker quiet(departmentTree);
+            departmentTree->loadDepartments(database_, currentCompany());
+            departmentTree->selectDepartment(departmentId);
+        }
+        if (departmentsChanged || staffChanged) {
+            loadStaff();
+            goToEmployee(employeeId);
+        } else {
+            showCurrentNames();
+        }
+        for (int i = 0; i < 3; ++i) {
+            lists[i]->verticalScrollBar()->setValue(scrolled[i]);
+            if (lists[i]->currentIndex().isValid())
+                lists[i]->scrollTo(lists[i]->currentIndex());
+        }
+        updateActions();
+    } catch (const db::Error& error) {
+        // Nothing is said here: what the user does next finds the error, a lost connection
+        // too, and is told.
+        if (error.connectionLost())
+            stopLiveUpdates();
+        updateActions();
+    } catch (const std::exception&) {
+        updateActions();
+    }
 }
 
 void MainWindow::goToCompany(int companyId)
@@ -806,8 +947,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched == companyGrid && event->type() == QEvent::Resize)
         companyGrid->setColumnWidth(0, qMax(0, companyGrid->width() - 30));
     if (watched == connectionStateLabel && event->type() == QEvent::MouseButtonDblClick &&
-        reconnectAction->isEnabled())
+        reconnectAction->isEnabled()) {
+        const QScopedValueRollback<int> running(actionsRunning_, actionsRunning_ + 1);
         prompts_.guarded([this] { reconnect(); });
+    }
     if (event->type() == QEvent::MouseButtonDblClick &&
         (watched == companyGrid->viewport() || watched == departmentTree->viewport()) &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)

@@ -9,6 +9,7 @@
 #include "desk/Desk.h"
 
 #include <QMainWindow>
+#include <QSet>
 #include <functional>
 #include <map>
 #include <memory>
@@ -90,6 +91,17 @@ private:
     // Connects again with the stored settings and returns to what was shown at the loss.
     void reconnect();
 
+    // What other desks (and this one) committed: the lists it touches are read again,
+    // keeping the company, department and employee shown, once nothing is open over the
+    // main window and nothing of it is being edited; meanwhile the tables are gathered.
+    void onTablesChanged(const QStringList& tables);
+    // Before the connection goes: nothing more is read again.
+    void stopLiveUpdates();
+    void catchUp();
+    bool mayReadListsAgain() const;
+    void readListsAgain(const QSet<QString>& tables);
+    void sayPollingInstead();
+
     // The browser.
     void onCompanyChanged();
     void onDepartmentChanged();
@@ -104,6 +116,8 @@ private:
     void goToEmployee(int employeeId);
     void showConnectionState(const QString& text);
     void showCompanyAndDepartment(const QString& company, const QString& department);
+    // The names of the current company and department over the staff list.
+    void showCurrentNames();
 
     // Action handlers.
     void openCompaniesEditor();
@@ -147,6 +161,12 @@ private:
     QLabel* hintLabel;
     QTimer* startTimer;
     QTimer* windowCloser;  // while the windows close after the connection was lost
+    QTimer* catchUpTimer;  // tries again to read the changed lists
+    QSet<QString> changedTables_;
+    // An action is running (it may let events through while it connects or waits).
+    int actionsRunning_ = 0;
+    // The company list is read again: its moves are not a change of the company shown.
+    bool readingCompaniesAgain_ = false;
     struct Shown {
         int companyId = 0;
         int departmentId = 0;

@@ -1,6 +1,7 @@
 #include "db/Database.h"
 
 #include "db/Attach.h"
+#include "db/ChangeEvents.h"
 #include "db/DataSet.h"
 #include "db/Error.h"
 
@@ -230,6 +231,9 @@ QString Database::inUseMessage()
 
 void Database::close()
 {
+    // A request for events is cancelled while its connection is there to cancel it on.
+    for (ChangeEvents* events : std::vector<ChangeEvents*>(changeEvents_))
+        events->stop();
     for (DataSet* set : std::vector<DataSet*>(dataSets_))
         set->releaseStatements();
     try {
@@ -314,6 +318,12 @@ fb::Decoder Database::decoder() const
 void Database::remove(DataSet* set)
 {
     dataSets_.erase(std::remove(dataSets_.begin(), dataSets_.end(), set), dataSets_.end());
+}
+
+void Database::remove(ChangeEvents* events)
+{
+    changeEvents_.erase(std::remove(changeEvents_.begin(), changeEvents_.end(), events),
+                        changeEvents_.end());
 }
 
 }  // namespace db

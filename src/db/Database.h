@@ -12,6 +12,7 @@
 
 namespace db {
 
+class ChangeEvents;
 class Database;
 class DataSet;
 
@@ -63,8 +64,8 @@ public:
     // A file open in another program is refused with inUseMessage() before the engine's text.
     void open();
     static QString inUseMessage();
-    // Rolls back what was not committed, closes every data set and detaches;
-    // never throws.
+    // Stops every listener of the connection's events, rolls back what was not committed,
+    // closes every data set and detaches; never throws.
     void close();
     bool connected() const { return static_cast<bool>(attachment_); }
 
@@ -90,6 +91,9 @@ public:
     fb::Decoder decoder() const;
     void add(DataSet* set) { dataSets_.push_back(set); }
     void remove(DataSet* set);
+    // The listeners of the connection's events, stopped before it closes.
+    void add(ChangeEvents* events) { changeEvents_.push_back(events); }
+    void remove(ChangeEvents* events);
 
 private:
     QByteArray buildDpb(fb::Status& st) const;
@@ -106,6 +110,7 @@ private:
     fb::Ref<Firebird::IAttachment> attachment_;
     Transaction transaction_{*this};
     std::vector<DataSet*> dataSets_;
+    std::vector<ChangeEvents*> changeEvents_;
 };
 
 }  // namespace db

@@ -3,8 +3,13 @@
 #include "controls/Prompts.h"
 #include "db/Database.h"
 #include "db/Error.h"
+#include "desk/LiveUpdates.h"
 
 namespace desk {
+
+Desk::Desk() : liveUpdates_(std::make_unique<LiveUpdates>()) {}
+
+Desk::~Desk() = default;
 
 db::Transaction& Desk::transaction()
 {

@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QString>
+#include <memory>
 #include <optional>
 
 class QCursor;
@@ -22,6 +23,8 @@ class Prompts;
 }  // namespace controls
 
 namespace desk {
+
+class LiveUpdates;
 
 // The kinds of value the typed input box takes.
 enum class ValueType { Text, Currency };
@@ -52,7 +55,8 @@ struct EmployeeChoice {
 
 class Desk {
 public:
-    virtual ~Desk() = default;
+    Desk();
+    virtual ~Desk();
 
     virtual db::Database& database() = 0;
     db::Transaction& transaction();
@@ -77,6 +81,10 @@ public:
     // ending, or its connection is gone.
     bool closingWindows() const { return closingWindows_; }
     void setClosingWindows(bool closing) { closingWindows_ = closing; }
+
+    // What this desk and the others commit, for the lists to be read again; the application
+    // starts it with the connection and stops it before the connection goes.
+    LiveUpdates& liveUpdates() { return *liveUpdates_; }
 
     // Both end with a separator.
     virtual QString programFolder() const = 0;
@@ -104,6 +112,7 @@ protected:
     virtual void onConnectionLost() {}
 
 private:
+    std::unique_ptr<LiveUpdates> liveUpdates_;
     bool closingWindows_ = false;
     // Told once per connection: what the windows' callers still try after their windows
     // closed finds the same lost connection.

@@ -5,6 +5,7 @@
 #include "admin/ConnectionParamsFile.h"
 #include "app/MainWindow.h"
 #include "db/DataSet.h"
+#include "desk/LiveUpdates.h"
 #include "support/AppFixture.h"
 #include "support/Find.h"
 #include "support/Modal.h"
@@ -207,6 +208,7 @@ private slots:
         auto* staff = testsupport::child<db::DataSet>(&f, "staff");
         QCOMPARE(staff->field("ID").asInteger(), 20);
         const QStringList before = testsupport::allRows(server.name());
+        QVERIFY(f.liveUpdates().followsEvents());  // the server's events die with it
 
         qint64 killed = 0;
         const int order = orderOf(f.database(), 6);
@@ -230,10 +232,12 @@ private slots:
         QCOMPARE(testsupport::child<QLabel>(&f, "connectionStateLabel")->text(),
                  QString("Niepodłączony"));
         QVERIFY(!testsupport::child<QAction>(&f, "companiesAction")->isEnabled());
+        QVERIFY(!f.liveUpdates().followsEvents());
 
         QVERIFY2(serverIsBack(), "the Firebird server did not come back");
         testsupport::trigger(&f, "reconnectAction");
         QVERIFY(f.database().connected());
+        QVERIFY(f.liveUpdates().followsEvents());
         QCOMPARE(staff->field("ID").asInteger(), 20);
         QCOMPARE(testsupport::child<db::DataSet>(&f, "companies")->field("ID").asInteger(), 2);
         QCOMPARE(testsupport::allRows(server.name()), before);

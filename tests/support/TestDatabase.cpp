@@ -5,6 +5,7 @@
 #include "db/Firebird.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <ibase.h>
 #include <stdexcept>
 
@@ -14,8 +15,24 @@ const char* const kTestParams = "user_name=SYSDBA\r\npassword=masterkey\r\nlc_ct
 
 QStringList splitSql(const QString& script)
 {
+    // "SET TERM x" is an isql command that ends with the terminator in force and makes "x"
+    // the new one; it is taken here, never sent.
+    static const QRegularExpression setTerm(QStringLiteral(R"(^SET\s+TERM\s+(\S+)$)"),
+                                            QRegularExpression::CaseInsensitiveOption);
     QStringList statements;
+    QString terminator = QStringLiteral(";");
     QString current;
+    auto endStatement = [&] {
+        const QString statement = current.trimmed();
+        current.clear();
+        if (statement.isEmpty())
+            return;
+        const QRegularExpressionMatch match = setTerm.match(statement);
+        if (match.hasMatch())
+            terminator = match.captured(1);
+        else
+            statements << statement;
+    };
     for (qsizetype i = 0; i < script.size(); ++i) {
         const QChar c = script[i];
         if (c == u'\'' || c == u'"') {
@@ -29,16 +46,14 @@ QStringList splitSql(const QString& script)
         } else if (c == u'/' && script.mid(i, 2) == QLatin1String("/*")) {
             const qsizetype end = script.indexOf(QLatin1String("*/"), i);
             i = (end < 0 ? script.size() : end + 2) - 1;
-        } else if (c == u';') {
-            if (!current.trimmed().isEmpty())
-                statements << current.trimmed();
-            current.clear();
+        } else if (QStringView(script).mid(i, terminator.size()) == terminator) {
+            endStatement();
+            i += terminator.size() - 1;
         } else {
             current += c;
         }
     }
-    if (!current.trimmed().isEmpty())
-        statements << current.trimmed();
+    endStatement();
     return statements;
 }
 

@@ -11,7 +11,8 @@ namespace testsupport {
 
 extern const char* const kTestParams;  // user, password and WIN1250
 
-// Statements of a script, split at ";" outside quotes and comments.
+// Statements of a script, split at the terminator (";" at first) outside quotes and comments;
+// "SET TERM x" changes the terminator, as isql does, and is not among the statements.
 QStringList splitSql(const QString& script);
 QString readProjectFile(const QString& relativePath);
 
