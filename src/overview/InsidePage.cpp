@@ -48,15 +48,13 @@ InsidePage::InsidePage(desk::Desk& desk, QWidget* parent)
     });
     const int dateWidth = dateTimeWidth();
     const Qt::Alignment centred = Qt::AlignCenter;
-    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
     grid->setColumns({
         {Entry, QStringLiteral("Wejście"), dateWidth, {}, centred, {}, DateTimeFormat},
         {QStringLiteral("GOSC_NAZWA"), QStringLiteral("Gość"), 180},
         {QStringLiteral("GOSC_DOKUM"), QStringLiteral("Dokument"), 110},
         {QStringLiteral("PERSON_NAZWA"), QStringLiteral("Pracownik"), 160},
         {QStringLiteral("FIRMA"), QStringLiteral("Firma"), 150},
-        {QStringLiteral("PIETRO"), QStringLiteral("Piętro / pokój"), 80, {}, left,
-         QStringLiteral("POKOJ")},
+        {QStringLiteral("PIETRO_POKOJ"), QStringLiteral("Piętro / pokój"), 90},
         {QStringLiteral("IDENTYFIKATOR"), QStringLiteral("Identyfikator"), 80},
         {QStringLiteral("NRKARTY"), QStringLiteral("Nr karty"), 80},
         {Note, QStringLiteral("Uwagi"), 150},

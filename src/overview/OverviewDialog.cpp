@@ -4,6 +4,7 @@
 #include "controls/Clock.h"
 #include "controls/Printing.h"
 #include "controls/Prompts.h"
+#include "db/Database.h"
 #include "db/DateTimeText.h"
 #include "desk/Desk.h"
 #include "desk/LiveUpdates.h"
@@ -92,6 +93,10 @@ void OverviewDialog::Private::buildView()
         });
         QObject::connect(page, &OverviewPage::selectionChanged, &window,
                          [this] { updateButtons(); });
+        QObject::connect(page, &OverviewPage::visitsStored, &window, [this, page] {
+            stale = pages;
+            stale.erase(std::remove(stale.begin(), stale.end(), page), stale.end());
+        });
         QObject::connect(page, &OverviewPage::visitChosen, &window, [this](int visitId) {
             desk.prompts().guarded([&] { editVisit(visitId); });
         });

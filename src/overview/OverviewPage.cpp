@@ -31,6 +31,15 @@ OverviewPage::OverviewPage(desk::Desk& desk, const QString& caption, QWidget* pa
     : QWidget(parent), desk_(desk), visits(desk.database(), this), caption_(caption)
 {
     visits.setObjectName(QStringLiteral("visits"));
+    // Floor and room on one line of the list, and of a print.
+    visits.addCalculatedField(QStringLiteral("PIETRO_POKOJ"), 40, [](const db::DataSet& set) {
+        QStringList place;
+        for (const char* field : {"PIETRO", "POKOJ"}) {
+            const QString text = set.field(QString::fromLatin1(field)).asString().trimmed();
+            place << (text.isEmpty() ? QStringLiteral("–") : text);
+        }
+        return QVariant(place.join(QStringLiteral(" / ")));
+    });
     grid = new controls::DataGrid(visits, desk_.prompts());
     grid->setObjectName(QStringLiteral("visitGrid"));
     grid->setAccessibleName(caption);
@@ -49,6 +58,7 @@ OverviewPage::OverviewPage(desk::Desk& desk, const QString& caption, QWidget* pa
     });
 
     buttonRow_ = new QHBoxLayout;
+    buttonRow_->addStretch();  // the page's buttons keep their own size, at the left
     pageLayout = new QVBoxLayout(this);
     pageLayout->addWidget(grid, 1);
     pageLayout->addLayout(buttonRow_);
@@ -126,15 +136,8 @@ controls::PrintedTable OverviewPage::table() const
     }
     for (int row = 0; row < visits.recordCount(); ++row) {
         QStringList cells;
-        for (const controls::GridColumn& column : columns) {
-            QString text = grid->dataModel().fieldText(row, column.field, column.dateTimeFormat);
-            if (!column.secondField.isEmpty()) {
-                const QString second = grid->dataModel().fieldText(row, column.secondField);
-                if (!second.isEmpty())
-                    text += (text.isEmpty() ? QString() : QStringLiteral(" / ")) + second;
-            }
-            cells << text;
-        }
+        for (const controls::GridColumn& column : columns)
+            cells << grid->dataModel().fieldText(row, column.field, column.dateTimeFormat);
         table.rows.push_back(cells);
     }
     return table;
@@ -159,16 +162,18 @@ QPushButton* OverviewPage::addButton(const char* name, const QString& text)
     button->setObjectName(QString::fromLatin1(name));
     button->setAccessibleName(text);
     button->setAutoDefault(false);
-    buttonRow_->addWidget(button);
+    buttonRow_->insertWidget(buttonRow_->count() - 1, button);
     return button;
 }
 
 void OverviewPage::storeAndRead(const std::function<void()>& change)
 {
-    if (desk_.prompts().guarded(change))
-        desk_.commitWork();
-    else
+    if (desk_.prompts().guarded(change)) {
+        if (desk_.commitWork())
+            emit visitsStored();
+    } else {
         desk_.rollbackWork();
+    }
     // Committed or not, the page shows what is stored now.
     if (desk_.database().connected() && !desk_.closingWindows())
         desk_.prompts().guarded([this] { read(); });

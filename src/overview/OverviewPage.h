@@ -45,6 +45,8 @@ signals:
     void selectionChanged();
     // A double click or Enter on a visit.
     void visitChosen(int visitId);
+    // The page stored a change of a visit and committed it: the other pages may show it.
+    void visitsStored();
 
 protected:
     // The overview's one select of visits, with their company and the employee's floor,

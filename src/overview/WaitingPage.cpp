@@ -44,15 +44,13 @@ WaitingPage::WaitingPage(desk::Desk& desk, QWidget* parent)
 {
     setObjectName(QStringLiteral("waitingPage"));
     visits.setSelectSql(selectVisits(WaitingWhere));
-    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
     grid->setColumns({
         {QStringLiteral("DTPRZYBYCIA"), QStringLiteral("Przybycie"), dateTimeWidth(), {},
          Qt::AlignCenter, {}, DateTimeFormat},
         {QStringLiteral("GOSC_NAZWA"), QStringLiteral("Gość"), 180},
         {QStringLiteral("PERSON_NAZWA"), QStringLiteral("Pracownik"), 160},
         {QStringLiteral("FIRMA"), QStringLiteral("Firma"), 150},
-        {QStringLiteral("PIETRO"), QStringLiteral("Piętro / pokój"), 80, {}, left,
-         QStringLiteral("POKOJ")},
+        {QStringLiteral("PIETRO_POKOJ"), QStringLiteral("Piętro / pokój"), 90},
         {QStringLiteral("IDENTYFIKATOR"), QStringLiteral("Identyfikator"), 80},
         {QStringLiteral("NRKARTY"), QStringLiteral("Nr karty"), 80},
         {QStringLiteral("WIADOMOSC"), QStringLiteral("Wiadomość"), 160},
