@@ -267,7 +267,7 @@ Firebird::IAttachment* Database::attachment()
     return attachment_.get();
 }
 
-QString Database::decode(const QByteArray& bytes) const
+QString Database::decode(QByteArrayView bytes) const
 {
     if (byteCharacters_.empty() || bytes.isEmpty())
         return decoder_.decode(bytes);

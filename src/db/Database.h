@@ -76,7 +76,7 @@ public:
 
     // Used by the data layer.
     Firebird::IAttachment* attachment();
-    QString decode(const QByteArray& bytes) const;
+    QString decode(QByteArrayView bytes) const;
     // The text in the connection's character set. A character the set cannot hold throws
     // Error naming the character and `where` ("w polu NAZWISKO"); nothing is sent.
     QByteArray encode(const QString& text,

@@ -416,13 +416,14 @@ Values Statement::readRow(const unsigned char* buffer, size_t rowWidth) const
         }
         switch (type) {
             case SQL_VARYING: {
+                // Decoded from the message in place: no copy of the bytes first.
                 const unsigned short size = get<unsigned short>(at);
                 row.emplace_back(
-                    database_.decode(QByteArray(reinterpret_cast<const char*>(at + 2), size)));
+                    database_.decode(QByteArrayView(reinterpret_cast<const char*>(at + 2), size)));
                 break;
             }
             case SQL_TEXT: {
-                QByteArray bytes(reinterpret_cast<const char*>(at), int(length));
+                QByteArrayView bytes(reinterpret_cast<const char*>(at), qsizetype(length));
                 while (bytes.endsWith(' '))
                     bytes.chop(1);
                 row.emplace_back(database_.decode(bytes));
