@@ -31,6 +31,7 @@ bool isUtf8(const QByteArray& bytes)
 struct SettingsFile {
     CSimpleIniA ini{/*utf8*/ false, /*multikey*/ false, /*multiline*/ false};
     bool windows1250 = false;
+    bool crlf = false;  // the older Windows program ended its lines so
 
     explicit SettingsFile(const QString& path)
     {
@@ -39,14 +40,15 @@ struct SettingsFile {
             return;
         const QByteArray bytes = file.readAll();
         windows1250 = !isUtf8(bytes);
+        crlf = bytes.contains("\r\n");
         ini.LoadData(bytes.constData(), size_t(bytes.size()));
     }
 
     // The text of a key, nothing when it is missing; `readable` false when its bytes do
     // not decode.
-    std::optional<QString> value(const char* key, bool& readable) const
+    std::optional<QString> value(const char* section, const char* key, bool& readable) const
     {
-        const char* bytes = ini.GetValue(Section, key, nullptr);
+        const char* bytes = ini.GetValue(section, key, nullptr);
         readable = true;
         if (!bytes)
             return std::nullopt;
@@ -73,6 +75,23 @@ struct SettingsFile {
         }
         return text.toUtf8();
     }
+
+    // Plain key=value lines, each ending as the file's lines ended before.
+    void save(const QString& path)
+    {
+        ini.SetSpaces(false);
+        std::string text;
+        QByteArray bytes;
+        if (ini.Save(text, false) >= 0) {
+            bytes = QByteArray::fromStdString(text);
+            if (crlf)
+                bytes.replace("\r\n", "\n").replace("\n", "\r\n");
+        }
+        QFile file(path);
+        if (text.empty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size() || !file.flush())
+            throw db::Error(QStringLiteral("Unable to write to %1").arg(path));
+    }
 };
 
 QString* member(Settings& settings, int index)
@@ -91,7 +110,7 @@ Settings readSettings(const QString& settingsFolder)
                                 QStringLiteral("HALVANE.FDB"), QString()};
     for (int i = 0; i < 4; ++i) {
         bool readable = true;
-        *member(settings, i) = file.value(Keys[i], readable).value_or(defaults[i]);
+        *member(settings, i) = file.value(Section, Keys[i], readable).value_or(defaults[i]);
         if (!readable)
             settings.unreadable.insert(QString::fromLatin1(Keys[i]), *member(settings, i));
     }
@@ -111,9 +130,26 @@ void writeSettings(const QString& settingsFolder, const Settings& settings)
             continue;
         file.ini.SetValue(Section, Keys[i], file.encode(value).constData());
     }
-    file.ini.SetSpaces(false);  // plain key=value lines
-    if (file.ini.SaveFile(QFile::encodeName(path).constData(), false) < 0)
-        throw db::Error(QStringLiteral("Unable to write to %1").arg(path));
+    file.save(path);
+}
+
+QString readSettingsValue(const QString& settingsFolder, const QString& section, const QString& key)
+{
+    const SettingsFile file(settingsFolder + QLatin1String(SettingsFileName));
+    bool readable = true;
+    const std::optional<QString> value =
+        file.value(section.toLatin1().constData(), key.toLatin1().constData(), readable);
+    return value && readable ? *value : QString();
+}
+
+void writeSettingsValue(const QString& settingsFolder, const QString& section, const QString& key,
+                        const QString& value)
+{
+    const QString path = settingsFolder + QLatin1String(SettingsFileName);
+    SettingsFile file(path);
+    file.ini.SetValue(section.toLatin1().constData(), key.toLatin1().constData(),
+                      file.encode(value).constData());
+    file.save(path);
 }
 
 QString databaseName(const Settings& settings)

@@ -1,6 +1,6 @@
 #pragma once
-// The settings file Halvane.ini: section FB with Host, Dir, File and LastBackupDir,
-// plain key=value lines.
+// The settings file Halvane.ini: section FB with Host, Dir, File and LastBackupDir, and
+// the sections of single values that windows keep there (RODO), plain key=value lines.
 #include <QMap>
 #include <QString>
 
@@ -26,6 +26,14 @@ Settings readSettings(const QString& settingsFolder);
 // the file holds.
 // Throws db::Error "Unable to write to <path>" when the file cannot be written.
 void writeSettings(const QString& settingsFolder, const Settings& settings);
+
+// One value of a section; empty when it is missing or its bytes do not decode.
+QString readSettingsValue(const QString& settingsFolder, const QString& section,
+                          const QString& key);
+// Writes one value (section and key in ASCII), keeping every other line of the file as it is.
+// Throws db::Error "Unable to write to <path>" as writeSettings.
+void writeSettingsValue(const QString& settingsFolder, const QString& section, const QString& key,
+                        const QString& value);
 
 // The database name: Dir + File on "localhost" (exactly), else Host + ":" + Dir + File.
 QString databaseName(const Settings& settings);
