@@ -67,6 +67,7 @@ PersonalDataDialog::PersonalDataDialog(desk::Desk& desk, QWidget* parent)
     lastRemovalLabel = dataLabel("lastRemovalLabel", QStringLiteral("Ostatnie usuwanie"));
 
     auto* fields = new QFormLayout;
+    fields->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     fields->addRow(QStringLiteral("Okres przechowywania (miesiące):"), monthsSpin);
     fields->addRow(QStringLiteral("Dzień graniczny:"), cutOffLabel);
     fields->addRow(QStringLiteral("Goście widziani ostatnio przed nim:"), guestsLabel);

@@ -22,8 +22,8 @@ extern const char* const SettingsFileName;
 // A file that is not valid UTF-8 is read as Windows-1250, as the older Windows program
 // wrote it.
 Settings readSettings(const QString& settingsFolder);
-// Writes the four keys in their order, in the file's own encoding, keeping whatever else
-// the file holds.
+// Writes the four keys in their order, in the file's own encoding and line ends; every other
+// line of the file, and the line of a key whose value is unchanged, keeps its bytes.
 // Throws db::Error "Unable to write to <path>" when the file cannot be written.
 void writeSettings(const QString& settingsFolder, const Settings& settings);
 

@@ -5,6 +5,7 @@
 #include "admin/PersonalDataDialog.h"
 #include "admin/PersonalDataRemoval.h"
 #include "support/Find.h"
+#include "support/Screenshot.h"
 #include "support/TableSnapshot.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
@@ -123,6 +124,7 @@ private slots:
         QCOMPARE(child<QSpinBox>(&r.dialog, "monthsSpin")->value(), 24);
         QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "2", "4"}));
         QCOMPARE(r.label("lastRemovalLabel"), QStringLiteral("nigdy"));
+        QVERIFY(testsupport::saveScreenshot(r.dialog, "usuwanie_danych_osobowych.png"));
 
         // No, the default answer, changes nothing.
         r.clickRemove();
