@@ -4,6 +4,7 @@
 // and when the start-up reminder is due.
 #include "admin/PersonalDataDialog.h"
 #include "admin/PersonalDataRemoval.h"
+#include "support/AccessibleNames.h"
 #include "support/Find.h"
 #include "support/Screenshot.h"
 #include "support/TableSnapshot.h"
@@ -125,6 +126,7 @@ private slots:
         QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "2", "4"}));
         QCOMPARE(r.label("lastRemovalLabel"), QStringLiteral("nigdy"));
         QVERIFY(testsupport::saveScreenshot(r.dialog, "usuwanie_danych_osobowych.png"));
+        QCOMPARE(testsupport::unnamedControls(r.dialog), QStringList());
 
         // No, the default answer, changes nothing.
         r.clickRemove();

@@ -1,6 +1,7 @@
 // A guest's personal data in the guest list: the report of everything kept about the guest
 // (shown, saved as PDF and CSV) in both modes, and the erasure of one guest's data in
 // Mode::Edit, which leaves every other guest and visit as it was.
+#include "support/AccessibleNames.h"
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/PdfPages.h"
@@ -103,10 +104,12 @@ private slots:
         r.desk.answers.fileNames.enqueue(csv);
         int shownRows = 0;
         bool pictured = false;
+        QStringList unnamed = {"not shown"};
         testsupport::ModalScript script(
             {{"GuestDataDialog", [&](QDialog* report) {
                   shownRows = child<QTableWidget>(report, "dataTable")->rowCount();
                   pictured = testsupport::saveScreenshot(*report, "goscie_dane_osobowe.png");
+                  unnamed = testsupport::unnamedControls(*report);
                   child<QPushButton>(report, "pdfButton")->click();
                   child<QPushButton>(report, "csvButton")->click();
                   report->reject();
@@ -115,6 +118,7 @@ private slots:
         QVERIFY(script.finished());
         QCOMPARE(shownRows, 6);  // name, document, notes, the count, two visits
         QVERIFY(pictured);
+        QCOMPARE(unnamed, QStringList());
 
         // In the order the cells are drawn, a cell's wrapped lines one after the other.
         const QString printed =
