@@ -128,13 +128,14 @@ void PersonalDataDialog::showLastRemoval()
     lastRemovalLabel->setText(last.isValid() ? last.toString(DayFormat) : QStringLiteral("nigdy"));
 }
 
-void PersonalDataDialog::showCounts()
+RemovalCounts PersonalDataDialog::showCounts()
 {
     cutOff_ = admin::cutOffDay(desk_.clock().today(), monthsSpin->value());
     cutOffLabel->setText(cutOff_.toString(DayFormat));
     const RemovalCounts counts = removal_.count(cutOff_);
     guestsLabel->setText(QString::number(counts.guests));
     visitsLabel->setText(QString::number(counts.visits));
+    return counts;
 }
 
 bool PersonalDataDialog::questionAnswered(const RemovalCounts& counts)
@@ -153,8 +154,7 @@ bool PersonalDataDialog::questionAnswered(const RemovalCounts& counts)
 // reported; no name is written anywhere.
 void PersonalDataDialog::removeOldData()
 {
-    showCounts();  // what the question names is what is there now
-    const RemovalCounts shown = removal_.count(cutOff_);
+    const RemovalCounts shown = showCounts();  // the question names what is there now
     if (shown.guests == 0 && shown.visits == 0) {
         // Nothing is kept longer than allowed: that check counts as a removal.
         desk_.prompts().message(QStringLiteral("Nie ma danych osobowych sprzed dnia %1.")

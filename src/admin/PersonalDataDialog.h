@@ -24,7 +24,7 @@ public:
 
 private:
     void prepareForShowing();
-    void showCounts();
+    admin::RemovalCounts showCounts();
     void removeOldData();
     bool questionAnswered(const admin::RemovalCounts& counts);
     void storeRetention();
