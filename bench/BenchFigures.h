@@ -59,6 +59,38 @@ public:
     int run(const Params& params)
     {
         db::fb::Status st;
+        std::vector<unsigned char> input = bind(params);
+        std::vector<unsigned char> row(out_->getMessageLength(&st));
+        db::fb::Ref<Firebird::IResultSet> cursor(statement_->openCursor(
+            &st, database_.transaction().handle(), in_.get(), input.data(), out_.get(), 0));
+        st.check();
+        int rows = 0;
+        while (cursor->fetchNext(&st, row.data()) == Firebird::IStatus::RESULT_OK)
+            ++rows;
+        st.check();
+        cursor->close(&st);
+        st.check();
+        cursor.forget();
+        return rows;
+    }
+
+    // An insert, update or delete: the rows it wrote.
+    quint64 execute(const Params& params)
+    {
+        db::fb::Status st;
+        std::vector<unsigned char> input = bind(params);
+        statement_->execute(&st, database_.transaction().handle(), in_.get(), input.data(), nullptr,
+                            nullptr);
+        st.check();
+        const ISC_UINT64 written = statement_->getAffectedRecords(&st);
+        st.check();
+        return written;
+    }
+
+private:
+    std::vector<unsigned char> bind(const Params& params)
+    {
+        db::fb::Status st;
         std::vector<unsigned char> input(in_->getMessageLength(&st), 0);
         for (unsigned i = 0; i < unsigned(names_.size()); ++i) {
             QVariant value;
@@ -91,21 +123,9 @@ public:
             }
         }
         st.check();
-        std::vector<unsigned char> row(out_->getMessageLength(&st));
-        db::fb::Ref<Firebird::IResultSet> cursor(statement_->openCursor(
-            &st, database_.transaction().handle(), in_.get(), input.data(), out_.get(), 0));
-        st.check();
-        int rows = 0;
-        while (cursor->fetchNext(&st, row.data()) == Firebird::IStatus::RESULT_OK)
-            ++rows;
-        st.check();
-        cursor->close(&st);
-        st.check();
-        cursor.forget();
-        return rows;
+        return input;
     }
 
-private:
     db::Database& database_;
     QStringList names_;
     db::fb::Ref<Firebird::IStatement> statement_;

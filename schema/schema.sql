@@ -74,6 +74,9 @@ CREATE TABLE WIZYTY (
 CREATE INDEX IX_DZIALY_FIRMA_POPID ON DZIALY (FIRMA_ID, POPID);
 CREATE INDEX IX_PERSONEL_FIRMA_DZIAL ON PERSONEL (FIRMA_ID, DZIAL_ID);
 CREATE INDEX IX_WIZYTY_DTPRZYBYCIA ON WIZYTY (DTPRZYBYCIA);
+-- A guest's visits: when each guest was last seen (the removal of old personal data asks
+-- it of every guest), the guest's data on request and its erasure.
+CREATE INDEX IX_WIZYTY_GOSC_DTPRZYBYCIA ON WIZYTY (GOSC_ID, DTPRZYBYCIA);
 -- The reception overview finds the visits still open (no exit) among years of closed ones.
 CREATE INDEX IX_WIZYTY_DTWYJSCIA ON WIZYTY (DTWYJSCIA);
 

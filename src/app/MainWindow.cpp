@@ -3,6 +3,7 @@
 #include "admin/BackupDialog.h"
 #include "admin/ConnectionParamsFile.h"
 #include "admin/DatabaseDialog.h"
+#include "admin/PersonalDataDialog.h"
 #include "app/AboutDialog.h"
 #include "app/ModalWindows.h"
 #include "calendar/DatePickerDialog.h"
@@ -193,6 +194,7 @@ void MainWindow::createWindows()
     aboutDialog = std::make_unique<AboutDialog>(prompts_, this);
     backupDialog = std::make_unique<BackupDialog>(*this, this);
     databaseDialog = std::make_unique<DatabaseDialog>(*this, this);
+    personalDataDialog = std::make_unique<PersonalDataDialog>(*this, this);
 }
 
 void MainWindow::prepareDataSets()
@@ -257,6 +259,10 @@ void MainWindow::buildActions()
                                       int(Picture::DatabaseChoice), &MainWindow::chooseDatabase);
     reconnectAction = makeAction("reconnectAction", "Połącz ponownie",
                                  "Połącz ponownie z bazą danych", -1, &MainWindow::reconnect);
+    personalDataAction = makeAction("personalDataAction", "Usuwanie danych osobowych",
+                                    "Usuwanie starych danych osobowych gości", -1, nullptr);
+    connect(personalDataAction, &QAction::triggered, this,
+            [this] { prompts_.guarded([this] { personalDataDialog->exec(); }); });
     quitAction = makeAction("quitAction", "Zakończ", {}, -1, nullptr);
     connect(quitAction, &QAction::triggered, this, &QWidget::close);
 
@@ -285,7 +291,7 @@ void MainWindow::buildActions()
     extrasMenu->setObjectName(QStringLiteral("extrasMenu"));
     extrasMenu->addAction(aboutAction);
     extrasMenu->addSeparator();
-    extrasMenu->addActions({backupAction, databaseChoiceAction});
+    extrasMenu->addActions({backupAction, databaseChoiceAction, personalDataAction});
 }
 
 void MainWindow::buildView()
@@ -464,6 +470,9 @@ void MainWindow::onShown()
     } catch (const std::exception&) {
         // the settings keep what they had
     }
+    if (admin::removalReminderDue(settingsValue(admin::RemovalSection, admin::LastRemovalKey),
+                                  clock_.today()))
+        showData(hintLabel, QStringLiteral("Podpowiedź"), admin::removalReminderText());
     loadCursors();
     {
         const QSignalBlocker quiet(departmentTree);
@@ -591,6 +600,17 @@ void MainWindow::onClosing()
 
 // ------------------------------------------------------------ what every window is given
 
+QString MainWindow::settingsValue(const QString& section, const QString& key) const
+{
+    return app::readSettingsValue(settingsFolder_, section, key);
+}
+
+void MainWindow::storeSettingsValue(const QString& section, const QString& key,
+                                    const QString& value)
+{
+    app::writeSettingsValue(settingsFolder_, section, key, value);
+}
+
 QCursor MainWindow::treeCursor(controls::TreeCursor kind) const
 {
     const auto found = cursors_.find(kind);
@@ -709,6 +729,7 @@ void MainWindow::updateActions()
         action->setEnabled(connected);
     infoAction->setEnabled(currentEmployee() != 0);
     reconnectAction->setEnabled(!connected && !closingWindows());
+    personalDataAction->setEnabled(connected);
 }
 
 // ------------------------------------------------------------ what other desks commit

@@ -19,6 +19,7 @@ class QLabel;
 class QTimer;
 class AboutDialog;
 class BackupDialog;
+class PersonalDataDialog;
 class DatabaseDialog;
 class CompaniesDialog;
 class DatePickerDialog;
@@ -48,6 +49,9 @@ public:
     const controls::Clock& clock() const override { return clock_; }
     QString programFolder() const override { return programFolder_; }
     QString settingsFolder() const override { return settingsFolder_; }
+    QString settingsValue(const QString& section, const QString& key) const override;
+    void storeSettingsValue(const QString& section, const QString& key,
+                            const QString& value) override;
     QCursor treeCursor(controls::TreeCursor kind) const override;
     std::optional<QString> askValue(const desk::ValueRequest& request) override;
     std::optional<QDate> pickDate(const QDate& shown, QWidget* anchor) override;
@@ -183,6 +187,7 @@ private:
     QAction* aboutAction;
     QAction* backupAction;
     QAction* databaseChoiceAction;
+    QAction* personalDataAction;
     QAction* reconnectAction;
     QAction* quitAction;
 
@@ -199,4 +204,5 @@ private:
     std::unique_ptr<AboutDialog> aboutDialog;
     std::unique_ptr<BackupDialog> backupDialog;
     std::unique_ptr<DatabaseDialog> databaseDialog;
+    std::unique_ptr<PersonalDataDialog> personalDataDialog;
 };

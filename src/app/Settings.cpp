@@ -27,26 +27,51 @@ bool isUtf8(const QByteArray& bytes)
     return !decoder.hasError();
 }
 
-// The file as it is on disk, and whether it was written in Windows-1250.
+QByteArray trimmedLine(const QByteArray& line)
+{
+    return line.trimmed();  // also the CR of a CR LF line end
+}
+
+// The name of a "[section]" line; empty for any other line.
+QByteArray sectionOf(const QByteArray& line)
+{
+    const QByteArray text = trimmedLine(line);
+    if (text.size() < 2 || !text.startsWith('[') || !text.endsWith(']'))
+        return {};
+    return text.mid(1, text.size() - 2).trimmed();
+}
+
+bool sameName(const QByteArray& a, const QByteArray& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// The file as it is on disk, and whether it was written in Windows-1250. It is read
+// through SimpleIni and written by editing its lines: every line that keeps its value
+// keeps its bytes, blank lines and comments included.
 struct SettingsFile {
     CSimpleIniA ini{/*utf8*/ false, /*multikey*/ false, /*multiline*/ false};
+    QByteArray bytes;
     bool windows1250 = false;
+    QByteArray newLine = "\n";  // the older Windows program ended its lines with CR LF
 
     explicit SettingsFile(const QString& path)
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return;
-        const QByteArray bytes = file.readAll();
+        bytes = file.readAll();
         windows1250 = !isUtf8(bytes);
+        if (bytes.contains("\r\n"))
+            newLine = "\r\n";
         ini.LoadData(bytes.constData(), size_t(bytes.size()));
     }
 
     // The text of a key, nothing when it is missing; `readable` false when its bytes do
     // not decode.
-    std::optional<QString> value(const char* key, bool& readable) const
+    std::optional<QString> value(const char* section, const char* key, bool& readable) const
     {
-        const char* bytes = ini.GetValue(Section, key, nullptr);
+        const char* bytes = ini.GetValue(section, key, nullptr);
         readable = true;
         if (!bytes)
             return std::nullopt;
@@ -73,6 +98,59 @@ struct SettingsFile {
         }
         return text.toUtf8();
     }
+
+    // A plain key=value line in place of the key's line in the section (one that holds the
+    // value already stays as it is), else after the section's last line, else in a new
+    // section at the end of the file.
+    void set(const QByteArray& section, const QByteArray& key, const QString& text)
+    {
+        const QByteArray value = encode(text);
+        const QByteArray line = key + '=' + value;
+        QList<QByteArray> lines = bytes.split('\n');
+        const bool crlf = newLine == "\r\n";
+        bool inSection = false, found = false;
+        qsizetype lastOfSection = -1;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QByteArray name = sectionOf(lines[i]);
+            if (!name.isEmpty()) {
+                inSection = sameName(name, section);
+                if (inSection)
+                    lastOfSection = i;
+                continue;
+            }
+            if (!inSection)
+                continue;
+            const QByteArray content = trimmedLine(lines[i]);
+            if (!content.isEmpty())
+                lastOfSection = i;
+            const qsizetype equals = content.indexOf('=');
+            if (equals < 0 || !sameName(content.left(equals).trimmed(), key))
+                continue;
+            found = true;
+            if (content.mid(equals + 1).trimmed() != value)
+                lines[i] = crlf && lines[i].endsWith('\r') ? line + '\r' : line;
+        }
+        if (found) {
+            bytes = lines.join('\n');
+        } else if (lastOfSection >= 0) {
+            lines.insert(lastOfSection + 1, crlf ? line + '\r' : line);
+            bytes = lines.join('\n');
+        } else {
+            if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+                bytes += newLine;
+            if (!bytes.isEmpty())
+                bytes += newLine;  // a blank line between sections
+            bytes += '[' + section + ']' + newLine + line + newLine;
+        }
+    }
+
+    void save(const QString& path) const
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size() || !file.flush())
+            throw db::Error(QStringLiteral("Unable to write to %1").arg(path));
+    }
 };
 
 QString* member(Settings& settings, int index)
@@ -91,7 +169,7 @@ Settings readSettings(const QString& settingsFolder)
                                 QStringLiteral("HALVANE.FDB"), QString()};
     for (int i = 0; i < 4; ++i) {
         bool readable = true;
-        *member(settings, i) = file.value(Keys[i], readable).value_or(defaults[i]);
+        *member(settings, i) = file.value(Section, Keys[i], readable).value_or(defaults[i]);
         if (!readable)
             settings.unreadable.insert(QString::fromLatin1(Keys[i]), *member(settings, i));
     }
@@ -109,11 +187,27 @@ void writeSettings(const QString& settingsFolder, const Settings& settings)
         // What could not be read is never written back; a new value replaces it.
         if (settings.unreadable.contains(key) && settings.unreadable.value(key) == value)
             continue;
-        file.ini.SetValue(Section, Keys[i], file.encode(value).constData());
+        file.set(Section, Keys[i], value);
     }
-    file.ini.SetSpaces(false);  // plain key=value lines
-    if (file.ini.SaveFile(QFile::encodeName(path).constData(), false) < 0)
-        throw db::Error(QStringLiteral("Unable to write to %1").arg(path));
+    file.save(path);
+}
+
+QString readSettingsValue(const QString& settingsFolder, const QString& section, const QString& key)
+{
+    const SettingsFile file(settingsFolder + QLatin1String(SettingsFileName));
+    bool readable = true;
+    const std::optional<QString> value =
+        file.value(section.toLatin1().constData(), key.toLatin1().constData(), readable);
+    return value && readable ? *value : QString();
+}
+
+void writeSettingsValue(const QString& settingsFolder, const QString& section, const QString& key,
+                        const QString& value)
+{
+    const QString path = settingsFolder + QLatin1String(SettingsFileName);
+    SettingsFile file(path);
+    file.set(section.toLatin1(), key.toLatin1(), value);
+    file.save(path);
 }
 
 QString databaseName(const Settings& settings)

@@ -89,6 +89,12 @@ public:
     // Both end with a separator.
     virtual QString programFolder() const = 0;
     virtual QString settingsFolder() const = 0;
+    // One value of the settings file (a section of its own, e.g. "RODO"); empty when missing.
+    virtual QString settingsValue(const QString& section, const QString& key) const = 0;
+    // Stores one value there, leaving every other line of the file as it was; throws
+    // db::Error when the file cannot be written.
+    virtual void storeSettingsValue(const QString& section, const QString& key,
+                                    const QString& value) = 0;
     // The pointer shown while a department is dragged over the tree.
     virtual QCursor treeCursor(controls::TreeCursor kind) const = 0;
 

@@ -9,6 +9,8 @@
 #include "controls/Prompts.h"
 #include "db/DataSet.h"
 #include "desk/Desk.h"
+#include "desk/PersonalData.h"
+#include "visitors/GuestDataDialog.h"
 #include "visitors/GuestDialog.h"
 
 #include <QAction>
@@ -100,6 +102,8 @@ public:
     void editRow(bool adding);
     void showStored(int id);
     void deleteGuest();
+    void showPersonalData();
+    void erasePersonalData();
     void choose();
     void onGridDoubleClicked();
     bool typeIntoSearch(const QKeyEvent* key);
@@ -128,8 +132,11 @@ public:
     QAction* deleteAction = nullptr;
     QAction* editAction = nullptr;
     QAction* goToSearchAction = nullptr;
+    QAction* personalDataAction = nullptr;
+    QAction* eraseDataAction = nullptr;
 
     GuestDialog* guestDialog = nullptr;
+    GuestDataDialog* guestDataDialog = nullptr;
 };
 
 GuestsDialog::Private::Private(GuestsDialog& window, desk::Desk& desk)
@@ -175,6 +182,13 @@ void GuestsDialog::Private::buildView()
     deleteAction->setShortcut(QKeySequence(Qt::Key_Delete));
     editAction = makeAction("editAction", QStringLiteral("Edytuj"), QStringLiteral("Edytuj wpis"),
                             Picture::Edit, [this] { editGuest(); });
+    personalDataAction = makeAction("personalDataAction", QStringLiteral("Dane osobowe"),
+                                    QStringLiteral("Dane osobowe gościa"), Picture::Info,
+                                    [this] { showPersonalData(); });
+    personalDataAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    eraseDataAction = makeAction("eraseDataAction", QStringLiteral("Usuń dane"),
+                                 QStringLiteral("Usuń dane gościa"), Picture::Delete,
+                                 [this] { erasePersonalData(); });
     goToSearchAction = new QAction(&window);
     goToSearchAction->setObjectName(QStringLiteral("goToSearchAction"));
     goToSearchAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F3)});
@@ -187,8 +201,11 @@ void GuestsDialog::Private::buildView()
     toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     toolBar->setIconSize(QSize(16, 16));
     toolBar->addActions({addAction, deleteAction, editAction});
+    toolBar->addSeparator();
+    toolBar->addActions({personalDataAction, eraseDataAction});
     for (QAction* action : toolBar->actions())
-        toolBar->widgetForAction(action)->setAccessibleName(action->text());
+        if (!action->isSeparator())
+            toolBar->widgetForAction(action)->setAccessibleName(action->text());
 
     guestGrid = new controls::DataGrid(guests, desk.prompts());
     guestGrid->setObjectName(QStringLiteral("guestGrid"));
@@ -263,6 +280,8 @@ void GuestsDialog::Private::buildView()
 
     guestDialog = new GuestDialog(guests, desk.prompts(), &window);
     guestDialog->setObjectName(QStringLiteral("guestDialog"));
+    guestDataDialog = new GuestDataDialog(desk, &window);
+    guestDataDialog->setObjectName(QStringLiteral("guestDataDialog"));
 
     window.installEventFilter(this);
     connect(&window, &QDialog::finished, this, [this] { guests.close(); });
@@ -297,11 +316,14 @@ void GuestsDialog::Private::applyMode()
         okButton->hide();
         okButton->setDefault(false);
         cancelButton->setText(QStringLiteral("Zamknij"));
+        eraseDataAction->setVisible(true);
     } else {
         editAction->setShortcuts({ctrlEnter, ctrlKeypadEnter});
         okButton->show();
         okButton->setDefault(true);
         cancelButton->setText(QStringLiteral("Anuluj"));
+        // A picker leaves its work to the visit editor: an erasure cannot wait for that.
+        eraseDataAction->setVisible(false);
     }
 }
 
@@ -324,6 +346,8 @@ void GuestsDialog::Private::updateActions()
     addAction->setEnabled(true);
     deleteAction->setEnabled(hasGuest);
     editAction->setEnabled(hasGuest);
+    personalDataAction->setEnabled(hasGuest);
+    eraseDataAction->setEnabled(hasGuest && mode == Mode::Edit);
 }
 
 // ------------------------------------------------------------ adding, editing, deleting
@@ -387,6 +411,45 @@ void GuestsDialog::Private::deleteGuest()
     guests.remove();
     if (mode == Mode::Edit && !desk.commitWork())
         showStored(id);
+}
+
+// ------------------------------------------------------------ personal data
+
+void GuestsDialog::Private::showPersonalData()
+{
+    if (currentId() != 0)
+        guestDataDialog->exec(currentId());
+    guestGrid->setFocus();
+}
+
+// The guest's record and the copies in all their visits, by the rule of the removal of old
+// data; committed at once, as every change of the list in Mode::Edit.
+void GuestsDialog::Private::erasePersonalData()
+{
+    struct ActionsAfter {
+        Private& p;
+        ~ActionsAfter() { p.updateActions(); }
+    } after{*this};
+    const int id = currentId();
+    if (id == 0 || mode != Mode::Edit)
+        return;
+    const int visits = desk::countGuestVisits(desk, id);
+    if (!desk.prompts().question(
+            QStringLiteral("Na pewno usunąć dane osobowe gościa: '%1' i jego wizyt (%2)?\n\n"
+                           "Tej operacji nie można cofnąć.")
+                .arg(guests.field(Name).asString())
+                .arg(visits),
+            QStringLiteral("Usunięcie danych gościa"), /*defaultNo*/ true))
+        return;
+    try {
+        desk::eraseGuestData(desk, id);
+    } catch (const std::exception&) {
+        desk.rollbackWork();  // neither the record nor a visit keeps half of it
+        showStored(id);
+        throw;
+    }
+    desk.commitWork();
+    showStored(id);
 }
 
 // ------------------------------------------------------------ choosing
@@ -513,6 +576,7 @@ GuestsDialog::GuestsDialog(desk::Desk& desk, QWidget* parent)
 GuestsDialog::~GuestsDialog()
 {
     delete d->guestDialog;  // it edits the list's rows: it goes before them
+    delete d->guestDataDialog;
     d->guests.setParent(nullptr);
 }
 

@@ -51,6 +51,10 @@ private slots:
         QTest::newRow("about") << "aboutAction" << QStringList{"AboutDialog"};
         QTest::newRow("backup") << "backupAction" << QStringList{"BackupDialog"};
         QTest::newRow("database choice") << "databaseChoiceAction" << QStringList{"DatabaseDialog"};
+        QTest::newRow("personal data removal")
+            << "personalDataAction" << QStringList{"PersonalDataDialog"};
+        QTest::newRow("guests, a guest's personal data")
+            << "guestsAction" << QStringList{"GuestsDialog=personalDataAction", "GuestDataDialog"};
     }
     void everyWindowNamesItsControlsAndSaysWhatItsLabelsShow()
     {

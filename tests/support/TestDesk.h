@@ -8,10 +8,13 @@
 
 #include <QCursor>
 #include <QDateTime>
+#include <QMap>
 #include <QTemporaryDir>
 #include <functional>
 
-namespace db { class Database; }
+namespace db {
+class Database;
+}
 
 namespace testsupport {
 
@@ -50,6 +53,17 @@ public:
     QString settingsFolder() const override
     {
         return settingsFolderPath.isEmpty() ? folder_.path() + u'/' : settingsFolderPath;
+    }
+    // The settings file's single values, by "section/key".
+    QMap<QString, QString> settingsValues;
+    QString settingsValue(const QString& section, const QString& key) const override
+    {
+        return settingsValues.value(section + u'/' + key);
+    }
+    void storeSettingsValue(const QString& section, const QString& key,
+                            const QString& value) override
+    {
+        settingsValues.insert(section + u'/' + key, value);
     }
     QCursor treeCursor(controls::TreeCursor kind) const override
     {

@@ -1,0 +1,52 @@
+#pragma once
+// The removal of guests' personal data older than the retention time, without widgets: the
+// cut-off day, what lies before it, the erasure in the connection's one transaction, and
+// whether the administrator should be reminded to run it.
+#include <QDate>
+#include <QString>
+
+namespace db {
+class Database;
+}
+
+namespace admin {
+
+// Halvane.ini's section and keys of the removal.
+extern const QString RemovalSection;      // "RODO"
+extern const QString RetentionMonthsKey;  // "Miesiace"
+extern const QString LastRemovalKey;      // "Ostatnio", yyyy-MM-dd
+constexpr int DefaultRetentionMonths = 24;
+constexpr int MinRetentionMonths = 1;
+constexpr int MaxRetentionMonths = 120;
+
+// The stored retention time; anything outside 1..120 or not a number gives the default.
+int retentionMonths(const QString& stored);
+// Today minus the months (the last day of a shorter month where the day does not exist).
+QDate cutOffDay(const QDate& today, int months);
+
+// Whether the last removal (ISO date, empty when it never ran) is more than 31 days ago.
+bool removalReminderDue(const QString& lastRemoval, const QDate& today);
+// The start-up reminder of the status bar.
+QString removalReminderText();
+
+struct RemovalCounts {
+    int guests = 0;  // last seen (latest arrival) before the cut-off day, or never seen
+    int visits = 0;  // arrived before the cut-off day
+};
+
+// Rows already erased (nothing but the erased name and empty fields) are neither counted
+// nor written again.
+class PersonalDataRemoval {
+public:
+    explicit PersonalDataRemoval(db::Database& database) : database_(database) {}
+
+    RemovalCounts count(const QDate& cutOff) const;
+    // Erases what count() finds, in the connection's transaction; the caller commits, or
+    // rolls back when this throws. What was written.
+    RemovalCounts remove(const QDate& cutOff);
+
+private:
+    db::Database& database_;
+};
+
+}  // namespace admin

@@ -1,0 +1,55 @@
+#include "desk/PersonalData.h"
+
+#include "db/Statement.h"
+#include "desk/Desk.h"
+
+namespace desk {
+
+const QString ErasedName = QStringLiteral("(usunięto)");
+
+namespace {
+
+constexpr auto CountVisits = R"(select count(*)
+from WIZYTY
+where GOSC_ID = :gosc_id)";
+constexpr auto EraseGuest = R"(update GOSCIE
+set
+  NAZWA = :usunieto,
+  DOKUM = null,
+  INFO = null
+where ID = :gosc_id)";
+constexpr auto EraseGuestVisits = R"(update WIZYTY
+set
+  GOSC_NAZWA = :usunieto,
+  GOSC_DOKUM = null,
+  WIADOMOSC = null
+where GOSC_ID = :gosc_id)";
+
+int run(Desk& desk, const char* sql, int guestId)
+{
+    db::Statement statement(desk.database(), QString::fromUtf8(sql));
+    statement.execute([guestId](const QString& name) -> QVariant {
+        return name == QLatin1String("usunieto") ? QVariant(ErasedName) : QVariant(guestId);
+    });
+    return int(statement.affectedRows());
+}
+
+}  // namespace
+
+int countGuestVisits(Desk& desk, int guestId)
+{
+    db::Statement count(desk.database(), QString::fromUtf8(CountVisits));
+    std::vector<db::Values> rows;
+    count.execute([guestId](const QString&) -> QVariant { return guestId; }, &rows);
+    return rows.empty() ? 0 : rows.front().front().toInt();
+}
+
+ErasedRows eraseGuestData(Desk& desk, int guestId)
+{
+    ErasedRows erased;
+    erased.guests = run(desk, EraseGuest, guestId);
+    erased.visits = run(desk, EraseGuestVisits, guestId);
+    return erased;
+}
+
+}  // namespace desk

@@ -1,0 +1,243 @@
+// The removal of old personal data: what the window counts before it asks, exactly which
+// values the removal writes (every other value of every table stays), a refused write
+// leaving everything as it was, the retention time and the last removal in the settings,
+// and when the start-up reminder is due.
+#include "admin/PersonalDataDialog.h"
+#include "admin/PersonalDataRemoval.h"
+#include "support/AccessibleNames.h"
+#include "support/Find.h"
+#include "support/Screenshot.h"
+#include "support/TableSnapshot.h"
+#include "support/TestDatabase.h"
+#include "support/TestDesk.h"
+#include "support/testmain.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+using testsupport::child;
+using testsupport::Null;
+using testsupport::TableSnapshot;
+
+namespace {
+
+const QString Erased = QStringLiteral("(usunięto)");
+
+// Today is 05-03-2026 (the test clock); 24 months give the cut-off day 05-03-2024.
+// Guest 1 was seen yesterday and long ago, 2 never, 3 only long ago (the last time a minute
+// before the cut-off day), 4 on the cut-off day itself, 5 was erased before. Visit 15 has
+// no guest but a message; visit 16 was erased before.
+const QStringList kRows = {
+    "insert into FIRMY (ID, NAZWA) values (1, 'Tervik sp. z o.o.')",
+    "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA, LOKALIZACJA) values "
+    "(1, 1, 0, 1, 'Recepcja', 'parter')",
+    "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO, STANOWISKO, EMAIL, INFO) "
+    "values (1, 1, 1, 'Anna', 'Nowak', 'kierownik', 'a.nowak@tervik.pl', 'pokój 12')",
+    "insert into GOSCIE (ID, NAZWA, DOKUM, INFO) values "
+    "(1, 'Adamski Jan', 'dowód AAA111', 'stały gość')",
+    "insert into GOSCIE (ID, NAZWA, DOKUM) values (2, 'Bielska Ewa', 'paszport EB2')",
+    "insert into GOSCIE (ID, NAZWA, DOKUM, INFO) values "
+    "(3, 'Cieślak Piotr', 'dowód CCC333', 'alergia na koty')",
+    "insert into GOSCIE (ID, NAZWA, DOKUM) values (4, 'Dudek Anna', 'dowód DDD444')",
+    "insert into GOSCIE (ID, NAZWA) values (5, '(usunięto)')",
+    "insert into WIZYTY values (10, 1, 1, 1, 'Adamski Jan', 'dowód AAA111', 1, 'Nowak Anna', "
+    "'2023-01-10 09:00', '2023-01-10 09:05', '2023-01-10 11:00', 'ID-10', 'K-10', "
+    "'Proszę oddzwonić', '2023-01-10 12:00')",
+    "insert into WIZYTY values (11, 1, 1, 1, 'Adamski Jan', 'dowód AAA111', 1, 'Nowak Anna', "
+    "'2026-03-04 14:00', '2026-03-04 14:05', '2026-03-04 15:00', 'ID-11', 'K-11', "
+    "'Paczka', '2026-03-04 16:00')",
+    "insert into WIZYTY values (12, 1, 1, 3, 'Cieślak Piotr', 'dowód CCC333', 1, 'Nowak Anna', "
+    "'2022-06-01 10:00', '2022-06-01 10:01', '2022-06-01 10:30', 'ID-12', 'K-12', "
+    "'Faktura', '2022-06-01 11:00')",
+    "insert into WIZYTY values (13, 1, 1, 3, 'Cieślak Piotr', 'dowód CCC333', 1, 'Nowak Anna', "
+    "'2024-03-04 23:59', '2024-03-05 00:01', '2024-03-05 01:00', 'ID-13', 'K-13', null, null)",
+    "insert into WIZYTY values (14, 1, 1, 4, 'Dudek Anna', 'dowód DDD444', 1, 'Nowak Anna', "
+    "'2024-03-05 08:00', '2024-03-05 08:10', '2024-03-05 09:00', 'ID-14', 'K-14', "
+    "'Klucze', '2024-03-05 10:00')",
+    "insert into WIZYTY values (15, 1, 1, null, null, null, 1, 'Nowak Anna', "
+    "'2021-05-05 12:00', null, null, null, null, 'Kurier zostawił paczkę dla Nowak', null)",
+    "insert into WIZYTY values (16, 1, 1, 5, '(usunięto)', null, 1, 'Nowak Anna', "
+    "'2020-01-01 08:00', '2020-01-01 08:05', '2020-01-01 09:00', 'ID-16', 'K-16', null, null)",
+};
+
+struct Removal {
+    testsupport::TestDatabase database;
+    testsupport::TestDesk desk{database.db()};
+    PersonalDataDialog dialog{desk};
+
+    Removal() { database.run(kRows); }
+    ~Removal()
+    {
+        if (dialog.isVisible())
+            dialog.reject();
+    }
+    QString label(const char* name) { return child<QLabel>(&dialog, name)->text(); }
+    QStringList shownCounts()
+    {
+        return {label("cutOffLabel"), label("guestsLabel"), label("visitsLabel")};
+    }
+    void clickRemove()
+    {
+        QTest::mouseClick(child<QPushButton>(&dialog, "removeButton"), Qt::LeftButton);
+    }
+    const testsupport::Shown& lastShown() { return desk.answers.shown.last(); }
+};
+
+// What the removal leaves of the rows it erases.
+QMap<QString, TableSnapshot> erasedFrom(QMap<QString, TableSnapshot> tables,
+                                        const QList<int>& guests, const QList<int>& visits)
+{
+    for (int id : guests)
+        tables["GOSCIE"] = tables["GOSCIE"]
+                               .with(id, "NAZWA", Erased)
+                               .with(id, "DOKUM", Null)
+                               .with(id, "INFO", Null);
+    for (int id : visits)
+        tables["WIZYTY"] = tables["WIZYTY"]
+                               .with(id, "GOSC_NAZWA", Erased)
+                               .with(id, "GOSC_DOKUM", Null)
+                               .with(id, "WIADOMOSC", Null);
+    return tables;
+}
+
+void compareTables(const QMap<QString, TableSnapshot>& actual,
+                   const QMap<QString, TableSnapshot>& expected)
+{
+    for (const QString& table : testsupport::ProgramTables) {
+        QCOMPARE(actual[table].columns, expected[table].columns);
+        QCOMPARE(actual[table].lines(), expected[table].lines());
+    }
+}
+
+}  // namespace
+
+class PersonalDataDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void removalErasesExactlyThePersonalDataBeforeTheCutOff()
+    {
+        Removal r;
+        const auto before = testsupport::snapshotAll(r.database);
+        QVERIFY(before["WIZYTY"].rows.size() == 7 && before["GOSCIE"].rows.size() == 5);
+        r.dialog.open();
+        QCOMPARE(child<QSpinBox>(&r.dialog, "monthsSpin")->value(), 24);
+        QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "2", "4"}));
+        QCOMPARE(r.label("lastRemovalLabel"), QStringLiteral("nigdy"));
+        QVERIFY(testsupport::saveScreenshot(r.dialog, "usuwanie_danych_osobowych.png"));
+        QCOMPARE(testsupport::unnamedControls(r.dialog), QStringList());
+
+        // No, the default answer, changes nothing.
+        r.clickRemove();
+        QCOMPARE(r.lastShown().kind, QStringLiteral("question"));
+        QCOMPARE(r.lastShown().detail, QStringLiteral("Nie"));
+        QCOMPARE(r.lastShown().text,
+                 QStringLiteral("Usunąć dane osobowe sprzed dnia 05-03-2024?\n\n"
+                                "Goście widziani ostatnio przed tym dniem: 2\n"
+                                "Wizyty sprzed tego dnia: 4\n\n"
+                                "Tej operacji nie można cofnąć."));
+        compareTables(testsupport::snapshotAll(r.database), before);
+
+        // Yes: committed (another connection reads it), and only counts are reported.
+        r.desk.answers.answers.enqueue(true);
+        r.clickRemove();
+        compareTables(testsupport::snapshotAll(r.database),
+                      erasedFrom(before, {2, 3}, {10, 12, 13, 15}));
+        QCOMPARE(r.lastShown().text,
+                 QStringLiteral("Usunięto dane osobowe.\n\nGości: 2\nWizyt: 4"));
+        QCOMPARE(r.desk.settingsValues.value("RODO/Ostatnio"), QStringLiteral("2026-03-05"));
+        QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "0", "0"}));
+        QCOMPARE(r.label("lastRemovalLabel"), QStringLiteral("05-03-2026"));
+        for (const testsupport::Shown& shown : r.desk.answers.shown)
+            for (const char* name : {"Adamski", "Bielska", "Cieślak", "Dudek", "AAA111"})
+                QVERIFY2(!shown.text.contains(QString::fromUtf8(name)), qPrintable(shown.text));
+
+        // Erased rows are not counted again: nothing is left to ask about.
+        r.desk.answers.clear();
+        r.desk.answers.answers.enqueue(true);
+        r.clickRemove();
+        QCOMPARE(r.desk.answers.shown.size(), 1);
+        QCOMPARE(r.lastShown().text,
+                 QStringLiteral("Nie ma danych osobowych sprzed dnia 05-03-2024."));
+        compareTables(testsupport::snapshotAll(r.database),
+                      erasedFrom(before, {2, 3}, {10, 12, 13, 15}));
+        r.dialog.reject();
+        QCOMPARE(r.desk.settingsValues.value("RODO/Miesiace"), QStringLiteral("24"));
+    }
+
+    void aRefusedVisitUpdateLeavesEverythingAsItWas()
+    {
+        Removal r;
+        r.database.run(
+            {"alter table WIZYTY add constraint CK_NO_ERASURE "
+             "check (GOSC_NAZWA is distinct from '(usunięto)')"});
+        const auto before = testsupport::snapshotAll(r.database);
+        r.dialog.open();
+        r.desk.answers.answers.enqueue(true);
+        r.clickRemove();
+        QCOMPARE(r.lastShown().kind, QStringLiteral("message"));
+        QVERIFY2(r.lastShown().text.startsWith(
+                     "Nie usunięto danych osobowych; nic nie zostało zmienione.\n\n"),
+                 qPrintable(r.lastShown().text));
+        QVERIFY2(r.lastShown().text.contains("CK_NO_ERASURE"), qPrintable(r.lastShown().text));
+        compareTables(testsupport::snapshotAll(r.database), before);
+        // The program's own connection sees the guests' rows as they were, too.
+        QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "2", "4"}));
+        QVERIFY(!r.desk.settingsValues.contains("RODO/Ostatnio"));
+    }
+
+    void theRetentionTimeComesFromTheSettings_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("months");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("12 months") << "12" << 12 << QStringList{"05-03-2025", "3", "5"};
+        QTest::newRow("none") << "" << 24 << QStringList{"05-03-2024", "2", "4"};
+        QTest::newRow("0") << "0" << 24 << QStringList{"05-03-2024", "2", "4"};
+        QTest::newRow("121") << "121" << 24 << QStringList{"05-03-2024", "2", "4"};
+        QTest::newRow("not a number") << "dwa lata" << 24 << QStringList{"05-03-2024", "2", "4"};
+        QTest::newRow("120 months") << "120" << 120 << QStringList{"05-03-2016", "1", "0"};
+    }
+    void theRetentionTimeComesFromTheSettings()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, months);
+        QFETCH(QStringList, shown);
+        Removal r;
+        if (!stored.isEmpty())
+            r.desk.settingsValues.insert("RODO/Miesiace", stored);
+        r.dialog.open();
+        QCOMPARE(child<QSpinBox>(&r.dialog, "monthsSpin")->value(), months);
+        QCOMPARE(r.shownCounts(), shown);
+        // A value given in the window is counted at once and kept when it closes.
+        child<QSpinBox>(&r.dialog, "monthsSpin")->setValue(1);
+        QCOMPARE(r.label("cutOffLabel"), QStringLiteral("05-02-2026"));
+        QCOMPARE(r.label("guestsLabel"), QStringLiteral("3"));
+        r.dialog.reject();
+        QCOMPARE(r.desk.settingsValues.value("RODO/Miesiace"), QStringLiteral("1"));
+    }
+
+    void theReminderIsDueOnlyAfterMoreThan31Days_data()
+    {
+        QTest::addColumn<QString>("lastRemoval");
+        QTest::addColumn<bool>("due");
+        const QDate today(2026, 3, 5);
+        QTest::newRow("never") << QString() << true;
+        QTest::newRow("not a date") << "wczoraj" << true;
+        QTest::newRow("30 days") << today.addDays(-30).toString(Qt::ISODate) << false;
+        QTest::newRow("31 days") << today.addDays(-31).toString(Qt::ISODate) << false;
+        QTest::newRow("32 days") << today.addDays(-32).toString(Qt::ISODate) << true;
+        QTest::newRow("a year") << "2025-03-05" << true;
+        QTest::newRow("today") << "2026-03-05" << false;
+    }
+    void theReminderIsDueOnlyAfterMoreThan31Days()
+    {
+        QFETCH(QString, lastRemoval);
+        QFETCH(bool, due);
+        QCOMPARE(admin::removalReminderDue(lastRemoval, QDate(2026, 3, 5)), due);
+    }
+};
+
+HALVANE_TEST(PersonalDataDialogTest);
+#include "PersonalDataDialogTest.moc"
