@@ -3,6 +3,7 @@
 #include "db/Error.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
@@ -146,9 +147,11 @@ struct SettingsFile {
 
     void save(const QString& path) const
     {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(bytes) != bytes.size() || !file.flush())
+        // Written whole beside the old file and then put in its place: a failure midway
+        // leaves the old settings as they were.
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+            !file.commit())
             throw db::Error(QStringLiteral("Unable to write to %1").arg(path));
     }
 };
