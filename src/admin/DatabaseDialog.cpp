@@ -2,6 +2,7 @@
 
 #include "admin/ConnectionParamsFile.h"
 #include "controls/Accessibility.h"
+#include "controls/DialogButtons.h"
 #include "controls/Prompts.h"
 #include "db/Database.h"
 #include "db/Error.h"
@@ -52,14 +53,6 @@ QComboBox* editableBox(const char* name, const QStringList& lines)
     return box;
 }
 
-QPushButton* button(const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 }  // namespace
 
 DatabaseDialog::DatabaseDialog(desk::Desk& desk, QWidget* parent)
@@ -78,7 +71,7 @@ DatabaseDialog::DatabaseDialog(desk::Desk& desk, QWidget* parent)
     hostBox = editableBox("hostBox", {QStringLiteral("localhost")});
     folderBox = editableBox("folderBox", folderLines);
     fileBox = editableBox("fileBox", {QStringLiteral("HALVANE.FDB")});
-    saveLocationButton = button("saveLocationButton", QStringLiteral("  Zapisz"));
+    saveLocationButton = controls::namedButton("saveLocationButton", QStringLiteral("  Zapisz"));
     auto* locationGroup = new QGroupBox(QStringLiteral("Baza danych"));
     auto* locationForm = new QFormLayout(locationGroup);
     for (auto [box, caption] :
@@ -96,8 +89,9 @@ DatabaseDialog::DatabaseDialog(desk::Desk& desk, QWidget* parent)
     passwordEdit = new QLineEdit;
     passwordEdit->setObjectName(QStringLiteral("passwordEdit"));
     passwordEdit->setEchoMode(QLineEdit::Password);
-    saveParamsButton = button("saveParamsButton", QStringLiteral("  Zapisz"));
-    restoreDefaultsButton = button("restoreDefaultsButton", QStringLiteral("Przywróć domyślne"));
+    saveParamsButton = controls::namedButton("saveParamsButton", QStringLiteral("  Zapisz"));
+    restoreDefaultsButton =
+        controls::namedButton("restoreDefaultsButton", QStringLiteral("Przywróć domyślne"));
     auto* paramsGroup = new QGroupBox(QStringLiteral("Parametry dostępu"));
     auto* paramsForm = new QFormLayout(paramsGroup);
     paramsForm->addRow(QStringLiteral("Użytkownik:"), userEdit);
@@ -107,7 +101,7 @@ DatabaseDialog::DatabaseDialog(desk::Desk& desk, QWidget* parent)
     paramsButtons->addWidget(restoreDefaultsButton);
     paramsForm->addRow(QString(), paramsButtons);
 
-    testButton = button("testButton", QStringLiteral("Testuj"));
+    testButton = controls::namedButton("testButton", QStringLiteral("Testuj"));
     reportEdit = new QPlainTextEdit;
     reportEdit->setObjectName(QStringLiteral("reportEdit"));
     reportEdit->setReadOnly(true);

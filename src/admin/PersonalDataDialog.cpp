@@ -2,6 +2,7 @@
 
 #include "controls/Accessibility.h"
 #include "controls/Clock.h"
+#include "controls/DialogButtons.h"
 #include "controls/Prompts.h"
 #include "db/Error.h"
 #include "desk/Desk.h"
@@ -30,15 +31,6 @@ QLabel* dataLabel(const char* name, const QString& caption)
     label->setFont(bold);
     controls::markDataLabel(label, caption);
     return label;
-}
-
-QPushButton* button(const char* name, const QString& text)
-{
-    auto* made = new QPushButton(text);
-    made->setObjectName(QLatin1String(name));
-    made->setAccessibleName(text);
-    made->setAutoDefault(false);
-    return made;
 }
 
 }  // namespace
@@ -74,8 +66,8 @@ PersonalDataDialog::PersonalDataDialog(desk::Desk& desk, QWidget* parent)
     fields->addRow(QStringLiteral("Wizyty sprzed niego:"), visitsLabel);
     fields->addRow(QStringLiteral("Ostatnie usuwanie:"), lastRemovalLabel);
 
-    removeButton = button("removeButton", QStringLiteral("Usuń dane osobowe"));
-    closeButton = button("closeButton", QStringLiteral("Zamknij"));
+    removeButton = controls::namedButton("removeButton", QStringLiteral("Usuń dane osobowe"));
+    closeButton = controls::namedButton("closeButton", QStringLiteral("Zamknij"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(removeButton);
     buttons->addStretch();

@@ -48,6 +48,9 @@ group by 1
 order by 1)";
 constexpr auto SelectCompanies = R"(select ID, NAZWA from FIRMY order by NAZWA, ID)";
 
+const QString Arrival = QStringLiteral("DTPRZYBYCIA");
+const QString Entry = QStringLiteral("DTWEJSCIA");
+const QString Exit = QStringLiteral("DTWYJSCIA");
 const QString DateTimeFormat = QStringLiteral("dd-MM-yyyy  hh:mm");
 const QString DayText = QStringLiteral("DZIEN_TEKST");
 
@@ -75,16 +78,15 @@ HistoryPage::HistoryPage(desk::Desk& desk, QWidget* parent)
                                            .toString(QStringLiteral("dd-MM-yyyy")));
     });
 
+    const int dateWidth = dateTimeWidth();
+    const Qt::Alignment centred = Qt::AlignCenter;
     grid->setColumns({
-        {QStringLiteral("DTPRZYBYCIA"), QStringLiteral("Przybycie"), dateTimeWidth(), {},
-         Qt::AlignCenter, {}, DateTimeFormat},
+        {Arrival, QStringLiteral("Przybycie"), dateWidth, {}, centred, {}, DateTimeFormat},
         {QStringLiteral("GOSC_NAZWA"), QStringLiteral("Gość"), 170},
         {QStringLiteral("PERSON_NAZWA"), QStringLiteral("Pracownik"), 150},
         {QStringLiteral("FIRMA"), QStringLiteral("Firma"), 140},
-        {QStringLiteral("DTWEJSCIA"), QStringLiteral("Wejście"), dateTimeWidth(), {},
-         Qt::AlignCenter, {}, DateTimeFormat},
-        {QStringLiteral("DTWYJSCIA"), QStringLiteral("Wyjście"), dateTimeWidth(), {},
-         Qt::AlignCenter, {}, DateTimeFormat},
+        {Entry, QStringLiteral("Wejście"), dateWidth, {}, centred, {}, DateTimeFormat},
+        {Exit, QStringLiteral("Wyjście"), dateWidth, {}, centred, {}, DateTimeFormat},
         {QStringLiteral("IDENTYFIKATOR"), QStringLiteral("Identyfikator"), 80},
         {QStringLiteral("NRKARTY"), QStringLiteral("Nr karty"), 80},
     });
@@ -93,16 +95,15 @@ HistoryPage::HistoryPage(desk::Desk& desk, QWidget* parent)
     companyCountGrid->setObjectName(QStringLiteral("companyCountGrid"));
     companyCountGrid->setAccessibleName(QStringLiteral("Wizyty według firm"));
     companyCountGrid->setRowFont(listFont());
-    companyCountGrid->setColumns({{QStringLiteral("FIRMA"), QStringLiteral("Firma"), 170},
-                                  {QStringLiteral("LICZBA"), QStringLiteral("Wizyty"), 60, {},
-                                   right}});
+    companyCountGrid->setColumns(
+        {{QStringLiteral("FIRMA"), QStringLiteral("Firma"), 170},
+         {QStringLiteral("LICZBA"), QStringLiteral("Wizyty"), 60, {}, right}});
     dayCountGrid = new controls::DataGrid(dayCounts, desk_.prompts());
     dayCountGrid->setObjectName(QStringLiteral("dayCountGrid"));
     dayCountGrid->setAccessibleName(QStringLiteral("Wizyty według dni"));
     dayCountGrid->setRowFont(listFont());
     dayCountGrid->setColumns({{DayText, QStringLiteral("Dzień"), 90, {}, Qt::AlignCenter},
-                              {QStringLiteral("LICZBA"), QStringLiteral("Wizyty"), 60, {},
-                               right}});
+                              {QStringLiteral("LICZBA"), QStringLiteral("Wizyty"), 60, {}, right}});
     for (controls::DataGrid* counts : {companyCountGrid, dayCountGrid})
         counts->setMinimumWidth(260);
 
@@ -200,8 +201,7 @@ void HistoryPage::readCompanies()
 void HistoryPage::setCountParams(db::DataSet& set) const
 {
     set.setParam(QStringLiteral("data1"), QDateTime(fromDateEdit->date(), QTime(0, 0)));
-    set.setParam(QStringLiteral("data2"),
-                 QDateTime(toDateEdit->date().addDays(1), QTime(0, 0)));
+    set.setParam(QStringLiteral("data2"), QDateTime(toDateEdit->date().addDays(1), QTime(0, 0)));
     set.setParam(QStringLiteral("firma"), companyBox->currentData().toInt());
 }
 

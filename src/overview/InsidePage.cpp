@@ -60,9 +60,8 @@ InsidePage::InsidePage(desk::Desk& desk, QWidget* parent)
         {Note, QStringLiteral("Uwagi"), 150},
     });
     grid->setCellPainter([this](QPainter* painter, const QRect& cell, int row,
-                                const controls::GridColumn& column, const QColor&) {
-        return drawCell(painter, cell, row, column);
-    });
+                                const controls::GridColumn& column,
+                                const QColor&) { return drawCell(painter, cell, row, column); });
 
     closeVisitButton = addButton("closeVisitButton", QStringLiteral("Zamknij wizytę"));
     connect(closeVisitButton, &QPushButton::clicked, this,
@@ -97,8 +96,9 @@ void InsidePage::closeVisit()
     if (visitId == 0)
         return;
     const QString question =
-        QStringLiteral("Zamknąć wizytę gościa \"%1\" (wejście %2)?\n"
-                       "Jako wyjście zostanie zapisana bieżąca godzina.")
+        QStringLiteral(
+            "Zamknąć wizytę gościa \"%1\" (wejście %2)?\n"
+            "Jako wyjście zostanie zapisana bieżąca godzina.")
             .arg(visitText(QStringLiteral("GOSC_NAZWA")), visitText(Entry, DateTimeFormat));
     if (!desk_.prompts().question(question, QStringLiteral("Zamknij wizytę")))
         return;

@@ -53,7 +53,12 @@ MessagesPage::MessagesPage(desk::Desk& desk, QWidget* parent)
         return waited(left.secsTo(desk_.clock().now()) / 60);
     });
     grid->setColumns({
-        {Arrival, QStringLiteral("Przybycie"), dateTimeWidth(), {}, Qt::AlignCenter, {},
+        {Arrival,
+         QStringLiteral("Przybycie"),
+         dateTimeWidth(),
+         {},
+         Qt::AlignCenter,
+         {},
          QStringLiteral("dd-MM-yyyy  hh:mm")},
         {Age, QStringLiteral("Czeka"), 100},
         {QStringLiteral("PERSON_NAZWA"), QStringLiteral("Pracownik"), 160},

@@ -2,6 +2,7 @@
 
 #include "controls/Accessibility.h"
 #include "controls/Clock.h"
+#include "controls/DialogButtons.h"
 #include "controls/Printing.h"
 #include "controls/Prompts.h"
 #include "db/Database.h"
@@ -15,7 +16,6 @@
 #include "overview/WaitingPage.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -23,6 +23,7 @@
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -61,8 +62,7 @@ public:
 
 OverviewDialog::Private::Private(OverviewDialog& window, desk::Desk& desk)
     : window(window), desk(desk)
-{
-}
+{}
 
 OverviewDialog::OverviewDialog(desk::Desk& desk, QWidget* parent)
     : QDialog(parent), d(std::make_unique<Private>(*this, desk))
@@ -103,17 +103,10 @@ void OverviewDialog::Private::buildView()
     }
     QObject::connect(pageTabs, &QTabWidget::currentChanged, &window, [this] { showPage(); });
 
-    auto makeButton = [](const char* name, const QString& text) {
-        auto* button = new QPushButton(text);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setAccessibleName(text);
-        button->setAutoDefault(false);
-        return button;
-    };
-    passButton = makeButton("passButton", QStringLiteral("Drukuj przepustkę"));
-    csvButton = makeButton("csvButton", QStringLiteral("Zapisz CSV"));
-    printButton = makeButton("printButton", QStringLiteral("Drukuj"));
-    closeButton = makeButton("closeButton", QStringLiteral("Zamknij"));
+    passButton = controls::namedButton("passButton", QStringLiteral("Drukuj przepustkę"));
+    csvButton = controls::namedButton("csvButton", QStringLiteral("Zapisz CSV"));
+    printButton = controls::namedButton("printButton", QStringLiteral("Drukuj"));
+    closeButton = controls::namedButton("closeButton", QStringLiteral("Zamknij"));
     QObject::connect(passButton, &QPushButton::clicked, &window,
                      [this] { desk.prompts().guarded([this] { printPass(); }); });
     QObject::connect(csvButton, &QPushButton::clicked, &window,
@@ -225,9 +218,9 @@ void OverviewDialog::Private::saveCsv()
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(controls::csvText(table.headers, table.rows)) < 0 || !file.commit())
-        desk.prompts().message(QStringLiteral("Nie można zapisać pliku %1:\n%2")
-                                   .arg(fileName, file.errorString()),
-                               QStringLiteral("Zapisz CSV"), controls::Icon::Error);
+        desk.prompts().message(
+            QStringLiteral("Nie można zapisać pliku %1:\n%2").arg(fileName, file.errorString()),
+            QStringLiteral("Zapisz CSV"), controls::Icon::Error);
 }
 
 void OverviewDialog::Private::print()
@@ -256,7 +249,6 @@ void OverviewDialog::Private::printPass()
     pass.room = text("POKOJ");
     pass.badge = text("IDENTYFIKATOR");
     const QVariant arrival = page->currentValue(QStringLiteral("DTPRZYBYCIA"));
-    pass.day = arrival.isNull() ? desk.clock().today()
-                                : db::toDateTime(arrival.toDouble()).date();
+    pass.day = arrival.isNull() ? desk.clock().today() : db::toDateTime(arrival.toDouble()).date();
     controls::printPass(desk.prompts(), pass);
 }

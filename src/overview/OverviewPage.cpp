@@ -1,5 +1,6 @@
 #include "overview/OverviewPage.h"
 
+#include "controls/DialogButtons.h"
 #include "controls/Prompts.h"
 #include "db/Database.h"
 #include "desk/Desk.h"
@@ -78,8 +79,8 @@ QFont OverviewPage::listFont() const
 
 int OverviewPage::dateTimeWidth() const
 {
-    return qMax(110, QFontMetrics(listFont()).horizontalAdvance(
-                         QStringLiteral("00-00-0000  00:00")) + 12);
+    return qMax(
+        110, QFontMetrics(listFont()).horizontalAdvance(QStringLiteral("00-00-0000  00:00")) + 12);
 }
 
 QString OverviewPage::title() const
@@ -158,10 +159,7 @@ void OverviewPage::drawCellText(QPainter* painter, const QRect& cell, const QStr
 
 QPushButton* OverviewPage::addButton(const char* name, const QString& text)
 {
-    auto* button = new QPushButton(text);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAccessibleName(text);
-    button->setAutoDefault(false);
+    QPushButton* button = controls::namedButton(name, text);
     buttonRow_->insertWidget(buttonRow_->count() - 1, button);
     return button;
 }

@@ -29,6 +29,7 @@ where
   and
   DTWEJSCIA is null)";
 
+const QString Arrival = QStringLiteral("DTPRZYBYCIA");
 const QString DateTimeFormat = QStringLiteral("dd-MM-yyyy  hh:mm");
 
 // An empty box stores null, as the visit editor stores it.
@@ -45,8 +46,13 @@ WaitingPage::WaitingPage(desk::Desk& desk, QWidget* parent)
     setObjectName(QStringLiteral("waitingPage"));
     visits.setSelectSql(selectVisits(WaitingWhere));
     grid->setColumns({
-        {QStringLiteral("DTPRZYBYCIA"), QStringLiteral("Przybycie"), dateTimeWidth(), {},
-         Qt::AlignCenter, {}, DateTimeFormat},
+        {Arrival,
+         QStringLiteral("Przybycie"),
+         dateTimeWidth(),
+         {},
+         Qt::AlignCenter,
+         {},
+         DateTimeFormat},
         {QStringLiteral("GOSC_NAZWA"), QStringLiteral("Gość"), 180},
         {QStringLiteral("PERSON_NAZWA"), QStringLiteral("Pracownik"), 160},
         {QStringLiteral("FIRMA"), QStringLiteral("Firma"), 150},

@@ -2,6 +2,7 @@
 
 #include "controls/Accessibility.h"
 #include "controls/Clock.h"
+#include "controls/DialogButtons.h"
 #include "controls/Prompts.h"
 #include "db/DateTimeText.h"
 #include "db/Statement.h"
@@ -58,15 +59,6 @@ QStringList visitRow(const db::Values& visit)
     return cells;
 }
 
-QPushButton* button(const char* name, const QString& text)
-{
-    auto* made = new QPushButton(text);
-    made->setObjectName(QLatin1String(name));
-    made->setAccessibleName(text);
-    made->setAutoDefault(false);
-    return made;
-}
-
 }  // namespace
 
 namespace visitors {
@@ -119,9 +111,9 @@ GuestDataDialog::GuestDataDialog(desk::Desk& desk, QWidget* parent) : QDialog(pa
     dataTable->verticalHeader()->hide();
     dataTable->setWordWrap(false);
 
-    pdfButton = button("pdfButton", QStringLiteral("Zapisz PDF"));
-    csvButton = button("csvButton", QStringLiteral("Zapisz CSV"));
-    closeButton = button("closeButton", QStringLiteral("Zamknij"));
+    pdfButton = controls::namedButton("pdfButton", QStringLiteral("Zapisz PDF"));
+    csvButton = controls::namedButton("csvButton", QStringLiteral("Zapisz CSV"));
+    closeButton = controls::namedButton("closeButton", QStringLiteral("Zamknij"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(pdfButton);
     buttons->addWidget(csvButton);

@@ -209,7 +209,6 @@ public:
     void markFound(QLineEdit* box, bool found);
 
     // The pass and the e-mail work on the visit as shown, and store nothing.
-    QPushButton* makeVisitButton(const char* name, const QString& text);
     bool readShownVisit();
     QDateTime shownArrival() const;
     int shownNumber(const QString& field) const;
@@ -260,10 +259,7 @@ QLineEdit* VisitDialog::Private::makeTypedBox(const char* name, const QString& a
 QPushButton* VisitDialog::Private::makeChooserButton(const char* name,
                                                      const QString& accessibleName)
 {
-    auto* button = new QPushButton(QStringLiteral("..."));
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAccessibleName(accessibleName);
-    button->setAutoDefault(false);
+    QPushButton* button = controls::namedButton(name, QStringLiteral("..."), accessibleName);
     button->setFocusPolicy(Qt::ClickFocus);  // Tab passes it by
     button->setFixedWidth(28);
     return button;
@@ -481,10 +477,10 @@ void VisitDialog::Private::build()
     tabFont.setPointSizeF(tabFont.pointSizeF() * 1.2);
     pages->tabBar()->setFont(tabFont);
 
-    printPassButton = makeVisitButton("printPassButton", QStringLiteral("Drukuj przepustkę"));
+    printPassButton = controls::namedButton("printPassButton", QStringLiteral("Drukuj przepustkę"));
     QObject::connect(printPassButton, &QPushButton::clicked, &window,
                      [this] { desk.prompts().guarded([this] { printVisitPass(); }); });
-    notifyButton = makeVisitButton("notifyButton", QStringLiteral("Powiadom pracownika"));
+    notifyButton = controls::namedButton("notifyButton", QStringLiteral("Powiadom pracownika"));
     QObject::connect(notifyButton, &QPushButton::clicked, &window,
                      [this] { desk.prompts().guarded([this] { notifyHost(); }); });
     QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
@@ -731,15 +727,6 @@ void VisitDialog::Private::chooseEmployee()
 }
 
 // ------------------------------------------------------------ the pass and the e-mail
-
-QPushButton* VisitDialog::Private::makeVisitButton(const char* name, const QString& text)
-{
-    auto* button = new QPushButton(text);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAccessibleName(text);
-    button->setAutoDefault(false);
-    return button;
-}
 
 // What was typed goes into the row and the guest and employee are looked up now, as OK
 // would; false, said as OK says it, when either is missing.
