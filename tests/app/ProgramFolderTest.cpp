@@ -15,7 +15,7 @@ private slots:
     void anInstalledProgramsImportLogGoesToTheSettingsFolder()
     {
         QTemporaryDir prefix;
-        const QString programDir = prefix.path() + "/lib/halvane";
+        const QString programDir = prefix.path() + "/libexec/halvane";
         const QString settingsFolder = prefix.path() + "/home/Tervik/halvane/";
         QVERIFY(QDir().mkpath(programDir));
         QVERIFY(QDir().mkpath(settingsFolder));
