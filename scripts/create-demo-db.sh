@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Creates the demo database HALVANE.FDB in the given folder (schema + demo data),
-# through the embedded engine, unless it is there already.
+# through the embedded engine, unless it is there already. The schema and demo data are
+# read from the folder given second: the source's schema/ by default, the installed
+# program's data folder when the launcher runs it.
 set -euo pipefail
-cd "$(dirname "$0")/.."
 folder=${1:?folder}
+data=$(cd "${2:-$(dirname "$0")/../schema}" && pwd)
 target="$folder/HALVANE.FDB"
 [ -f "$target" ] && exit 0
 mkdir -p "$folder"
@@ -12,9 +14,9 @@ rm -f "$tmp"
 isql-fb -q -ch UTF8 <<SQL
 SET BAIL ON;
 CREATE DATABASE '$tmp' USER 'SYSDBA' DEFAULT CHARACTER SET WIN1250;
-INPUT '$PWD/schema/schema.sql';
+INPUT '$data/schema.sql';
 COMMIT;
-INPUT '$PWD/schema/demo.sql';
+INPUT '$data/demo.sql';
 COMMIT;
 SQL
 mv "$tmp" "$target"

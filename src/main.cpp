@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "app/QtTranslations.h"
 #include "app/Termination.h"
 #include "controls/Prompts.h"
 
@@ -37,6 +38,11 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("tvHalvane"));
     // The whole user interface is Polish: weekday and month names, decimal separator.
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    // Qt's own dialogs and menus too; the program's message boxes name their buttons
+    // themselves.
+    app::installQtTranslations();
+    // The desktop finds the menu entry's name and icon for the windows through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.tervik.halvane"));
     controls::DesktopPrompts prompts;
     application.setPrompts(&prompts);
     int exitCode = 1;

@@ -6,6 +6,7 @@
 #include "admin/PersonalDataDialog.h"
 #include "app/AboutDialog.h"
 #include "app/ModalWindows.h"
+#include "app/ProgramFolder.h"
 #include "calendar/DatePickerDialog.h"
 #include "controls/Accessibility.h"
 #include "controls/BoundTextEdit.h"
@@ -461,7 +462,7 @@ void MainWindow::showEvent(QShowEvent* event)
 
 void MainWindow::onShown()
 {
-    programFolder_ = QCoreApplication::applicationDirPath() + u'/';
+    programFolder_ = app::writableProgramFolder(QCoreApplication::applicationDirPath());
     // The settings live in the user's data folder; the program never creates it.
     settingsFolder_ = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                       QStringLiteral("/Tervik/halvane/");

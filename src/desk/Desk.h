@@ -86,7 +86,8 @@ public:
     // starts it with the connection and stops it before the connection goes.
     LiveUpdates& liveUpdates() { return *liveUpdates_; }
 
-    // Both end with a separator.
+    // Both end with a separator; the program folder is empty for an installed program,
+    // whose folder is not written.
     virtual QString programFolder() const = 0;
     virtual QString settingsFolder() const = 0;
     // One value of the settings file (a section of its own, e.g. "RODO"); empty when missing.

@@ -598,6 +598,8 @@ LogPlace writeLog(const QByteArray& log, const QString& fileName, const QStringL
 {
     LogPlace place;
     for (const QString& folder : folders) {
+        if (folder.isEmpty())  // an installed program has no folder of its own to write
+            continue;
         QSaveFile file(folder + fileName);
         if (file.open(QIODevice::WriteOnly) && file.write(log) == log.size() && file.commit()) {
             place.path = file.fileName();

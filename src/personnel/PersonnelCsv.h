@@ -71,7 +71,7 @@ struct LogPlace {
     QString error;  // why the last folder tried failed
 };
 // Writes the log into the first of the folders (each ending with a separator) where the
-// file can be written.
+// file can be written; an empty folder is passed over.
 LogPlace writeLog(const QByteArray& log, const QString& fileName, const QStringList& folders);
 
 }  // namespace personnelcsv
