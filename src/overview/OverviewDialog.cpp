@@ -184,9 +184,16 @@ void OverviewDialog::Private::updateButtons()
 
 // Another desk (or this one) committed: the page shown is read again at once, unless a
 // window opened from it is in the middle of its work; the others when they are shown.
-void OverviewDialog::Private::followOtherDesks(const QStringList&)
+void OverviewDialog::Private::followOtherDesks(const QStringList& tables)
 {
     if (!window.isVisible() || desk.closingWindows() || !desk.database().connected())
+        return;
+    // The pages show visits with their company and employee; guests' records and the
+    // department trees are not on them.
+    const bool shown = tables.contains(QStringLiteral("WIZYTY")) ||
+                       tables.contains(QStringLiteral("FIRMY")) ||
+                       tables.contains(QStringLiteral("PERSONEL"));
+    if (!shown)
         return;
     stale = pages;
     if (QApplication::activeModalWidget() == &window)
