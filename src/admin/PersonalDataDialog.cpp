@@ -130,16 +130,24 @@ RemovalCounts PersonalDataDialog::showCounts()
     return counts;
 }
 
+// The question says what stays, too, and why: the administrator expects those guests gone.
 bool PersonalDataDialog::questionAnswered(const RemovalCounts& counts)
 {
-    return desk_.prompts().question(QStringLiteral("Usunąć dane osobowe sprzed dnia %1?\n\n"
-                                                   "Goście widziani ostatnio przed tym dniem: %2\n"
-                                                   "Wizyty sprzed tego dnia: %3\n\n"
-                                                   "Tej operacji nie można cofnąć.")
-                                        .arg(cutOff_.toString(DayFormat))
-                                        .arg(counts.guests)
-                                        .arg(counts.visits),
-                                    Caption, /*defaultNo*/ true);
+    return desk_.prompts().question(
+        QStringLiteral("Usunąć dane osobowe sprzed dnia %1?\n\n"
+                       "Goście widziani ostatnio przed tym dniem: %2\n"
+                       "Wizyty sprzed tego dnia: %3\n\n"
+                       "Pozostają:\n"
+                       "goście bez żadnej wizyty (nie wiadomo, od kiedy są w rejestrze): %4\n"
+                       "wizyty sprzed tego dnia z wejściem bez wyjścia (gość może być jeszcze "
+                       "w budynku), z ich gośćmi i wiadomościami: %5\n\n"
+                       "Tej operacji nie można cofnąć.")
+            .arg(cutOff_.toString(DayFormat))
+            .arg(counts.guests)
+            .arg(counts.visits)
+            .arg(counts.guestsWithoutVisits)
+            .arg(counts.openVisits),
+        Caption, /*defaultNo*/ true);
 }
 
 // One unit of work: both erasures are committed together or not at all. Only counts are

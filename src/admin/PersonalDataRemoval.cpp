@@ -13,40 +13,80 @@ const QString LastRemovalKey = QStringLiteral("Ostatnio");
 
 namespace {
 
-// A guest is seen since the cut-off when one of their visits arrived on or after it. A row
-// still holds personal data unless it is exactly what the erasure leaves.
-constexpr auto CountGuests = R"(select count(*)
-from GOSCIE G
+// A visit dates from its arrival; one without an arrival from its other times, all of which
+// must lie before the cut-off day. A visit with no time at all is no evidence of an old one.
+constexpr auto VisitBeforeCutOff = R"((W.DTPRZYBYCIA < :granica
+   or W.DTPRZYBYCIA is null
+      and coalesce(W.DTWEJSCIA, W.DTWYJSCIA, W.DTODEBRWIADOM) is not null
+      and (W.DTWEJSCIA is null or W.DTWEJSCIA < :granica)
+      and (W.DTWYJSCIA is null or W.DTWYJSCIA < :granica)
+      and (W.DTODEBRWIADOM is null or W.DTODEBRWIADOM < :granica)))";
+// An entry without an exit: the guest may still be in the building.
+constexpr auto VisitOpen = "(W.DTWEJSCIA is not null and W.DTWYJSCIA is null)";
+constexpr auto VisitNotOpen = "(W.DTWEJSCIA is null or W.DTWYJSCIA is not null)";
+// The exact opposite of an old closed visit: seen on or after the cut-off day, open, or
+// without any time. Such a visit keeps its guest.
+constexpr auto VisitKeepsGuest = R"((W.DTPRZYBYCIA >= :granica
+   or W.DTPRZYBYCIA is null
+      and (W.DTWEJSCIA >= :granica or W.DTWYJSCIA >= :granica or W.DTODEBRWIADOM >= :granica
+           or coalesce(W.DTWEJSCIA, W.DTWYJSCIA, W.DTODEBRWIADOM) is null)
+   or W.DTWEJSCIA is not null and W.DTWYJSCIA is null))";
+// A row still holds personal data unless it is exactly what the erasure leaves.
+constexpr auto GuestHoldsData =
+    "(G.NAZWA is distinct from :usunieto or G.DOKUM is not null or G.INFO is not null)";
+constexpr auto VisitHoldsData =
+    "(W.GOSC_NAZWA is distinct from :usunieto or W.GOSC_DOKUM is not null "
+    "or W.WIADOMOSC is not null)";
+// A guest goes when they have visits and every one of them is old and closed. A guest with
+// no visit at all (registered today for tomorrow) has no date to judge by and stays.
+constexpr auto OldGuests = R"(
 where
-  not exists (select 1 from WIZYTY W
-              where W.GOSC_ID = G.ID and W.DTPRZYBYCIA >= :granica)
+  exists (select 1 from WIZYTY W where W.GOSC_ID = G.ID)
   and
-  (G.NAZWA is distinct from :usunieto or G.DOKUM is not null or G.INFO is not null))";
-constexpr auto CountVisits = R"(select count(*)
-from WIZYTY
+  not exists (select 1 from WIZYTY W where W.GOSC_ID = G.ID and %1)
+  and
+  %2)";
+constexpr auto GuestsWithoutVisits = R"(
 where
-  DTPRZYBYCIA < :granica
+  not exists (select 1 from WIZYTY W where W.GOSC_ID = G.ID)
   and
-  (GOSC_NAZWA is distinct from :usunieto or GOSC_DOKUM is not null or WIADOMOSC is not null))";
+  %1)";
+constexpr auto VisitsWhere = R"(
+where
+  %1
+  and
+  %2
+  and
+  %3)";
+constexpr auto CountGuests = "select count(*)\nfrom GOSCIE G";
+constexpr auto CountVisits = "select count(*)\nfrom WIZYTY W";
 constexpr auto EraseGuests = R"(update GOSCIE G
 set
   NAZWA = :usunieto,
   DOKUM = null,
-  INFO = null
-where
-  not exists (select 1 from WIZYTY W
-              where W.GOSC_ID = G.ID and W.DTPRZYBYCIA >= :granica)
-  and
-  (G.NAZWA is distinct from :usunieto or G.DOKUM is not null or G.INFO is not null))";
-constexpr auto EraseVisits = R"(update WIZYTY
+  INFO = null)";
+constexpr auto EraseVisits = R"(update WIZYTY W
 set
   GOSC_NAZWA = :usunieto,
   GOSC_DOKUM = null,
-  WIADOMOSC = null
-where
-  DTPRZYBYCIA < :granica
-  and
-  (GOSC_NAZWA is distinct from :usunieto or GOSC_DOKUM is not null or WIADOMOSC is not null))";
+  WIADOMOSC = null)";
+
+QString sql(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QString oldGuests()
+{
+    return sql(OldGuests).arg(sql(VisitKeepsGuest), sql(GuestHoldsData));
+}
+
+// The visits before the cut-off day that are closed (erased) or open (kept).
+QString oldVisits(bool open)
+{
+    return sql(VisitsWhere)
+        .arg(sql(VisitBeforeCutOff), sql(open ? VisitOpen : VisitNotOpen), sql(VisitHoldsData));
+}
 
 constexpr int ReminderDays = 31;
 
@@ -59,17 +99,17 @@ db::ParamSource paramsFor(const QDate& cutOff)
     };
 }
 
-int countOf(db::Database& database, const char* sql, const QDate& cutOff)
+int countOf(db::Database& database, const QString& sql, const QDate& cutOff)
 {
-    db::Statement count(database, QString::fromUtf8(sql));
+    db::Statement count(database, sql);
     std::vector<db::Values> rows;
     count.execute(paramsFor(cutOff), &rows);
     return rows.empty() ? 0 : rows.front().front().toInt();
 }
 
-int written(db::Database& database, const char* sql, const QDate& cutOff)
+int written(db::Database& database, const QString& sql, const QDate& cutOff)
 {
-    db::Statement update(database, QString::fromUtf8(sql));
+    db::Statement update(database, sql);
     update.execute(paramsFor(cutOff));
     return int(update.affectedRows());
 }
@@ -105,14 +145,20 @@ QString removalReminderText()
 
 RemovalCounts PersonalDataRemoval::count(const QDate& cutOff) const
 {
-    return {countOf(database_, CountGuests, cutOff), countOf(database_, CountVisits, cutOff)};
+    RemovalCounts counts;
+    counts.guests = countOf(database_, sql(CountGuests) + oldGuests(), cutOff);
+    counts.visits = countOf(database_, sql(CountVisits) + oldVisits(false), cutOff);
+    counts.guestsWithoutVisits = countOf(
+        database_, sql(CountGuests) + sql(GuestsWithoutVisits).arg(sql(GuestHoldsData)), cutOff);
+    counts.openVisits = countOf(database_, sql(CountVisits) + oldVisits(true), cutOff);
+    return counts;
 }
 
 RemovalCounts PersonalDataRemoval::remove(const QDate& cutOff)
 {
     RemovalCounts counts;
-    counts.guests = written(database_, EraseGuests, cutOff);
-    counts.visits = written(database_, EraseVisits, cutOff);
+    counts.guests = written(database_, sql(EraseGuests) + oldGuests(), cutOff);
+    counts.visits = written(database_, sql(EraseVisits) + oldVisits(false), cutOff);
     return counts;
 }
 

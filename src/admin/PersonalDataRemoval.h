@@ -29,9 +29,15 @@ bool removalReminderDue(const QString& lastRemoval, const QDate& today);
 // The start-up reminder of the status bar.
 QString removalReminderText();
 
+// A visit dates from its arrival, or from its other times where it has none. Guests and
+// visits that may still be in the building (an entry and no exit) are never erased, nor is
+// a guest without any visit: nothing tells since when they are known.
 struct RemovalCounts {
-    int guests = 0;  // last seen (latest arrival) before the cut-off day, or never seen
-    int visits = 0;  // arrived before the cut-off day
+    int guests = 0;  // with visits, every one of them before the cut-off day and closed
+    int visits = 0;  // before the cut-off day and closed
+    // Left alone, counted only (never by remove()):
+    int guestsWithoutVisits = 0;
+    int openVisits = 0;  // before the cut-off day, with an entry and no exit
 };
 
 // Rows already erased (nothing but the erased name and empty fields) are neither counted

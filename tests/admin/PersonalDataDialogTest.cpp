@@ -26,9 +26,11 @@ namespace {
 const QString Erased = QStringLiteral("(usunięto)");
 
 // Today is 05-03-2026 (the test clock); 24 months give the cut-off day 05-03-2024.
-// Guest 1 was seen yesterday and long ago, 2 never, 3 only long ago (the last time a minute
-// before the cut-off day), 4 on the cut-off day itself, 5 was erased before. Visit 15 has
-// no guest but a message; visit 16 was erased before.
+// Guest 1 was seen yesterday and long ago, 2 never (kept: no date to judge by), 3 only long
+// ago (the last time a minute before the cut-off day; visit 18 has no arrival but old
+// times), 4 on the cut-off day itself, 5 was erased before, 6 came in long ago and has not
+// left (visit 17: kept, with its message), 7 has a visit without arrival passed on lately.
+// Visit 15 has no guest but a message; visit 16 was erased before.
 const QStringList kRows = {
     "insert into FIRMY (ID, NAZWA) values (1, 'Tervik sp. z o.o.')",
     "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA, LOKALIZACJA) values "
@@ -42,6 +44,8 @@ const QStringList kRows = {
     "(3, 'Cieślak Piotr', 'dowód CCC333', 'alergia na koty')",
     "insert into GOSCIE (ID, NAZWA, DOKUM) values (4, 'Dudek Anna', 'dowód DDD444')",
     "insert into GOSCIE (ID, NAZWA) values (5, '(usunięto)')",
+    "insert into GOSCIE (ID, NAZWA, DOKUM) values (6, 'Ejsmont Olga', 'dowód EEE666')",
+    "insert into GOSCIE (ID, NAZWA) values (7, 'Fijałkowski Marek')",
     "insert into WIZYTY values (10, 1, 1, 1, 'Adamski Jan', 'dowód AAA111', 1, 'Nowak Anna', "
     "'2023-01-10 09:00', '2023-01-10 09:05', '2023-01-10 11:00', 'ID-10', 'K-10', "
     "'Proszę oddzwonić', '2023-01-10 12:00')",
@@ -60,6 +64,13 @@ const QStringList kRows = {
     "'2021-05-05 12:00', null, null, null, null, 'Kurier zostawił paczkę dla Nowak', null)",
     "insert into WIZYTY values (16, 1, 1, 5, '(usunięto)', null, 1, 'Nowak Anna', "
     "'2020-01-01 08:00', '2020-01-01 08:05', '2020-01-01 09:00', 'ID-16', 'K-16', null, null)",
+    "insert into WIZYTY values (17, 1, 1, 6, 'Ejsmont Olga', 'dowód EEE666', 1, 'Nowak Anna', "
+    "'2023-11-20 08:00', '2023-11-20 08:05', null, 'ID-17', 'K-17', 'Klucz do sali', null)",
+    "insert into WIZYTY values (18, 1, 1, 3, 'Cieślak Piotr', 'dowód CCC333', 1, 'Nowak Anna', "
+    "null, '2022-06-02 10:00', '2022-06-02 11:00', 'ID-18', 'K-18', 'Legitymacja', "
+    "'2022-06-02 12:00')",
+    "insert into WIZYTY values (19, 1, 1, 7, 'Fijałkowski Marek', null, 1, 'Nowak Anna', "
+    "null, null, null, null, null, 'Oddzwonić', '2026-03-01 09:00')",
 };
 
 struct Removal {
@@ -120,10 +131,10 @@ private slots:
     {
         Removal r;
         const auto before = testsupport::snapshotAll(r.database);
-        QVERIFY(before["WIZYTY"].rows.size() == 7 && before["GOSCIE"].rows.size() == 5);
+        QVERIFY(before["WIZYTY"].rows.size() == 10 && before["GOSCIE"].rows.size() == 7);
         r.dialog.open();
         QCOMPARE(child<QSpinBox>(&r.dialog, "monthsSpin")->value(), 24);
-        QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "2", "4"}));
+        QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "1", "5"}));
         QCOMPARE(r.label("lastRemovalLabel"), QStringLiteral("nigdy"));
         QVERIFY(testsupport::saveScreenshot(r.dialog, "usuwanie_danych_osobowych.png"));
         QCOMPARE(testsupport::unnamedControls(r.dialog), QStringList());
@@ -134,8 +145,13 @@ private slots:
         QCOMPARE(r.lastShown().detail, QStringLiteral("Nie"));
         QCOMPARE(r.lastShown().text,
                  QStringLiteral("Usunąć dane osobowe sprzed dnia 05-03-2024?\n\n"
-                                "Goście widziani ostatnio przed tym dniem: 2\n"
-                                "Wizyty sprzed tego dnia: 4\n\n"
+                                "Goście widziani ostatnio przed tym dniem: 1\n"
+                                "Wizyty sprzed tego dnia: 5\n\n"
+                                "Pozostają:\n"
+                                "goście bez żadnej wizyty (nie wiadomo, od kiedy są w "
+                                "rejestrze): 1\n"
+                                "wizyty sprzed tego dnia z wejściem bez wyjścia (gość może być "
+                                "jeszcze w budynku), z ich gośćmi i wiadomościami: 1\n\n"
                                 "Tej operacji nie można cofnąć."));
         compareTables(testsupport::snapshotAll(r.database), before);
 
@@ -143,14 +159,14 @@ private slots:
         r.desk.answers.answers.enqueue(true);
         r.clickRemove();
         compareTables(testsupport::snapshotAll(r.database),
-                      erasedFrom(before, {2, 3}, {10, 12, 13, 15}));
+                      erasedFrom(before, {3}, {10, 12, 13, 15, 18}));
         QCOMPARE(r.lastShown().text,
-                 QStringLiteral("Usunięto dane osobowe.\n\nGości: 2\nWizyt: 4"));
+                 QStringLiteral("Usunięto dane osobowe.\n\nGości: 1\nWizyt: 5"));
         QCOMPARE(r.desk.settingsValues.value("RODO/Ostatnio"), QStringLiteral("2026-03-05"));
         QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "0", "0"}));
         QCOMPARE(r.label("lastRemovalLabel"), QStringLiteral("05-03-2026"));
         for (const testsupport::Shown& shown : r.desk.answers.shown)
-            for (const char* name : {"Adamski", "Bielska", "Cieślak", "Dudek", "AAA111"})
+            for (const char* name : {"Adamski", "Bielska", "Cieślak", "Dudek", "Ejsmont", "AAA111"})
                 QVERIFY2(!shown.text.contains(QString::fromUtf8(name)), qPrintable(shown.text));
 
         // Erased rows are not counted again: nothing is left to ask about.
@@ -161,7 +177,7 @@ private slots:
         QCOMPARE(r.lastShown().text,
                  QStringLiteral("Nie ma danych osobowych sprzed dnia 05-03-2024."));
         compareTables(testsupport::snapshotAll(r.database),
-                      erasedFrom(before, {2, 3}, {10, 12, 13, 15}));
+                      erasedFrom(before, {3}, {10, 12, 13, 15, 18}));
         r.dialog.reject();
         QCOMPARE(r.desk.settingsValues.value("RODO/Miesiace"), QStringLiteral("24"));
     }
@@ -183,7 +199,7 @@ private slots:
         QVERIFY2(r.lastShown().text.contains("CK_NO_ERASURE"), qPrintable(r.lastShown().text));
         compareTables(testsupport::snapshotAll(r.database), before);
         // The program's own connection sees the guests' rows as they were, too.
-        QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "2", "4"}));
+        QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "1", "5"}));
         QVERIFY(!r.desk.settingsValues.contains("RODO/Ostatnio"));
     }
 
@@ -192,12 +208,12 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<int>("months");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("12 months") << "12" << 12 << QStringList{"05-03-2025", "3", "5"};
-        QTest::newRow("none") << "" << 24 << QStringList{"05-03-2024", "2", "4"};
-        QTest::newRow("0") << "0" << 24 << QStringList{"05-03-2024", "2", "4"};
-        QTest::newRow("121") << "121" << 24 << QStringList{"05-03-2024", "2", "4"};
-        QTest::newRow("not a number") << "dwa lata" << 24 << QStringList{"05-03-2024", "2", "4"};
-        QTest::newRow("120 months") << "120" << 120 << QStringList{"05-03-2016", "1", "0"};
+        QTest::newRow("12 months") << "12" << 12 << QStringList{"05-03-2025", "2", "6"};
+        QTest::newRow("none") << "" << 24 << QStringList{"05-03-2024", "1", "5"};
+        QTest::newRow("0") << "0" << 24 << QStringList{"05-03-2024", "1", "5"};
+        QTest::newRow("121") << "121" << 24 << QStringList{"05-03-2024", "1", "5"};
+        QTest::newRow("not a number") << "dwa lata" << 24 << QStringList{"05-03-2024", "1", "5"};
+        QTest::newRow("120 months") << "120" << 120 << QStringList{"05-03-2016", "0", "0"};
     }
     void theRetentionTimeComesFromTheSettings()
     {
@@ -213,7 +229,7 @@ private slots:
         // A value given in the window is counted at once and kept when it closes.
         child<QSpinBox>(&r.dialog, "monthsSpin")->setValue(1);
         QCOMPARE(r.label("cutOffLabel"), QStringLiteral("05-02-2026"));
-        QCOMPARE(r.label("guestsLabel"), QStringLiteral("3"));
+        QCOMPARE(r.label("guestsLabel"), QStringLiteral("2"));
         r.dialog.reject();
         QCOMPARE(r.desk.settingsValues.value("RODO/Miesiace"), QStringLiteral("1"));
     }
