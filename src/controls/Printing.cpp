@@ -517,7 +517,7 @@ QByteArray csvText(const QStringList& headers, const std::vector<QStringList>& r
             if (f > 0)
                 line.append(csv::Separator);
             if (f < fields.size())
-                csv::appendField(line, csv::encode(fields[f]));
+                csv::appendQuotedField(line, fields[f]);
         }
         text.append(line);
         text.append(csv::LineEnd);

@@ -41,9 +41,10 @@ struct VisitPass {
 // sight of everyone. False as printTable.
 bool printPass(Prompts& prompts, const VisitPass& pass);
 
-// A list as CSV, as the personnel file is written: Windows-1250, ";" between fields, CR LF
-// after every line, the header line first; a row shorter than the header (a group heading)
-// is filled with empty fields so that every line has the header's number of fields.
+// A list as CSV: Windows-1250, ";" between fields, CR LF after every line, fields quoted as
+// RFC 4180 says where needed and no cell starting a formula (csv::appendQuotedField); the
+// header line first; a row shorter than the header (a group heading) is filled with empty
+// fields so that every line has the header's number of fields.
 QByteArray csvText(const QStringList& headers, const std::vector<QStringList>& rows);
 
 }  // namespace controls

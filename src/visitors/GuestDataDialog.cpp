@@ -23,15 +23,16 @@ from GOSCIE
 where ID = :gosc_id)";
 constexpr auto SelectVisits = R"(select
   W.ID, W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA, W.GOSC_NAZWA, W.GOSC_DOKUM,
-  W.PERSON_NAZWA, F.NAZWA, W.IDENTYFIKATOR, W.NRKARTY, W.WIADOMOSC, W.DTODEBRWIADOM
+  W.PERSON_NAZWA, F.NAZWA, D.NAZWA, W.IDENTYFIKATOR, W.NRKARTY, W.WIADOMOSC, W.DTODEBRWIADOM
 from WIZYTY W
   left join FIRMY F on F.ID = W.FIRMA_ID
+  left join DZIALY D on D.ID = W.DZIAL_ID
 where W.GOSC_ID = :gosc_id
 order by W.DTPRZYBYCIA, W.ID)";
 
 const QString Caption = QStringLiteral("Dane osobowe gościa");
 // The columns of SelectVisits that hold a date and time.
-constexpr int TimeColumns[] = {1, 2, 3, 11};
+constexpr int TimeColumns[] = {1, 2, 3, 12};
 
 std::vector<db::Values> rowsOf(desk::Desk& desk, const char* sql, int guestId)
 {
@@ -67,13 +68,20 @@ controls::PrintedTable guestDataTable(desk::Desk& desk, int guestId)
 {
     controls::PrintedTable table;
     table.title = Caption + QStringLiteral(" nr %1").arg(guestId);
-    table.headers = {QStringLiteral("Nr wizyty"),     QStringLiteral("Przybycie"),
-                     QStringLiteral("Wejście"),       QStringLiteral("Wyjście"),
-                     QStringLiteral("Gość"),          QStringLiteral("Dokument"),
-                     QStringLiteral("Pracownik"),     QStringLiteral("Firma"),
-                     QStringLiteral("Identyfikator"), QStringLiteral("Nr karty"),
-                     QStringLiteral("Wiadomość"),     QStringLiteral("Wiadomość przekazano")};
-    table.widths = {6, 11, 11, 11, 13, 10, 13, 11, 8, 8, 16, 11};
+    table.headers = {QStringLiteral("Nr wizyty"),
+                     QStringLiteral("Przybycie"),
+                     QStringLiteral("Wejście"),
+                     QStringLiteral("Wyjście"),
+                     QStringLiteral("Gość"),
+                     QStringLiteral("Dokument"),
+                     QStringLiteral("Pracownik"),
+                     QStringLiteral("Firma"),
+                     QStringLiteral("Dział"),
+                     QStringLiteral("Identyfikator"),
+                     QStringLiteral("Nr karty"),
+                     QStringLiteral("Wiadomość"),
+                     QStringLiteral("Wiadomość przekazano")};
+    table.widths = {6, 11, 11, 11, 12, 9, 12, 9, 9, 7, 7, 14, 11};
     const std::vector<db::Values> guest = rowsOf(desk, SelectGuest, guestId);
     const std::vector<db::Values> visits = rowsOf(desk, SelectVisits, guestId);
     if (!guest.empty()) {

@@ -132,7 +132,7 @@ private slots:
         QVERIFY(inkShare(firstPage(pdf, screenshotFolder() + "przepustka.png", 200)) > 0.02);
     }
 
-    void aListAsCsvIsWrittenAsThePersonnelFile()
+    void aListAsCsvQuotesWhatTheSeparatorOrAQuoteWouldBreak()
     {
         const QByteArray csv = controls::csvText(
             {"Nazwisko i imię", "Firma"},
@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(csv, QByteArray("Nazwisko i imi\xEA;Firma\r\n"
                                  "Firmy na pi\xEAtrze 3;\r\n"
                                  "Zaj\xB9"
-                                 "c Ewa;Biuro, \"\xC6ma\"\r\n"
+                                 "c Ewa;\"Biuro; \"\"\xC6ma\"\"\"\r\n"
                                  "Nowak Anna;\r\n"));
     }
 

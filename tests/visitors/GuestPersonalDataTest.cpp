@@ -14,6 +14,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QPushButton>
 #include <QStringDecoder>
 #include <QTableWidget>
@@ -29,6 +32,7 @@ namespace {
 const QStringList kRows = {
     "insert into FIRMY (ID, NAZWA) values (1, 'Tervik sp. z o.o.')",
     "insert into FIRMY (ID, NAZWA) values (2, 'Łąkowa SA')",
+    "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (5, 1, 0, 0, 'Księgowość')",
     "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (1, 1, 0, 'Anna', "
     "'Nowak')",
     "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (2, 2, 0, 'Piotr', "
@@ -38,7 +42,7 @@ const QStringList kRows = {
     "insert into GOSCIE (ID, NAZWA, DOKUM, INFO) values "
     "(2, 'Bielska Ewa', 'paszport EB2', 'uczulona')",
     "insert into GOSCIE (ID, NAZWA) values (3, 'Cieślak Piotr')",
-    "insert into WIZYTY values (10, 1, 0, 1, 'Adamski Jan', 'dowód AAA111', 1, 'Nowak Anna', "
+    "insert into WIZYTY values (10, 1, 5, 1, 'Adamski Jan', 'dowód AAA111', 1, 'Nowak Anna', "
     "'2023-01-10 09:00', '2023-01-10 09:05', '2023-01-10 11:00', 'ID-10', 'K-10', "
     "'Proszę oddzwonić', '2023-01-10 12:00')",
     "insert into WIZYTY values (11, 2, 0, 1, 'Adamski J.', 'dowód AAA110', 2, 'Żuk Piotr', "
@@ -77,6 +81,20 @@ QString csvFile(const QString& path)
         return {};
     QStringDecoder decoder("windows-1250");
     return decoder(file.readAll());
+}
+
+// The file read back by Python's csv module, an RFC 4180 reader: its records, field by field.
+QJsonArray readByPython(const QString& path)
+{
+    QProcess python;
+    python.start("python3", {"-c",
+                             "import csv, json, sys\n"
+                             "with open(sys.argv[1], encoding='cp1250', newline='') as f:\n"
+                             "    print(json.dumps(list(csv.reader(f, delimiter=';'))))",
+                             path});
+    if (!python.waitForFinished(30000) || python.exitCode() != 0)
+        qWarning() << python.readAllStandardError();
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
 }
 
 }  // namespace
@@ -141,6 +159,58 @@ private slots:
         }
         // The header line, the record's three lines, the count and one line per visit.
         QCOMPARE(saved.split("\r\n", Qt::SkipEmptyParts).size(), 7);
+    }
+
+    void everyValueOfTheCsvReportComesBackAndNoneStartsAFormula_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("readBack");
+        QTest::newRow("line break") << "Proszę\noddzwonić"
+                                    << "Proszę\noddzwonić";
+        QTest::newRow("CR LF") << "Paczka\r\nna portierni"
+                               << "Paczka\r\nna portierni";
+        QTest::newRow(";") << "Biuro; pokój 3"
+                           << "Biuro; pokój 3";
+        QTest::newRow("quotes") << "Firma \"Ćma\" \"\""
+                                << "Firma \"Ćma\" \"\"";
+        QTest::newRow("=SUM") << "=SUM(A1:A9)"
+                              << "'=SUM(A1:A9)";
+        QTest::newRow("+1") << "+1"
+                            << "'+1";
+        QTest::newRow("-1") << "-1"
+                            << "'-1";
+        QTest::newRow("@x") << "@x"
+                            << "'@x";
+        QTest::newRow("quoted formula") << "=\"a\";1"
+                                        << "'=\"a\";1";
+    }
+    void everyValueOfTheCsvReportComesBackAndNoneStartsAFormula()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, readBack);
+        Registry r;
+        QString literal = message;
+        r.database.run(
+            {"update WIZYTY set WIADOMOSC = '" + literal.replace("'", "''") + "' where ID = 10"});
+        QVERIFY(r.show(Mode::Edit, 1));
+        const QTemporaryDir folder;
+        r.desk.answers.fileNames.enqueue(folder.filePath("dane.csv"));
+        testsupport::ModalScript script({{"GuestDataDialog", [](QDialog* report) {
+                                              child<QPushButton>(report, "csvButton")->click();
+                                              report->reject();
+                                          }}});
+        QTest::keyClick(child<QWidget>(&r.window, "guestGrid"), Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(script.finished());
+
+        const QJsonArray records = readByPython(folder.filePath("dane.csv"));
+        QCOMPARE(records.size(), 7);  // the header, the record's three lines, the count, 2 visits
+        const QJsonArray header = records[0].toArray();
+        const QJsonArray visit = records[5].toArray();
+        QCOMPARE(visit.size(), header.size());
+        QCOMPARE(visit[0].toString(), QString("10"));
+        QCOMPARE(visit[header.toVariantList().indexOf(QString("Wiadomość"))].toString(), readBack);
+        QCOMPARE(visit[header.toVariantList().indexOf(QString("Dział"))].toString(),
+                 QString("Księgowość"));
     }
 
     void erasingOneGuestLeavesEveryOtherValueAsItWas()
