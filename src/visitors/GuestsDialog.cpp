@@ -102,6 +102,7 @@ public:
     void editRow(bool adding);
     void showStored(int id);
     void deleteGuest();
+    void deleteGuestWithVisits(int visits);
     void showPersonalData();
     void erasePersonalData();
     void choose();
@@ -400,16 +401,63 @@ void GuestsDialog::Private::deleteGuest()
         Private& p;
         ~ActionsAfter() { p.updateActions(); }
     } after{*this};
-    if (currentId() == 0)
+    const int id = currentId();
+    if (id == 0)
         return;
+    if (const int visits = desk::countGuestVisits(desk, id); visits > 0) {
+        deleteGuestWithVisits(visits);
+        return;
+    }
     const QString name = guests.field(Name).asString();
     if (!desk.prompts().question(
             QStringLiteral("Na pewno wpis: '") + name + QStringLiteral("'?\n\n"),
             QStringLiteral("Usunięcie wpisu")))
         return;
-    const int id = currentId();
     guests.remove();
     if (mode == Mode::Edit && !desk.commitWork())
+        showStored(id);
+}
+
+// A guest's visits keep copies of the name and the document, and the messages: the report
+// and the erasure of a guest's data start from the registry, so nothing would reach those
+// copies once the guest is gone. They go with the guest, by the erasure of "Usuń dane",
+// committed with the deletion. A picker leaves its work to the visit editor, which an
+// erasure cannot wait for: there the deletion is refused.
+void GuestsDialog::Private::deleteGuestWithVisits(int visits)
+{
+    const QString caption = QStringLiteral("Usunięcie gościa");
+    const QString name = guests.field(Name).asString();
+    if (mode != Mode::Edit) {
+        desk.prompts().message(
+            QStringLiteral("Gościa: '%1' nie można usunąć tutaj: jego wizyty (%2) zawierają "
+                           "kopie jego danych osobowych.\n\nGościa razem z tymi danymi usuwa "
+                           "się w oknie \"Goście\" otwartym z okna głównego; same dane osobowe "
+                           "usuwa tam \"Usuń dane\".")
+                .arg(name)
+                .arg(visits),
+            caption, controls::Icon::Information);
+        return;
+    }
+    if (!desk.prompts().question(
+            QStringLiteral("Na pewno usunąć gościa: '%1' razem z danymi osobowymi w jego "
+                           "wizytach (%2)?\n\nWizyty zostają, ale nazwisko i imię, dokument "
+                           "i wiadomość zostaną w nich zastąpione tekstem \"(usunięto)\": bez "
+                           "gościa w rejestrze nic już do nich nie prowadzi.\n\n"
+                           "Tej operacji nie można cofnąć.")
+                .arg(name)
+                .arg(visits),
+            caption))
+        return;
+    const int id = currentId();
+    try {
+        guests.remove();  // first: the erasure would change the row the list compares with
+        desk::eraseGuestData(desk, id);
+    } catch (const std::exception&) {
+        desk.rollbackWork();  // the guest and the copies go together or not at all
+        showStored(id);
+        throw;
+    }
+    if (!desk.commitWork())
         showStored(id);
 }
 

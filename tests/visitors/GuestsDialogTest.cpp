@@ -452,6 +452,59 @@ private slots:
         QVERIFY(!list.action("deleteAction")->isEnabled());
     }
 
+    // Without the guest in the registry nothing leads to the copies in their visits.
+    void deletingAGuestWithVisitsTakesTheirCopiesAlongOrIsRefused_data()
+    {
+        QTest::addColumn<Mode>("mode");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<int>("guestsLeft");
+        QTest::addColumn<QString>("visitsLeft");
+        const QString kept = "Kowal Jan|dowód 1|Paczka;Kowal J.|dowód 1|;Nowak Ewa||Oddzwonić";
+        QTest::newRow("Yes") << Mode::Edit << true << 1
+                             << "(usunięto)||;(usunięto)||;Nowak Ewa||Oddzwonić";
+        QTest::newRow("No") << Mode::Edit << false << 2 << kept;
+        QTest::newRow("picker") << Mode::Pick << true << 2 << kept;
+    }
+    void deletingAGuestWithVisitsTakesTheirCopiesAlongOrIsRefused()
+    {
+        QFETCH(Mode, mode);
+        QFETCH(bool, yes);
+        QFETCH(int, guestsLeft);
+        QFETCH(QString, visitsLeft);
+        GuestList list({"insert into GOSCIE (ID, NAZWA, DOKUM) values (1, 'Kowal Jan', 'dowód 1')",
+                        "insert into GOSCIE (ID, NAZWA) values (2, 'Nowak Ewa')",
+                        "insert into WIZYTY (ID, GOSC_ID, GOSC_NAZWA, GOSC_DOKUM, WIADOMOSC) "
+                        "values (1, 1, 'Kowal Jan', 'dowód 1', 'Paczka')",
+                        "insert into WIZYTY (ID, GOSC_ID, GOSC_NAZWA, GOSC_DOKUM) "
+                        "values (2, 1, 'Kowal J.', 'dowód 1')",
+                        "insert into WIZYTY (ID, GOSC_ID, GOSC_NAZWA, WIADOMOSC) "
+                        "values (3, 2, 'Nowak Ewa', 'Oddzwonić')"});
+        QVERIFY(list.show(mode, 1));
+        list.desk.answers.answers.enqueue(yes);
+        list.key(list.grid, Qt::Key_Delete);
+        QCOMPARE(list.committed("select count(*) from GOSCIE").toInt(), guestsLeft);
+        QCOMPARE(list.guests().recordCount(), guestsLeft);
+        QCOMPARE(list.committed("select list(V, ';') from (select coalesce(GOSC_NAZWA, '') || "
+                                "'|' || coalesce(GOSC_DOKUM, '') || '|' || "
+                                "coalesce(WIADOMOSC, '') as V from WIZYTY order by ID)")
+                     .toString(),
+                 visitsLeft);
+        const testsupport::Shown& asked = list.desk.answers.shown.last();
+        QCOMPARE(asked.caption, QString("Usunięcie gościa"));
+        if (mode == Mode::Edit) {
+            QCOMPARE(asked.text,
+                     QString("Na pewno usunąć gościa: 'Kowal Jan' razem z danymi osobowymi w "
+                             "jego wizytach (2)?\n\nWizyty zostają, ale nazwisko i imię, "
+                             "dokument i wiadomość zostaną w nich zastąpione tekstem "
+                             "\"(usunięto)\": bez gościa w rejestrze nic już do nich nie "
+                             "prowadzi.\n\nTej operacji nie można cofnąć."));
+            QCOMPARE(asked.detail, QString("Tak"));
+        } else {
+            QCOMPARE(asked.kind, QString("message"));
+            QVERIFY2(asked.text.contains("\"Usuń dane\""), qPrintable(asked.text));
+        }
+    }
+
     void aNameOfAHundredPolishLettersIsStoredWhole()
     {
         GuestList list{QStringList()};
