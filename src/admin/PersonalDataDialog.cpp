@@ -137,10 +137,8 @@ bool PersonalDataDialog::questionAnswered(const RemovalCounts& counts)
         QStringLiteral("Usunąć dane osobowe sprzed dnia %1?\n\n"
                        "Goście widziani ostatnio przed tym dniem: %2\n"
                        "Wizyty sprzed tego dnia: %3\n\n"
-                       "Pozostają:\n"
-                       "goście bez żadnej wizyty (nie wiadomo, od kiedy są w rejestrze): %4\n"
-                       "wizyty sprzed tego dnia z wejściem bez wyjścia (gość może być jeszcze "
-                       "w budynku), z ich gośćmi i wiadomościami: %5\n\n"
+                       "Pozostają goście bez wizyt (nie ma daty): %4\n"
+                       "i wizyty z wejściem bez wyjścia (gość może być w budynku): %5\n\n"
                        "Tej operacji nie można cofnąć.")
             .arg(cutOff_.toString(DayFormat))
             .arg(counts.guests)

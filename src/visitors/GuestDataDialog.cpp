@@ -81,7 +81,7 @@ controls::PrintedTable guestDataTable(desk::Desk& desk, int guestId)
                      QStringLiteral("Nr karty"),
                      QStringLiteral("Wiadomość"),
                      QStringLiteral("Wiadomość przekazano")};
-    table.widths = {6, 11, 11, 11, 12, 9, 12, 9, 9, 7, 7, 14, 11};
+    table.widths = {6, 11, 11, 11, 12, 9, 12, 9, 11, 7, 7, 12, 11};
     const std::vector<db::Values> guest = rowsOf(desk, SelectGuest, guestId);
     const std::vector<db::Values> visits = rowsOf(desk, SelectVisits, guestId);
     if (!guest.empty()) {

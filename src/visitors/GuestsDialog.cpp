@@ -429,10 +429,9 @@ void GuestsDialog::Private::deleteGuestWithVisits(int visits)
     const QString name = guests.field(Name).asString();
     if (mode != Mode::Edit) {
         desk.prompts().message(
-            QStringLiteral("Gościa: '%1' nie można usunąć tutaj: jego wizyty (%2) zawierają "
-                           "kopie jego danych osobowych.\n\nGościa razem z tymi danymi usuwa "
-                           "się w oknie \"Goście\" otwartym z okna głównego; same dane osobowe "
-                           "usuwa tam \"Usuń dane\".")
+            QStringLiteral("Gościa: '%1' nie można usunąć przy wyborze gościa wizyty: jego wizyty "
+                           "(%2) mają kopie jego danych osobowych.\n\nDane te usuwa \"Usuń "
+                           "dane\" w oknie \"Goście\" otwartym z okna głównego.")
                 .arg(name)
                 .arg(visits),
             caption, controls::Icon::Information);
@@ -440,10 +439,7 @@ void GuestsDialog::Private::deleteGuestWithVisits(int visits)
     }
     if (!desk.prompts().question(
             QStringLiteral("Na pewno usunąć gościa: '%1' razem z danymi osobowymi w jego "
-                           "wizytach (%2)?\n\nWizyty zostają, ale nazwisko i imię, dokument "
-                           "i wiadomość zostaną w nich zastąpione tekstem \"(usunięto)\": bez "
-                           "gościa w rejestrze nic już do nich nie prowadzi.\n\n"
-                           "Tej operacji nie można cofnąć.")
+                           "wizytach (%2)?\n\nTej operacji nie można cofnąć.")
                 .arg(name)
                 .arg(visits),
             caption))
