@@ -354,10 +354,19 @@ void CompaniesDialog::onCompanyChanged()
 {
     const int companyId = currentCompanyId();
     departmentTree->loadDepartments(desk_.database(), companyId);
-    departments.close();
-    departments.setParam(QStringLiteral("firma_id"), companyId);
-    departments.open();
+    readDepartments();
     updateActions();
+}
+
+// The rows of the current company's departments as this desk's unit of work has them now:
+// the rows its own steps store are the ones the next step compares with what is stored.
+// The company is taken afresh each time, as a company just stored has only now its number.
+void CompaniesDialog::readDepartments()
+{
+    departments.cancel();
+    departments.close();
+    departments.setParam(QStringLiteral("firma_id"), currentCompanyId());
+    departments.open();
 }
 
 // ------------------------------------------------------------ companies
@@ -376,6 +385,7 @@ void CompaniesDialog::addCompany()
             companies.cancel();  // no half-entered company stays behind
             throw;
         }
+        readDepartments();  // of the number the company has now
         changed_ = true;
     } else {
         companies.cancel();
@@ -454,15 +464,12 @@ void CompaniesDialog::renumberDepartments()
     }
     // The rows read before hold the old places: read them again, so that editing a
     // department afterwards does not put its old place back.
-    departments.close();
-    departments.open();
+    readDepartments();
 }
 
 void CompaniesDialog::reloadDepartments(int selectedId)
 {
-    departments.cancel();
-    departments.close();
-    departments.open();
+    readDepartments();
     departmentTree->loadDepartments(desk_.database(), currentCompanyId());
     departmentTree->selectDepartment(selectedId);
     updateActions();

@@ -1,10 +1,10 @@
 // The companies editor on a fresh database: the tree rules after adds, moves and drops,
 // deletes, both modes, cancelling, and a second desk getting in the way.
-#include "support/AccessibleNames.h"
 #include "controls/DataGrid.h"
 #include "controls/DepartmentTree.h"
 #include "db/DataSet.h"
 #include "directory/CompaniesDialog.h"
+#include "support/AccessibleNames.h"
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/TestDatabase.h"
@@ -491,6 +491,88 @@ private slots:
         QVERIFY(added > 10);
         QCOMPARE(e.reloadedOutline(), outline(*e.tree));
         QVERIFY(e.desk.answers.messages().isEmpty());
+    }
+
+    // One desk works on without a commit between its steps: what it has itself written
+    // (inserted, renumbered, renamed, deleted) is never taken for another desk's change.
+    void stepsOfOneDeskWithoutCommitAreNeverRefused_data()
+    {
+        QTest::addColumn<int>("company");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("tree");
+        QTest::newRow("a new company, a department, a sub-department")
+            << 0 << "company Nowa; add Recepcja; sub Sekretariat"
+            << QStringList{"Recepcja", "  Sekretariat"};
+        QTest::newRow("a new company worked on in every way")
+            << 0
+            << "company Nowa; add X; add Y; up; sub Y1; rename Y1 !; select X; down; "
+               "drag X Y icon; select Y1!; delete; select Y; add Z; drag Z Y label; "
+               "company Druga; add Q; sub Q1; up"
+            << QStringList{"Q", "  Q1"};
+        QTest::newRow("renames, moves and drags of a stored tree")
+            << 1
+            << "select B; rename B 2; up; sub B3; drag C A1 label; select A2a; delete; "
+               "select A; down; rename A !; select A1; drag A1 * end"
+            << QStringList{"B 2", "  B3", "A !", "  C", "  A2", "A1"};
+        QTest::newRow("deleting first, then adding and moving")
+            << 1
+            << "select A2a; delete; select A1; delete; select A; sub A3; up; add A4; "
+               "drag C A3 icon; select A4; up; up; rename A4 x"
+            << QStringList{"A", "  A4 x", "  A3", "    C", "  A2", "B"};
+    }
+
+    void stepsOfOneDeskWithoutCommitAreNeverRefused()
+    {
+        QFETCH(int, company);
+        QFETCH(QString, steps);
+        QFETCH(QStringList, tree);
+        Editor e(kCompanies, Mode::Edit, qMax(company, 1));
+        for (const QString& step : steps.split("; ")) {
+            const QStringList word = step.split(' ');
+            const QString& what = word[0];
+            const QString name = word.mid(1).join(' ');
+            if (what == "company") {
+                e.desk.names.enqueue(name);
+                e.trigger("addCompanyAction");
+            } else if (what == "add" || what == "sub") {
+                auto answer = answerDepartment(e, name);
+                e.tree->setFocus();
+                QTest::keyClick(e.tree, Qt::Key_Insert,
+                                what == "sub" ? Qt::ControlModifier : Qt::NoModifier);
+                QVERIFY2(answer->acted(),
+                         qPrintable(step + ": " + e.desk.answers.messages().join('|')));
+            } else if (what == "rename") {
+                auto answer = answerDepartment(e, " " + word[2]);
+                e.trigger("editDepartmentAction");
+                QVERIFY2(answer->acted(), qPrintable(step));
+            } else if (what == "select") {
+                e.select(name);
+            } else if (what == "up" || what == "down") {
+                e.trigger(what == "up" ? "moveDepartmentUpAction" : "moveDepartmentDownAction");
+            } else if (what == "delete") {
+                e.desk.answers.answers.enqueue(true);
+                e.trigger("deleteDepartmentAction");
+            } else if (what == "drag") {
+                const Zone zone = word[3] == "icon"    ? Zone::Icon
+                                  : word[3] == "label" ? Zone::Label
+                                                       : Zone::BelowLast;
+                e.drag(word[1], e.pointIn(word[2], zone));
+            }
+            QVERIFY2(e.desk.answers.messages().isEmpty(),
+                     qPrintable(step + ": " + e.desk.answers.messages().join('|')));
+            const int shown =
+                e.seen("select ID from FIRMY where NAZWA = '" + e.currentCompany() + "'").toInt();
+            if (QStringList{"add", "sub", "up", "down", "drag"}.contains(what))
+                QVERIFY2(e.invariantBroken(shown).isEmpty(),
+                         qPrintable(step + ": " + e.invariantBroken(shown)));
+        }
+        QCOMPARE(outline(*e.tree), tree);
+        e.button("okButton")->click();
+        const int stored = e.database
+                               .scalar("select ID from FIRMY where NAZWA = '" +
+                                       e.window.selection().companyName + "'")
+                               .toInt();
+        QCOMPARE(e.reloadedOutline(stored), tree);
     }
 
     void addingDepartments()
