@@ -5,6 +5,7 @@
 #include "db/DataSet.h"
 #include "db/DateTimeText.h"
 #include "directory/CompaniesDialog.h"
+#include "personnel/EmployeeInfoDialog.h"
 #include "personnel/PersonnelDialog.h"
 #include "support/Find.h"
 #include "support/Modal.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -221,6 +223,31 @@ private slots:
             column(server.name(), "select NAZWISKO || '/' || POKOJ from PERSONEL where ID = 20"),
             QVariantList{"Nowa/301"});
         QCOMPARE(b.desk.answers.messages().size(), 1);
+    }
+
+    // Both desks add a line to one employee's notes: the second OK is refused in Polish and
+    // the first desk's notes stay as stored.
+    void notesStoredAtOneDeskAreNotOverwrittenByTheOther()
+    {
+        testsupport::ServerDatabase server;
+        OtherDesk a(server.name()), b(server.name());
+        EmployeeInfoDialog first(a.desk), second(b.desk);
+        const QString notes = "select coalesce(INFO, '') from PERSONEL where ID = 20";
+        const QString before = column(server.name(), notes).value(0).toString();
+        for (EmployeeInfoDialog* window : {&first, &second}) {
+            window->open(20);
+            auto* box = child<QPlainTextEdit>(window, "notesEdit");
+            box->moveCursor(QTextCursor::End);
+            testsupport::type(box, window == &first ? " Dzwonić po 10." : " Urlop.");
+        }
+        child<QPushButton>(&first, "okButton")->click();
+        child<QPushButton>(&second, "okButton")->click();
+        QVERIFY(!first.isVisible());
+        QVERIFY(second.isVisible());
+        QCOMPARE(b.desk.answers.messages(), QStringList{db::DataSet::changedElsewhereMessage()});
+        QCOMPARE(column(server.name(), notes), QVariantList{before + " Dzwonić po 10."});
+        b.desk.answers.answers.enqueue(true);
+        second.reject();
     }
 
     // A guest chosen for a new visit at one desk and deleted from the registry at the other:
