@@ -578,13 +578,19 @@ void CompaniesDialog::deleteDepartment()
     const int departmentId = controls::DepartmentTree::nodeId(node);
     const QString name = node->text();
     // The tree on screen may be older than the database: another desk may have given the
-    // department a sub-department since it was read.
-    const bool hasSubDepartments = countRows(CountSubDepartments, "ID", departmentId) != 0;
-    if (hasSubDepartments || countRows(CountStaff, "DZIAL_ID", departmentId) != 0) {
+    // department a sub-department since it was read. Says what stops the delete, if anything.
+    bool hasSubDepartments = false;
+    const auto refuseOccupied = [&] {
+        hasSubDepartments = countRows(CountSubDepartments, "ID", departmentId) != 0;
+        if (!hasSubDepartments && countRows(CountStaff, "DZIAL_ID", departmentId) == 0)
+            return false;
         desk_.prompts().beep();
         desk_.prompts().message(
             QStringLiteral("Nie można usunąć działu w któym zarejestrowani są pracownicy.\n"
                            "Najpierw usuń pracowników lub przenieś ich do innego działu."));
+        return true;
+    };
+    if (refuseOccupied()) {
         if (hasSubDepartments)
             reloadDepartments(departmentId);  // show what stopped it
         return;
@@ -592,9 +598,22 @@ void CompaniesDialog::deleteDepartment()
     if (desk_.prompts().question(
             QStringLiteral("Na pewno usunąć dział: '") + name + QStringLiteral("'?"),
             QStringLiteral("Usunięcie działu"))) {
-        // The row goes first: a refused delete leaves the node where it was.
-        if (departments.locate(Id, departmentId, 0))
-            departments.remove();
+        // The row goes first: a refused delete leaves the node where it was. A desk putting
+        // an employee or a sub-department into it holds the row, so the delete meets that
+        // desk's lock; one that stored its employee meanwhile is counted again after it.
+        bool occupied = false;
+        {
+            Savepoint savepoint(desk_.database());
+            if (departments.locate(Id, departmentId, 0))
+                departments.remove();
+            occupied = refuseOccupied();
+            if (!occupied)
+                savepoint.release();
+        }
+        if (occupied) {
+            reloadDepartments(departmentId);  // the row is back
+            return;
+        }
         QStandardItem* parent = node->parent();
         (parent ? parent : departmentTree->nodes().invisibleRootItem())->removeRow(node->row());
         changed_ = true;

@@ -20,9 +20,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTest>
-#include <QMenu>
 #include <QTimer>
 #include <QToolBar>
 
@@ -32,7 +32,7 @@ using testsupport::child;
 namespace {
 
 const QStringList DataActions = {"companiesAction", "personnelAction", "guestsAction",
-                                 "searchAction", "visitsAction", "overviewAction"};
+                                 "searchAction",    "visitsAction",    "overviewAction"};
 
 QStringList treeTexts(controls::DepartmentTree& tree)
 {
@@ -417,15 +417,26 @@ private slots:
             "'Inny dział')",
             "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (3, 1, 0, null, "
             "'Żak')",
+            "insert into FIRMY (ID, NAZWA) values (2, 'Z działem')",
+            "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (1, 2, 0, 0, 'Biuro')",
+            "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, NAZWISKO) values (4, 2, 7, 'Zgubiony')",
         });
         QVERIFY(app.start());
         MainWindow& f = *app.form;
         QCOMPARE(tree(f).nodeCount(), 0);
         QCOMPARE(text(f, "companyNameLabel"), QString("Bez działów"));
         QCOMPARE(text(f, "departmentNameLabel"), QString(" "));
-        QCOMPARE(gridColumn(grid(f, "staffGrid"), 1), QStringList({"Łoś Jan", "Żak "}));
+        // An employee whose department is gone is listed with those of no department.
+        QCOMPARE(gridColumn(grid(f, "staffGrid"), 1),
+                 QStringList({"Łoś Jan", "Inny dział Ewa", "Żak "}));
         QCOMPARE(currentId(grid(f, "staffGrid")), 1);
         QVERIFY(enabled(f, "infoAction"));
+        // Where the company has departments, they are under "(bez działu)" after them.
+        f.goTo(2, 1, 0);
+        QCOMPARE(treeTexts(tree(f)), QStringList({"Biuro", "(bez działu)"}));
+        clickNode(tree(f), tree(f).nodesInOrder()[1]);
+        QCOMPARE(text(f, "departmentNameLabel"), QString("(bez działu)"));
+        QCOMPARE(gridColumn(grid(f, "staffGrid"), 1), QStringList({"Zgubiony "}));
     }
 
     void anEmptyCompanyListLeavesInfoDisabledAndTheStaffClosed()

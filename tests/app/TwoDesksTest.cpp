@@ -250,6 +250,63 @@ private slots:
         second.reject();
     }
 
+    // One desk puts an employee into an empty department while the other deletes it: the
+    // desk that comes second is refused in Polish, whichever it is, also once the first has
+    // committed, and no employee is left in a department that is gone.
+    void anEmployeeAndTheDeleteOfTheirDepartmentAreNeverBothStored_data()
+    {
+        QTest::addColumn<bool>("deleteFirst");
+        QTest::newRow("the delete first") << true;
+        QTest::newRow("the employee first") << false;
+    }
+    void anEmployeeAndTheDeleteOfTheirDepartmentAreNeverBothStored()
+    {
+        QFETCH(bool, deleteFirst);
+        testsupport::ServerDatabase server;
+        auto setup = testsupport::connectTo(server.name());
+        setup->execute(
+            "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) "
+            "values (99, 2, 0, 99, 'Pusty')");
+        setup->transaction().commitRetaining();
+        OtherDesk a(server.name()), b(server.name());
+        CompaniesDialog editor(a.desk);
+        editor.open(CompaniesDialog::Mode::Edit, 2, 99);
+        PersonnelDialog list(b.desk);
+        list.open({2, "Firma", 99, "Pusty", 0});
+        const auto deleteDepartment = [&] {
+            a.desk.answers.answers.enqueue(true);
+            trigger(&editor, "deleteDepartmentAction");
+        };
+        const auto addEmployee = [&] {
+            testsupport::ModalAction add(
+                [&](QWidget* dialog) {
+                    retype(dialog, "surnameEdit", "Nowak");
+                    child<QPushButton>(dialog, "okButton")->click();
+                    if (dialog->isVisible())  // refused
+                        qobject_cast<QDialog*>(dialog)->done(QDialog::Rejected);
+                },
+                &list);
+            trigger(&list, "addAction");
+            QVERIFY(add.acted());
+        };
+        OtherDesk& loser = deleteFirst ? b : a;
+        QWidget& winnerWindow = deleteFirst ? static_cast<QWidget&>(editor) : list;
+        deleteFirst ? deleteDepartment() : addEmployee();
+        deleteFirst ? addEmployee() : deleteDepartment();
+        QCOMPARE(loser.desk.answers.messages().size(), 1);
+        QVERIFY2(loser.desk.answers.messages()[0].startsWith(Collision),
+                 qPrintable(loser.desk.answers.messages()[0]));
+        child<QPushButton>(&winnerWindow, "okButton")->click();
+        deleteFirst ? addEmployee() : deleteDepartment();  // after the commit: refused again
+        QCOMPARE(loser.desk.answers.messages().size(), 2);
+        child<QPushButton>(&editor, "cancelButton")->click();
+        list.reject();
+        QCOMPARE(column(server.name(), "select count(*) from DZIALY where ID = 99"),
+                 QVariantList{deleteFirst ? 0 : 1});
+        QCOMPARE(column(server.name(), "select count(*) from PERSONEL where DZIAL_ID = 99"),
+                 QVariantList{deleteFirst ? 0 : 1});
+    }
+
     // A guest chosen for a new visit at one desk and deleted from the registry at the other:
     // the visit editor's OK looks the guest up again and asks for a guest, storing nothing.
     void aGuestDeletedWhileChosenForAVisitIsAskedForAgain()
