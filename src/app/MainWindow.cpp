@@ -20,10 +20,10 @@
 #include "desk/LiveUpdates.h"
 #include "directory/CompaniesDialog.h"
 #include "directory/TypedInputDialog.h"
+#include "overview/OverviewDialog.h"
 #include "personnel/EmployeeInfoDialog.h"
 #include "personnel/EmployeeSearchDialog.h"
 #include "personnel/PersonnelDialog.h"
-#include "overview/OverviewDialog.h"
 #include "visitors/GuestsDialog.h"
 #include "visitors/StoredVisit.h"
 #include "visitors/VisitsDialog.h"
@@ -63,6 +63,21 @@ where
   and
   DZIAL_ID = :dzial_id
 order by ID)";
+// Department 0 lists the employees of the company that no department of it holds: those of
+// no department, and those whose department was deleted, so that each is listed somewhere.
+constexpr auto SelectStaffOfNoDepartment = R"(select *
+from PERSONEL P
+where
+  P.FIRMA_ID = :firma_id
+  and
+  not exists (select 1 from DZIALY D where D.ID = P.DZIAL_ID and D.FIRMA_ID = P.FIRMA_ID)
+order by P.ID)";
+constexpr auto CountStaffOfNoDepartment = R"(select count(*)
+from PERSONEL P
+where
+  P.FIRMA_ID = :firma_id
+  and
+  not exists (select 1 from DZIALY D where D.ID = P.DZIAL_ID and D.FIRMA_ID = P.FIRMA_ID))";
 
 // The tables whose changes the main window's lists show.
 const QString Companies = QStringLiteral("FIRMY");
@@ -672,7 +687,7 @@ int MainWindow::currentEmployee() const
 
 void MainWindow::onCompanyChanged()
 {
-    departmentTree->loadDepartments(database_, currentCompany());
+    loadDepartmentTree();
     loadStaff();
     updateActions();
 }
@@ -683,6 +698,23 @@ void MainWindow::onDepartmentChanged()
     updateActions();
 }
 
+// The departments of the current company, and after them "(bez działu)" (department 0) when
+// some of its employees are in none of them.
+void MainWindow::loadDepartmentTree()
+{
+    const int company = currentCompany();
+    departmentTree->loadDepartments(database_, company);
+    if (departmentTree->nodeCount() == 0 || !database_.connected())
+        return;  // with no department shown, department 0 is listed anyway
+    db::DataSet count(database_);
+    count.setSelectSql(QString::fromUtf8(CountStaffOfNoDepartment));
+    count.setParam(QStringLiteral("firma_id"), company);
+    count.open();
+    if (count.value(0, 0).toInt() > 0)
+        departmentTree->addNode(nullptr, QStringLiteral("(bez działu)"), 0,
+                                controls::icon(controls::Picture::Department, 16));
+}
+
 void MainWindow::loadStaff()
 {
     const int company = currentCompany();
@@ -691,6 +723,8 @@ void MainWindow::loadStaff()
     staff.close();
     if (!database_.connected())
         return;  // nothing to list without a connection
+    staff.sql() =
+        QString::fromUtf8(department != 0 ? SelectStaff : SelectStaffOfNoDepartment).split(u'\n');
     staff.setParam(QStringLiteral("firma_id"), company);
     staff.setParam(QStringLiteral("dzial_id"), department);
     staff.open();
@@ -698,11 +732,11 @@ void MainWindow::loadStaff()
 
 void MainWindow::showCurrentNames()
 {
-    showCompanyAndDepartment(
-        companies.active() && !companies.isEmpty()
-            ? companies.field(QStringLiteral("NAZWA")).asString()
-            : QString(),
-        currentDepartment() != 0 ? departmentTree->selectedNode()->text() : QStringLiteral(" "));
+    showCompanyAndDepartment(companies.active() && !companies.isEmpty()
+                                 ? companies.field(QStringLiteral("NAZWA")).asString()
+                                 : QString(),
+                             departmentTree->selectedNode() ? departmentTree->selectedNode()->text()
+                                                            : QStringLiteral(" "));
 }
 
 void MainWindow::showCompanyAndDepartment(const QString& company, const QString& department)
@@ -724,9 +758,8 @@ void MainWindow::clearBrowser()
 void MainWindow::updateActions()
 {
     const bool connected = database_.connected();
-    for (QAction* action :
-         {companiesAction, personnelAction, guestsAction, searchAction, visitsAction,
-          overviewAction})
+    for (QAction* action : {companiesAction, personnelAction, guestsAction, searchAction,
+                            visitsAction, overviewAction})
         action->setEnabled(connected);
     infoAction->setEnabled(currentEmployee() != 0);
     reconnectAction->setEnabled(!connected && !closingWindows());
@@ -816,7 +849,7 @@ void MainWindow::readListsAgain(const QSet<QString>& tables)
         }
         if (departmentsChanged) {
             const QSignalBlocker quiet(departmentTree);
-            departmentTree->loadDepartments(database_, currentCompany());
+            loadDepartmentTree();
             departmentTree->selectDepartment(departmentId);
         }
         if (departmentsChanged || staffChanged) {

@@ -109,6 +109,7 @@ private:
     // The browser.
     void onCompanyChanged();
     void onDepartmentChanged();
+    void loadDepartmentTree();
     void loadStaff();
     void updateActions();
     // Empties the tree and the staff list (no connection, or no company left).

@@ -354,10 +354,19 @@ void CompaniesDialog::onCompanyChanged()
 {
     const int companyId = currentCompanyId();
     departmentTree->loadDepartments(desk_.database(), companyId);
-    departments.close();
-    departments.setParam(QStringLiteral("firma_id"), companyId);
-    departments.open();
+    readDepartments();
     updateActions();
+}
+
+// The rows of the current company's departments as this desk's unit of work has them now:
+// the rows its own steps store are the ones the next step compares with what is stored.
+// The company is taken afresh each time, as a company just stored has only now its number.
+void CompaniesDialog::readDepartments()
+{
+    departments.cancel();
+    departments.close();
+    departments.setParam(QStringLiteral("firma_id"), currentCompanyId());
+    departments.open();
 }
 
 // ------------------------------------------------------------ companies
@@ -376,6 +385,7 @@ void CompaniesDialog::addCompany()
             companies.cancel();  // no half-entered company stays behind
             throw;
         }
+        readDepartments();  // of the number the company has now
         changed_ = true;
     } else {
         companies.cancel();
@@ -454,15 +464,12 @@ void CompaniesDialog::renumberDepartments()
     }
     // The rows read before hold the old places: read them again, so that editing a
     // department afterwards does not put its old place back.
-    departments.close();
-    departments.open();
+    readDepartments();
 }
 
 void CompaniesDialog::reloadDepartments(int selectedId)
 {
-    departments.cancel();
-    departments.close();
-    departments.open();
+    readDepartments();
     departmentTree->loadDepartments(desk_.database(), currentCompanyId());
     departmentTree->selectDepartment(selectedId);
     updateActions();
@@ -571,13 +578,19 @@ void CompaniesDialog::deleteDepartment()
     const int departmentId = controls::DepartmentTree::nodeId(node);
     const QString name = node->text();
     // The tree on screen may be older than the database: another desk may have given the
-    // department a sub-department since it was read.
-    const bool hasSubDepartments = countRows(CountSubDepartments, "ID", departmentId) != 0;
-    if (hasSubDepartments || countRows(CountStaff, "DZIAL_ID", departmentId) != 0) {
+    // department a sub-department since it was read. Says what stops the delete, if anything.
+    bool hasSubDepartments = false;
+    const auto refuseOccupied = [&] {
+        hasSubDepartments = countRows(CountSubDepartments, "ID", departmentId) != 0;
+        if (!hasSubDepartments && countRows(CountStaff, "DZIAL_ID", departmentId) == 0)
+            return false;
         desk_.prompts().beep();
         desk_.prompts().message(
             QStringLiteral("Nie można usunąć działu w któym zarejestrowani są pracownicy.\n"
                            "Najpierw usuń pracowników lub przenieś ich do innego działu."));
+        return true;
+    };
+    if (refuseOccupied()) {
         if (hasSubDepartments)
             reloadDepartments(departmentId);  // show what stopped it
         return;
@@ -585,9 +598,22 @@ void CompaniesDialog::deleteDepartment()
     if (desk_.prompts().question(
             QStringLiteral("Na pewno usunąć dział: '") + name + QStringLiteral("'?"),
             QStringLiteral("Usunięcie działu"))) {
-        // The row goes first: a refused delete leaves the node where it was.
-        if (departments.locate(Id, departmentId, 0))
-            departments.remove();
+        // The row goes first: a refused delete leaves the node where it was. A desk putting
+        // an employee or a sub-department into it holds the row, so the delete meets that
+        // desk's lock; one that stored its employee meanwhile is counted again after it.
+        bool occupied = false;
+        {
+            Savepoint savepoint(desk_.database());
+            if (departments.locate(Id, departmentId, 0))
+                departments.remove();
+            occupied = refuseOccupied();
+            if (!occupied)
+                savepoint.release();
+        }
+        if (occupied) {
+            reloadDepartments(departmentId);  // the row is back
+            return;
+        }
         QStandardItem* parent = node->parent();
         (parent ? parent : departmentTree->nodes().invisibleRootItem())->removeRow(node->row());
         changed_ = true;

@@ -59,6 +59,7 @@ private:
     void updateActions();
     int currentCompanyId() const;
     void onCompanyChanged();
+    void readDepartments();
 
     void addCompany();
     void renameCompany();

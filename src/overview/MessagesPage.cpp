@@ -14,6 +14,7 @@ constexpr auto MessagesWhere = R"(where
   and
   coalesce(W.WIADOMOSC, '') <> ''
 order by W.DTPRZYBYCIA, W.ID)";
+// Only a message still waiting is marked: another desk may have passed it on meanwhile.
 constexpr auto MarkPassedOn = R"(update WIZYTY
 set
   DTODEBRWIADOM = :teraz

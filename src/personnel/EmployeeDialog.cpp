@@ -8,6 +8,8 @@
 #include "controls/Icons.h"
 #include "controls/Prompts.h"
 #include "db/DataSet.h"
+#include "db/Error.h"
+#include "db/Statement.h"
 #include "desk/Desk.h"
 
 #include <QFormLayout>
@@ -18,6 +20,17 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// The department an employee is put into, held until the unit of work ends: a desk deleting
+// it meanwhile meets this lock (or, once it has deleted the row, this finds none), so the
+// employee and the delete cannot both be stored.
+constexpr auto LockDepartment = R"(select ID
+from DZIALY
+where
+  ID = :DZIAL_ID
+  and
+  FIRMA_ID = :FIRMA_ID
+with lock)";
 
 QLabel* boldLabel(const QString& objectName)
 {
@@ -142,6 +155,9 @@ int EmployeeDialog::exec(const QString& companyName, const QString& departmentNa
 {
     companyName_ = companyName;
     departmentName_ = departmentName;
+    storedDepartment_ = staff_.state() == db::DataSetState::Edit
+                            ? staff_.field(QStringLiteral("DZIAL_ID")).asInteger()
+                            : 0;
     return QDialog::exec();
 }
 
@@ -224,8 +240,34 @@ void EmployeeDialog::confirm()
         return;
     // A row the database refused is no OK: the error is reported and the dialog stays with
     // everything typed, for another try or Anuluj.
-    if (desk_.prompts().guarded([this] { staff_.post(); }))
+    if (desk_.prompts().guarded([this] {
+            lockDepartment();
+            staff_.post();
+        }))
         accept();
+}
+
+void EmployeeDialog::lockDepartment()
+{
+    // An employee staying in the department it is stored in takes no lock, so two desks
+    // editing two people of one department do not stop each other.
+    const int departmentId = staff_.field(QStringLiteral("DZIAL_ID")).asInteger();
+    if (departmentId == storedDepartment_)
+        return;
+    db::Statement lock(desk_.database(), QString::fromUtf8(LockDepartment));
+    std::vector<db::Values> rows;
+    lock.execute(
+        [&](const QString& name) {
+            return name.compare(QLatin1String("DZIAL_ID"), Qt::CaseInsensitive) == 0
+                       ? QVariant(departmentId)
+                       : staff_.field(QStringLiteral("FIRMA_ID")).value();
+        },
+        &rows);
+    if (rows.empty())
+        throw db::Error(
+            QStringLiteral("Wybranego działu nie ma już w bazie danych (usunięto go "
+                           "na innym stanowisku?). Wybierz dział przyciskiem "
+                           "„Zmień”."));
 }
 
 void EmployeeDialog::done(int result)

@@ -46,11 +46,15 @@ private:
     bool checkRow();
     void refuse(const QString& text, QWidget* focus);
     void confirm();
+    // Holds the department the employee goes into for this unit of work; Error when it is
+    // gone or another desk holds it.
+    void lockDepartment();
 
     db::DataSet& staff_;
     desk::Desk& desk_;
     QString companyName_;
     QString departmentName_;
+    int storedDepartment_ = 0;  // the department the row is stored in; 0 for a new row
 
     QLabel* idLabel = nullptr;
     controls::BoundLineEdit* surnameEdit = nullptr;

@@ -42,6 +42,15 @@ set
 where
   ID = :OLD_ID)";
 
+// The notes as stored now: OK is refused when another desk stored other notes since they
+// were read (the update writes only the notes, so no other value of the row can be lost).
+constexpr auto RefreshNotes = R"(select
+  ID,
+  INFO
+from PERSONEL
+where
+  ID = :ID)";
+
 // Whether the employee exists at all, to say why the entry cannot be shown.
 constexpr auto SelectEmployeeExists = R"(select count(*) from PERSONEL where ID = :person_id)";
 
@@ -105,6 +114,7 @@ EmployeeInfoDialog::EmployeeInfoDialog(desk::Desk& desk, QWidget* parent)
     d_->employee->setObjectName(QStringLiteral("employee"));
     d_->employee->setSelectSql(QString::fromUtf8(SelectEmployee));
     d_->employee->setModifySql(QString::fromUtf8(UpdateNotes));
+    d_->employee->setRefreshSql(QString::fromUtf8(RefreshNotes));
 
     auto* entry = new QGridLayout;
     entry->setHorizontalSpacing(6);

@@ -20,9 +20,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTest>
-#include <QMenu>
 #include <QTimer>
 #include <QToolBar>
 
@@ -32,7 +32,7 @@ using testsupport::child;
 namespace {
 
 const QStringList DataActions = {"companiesAction", "personnelAction", "guestsAction",
-                                 "searchAction", "visitsAction", "overviewAction"};
+                                 "searchAction",    "visitsAction",    "overviewAction"};
 
 QStringList treeTexts(controls::DepartmentTree& tree)
 {
@@ -417,15 +417,24 @@ private slots:
             "'Inny dział')",
             "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO) values (3, 1, 0, null, "
             "'Żak')",
+            "insert into FIRMY (ID, NAZWA) values (2, 'Z działem')",
+            "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) values (1, 2, 0, 0, 'Biuro')",
+            "insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, NAZWISKO) values (4, 2, 7, 'Zgubiony')",
         });
         QVERIFY(app.start());
         MainWindow& f = *app.form;
         QCOMPARE(tree(f).nodeCount(), 0);
         QCOMPARE(text(f, "companyNameLabel"), QString("Bez działów"));
         QCOMPARE(text(f, "departmentNameLabel"), QString(" "));
-        QCOMPARE(gridColumn(grid(f, "staffGrid"), 1), QStringList({"Łoś Jan", "Żak "}));
+        QCOMPARE(gridColumn(grid(f, "staffGrid"), 1),
+                 QStringList({"Łoś Jan", "Inny dział Ewa", "Żak "}));
         QCOMPARE(currentId(grid(f, "staffGrid")), 1);
         QVERIFY(enabled(f, "infoAction"));
+        f.goTo(2, 1, 0);
+        clickNode(tree(f), tree(f).nodesInOrder().back());
+        QCOMPARE(treeTexts(tree(f)) << text(f, "departmentNameLabel"),
+                 QStringList({"Biuro", "(bez działu)", "(bez działu)"}));
+        QCOMPARE(gridColumn(grid(f, "staffGrid"), 1), QStringList({"Zgubiony "}));
     }
 
     void anEmptyCompanyListLeavesInfoDisabledAndTheStaffClosed()

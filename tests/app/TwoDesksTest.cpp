@@ -5,6 +5,7 @@
 #include "db/DataSet.h"
 #include "db/DateTimeText.h"
 #include "directory/CompaniesDialog.h"
+#include "personnel/EmployeeInfoDialog.h"
 #include "personnel/PersonnelDialog.h"
 #include "support/Find.h"
 #include "support/Modal.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -221,6 +223,78 @@ private slots:
             column(server.name(), "select NAZWISKO || '/' || POKOJ from PERSONEL where ID = 20"),
             QVariantList{"Nowa/301"});
         QCOMPARE(b.desk.answers.messages().size(), 1);
+    }
+
+    // Both desks add to one employee's notes: the second OK is refused in Polish and the
+    // first desk's notes stay as stored.
+    void notesStoredAtOneDeskAreNotOverwrittenByTheOther()
+    {
+        testsupport::ServerDatabase server;
+        OtherDesk a(server.name()), b(server.name());
+        EmployeeInfoDialog first(a.desk), second(b.desk);
+        for (EmployeeInfoDialog* window : {&first, &second}) {
+            window->open(20);
+            testsupport::type(child<QPlainTextEdit>(window, "notesEdit"),
+                              window == &first ? " A" : " B");
+        }
+        child<QPushButton>(&first, "okButton")->click();
+        child<QPushButton>(&second, "okButton")->click();
+        QVERIFY(second.isVisible());
+        QCOMPARE(b.desk.answers.messages(), QStringList{db::DataSet::changedElsewhereMessage()});
+        QCOMPARE(column(server.name(), "select INFO from PERSONEL where ID = 20"),
+                 QVariantList{"Klucz do archiwum w sekretariacie. A"});
+    }
+
+    // One desk adds an employee to an empty department while the other deletes it: the desk
+    // that comes second is refused in Polish, whichever it is, also after the first commits.
+    void anEmployeeAndTheDeleteOfTheirDepartmentAreNeverBothStored_data()
+    {
+        QTest::addColumn<bool>("deleteFirst");
+        QTest::newRow("the delete first") << true;
+        QTest::newRow("the employee first") << false;
+    }
+    void anEmployeeAndTheDeleteOfTheirDepartmentAreNeverBothStored()
+    {
+        QFETCH(bool, deleteFirst);
+        testsupport::ServerDatabase server;
+        auto setup = testsupport::connectTo(server.name());
+        setup->execute("insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ) values (99, 2, 0, 99)");
+        setup->transaction().commitRetaining();
+        OtherDesk a(server.name()), b(server.name());
+        CompaniesDialog editor(a.desk);
+        editor.open(CompaniesDialog::Mode::Edit, 2, 99);
+        PersonnelDialog list(b.desk);
+        list.open({2, "Firma", 99, "Pusty", 0});
+        const auto step = [&](bool deleting) {
+            if (deleting) {
+                a.desk.answers.answers.enqueue(true);
+                return trigger(&editor, "deleteDepartmentAction");
+            }
+            testsupport::ModalAction add(
+                [&](QWidget* dialog) {
+                    retype(dialog, "surnameEdit", "Nowak");
+                    child<QPushButton>(dialog, "okButton")->click();
+                    if (dialog->isVisible())  // refused
+                        qobject_cast<QDialog*>(dialog)->done(QDialog::Rejected);
+                },
+                &list);
+            trigger(&list, "addAction");
+        };
+        OtherDesk& loser = deleteFirst ? b : a;
+        step(deleteFirst);
+        step(!deleteFirst);
+        QCOMPARE(loser.desk.answers.messages().size(), 1);
+        QVERIFY2(loser.desk.answers.messages()[0].startsWith(Collision),
+                 qPrintable(loser.desk.answers.messages()[0]));
+        child<QPushButton>(deleteFirst ? static_cast<QWidget*>(&editor) : &list, "okButton")
+            ->click();
+        step(!deleteFirst);
+        QCOMPARE(loser.desk.answers.messages().size(), 2);
+        QCOMPARE(column(server.name(),
+                        "select (select count(*) from DZIALY where ID = 99) || "
+                        "(select count(*) from PERSONEL where DZIAL_ID = 99) "
+                        "from RDB$DATABASE"),
+                 QVariantList{deleteFirst ? "00" : "11"});
     }
 
     // A guest chosen for a new visit at one desk and deleted from the registry at the other:

@@ -1,10 +1,10 @@
 // The companies editor on a fresh database: the tree rules after adds, moves and drops,
 // deletes, both modes, cancelling, and a second desk getting in the way.
-#include "support/AccessibleNames.h"
 #include "controls/DataGrid.h"
 #include "controls/DepartmentTree.h"
 #include "db/DataSet.h"
 #include "directory/CompaniesDialog.h"
+#include "support/AccessibleNames.h"
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/TestDatabase.h"
@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -491,6 +492,66 @@ private slots:
         QVERIFY(added > 10);
         QCOMPARE(e.reloadedOutline(), outline(*e.tree));
         QVERIFY(e.desk.answers.messages().isEmpty());
+    }
+
+    // One desk's steps without a commit between them: what it wrote itself (inserted,
+    // renumbered, renamed, deleted) is never taken for another desk's change. Steps: +company,
+    // >department after the selected one, >>sub-department, =rename (appends), @select, ^ and
+    // v move, - delete, and a drag of a department onto b's label (a_b), icon (a#b) or below
+    // the last one (a.).
+    void stepsOfOneDeskWithoutCommitAreNeverRefused_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("tree");
+        QTest::newRow("new company") << "+Nowa >Recepcja >>Sekretariat"
+                                     << "Recepcja,  Sekretariat";
+        QTest::newRow("two new companies, all steps")
+            << "+Druga >Q >>Q1 +Nowa >X >Y ^ >>Y1 =! @Y v X#Y @Y1! - @Y >Z Z_Y >>Z1"
+            << "Z,  Z1,Y,  X";
+        QTest::newRow("stored tree") << "@B =2 ^ >>B3 C_A1 @A2a - @C v =! A1."
+                                     << "B2,  B3,A,  C!,  A2,A1";
+        QTest::newRow("deletes first") << "@A2a - @A1 - @A >>A3 ^ >A4 C#A3 @A4 ^ ^ =x"
+                                       << "A,  A4x,  A3,    C,  A2,B";
+    }
+    void stepsOfOneDeskWithoutCommitAreNeverRefused()
+    {
+        QFETCH(QString, steps);
+        Editor e;
+        for (const QString& step : steps.split(' ')) {
+            const QChar op = step[0];
+            const bool sub = step.startsWith(">>");
+            const QString name = step.mid(sub ? 2 : 1);
+            if (op == '+') {
+                e.desk.names.enqueue(name);
+                e.trigger("addCompanyAction");
+            } else if (op == '>' || op == '=') {
+                auto answer = answerDepartment(e, name);
+                if (op == '=')
+                    e.trigger("editDepartmentAction");
+                else
+                    QTest::keyClick(e.tree, Qt::Key_Insert,
+                                    sub ? Qt::ControlModifier : Qt::NoModifier);
+                QVERIFY2(answer->acted(), qPrintable(step));
+            } else if (op == '@') {
+                e.select(name);
+            } else if (op == '^' || op == 'v') {
+                e.trigger(op == '^' ? "moveDepartmentUpAction" : "moveDepartmentDownAction");
+            } else if (op == '-') {
+                e.desk.answers.answers.enqueue(true);
+                e.trigger("deleteDepartmentAction");
+            } else {
+                const QStringList ends = step.split(QRegularExpression("[_#.]"));
+                e.drag(ends[0], ends[1],
+                       step.contains('_')   ? Zone::Label
+                       : step.contains('#') ? Zone::Icon
+                                            : Zone::BelowLast);
+            }
+            QVERIFY2(e.desk.answers.messages().isEmpty(),
+                     qPrintable(step + ": " + e.desk.answers.messages().join(' ')));
+        }
+        QTEST(outline(*e.tree).join(','), "tree");
+        e.button("okButton")->click();
+        QTEST(e.reloadedOutline(e.window.selection().companyId).join(','), "tree");
     }
 
     void addingDepartments()

@@ -231,6 +231,10 @@ private slots:
         QCOMPARE(w.dialog.chosen().departmentId, 0);
         QCOMPARE(w.dialog.chosen().employeeId, 0);
         QCOMPARE(w.t.scalar("select count(*) from PERSONEL where ID = 3").toInt(), 0);
+        // With no department: the employees of a department that is gone too.
+        w.t.run({"insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, NAZWISKO) values (5, 2, 9, 'X')"});
+        w.show({2, "Beta Łódź", 0, "", 0});
+        QCOMPARE(w.listedIds(), QList<int>({5}));
     }
 
     void cancellingAfterChangesAsksAndYesRollsBackEveryOne_data()
