@@ -47,6 +47,8 @@ void DesktopPrompts::message(const QString& text, const QString& caption, Icon i
     }
     QMessageBox box(boxIcon, caption.isEmpty() ? QApplication::applicationName() : caption, text,
                     QMessageBox::Ok, parent_);
+    // A name or an address in a message can be copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
 }
 
@@ -87,9 +89,9 @@ QString DesktopPrompts::folderName(const QString& caption, const QString& folder
     return QFileDialog::getExistingDirectory(parent_, caption, folder);
 }
 
-void DesktopPrompts::openUrl(const QString& url)
+bool DesktopPrompts::openUrl(const QString& url)
 {
-    QDesktopServices::openUrl(QUrl(url));
+    return QDesktopServices::openUrl(QUrl(url));
 }
 
 bool DesktopPrompts::choosePrinter(QPrinter& printer, const QString& caption)

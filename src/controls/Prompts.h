@@ -30,8 +30,9 @@ public:
     virtual QString saveFileName(const QString& caption, const QString& path,
                                  const QString& filter, const QString& defaultSuffix = {}) = 0;
     virtual QString folderName(const QString& caption, const QString& folder) = 0;
-    // The shell's "open" of a web or mailto: address.
-    virtual void openUrl(const QString& url) = 0;
+    // The shell's "open" of a web or mailto: address; false when the desktop could not open
+    // it (no browser or mail program is set up).
+    virtual bool openUrl(const QString& url) = 0;
     // The print dialog set up on `printer` (a printer, or a PDF file); false when the user
     // cancelled and nothing is to be printed.
     virtual bool choosePrinter(QPrinter& printer, const QString& caption) = 0;
@@ -56,7 +57,7 @@ public:
     QString saveFileName(const QString& caption, const QString& path, const QString& filter,
                          const QString& defaultSuffix = {}) override;
     QString folderName(const QString& caption, const QString& folder) override;
-    void openUrl(const QString& url) override;
+    bool openUrl(const QString& url) override;
     bool choosePrinter(QPrinter& printer, const QString& caption) override;
 
 private:

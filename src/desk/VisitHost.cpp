@@ -68,7 +68,14 @@ QString notificationUrl(const QString& email, const QString& guestName, const QD
 void notifyEmployee(Desk& desk, const QString& email, const QString& guestName,
                     const QDateTime& arrival)
 {
-    desk.prompts().openUrl(notificationUrl(email, guestName, arrival, QSysInfo::machineHostName()));
+    if (desk.prompts().openUrl(
+            notificationUrl(email, guestName, arrival, QSysInfo::machineHostName())))
+        return;
+    // No mail program set up: the receptionist tells the host another way.
+    desk.prompts().message(
+        QStringLiteral("Nie udało się otworzyć programu pocztowego.\nAdres pracownika: ") +
+            email.trimmed(),
+        QStringLiteral("Powiadom pracownika"), controls::Icon::Warning);
 }
 
 }  // namespace desk

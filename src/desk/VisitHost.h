@@ -22,7 +22,7 @@ QString notificationUrl(const QString& email, const QString& guestName, const QD
                         const QString& deskName);
 
 // Opens the desktop's mail program on that message; the desk's name is the computer's
-// host name.
+// host name. Where it cannot be opened, a message gives the address to copy.
 void notifyEmployee(Desk& desk, const QString& email, const QString& guestName,
                     const QDateTime& arrival);
 

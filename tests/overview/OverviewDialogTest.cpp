@@ -361,6 +361,12 @@ private slots:
                                        "recepcji%3A%20Wi%C5%9Bniewska%20Ewa&body="),
                  qPrintable(shown.text));
         QVERIFY(QUrl::fromPercentEncoding(shown.text.toLatin1()).contains("05-03-2026 10:20"));
+        // A desktop without a mail program: the address is given to copy.
+        o.desk.answers.urlsOpen = false;
+        notify->click();
+        QCOMPARE(o.desk.answers.messages(),
+                 QStringList("Nie udało się otworzyć programu pocztowego.\n"
+                             "Adres pracownika: anna.nowak@alfa.pl"));
     }
 
     void aVisitClosedAtAnotherDeskLeavesThePageWithinASecond()

@@ -3,6 +3,7 @@
 // "open": answers come from queues, and everything shown is recorded.
 #include "controls/Prompts.h"
 
+#include <QPageSize>
 #include <QPrinter>
 #include <QQueue>
 #include <QStringList>
@@ -21,6 +22,8 @@ public:
     QQueue<bool> answers;        // for questions; an empty queue answers No
     QQueue<QString> fileNames;   // for file and folder dialogs; empty = cancelled
     QQueue<QString> printFiles;  // PDF files the print dialog prints into; empty = cancelled
+    QPageSize printPage;         // the print dialog's page settings, when valid
+    bool urlsOpen = true;        // whether the desktop opens an address
     QList<Shown> shown;
     int beeps = 0;
 
@@ -51,7 +54,11 @@ public:
         shown.append({QStringLiteral("folder"), folder, caption});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
-    void openUrl(const QString& url) override { shown.append({QStringLiteral("url"), url, {}}); }
+    bool openUrl(const QString& url) override
+    {
+        shown.append({QStringLiteral("url"), url, {}});
+        return urlsOpen;
+    }
     // The text of what is recorded is the file printed into, empty when cancelled.
     bool choosePrinter(QPrinter& printer, const QString& caption) override
     {
@@ -61,6 +68,8 @@ public:
             return false;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
+        if (printPage.isValid())
+            printer.setPageSize(printPage);
         return true;
     }
 
