@@ -366,16 +366,20 @@ void fitPageToPrinter(QPrinter& printer)
     }
 }
 
-// The largest font of `points` or less (down to half of it) in which `text` fits `width`.
-QFont fittingFont(const QString& text, double points, bool bold, qreal width, QPaintDevice* device)
+// The card on the page: a card or an A6 sheet (wider than tall, no larger than A6) is the
+// card, its layout scaled to it; on any other page (a letter or A4 sheet chosen in the print
+// dialog, A6 upright) the card is drawn at its own size at the top.
+QRectF cardOnPage(QPrinter& printer)
 {
-    QFont font = printFont(points, bold);
-    for (double size = points; size > points / 2; size -= 0.5) {
-        font.setPointSizeF(size);
-        if (QFontMetricsF(font, device).horizontalAdvance(text) <= width)
-            break;
-    }
-    return font;
+    const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
+    const qreal mm = printer.resolution() / 25.4;
+    const QSizeF a6 = QPageSize(QPageSize::A6).size(QPageSize::Millimeter).transposed() * mm;
+    if (page.width() >= page.height() && page.width() <= a6.width() + mm &&
+        page.height() <= a6.height() + mm)
+        return page;
+    const QSizeF card((CardWidthMm - 2 * CardMarginMm) * mm,
+                      (CardHeightMm - 2 * CardMarginMm) * mm);
+    return QRectF(page.topLeft(), card.boundedTo(page.size()));
 }
 
 // One line of the pass, in a band of the card's height.
@@ -388,10 +392,7 @@ struct PassLine {
 class PassPrint {
 public:
     PassPrint(QPrinter& printer, const VisitPass& pass)
-        : printer_(printer),
-          pass_(pass),
-          // The card's layout scaled to the page, so that an A6 sheet shows the same pass.
-          page_(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size())
+        : printer_(printer), pass_(pass), page_(cardOnPage(printer))
     {}
 
     bool print()
@@ -431,6 +432,7 @@ public:
 private:
     static constexpr double HeaderShare = 0.12;
     static constexpr double BadgeShare = 0.16;
+    static constexpr double MinimumPoints = 3;
 
     // The font size whose line fills `share` of the card's height.
     double points(double share) const
@@ -456,14 +458,19 @@ private:
         return lines;
     }
 
+    // The whole text in the band, in the largest type of the band's size or less that holds
+    // it on one line, or broken between words into the lines the band's height holds.
     void drawLine(QPainter& painter, const PassLine& line, const QRectF& band)
     {
-        const QFont font =
-            fittingFont(line.text, points(line.share), line.bold, band.width(), &printer_);
-        painter.setFont(font);
-        const QString shown =
-            QFontMetricsF(font, &printer_).elidedText(line.text, Qt::ElideRight, band.width());
-        painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+        const double largest = points(line.share);
+        QFont font = printFont(largest, line.bold);
+        for (double size = largest; size > MinimumPoints; size *= 0.95) {
+            font.setPointSizeF(size);
+            if (QFontMetricsF(font, &printer_).horizontalAdvance(line.text) <= band.width() ||
+                wrappedHeight(line.text, font, &printer_, band.width()) <= band.height())
+                break;
+        }
+        drawWrapped(painter, band, line.text, font);
     }
 
     QPrinter& printer_;

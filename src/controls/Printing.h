@@ -37,8 +37,10 @@ struct VisitPass {
 
 // A visitor pass: a card of 86 x 54 mm, or A6 where the printer has no such size; the
 // guest's name, the company, employee, floor and room, the date and the badge number, in
-// large type. There is no field for the guest's document, on purpose: a pass is worn in
-// sight of everyone. False as printTable.
+// large type. A larger page set in the print dialog gets the card at its own size at its
+// top. No text is cut: a long name or company is set smaller, or broken into lines. There is no
+// field for the guest's document, on purpose: a pass is worn in sight of everyone. False as
+// printTable.
 bool printPass(Prompts& prompts, const VisitPass& pass);
 
 // A list as CSV: Windows-1250, ";" between fields, CR LF after every line, fields quoted as

@@ -9,6 +9,7 @@
 #include "support/testmain.h"
 
 #include <QFile>
+#include <QPageSize>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -111,25 +112,49 @@ private slots:
         QCOMPARE(qRound(std::max(size.width(), size.height())), 297);
     }
 
+    // The print dialog's page settings may replace the card: the pass is laid out on the
+    // page it gets, the card at its own size at the top of a larger one, and nothing is cut.
+    void aPassIsACardWithTheGuestTheHostAndTheBadge_data()
+    {
+        QTest::addColumn<int>("dialogPage");  // a QPageSize::PageSizeId; -1: the card kept
+        QTest::addColumn<QSizeF>("paper");
+        QTest::newRow("the card") << -1 << QSizeF(86, 54);
+        QTest::newRow("Letter") << int(QPageSize::Letter) << QSizeF(215.9, 279.4);
+        QTest::newRow("A6") << int(QPageSize::A6) << QSizeF(105, 148);
+    }
     void aPassIsACardWithTheGuestTheHostAndTheBadge()
     {
+        QFETCH(int, dialogPage);
+        QFETCH(QSizeF, paper);
         QTemporaryDir folder;
         const QString pdf = folder.filePath("przepustka.pdf");
         testsupport::AnsweringPrompts prompts;
         prompts.printFiles.enqueue(pdf);
-        const controls::VisitPass pass{"Łukasz Ząbek", "Żabka Sp. z o.o.", "Nowak Anna", "3", "312",
-                                       "G-17",         QDate(2026, 3, 5)};
+        if (dialogPage >= 0)
+            prompts.printPage = QPageSize(QPageSize::PageSizeId(dialogPage));
+        const QString name = "Łukasiewicz Bożydar Konstanty",
+                      company = "Biuro Rachunkowe Żurawski i Wspólnicy Spółka Komandytowa";
+        const controls::VisitPass pass{name,  company, "Nowak Anna",     "3",
+                                       "312", "G-17",  QDate(2026, 3, 5)};
         QVERIFY(controls::printPass(prompts, pass));
         QCOMPARE(prompts.shown.front().caption, QString("Drukuj przepustkę"));
         QCOMPARE(pageCount(pdf), 1);
         const QSizeF size = pageSizeMm(pdf);
-        QVERIFY2(qAbs(size.width() - 86) < 0.2 && qAbs(size.height() - 54) < 0.2,
-                 qPrintable(QString("%1 x %2").arg(size.width()).arg(size.height())));
-        const QString text = pdfText(pdf);
-        for (const QString& shown : {"Łukasz Ząbek", "Żabka Sp. z o.o.", "Nowak Anna", "Piętro: 3",
-                                     "Pokój: 312", "G-17", "05-03-2026"})
+        QVERIFY2(
+            qAbs(size.width() - paper.width()) < 0.3 && qAbs(size.height() - paper.height()) < 0.3,
+            qPrintable(QString("%1 x %2").arg(size.width()).arg(size.height())));
+        const QString text = pdfText(pdf).simplified();
+        for (const QString& shown : {name, company, QString("Nowak Anna"), QString("Piętro: 3"),
+                                     QString("Pokój: 312"), QString("G-17"), QString("05-03-2026")})
             QVERIFY2(text.contains(shown), qPrintable(shown + " in " + text));
-        QVERIFY(inkShare(firstPage(pdf, screenshotFolder() + "przepustka.png", 200)) > 0.02);
+        // The card at its own size at the top of a larger page: no ink beside or below it.
+        const QImage page = firstPage(
+            pdf, screenshotFolder() + QString("przepustka_%1.png").arg(QTest::currentDataTag()),
+            100);
+        const int card = qRound(86 / 25.4 * 100), below = qRound(56 / 25.4 * 100);
+        QVERIFY(inkShare(page.copy(0, 0, card, below)) > 0.02);
+        QCOMPARE(inkShare(page.copy(card, 0, page.width() - card, page.height())), 0.0);
+        QCOMPARE(inkShare(page.copy(0, below, page.width(), page.height() - below)), 0.0);
     }
 
     void aListAsCsvQuotesWhatTheSeparatorOrAQuoteWouldBreak()
