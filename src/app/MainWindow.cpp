@@ -52,6 +52,9 @@ using controls::Picture;
 
 namespace {
 
+// Section RODO: the day the program first started here (yyyy-MM-dd).
+const QString FirstStartKey = QStringLiteral("PierwszyStart");
+
 constexpr auto SelectCompanies = R"(select *
 from FIRMY
 order by ID)";
@@ -248,38 +251,38 @@ QAction* MainWindow::makeAction(const char* name, const QString& text, const QSt
 
 void MainWindow::buildActions()
 {
-    companiesAction = makeAction("companiesAction", "Firmy", "Edycja firm i działów",
+    companiesAction = makeAction("companiesAction", "&Firmy", "Edycja firm i działów",
                                  int(Picture::Companies), &MainWindow::openCompaniesEditor);
-    personnelAction = makeAction("personnelAction", "Personel", "Edycja personelu firm",
+    personnelAction = makeAction("personnelAction", "&Personel", "Edycja personelu firm",
                                  int(Picture::Personnel), &MainWindow::openPersonnel);
-    guestsAction = makeAction("guestsAction", "Goście", "Wykaz gości", int(Picture::Guests),
+    guestsAction = makeAction("guestsAction", "&Goście", "Wykaz gości", int(Picture::Guests),
                               &MainWindow::openGuests);
     guestsAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
-    searchAction = makeAction("searchAction", "Szukaj", "Szukaj pracownika", int(Picture::Search),
+    searchAction = makeAction("searchAction", "&Szukaj", "Szukaj pracownika", int(Picture::Search),
                               &MainWindow::searchForEmployee);
     searchAction->setShortcuts({QKeySequence(QStringLiteral("Ctrl+F")), QKeySequence(Qt::Key_F3)});
-    infoAction = makeAction("infoAction", "Info", "Info o pracowniku", int(Picture::Info),
+    infoAction = makeAction("infoAction", "&Info", "Info o pracowniku", int(Picture::Info),
                             &MainWindow::openEmployeeInfo);
     infoAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
-    visitsAction = makeAction("visitsAction", "Wizyty", "Wizyty u pracowników",
+    visitsAction = makeAction("visitsAction", "&Wizyty", "Wizyty u pracowników",
                               int(Picture::Visits), &MainWindow::openVisits);
     visitsAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
-    overviewAction = makeAction("overviewAction", "Przegląd", "Przegląd recepcji",
+    overviewAction = makeAction("overviewAction", "&Przegląd", "Przegląd recepcji",
                                 int(Picture::Overview), &MainWindow::openOverview);
     overviewAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
-    aboutAction = makeAction("aboutAction", "O programie", "Okno 'O programie'",
+    aboutAction = makeAction("aboutAction", "&O programie", "Okno 'O programie'",
                              int(Picture::About), &MainWindow::showAbout);
-    backupAction = makeAction("backupAction", "Kopia bazy danych", {}, int(Picture::Backup),
+    backupAction = makeAction("backupAction", "&Kopia bazy danych", {}, int(Picture::Backup),
                               &MainWindow::backUpDatabase);
-    databaseChoiceAction = makeAction("databaseChoiceAction", "Wybór bazy danych", {},
+    databaseChoiceAction = makeAction("databaseChoiceAction", "&Wybór bazy danych", {},
                                       int(Picture::DatabaseChoice), &MainWindow::chooseDatabase);
-    reconnectAction = makeAction("reconnectAction", "Połącz ponownie",
+    reconnectAction = makeAction("reconnectAction", "Połącz p&onownie",
                                  "Połącz ponownie z bazą danych", -1, &MainWindow::reconnect);
-    personalDataAction = makeAction("personalDataAction", "Usuwanie danych osobowych",
+    personalDataAction = makeAction("personalDataAction", "&Usuwanie danych osobowych",
                                     "Usuwanie starych danych osobowych gości", -1, nullptr);
     connect(personalDataAction, &QAction::triggered, this,
             [this] { prompts_.guarded([this] { personalDataDialog->exec(); }); });
-    quitAction = makeAction("quitAction", "Zakończ", {}, -1, nullptr);
+    quitAction = makeAction("quitAction", "&Zakończ", {}, -1, nullptr);
     connect(quitAction, &QAction::triggered, this, &QWidget::close);
 
     auto* toolBar = addToolBar(QStringLiteral("Narzędzia"));
@@ -293,17 +296,17 @@ void MainWindow::buildActions()
     toolBar->addSeparator();
     toolBar->addAction(aboutAction);
 
-    QMenu* dataMenu = menuBar()->addMenu(QStringLiteral("Dane"));
+    QMenu* dataMenu = menuBar()->addMenu(QStringLiteral("&Dane"));
     dataMenu->setObjectName(QStringLiteral("dataMenu"));
     dataMenu->addActions({companiesAction, personnelAction, guestsAction});
     dataMenu->addSeparator();
     dataMenu->addAction(reconnectAction);
     dataMenu->addSeparator();
     dataMenu->addAction(quitAction);
-    QMenu* employeeMenu = menuBar()->addMenu(QStringLiteral("Pracownik"));
+    QMenu* employeeMenu = menuBar()->addMenu(QStringLiteral("&Pracownik"));
     employeeMenu->setObjectName(QStringLiteral("employeeMenu"));
     employeeMenu->addActions({searchAction, infoAction, visitsAction, overviewAction});
-    QMenu* extrasMenu = menuBar()->addMenu(QStringLiteral("Dodatki"));
+    QMenu* extrasMenu = menuBar()->addMenu(QStringLiteral("D&odatki"));
     extrasMenu->setObjectName(QStringLiteral("extrasMenu"));
     extrasMenu->addAction(aboutAction);
     extrasMenu->addSeparator();
@@ -486,8 +489,7 @@ void MainWindow::onShown()
     } catch (const std::exception&) {
         // the settings keep what they had
     }
-    if (admin::removalReminderDue(settingsValue(admin::RemovalSection, admin::LastRemovalKey),
-                                  clock_.today()))
+    if (admin::removalReminderDue(lastRemovalOrFirstStart(), clock_.today()))
         showData(hintLabel, QStringLiteral("Podpowiedź"), admin::removalReminderText());
     loadCursors();
     {
@@ -495,6 +497,25 @@ void MainWindow::onShown()
         departmentTree->clear();
     }
     updateActions();
+}
+
+// A removal that never ran is due 31 days after the program first started here, which is
+// stored at the first start.
+QString MainWindow::lastRemovalOrFirstStart()
+{
+    const QString last = settingsValue(admin::RemovalSection, admin::LastRemovalKey);
+    if (!last.isEmpty())
+        return last;
+    QString firstStart = settingsValue(admin::RemovalSection, FirstStartKey);
+    if (firstStart.isEmpty()) {
+        firstStart = clock_.today().toString(Qt::ISODate);
+        try {
+            storeSettingsValue(admin::RemovalSection, FirstStartKey, firstStart);
+        } catch (const db::Error&) {
+            // not stored: the next start counts from its own day
+        }
+    }
+    return firstStart;
 }
 
 void MainWindow::onActivated()

@@ -81,6 +81,7 @@ private:
 
     // Start-up, settings and connection.
     void onShown();
+    QString lastRemovalOrFirstStart();
     void onActivated();
     void onStartTimer();
     void readSettings();

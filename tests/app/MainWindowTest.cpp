@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -637,6 +638,26 @@ private slots:
         });
         QTest::keyClick(&f, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(opened, QString("OverviewDialog"));
+
+        // Each menu, and each item in its menu, has an Alt letter of its own; the captions
+        // read as before.
+        QStringList read, menuKeys;
+        for (QAction* menu : f.menuBar()->actions()) {
+            QStringList keys;
+            for (QAction* item : QList<QAction*>{menu} + menu->menu()->actions()) {
+                if (item->isSeparator())
+                    continue;
+                read << QString(item->text()).remove(u'&');
+                QStringList& scope = item == menu ? menuKeys : keys;
+                scope << QKeySequence::mnemonic(item->text()).toString();
+                QVERIFY2(!scope.last().isEmpty() && scope.indexOf(scope.last()) == scope.size() - 1,
+                         qPrintable(item->text()));
+            }
+        }
+        QCOMPARE(read, QStringList({"Dane", "Firmy", "Personel", "Goście", "Połącz ponownie",
+                                    "Zakończ", "Pracownik", "Szukaj", "Info", "Wizyty", "Przegląd",
+                                    "Dodatki", "O programie", "Kopia bazy danych",
+                                    "Wybór bazy danych", "Usuwanie danych osobowych"}));
     }
 
     void aDoubleClickUnderTheListsOpensTheCompaniesEditor_data()

@@ -71,7 +71,11 @@ private slots:
         QTest::addColumn<QByteArray>("removal");
         QTest::addColumn<bool>("reminded");
         const QDate today = QDate::currentDate();  // the main window runs on the system clock
-        QTest::newRow("never") << QByteArray() << true;
+        // Counted from the first start, which a new installation stores.
+        QTest::newRow("a new installation") << QByteArray() << false;
+        QTest::newRow("never, first started 32 days ago")
+            << "[RODO]\nPierwszyStart=" + today.addDays(-32).toString(Qt::ISODate).toLatin1() + "\n"
+            << true;
         QTest::newRow("40 days ago")
             << "[RODO]\nOstatnio=" + today.addDays(-40).toString(Qt::ISODate).toLatin1() + "\n"
             << true;
@@ -89,6 +93,9 @@ private slots:
         const QString text = admin::removalReminderText();
         QCOMPARE(child<QLabel>(app.form.get(), "hintLabel")->text(), reminded ? text : QString());
         QVERIFY(!app.prompts.messages().contains(text));  // never in a message box
+        if (removal.isEmpty())
+            QVERIFY(app.readIni().contains("PierwszyStart=" +
+                                           QDate::currentDate().toString(Qt::ISODate).toLatin1()));
         auto* action = child<QAction>(app.form.get(), "personalDataAction");
         QVERIFY(child<QMenu>(app.form.get(), "extrasMenu")->actions().contains(action));
         QVERIFY(action->isEnabled());
