@@ -4,6 +4,7 @@
 #include "controls/Prompts.h"
 #include "db/DateTimeText.h"
 #include "desk/Desk.h"
+#include "desk/HandedOut.h"
 #include "desk/VisitHost.h"
 #include "overview/EntryDialog.h"
 
@@ -103,6 +104,8 @@ void WaitingPage::letIn()
         return;
     const QDateTime now = desk_.clock().now();
     storeAndRead([&] {
+        if (!desk::mayHandOut(desk_, visitId, handedOut->badge, handedOut->card))
+            return;
         db::DataSet update(desk_.database());
         update.setSelectSql(QString::fromUtf8(LetIn));
         update.setParam(QStringLiteral("teraz"), now);

@@ -15,6 +15,7 @@
 #include "db/Error.h"
 #include "db/RecordRules.h"
 #include "desk/Desk.h"
+#include "desk/HandedOut.h"
 #include "desk/VisitHost.h"
 #include "visitors/GuestsDialog.h"
 
@@ -228,6 +229,7 @@ public:
     bool writeStamp(const Stamp& stamp, const QString& dateMessage, const QString& timeMessage,
                     QWidget* page);
     bool writePendingTexts();
+    bool handOut();
     void storeVisit();
     bool mayClose();
 };
@@ -939,7 +941,7 @@ void VisitDialog::Private::storeVisit()
     okButton->setFocus();
     guestLookupTimer->stop();
     employeeLookupTimer->stop();
-    if (!visits.editing() || !checkAndWrite())
+    if (!visits.editing() || !checkAndWrite() || !handOut())
         return;
     // A row the database refuses keeps the dialog open with everything typed.
     visits.post();
@@ -953,6 +955,21 @@ void VisitDialog::Private::storeVisit()
     }
     changes = false;
     window.accept();
+}
+
+// A badge or card that goes out on this visit is not out on another at the same time: read
+// right before the store, in its transaction.
+bool VisitDialog::Private::handOut()
+{
+    if (!entry.check->isChecked() || exit.check->isChecked())
+        return true;
+    const db::Field& id = visits.field(QStringLiteral("ID"));
+    if (desk::mayHandOut(desk, id.isNull() ? 0 : id.asInteger(), visits.field(Badge).asString(),
+                         visits.field(Card).asString()))
+        return true;
+    pages->setCurrentWidget(visitPage);
+    badgeEdit->setFocus();
+    return false;
 }
 
 bool VisitDialog::Private::mayClose()

@@ -211,9 +211,22 @@ private slots:
 
     void lettingAWaitingGuestInStoresTheEntryBadgeAndCard()
     {
-        Overview o;
+        // A card handed out twice before: both visits are marked.
+        Overview o({"update WIZYTY set NRKARTY = '101' where ID = 2"});
         QWidget* waiting = o.show("waitingPage");
         Overview::select(waiting, 5);
+        {
+            // A badge still out is not handed out again unless the receptionist says so.
+            testsupport::ModalAction clash([](QWidget* dialog) {
+                child<QLineEdit>(dialog, "badgeEdit")->setText("G-2");
+                child<QPushButton>(dialog, "okButton")->click();
+            });
+            child<QPushButton>(waiting, "entryButton")->click();
+            QVERIFY(clash.acted());
+        }
+        QVERIFY(!o.desk.answers.shown.isEmpty() &&
+                o.desk.answers.shown.last().text.contains("Świątek Iga"));
+        QVERIFY(o.stored("DTWEJSCIA", 5).isNull());
         testsupport::ModalAction entry([](QWidget* dialog) {
             QCOMPARE(dialog->objectName(), QString("EntryDialog"));
             child<QLineEdit>(dialog, "badgeEdit")->setText("G-7");
@@ -227,7 +240,11 @@ private slots:
         QCOMPARE(o.stored("NRKARTY", 5).toString(), QString("707"));
         QCOMPARE(Overview::listed(waiting), QList<int>({6}));
         QCOMPARE(Overview::listed(o.show("insidePage")), QList<int>({1, 2, 4, 5}));
-        QCOMPARE(Overview::listed(o.show("badgesPage")), QList<int>({1, 2, 5}));
+        QWidget* badges = o.show("badgesPage");
+        QCOMPARE(Overview::listed(badges), QList<int>({1, 2, 5}));
+        QCOMPARE(Overview::cell(badges, 0, 7), QString("ta sama karta: Świątek Iga"));
+        QCOMPARE(Overview::cell(badges, 1, 7), QString("ta sama karta: Zieliński Łukasz"));
+        QCOMPARE(Overview::cell(badges, 2, 7), QString());
     }
 
     void passingAMessageOnStoresTheTimeAndTakesItOffThePage()
