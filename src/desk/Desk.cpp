@@ -5,7 +5,16 @@
 #include "db/Error.h"
 #include "desk/LiveUpdates.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 namespace desk {
+
+namespace {
+const QString CsvSection = QStringLiteral("CSV");
+const QString LastCsvDirKey = QStringLiteral("LastCsvDir");
+}  // namespace
 
 Desk::Desk() : liveUpdates_(std::make_unique<LiveUpdates>()) {}
 
@@ -60,6 +69,23 @@ void Desk::reportConnectionLost(const db::Error& error)
                           error.message(),
                       {}, controls::Icon::Error);
     onConnectionLost();
+}
+
+QString Desk::csvFolder() const
+{
+    const QString last = settingsValue(CsvSection, LastCsvDirKey);
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return QDir(last).absolutePath() + u'/';
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + u'/';
+}
+
+void Desk::rememberCsvFolder(const QString& fileName)
+{
+    try {
+        storeSettingsValue(CsvSection, LastCsvDirKey, QFileInfo(fileName).absolutePath());
+    } catch (const db::Error&) {
+        // the file is saved; only the next suggestion starts elsewhere
+    }
 }
 
 }  // namespace desk

@@ -96,6 +96,12 @@ public:
     // db::Error when the file cannot be written.
     virtual void storeSettingsValue(const QString& section, const QString& key,
                                     const QString& value) = 0;
+    // Where a CSV file is offered: the folder of the last one saved, else the user's
+    // documents folder.
+    QString csvFolder() const;
+    // Remembers the folder of a CSV file just saved; a settings file that cannot be written
+    // only loses the memory.
+    void rememberCsvFolder(const QString& fileName);
     // The pointer shown while a department is dragged over the tree.
     virtual QCursor treeCursor(controls::TreeCursor kind) const = 0;
 

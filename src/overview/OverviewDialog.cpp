@@ -214,12 +214,13 @@ void OverviewDialog::Private::editVisit(int visitId)
 void OverviewDialog::Private::saveCsv()
 {
     const OverviewPage* page = currentPage();
-    const QString suggested = desk.settingsFolder() + page->caption() + QStringLiteral(".csv");
+    const QString suggested = desk.csvFolder() + page->caption() + QStringLiteral(".csv");
     const QString fileName =
         desk.prompts().saveFileName(QStringLiteral("Zapisz stronę jako CSV"), suggested,
                                     QStringLiteral("Pliki CSV (*.csv)"), QStringLiteral("csv"));
     if (fileName.isEmpty())
         return;
+    desk.rememberCsvFolder(fileName);
     const controls::PrintedTable table = page->table();
     // Written whole or not at all: a file half written is never left in place.
     QSaveFile file(fileName);

@@ -363,11 +363,12 @@ void PersonnelDialog::changeDepartment()
 
 void PersonnelDialog::exportStaffList()
 {
-    const QString chosen =
-        desk_.prompts().saveFileName(QString(), personnelcsv::exportFileName(desk_.clock().today()),
-                                     QString::fromLatin1(CsvFilter), QStringLiteral("csv"));
+    const QString chosen = desk_.prompts().saveFileName(
+        QString(), desk_.csvFolder() + personnelcsv::exportFileName(desk_.clock().today()),
+        QString::fromLatin1(CsvFilter), QStringLiteral("csv"));
     if (chosen.isEmpty())
         return;
+    desk_.rememberCsvFolder(chosen);
     QSaveFile file(withCsvExtension(chosen));
     if (!file.open(QIODevice::WriteOnly))
         throw db::Error(QStringLiteral("Nie można zapisać pliku '%1':\n%2")

@@ -184,12 +184,13 @@ void GuestDataDialog::savePdf()
 void GuestDataDialog::saveCsv()
 {
     const QString suggested =
-        desk_.settingsFolder() + QStringLiteral("Dane_goscia_%1.csv").arg(guestId_);
+        desk_.csvFolder() + QStringLiteral("Dane_goscia_%1.csv").arg(guestId_);
     const QString fileName =
         desk_.prompts().saveFileName(QStringLiteral("Zapisz dane gościa jako CSV"), suggested,
                                      QStringLiteral("Pliki CSV (*.csv)"), QStringLiteral("csv"));
     if (fileName.isEmpty())
         return;
+    desk_.rememberCsvFolder(fileName);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(controls::csvText(table_.headers, table_.rows)) < 0 || !file.commit())

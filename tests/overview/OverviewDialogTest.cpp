@@ -17,14 +17,16 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QStringEncoder>
-#include <QUrl>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QStringEncoder>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 #include <memory>
 
 using testsupport::child;
@@ -326,11 +328,17 @@ private slots:
         QFile saved(file);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QStringEncoder windows1250("windows-1250");
-        const QByteArray expected = windows1250.encode(QStringLiteral("Dzień;Identyfikator;Nr karty;Gość;Pracownik;Firma;Wejście\r\n"
-                           "04-03-2026;G-1;101;Zieliński Łukasz;Nowak Anna;Alfa;15:00\r\n"
-                           "05-03-2026;G-2;;Świątek Iga;Kowal Piotr;Beta;08:05\r\n"));
+        const QByteArray expected = windows1250.encode(
+            QStringLiteral("Dzień;Identyfikator;Nr karty;Gość;Pracownik;Firma;Wejście;Uwagi\r\n"
+                           "04-03-2026;G-1;101;Zieliński Łukasz;Nowak Anna;Alfa;15:00;\r\n"
+                           "05-03-2026;G-2;;Świątek Iga;Kowal Piotr;Beta;08:05;\r\n"));
         QCOMPARE(saved.readAll(), expected);
         QVERIFY(o.desk.answers.messages().isEmpty());
+        // Offered first in the documents folder, then where the last file went.
+        QCOMPARE(QFileInfo(o.desk.answers.shown.front().text).path(),
+                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        child<QPushButton>(o.window.get(), "csvButton")->click();  // cancelled
+        QCOMPARE(QFileInfo(o.desk.answers.shown.last().text).path() + u'/', o.database.folder());
     }
 
     void theEvacuationListAndAPassArePrintedAndThePassHoldsNoDocument()

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -207,7 +208,9 @@ private slots:
         testsupport::trigger(&w.dialog, "exportAction");
         QCOMPARE(w.desk.answers.shown.size(), 1);
         QCOMPARE(w.desk.answers.shown[0].kind, QString("save"));
-        QCOMPARE(w.desk.answers.shown[0].text, QString("lista_personelu_2026-03-05.csv"));
+        QCOMPARE(w.desk.answers.shown[0].text,
+                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+                     "/lista_personelu_2026-03-05.csv");
         QCOMPARE(w.desk.answers.shown[0].detail, QString("csv"));  // the dialog's own suffix
         QVERIFY(!QFile::exists(chosen));
         // Ordered by company, department, surname; ";" becomes ","; "(null)" vanishes.
