@@ -764,48 +764,35 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(notify->isEnabled(), 1000);
     }
 
-    // A badge or card still out on another visit (an entry, no exit), as another desk has
-    // just stored it, goes out again only when the receptionist says it is handed over;
-    // that visit then gets its exit now.
+    // A badge or card still out on a visit that another desk has just stored goes out again
+    // only when handed over; that visit then gets its exit now.
     void aBadgeOrCardStillOutIsHandedOverOnlyWhenConfirmed_data()
     {
-        QTest::addColumn<QString>("badge");
-        QTest::addColumn<QString>("card");
-        QTest::addColumn<bool>("handedOver");
-        QTest::newRow("badge, No") << " g-2 "
-                                   << "300" << false;
-        QTest::newRow("card, No") << "G-3"
-                                  << "200" << false;
-        QTest::newRow("badge, Yes") << "G-2"
-                                    << "" << true;
-        QTest::newRow("card, Yes") << ""
-                                   << "200" << true;
+        QTest::addColumn<QStringList>("handedOut");  // badge, card
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("badge, No") << QStringList{" g-2 ", "300"} << false;
+        QTest::newRow("card, No") << QStringList{"G-3", "200"} << false;
+        QTest::newRow("badge, Yes") << QStringList{"G-2", ""} << true;
+        QTest::newRow("card, Yes") << QStringList{"", "200"} << true;
     }
     void aBadgeOrCardStillOutIsHandedOverOnlyWhenConfirmed()
     {
-        QFETCH(QString, badge);
-        QFETCH(QString, card);
-        QFETCH(bool, handedOver);
+        QFETCH(QStringList, handedOut);
+        QFETCH(bool, yes);
         Editor e;
         QVERIFY(e.add(13));
         auto other = e.database.connect();
         other->execute("update WIZYTY set IDENTYFIKATOR = 'G-2', NRKARTY = '200' where ID = 2");
         other->transaction().commit();
         e.check("entryCheck")->click();
-        e.retype("badgeEdit", badge);
-        e.retype("cardEdit", card);
-        e.desk.answers.clear();
-        e.desk.answers.answers.enqueue(handedOver);
+        e.retype("badgeEdit", handedOut[0]);
+        e.retype("cardEdit", handedOut[1]);
+        e.desk.answers.answers.enqueue(yes);
         e.ok();
-        QCOMPARE(e.desk.answers.shown.size(), 1);
-        const testsupport::Shown asked = e.desk.answers.shown.front();
-        QCOMPARE(asked.kind, QString("question"));
-        QVERIFY2(asked.text.contains("Stary Gość"), qPrintable(asked.text));
-        QCOMPARE(asked.detail, QString("Nie"));
-        QCOMPARE(e.dialog->isVisible(), !handedOver);
-        QCOMPARE(e.visitCount(), handedOver ? 4 : 3);
-        QCOMPARE(stamp(e.stored(2, "DTWYJSCIA")),
-                 handedOver ? QString("05-03-2026 14:05:00.000") : QString());
+        QVERIFY(!e.desk.answers.shown.isEmpty() &&
+                e.desk.answers.shown.last().text.contains("Stary Gość"));
+        QCOMPARE(e.visitCount(), yes ? 4 : 3);
+        QCOMPARE(stamp(e.stored(2, "DTWYJSCIA")), yes ? "05-03-2026 14:05:00.000" : QString());
     }
 
     void thePassShowsTheVisitAndNeverTheGuestsDocument()
