@@ -32,6 +32,9 @@ using testsupport::child;
 
 namespace {
 
+const QByteArray FirstStart =
+    "[RODO]\nPierwszyStart=" + QDate::currentDate().toString(Qt::ISODate).toLatin1() + "\n";
+
 const QStringList DataActions = {"companiesAction", "personnelAction", "guestsAction",
                                  "searchAction",    "visitsAction",    "overviewAction"};
 
@@ -151,9 +154,10 @@ private slots:
             QVERIFY2(enabled(f, action), qPrintable(action));
         QVERIFY(enabled(f, "infoAction"));
         QVERIFY(enabled(f, "backupAction"));
-        // The defaults are what goes into the new file at exit.
+        // The day of the first start, and the defaults at exit, go into the new file.
         f.close();
-        QCOMPARE(app.readIni(), "[FB]\nHost=localhost\nDir=" + app.settingsFolder().toUtf8() +
+        QCOMPARE(app.readIni(), FirstStart +
+                                    "\n[FB]\nHost=localhost\nDir=" + app.settingsFolder().toUtf8() +
                                     "\nFile=HALVANE.FDB\nLastBackupDir=\n");
     }
 
@@ -286,8 +290,8 @@ private slots:
         QVERIFY(enabled(f, "databaseChoiceAction"));
         f.close();
         // What was read is written back as it was, plus the missing key.
-        QCOMPARE(app.readIni(),
-                 "[FB]\nHost=\nDir=" + dir.chopped(1).toUtf8() + "\nFile=\nLastBackupDir=\n");
+        QCOMPARE(app.readIni(), "[FB]\nHost=\nDir=" + dir.chopped(1).toUtf8() +
+                                    "\nFile=\nLastBackupDir=\n\n" + FirstStart);
     }
 
     void aServerThatDoesNotAnswer()
