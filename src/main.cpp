@@ -22,6 +22,7 @@ void closeDatabaseAtExit()
     if (runningWindow)
         runningWindow->database().close();
     runningWindow = nullptr;
+    app::leaveIfAttachesWereGivenUp(EXIT_FAILURE);
     app::shutDownDatabaseEngine();
 }
 
@@ -62,5 +63,6 @@ int main(int argc, char** argv)
         runningWindow = nullptr;
         prompts.reportError(error);
     }
+    app::leaveIfAttachesWereGivenUp(exitCode);
     return exitCode;
 }
