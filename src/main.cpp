@@ -35,6 +35,7 @@ int main(int argc, char** argv)
     // nobody sees. With no console input it ends the restore as failed.
     if (!std::freopen("/dev/null", "r", stdin))
         std::fclose(stdin);
+    app::useOwnEngineLockFolder();
     Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tvHalvane"));
     // The whole user interface is Polish: weekday and month names, decimal separator.
