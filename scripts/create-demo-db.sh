@@ -20,4 +20,4 @@ INPUT '$data/demo.sql';
 COMMIT;
 SQL
 mv "$tmp" "$target"
-echo "Demo database created: $target"
+echo "Utworzono bazę demonstracyjną: $target"

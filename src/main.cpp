@@ -22,6 +22,7 @@ void closeDatabaseAtExit()
     if (runningWindow)
         runningWindow->database().close();
     runningWindow = nullptr;
+    app::leaveIfAttachesWereGivenUp(EXIT_FAILURE);
     app::shutDownDatabaseEngine();
 }
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
     // nobody sees. With no console input it ends the restore as failed.
     if (!std::freopen("/dev/null", "r", stdin))
         std::fclose(stdin);
+    app::useOwnEngineLockFolder();
     Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tvHalvane"));
     // The whole user interface is Polish: weekday and month names, decimal separator.
@@ -62,5 +64,6 @@ int main(int argc, char** argv)
         runningWindow = nullptr;
         prompts.reportError(error);
     }
+    app::leaveIfAttachesWereGivenUp(exitCode);
     return exitCode;
 }

@@ -243,7 +243,13 @@ void checkNotInUse(const QString& database)
 void putInPlace(const ServiceJob& job, const QString& staging, const BackupService::LineSink& sink)
 {
     if (job.protocol == Protocol::Local && QFileInfo::exists(staging)) {
-        checkNotInUse(job.database);
+        // The database is left as it was: the staging copy goes with the refusal.
+        try {
+            checkNotInUse(job.database);
+        } catch (const db::Error&) {
+            QFile::remove(staging);
+            throw;
+        }
         if (QFileInfo::exists(job.database))
             QFile::setPermissions(staging, QFile::permissions(job.database));
         const QByteArray from = QFile::encodeName(staging);
@@ -269,6 +275,18 @@ void putInPlace(const ServiceJob& job, const QString& staging, const BackupServi
     dropStaging(job, staging);
 }
 
+// A local database reached through a symbolic link is restored beside the file the link
+// names, and that file is replaced: the link stays, and the staging file is renamed within
+// one folder.
+QString realDatabase(const ServiceJob& job)
+{
+    const QFileInfo info(job.database);
+    if (job.protocol != Protocol::Local || !info.isSymLink())
+        return job.database;
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+}
+
 }  // namespace
 
 QString BackupService::serviceName(const ServiceJob& job)
@@ -283,8 +301,10 @@ void BackupService::backUp(const ServiceJob& job, const LineSink& sink)
     run(Action::Backup, job, sink);
 }
 
-void BackupService::restore(const ServiceJob& job, const LineSink& sink)
+void BackupService::restore(const ServiceJob& requested, const LineSink& sink)
 {
+    ServiceJob job = requested;
+    job.database = realDatabase(requested);
     ServiceJob staged = job;
     staged.database = stagingName(job.database);
     sink(QStringLiteral("Odtwarzanie do pliku tymczasowego: ") + staged.database);

@@ -32,7 +32,10 @@ public:
     static void backUp(const ServiceJob& job, const LineSink& sink);
     // Restores the backup file into the database (verbose). The restore goes into a new
     // file next to the database first; only a restore that finished replaces the
-    // database, so a damaged backup leaves it as it was.
+    // database, so a damaged backup leaves it as it was. A local database reached through
+    // a symbolic link is restored beside the file the link names and replaces that file.
+    // A restore refused (the database in use) or failed leaves no staging file behind
+    // locally.
     static void restore(const ServiceJob& job, const LineSink& sink);
 };
 

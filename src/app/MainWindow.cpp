@@ -563,6 +563,7 @@ void MainWindow::connectToDatabase()
         database_.setParamsText(admin::readConnectionParams(settingsFolder_));
         database_.open();
         connectionRestored();
+        const db::Database::ListReading reading(database_);
         // Listening first: what another desk commits while the list is read is told.
         liveUpdates().start(database_);
         companies.open();
@@ -708,6 +709,7 @@ int MainWindow::currentEmployee() const
 
 void MainWindow::onCompanyChanged()
 {
+    const db::Database::ListReading reading(database_);
     loadDepartmentTree();
     loadStaff();
     updateActions();
@@ -748,6 +750,7 @@ void MainWindow::loadStaff()
         QString::fromUtf8(department != 0 ? SelectStaff : SelectStaffOfNoDepartment).split(u'\n');
     staff.setParam(QStringLiteral("firma_id"), company);
     staff.setParam(QStringLiteral("dzial_id"), department);
+    const db::Database::ListReading reading(database_);
     staff.open();
 }
 
@@ -851,6 +854,7 @@ void MainWindow::readListsAgain(const QSet<QString>& tables)
     for (int i = 0; i < 3; ++i)
         scrolled[i] = lists[i]->verticalScrollBar()->value();
     try {
+        const db::Database::ListReading reading(database_);
         bool companyGone = false;
         if (companiesChanged) {
             const QScopedValueRollback<bool> quiet(readingCompaniesAgain_, true);
@@ -905,6 +909,7 @@ void MainWindow::goToCompany(int companyId)
     // Another window (an import, another desk's work found by the search) may have added
     // the company since the list was read.
     const int previous = currentCompany();
+    const db::Database::ListReading reading(database_);
     companies.close();
     companies.open();
     if (companies.isEmpty()) {
@@ -947,6 +952,7 @@ void MainWindow::openCompaniesEditor()
 {
     if (companiesDialog->exec(CompaniesDialog::Mode::Edit, currentCompany(), currentDepartment()) ==
         QDialog::Accepted) {
+        const db::Database::ListReading reading(database_);
         companies.close();
         companies.open();
         if (companies.isEmpty())

@@ -3,6 +3,7 @@
 #include "db/Error.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -150,9 +151,10 @@ struct SettingsFile {
         // Written whole beside the old file and then put in its place: a failure midway
         // leaves the old settings as they were.
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-            !file.commit())
-            throw db::Error(QStringLiteral("Unable to write to %1").arg(path));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            throw db::Error(QStringLiteral("Nie można zapisać ustawień w pliku %1.\nSprawdź, czy "
+                                           "folder %2 istnieje i czy wolno w nim zapisywać.")
+                                .arg(path, QFileInfo(path).absolutePath()));
     }
 };
 

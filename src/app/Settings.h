@@ -24,14 +24,14 @@ extern const char* const SettingsFileName;
 Settings readSettings(const QString& settingsFolder);
 // Writes the four keys in their order, in the file's own encoding and line ends; every other
 // line of the file, and the line of a key whose value is unchanged, keeps its bytes.
-// Throws db::Error "Unable to write to <path>" when the file cannot be written.
+// Throws db::Error, in Polish with the path, when the file cannot be written.
 void writeSettings(const QString& settingsFolder, const Settings& settings);
 
 // One value of a section; empty when it is missing or its bytes do not decode.
 QString readSettingsValue(const QString& settingsFolder, const QString& section,
                           const QString& key);
 // Writes one value (section and key in ASCII), keeping every other line of the file as it is.
-// Throws db::Error "Unable to write to <path>" as writeSettings.
+// Throws db::Error as writeSettings.
 void writeSettingsValue(const QString& settingsFolder, const QString& section, const QString& key,
                         const QString& value);
 

@@ -1,6 +1,7 @@
 #include "app/Termination.h"
 
 #include "app/ModalWindows.h"
+#include "db/Attach.h"
 #include "db/Firebird.h"
 #include "desk/Desk.h"
 
@@ -12,6 +13,8 @@
 #include <ibase.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -118,10 +121,22 @@ void Termination::closeModalWindowsThenMain()
 
 void shutDownDatabaseEngine()
 {
+    // An attach given up on a stalled server waits in the engine for ever, and so would
+    // the engine's shutdown: it is not begun, and the shutdown is bounded in any case.
+    if (db::fb::givenUpAttaches() > 0)
+        return;
     db::fb::Status status;
     Firebird::IProvider* dispatcher = db::fb::master()->getDispatcher();
-    dispatcher->shutdown(&status, 0, fb_shutrsn_app_stopped);
+    dispatcher->shutdown(&status, EngineShutdownTimeoutMs, fb_shutrsn_app_stopped);
     dispatcher->release();
+}
+
+void leaveIfAttachesWereGivenUp(int exitCode)
+{
+    if (db::fb::givenUpAttaches() == 0)
+        return;
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
 }
 
 }  // namespace app

@@ -43,7 +43,15 @@ private:
     struct sigaction previous_[3] = {};
 };
 
+// How long the engine's shutdown may wait for its connections and threads.
+constexpr unsigned EngineShutdownTimeoutMs = 3000;
+
 // Shuts the database engine down for good: the last thing the program does with it.
 void shutDownDatabaseEngine();
+
+// Ends the process at once, with what was written flushed, when an attach to a stalled
+// server was given up and still runs: its thread would hold the process's exit, which
+// waits for the engine. The settings are written and the connection closed before.
+void leaveIfAttachesWereGivenUp(int exitCode);
 
 }  // namespace app

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -19,6 +20,44 @@ namespace db::fb {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Attaches given up that still wait for their server, by server. The engine cannot cancel
+// them; a new attach to that server waits for the old one instead of starting another,
+// and the program leaves without waiting for them.
+struct GivenUp {
+    std::mutex mutex;
+    std::map<QByteArray, int> running;
+    int total = 0;
+};
+
+GivenUp& givenUp()
+{
+    static GivenUp* attaches = new GivenUp;  // never destroyed: threads may outlive main
+    return *attaches;
+}
+
+// The server part of a name: "host" of "host:path", "host/port" of "host/port:path".
+QByteArray serverOf(const QByteArray& name)
+{
+    return name.left(name.indexOf(':'));
+}
+
+int givenUpRunning(const QByteArray& server)
+{
+    GivenUp& attaches = givenUp();
+    std::lock_guard<std::mutex> lock(attaches.mutex);
+    const auto found = attaches.running.find(server);
+    return found == attaches.running.end() ? 0 : found->second;
+}
+
+void countGivenUp(const QByteArray& server, int change)
+{
+    GivenUp& attaches = givenUp();
+    std::lock_guard<std::mutex> lock(attaches.mutex);
+    attaches.total += change;
+    if ((attaches.running[server] += change) == 0)
+        attaches.running.erase(server);
+}
 
 // What the attaching thread leaves for the waiting one, shared so that either may end first.
 template <class T>
@@ -72,7 +111,19 @@ T* attachBounded(const QByteArray& name, std::function<T*(Firebird::CheckStatusW
         return attachHere<T>(attach);
     auto pending = std::make_shared<Pending<T>>();
     const auto started = Clock::now();
-    std::thread([pending, attach] {
+    // A little longer than the engine's own limit, so that its message comes first.
+    const auto deadline = started + std::chrono::seconds(seconds + 2);
+    const QByteArray server = serverOf(name);
+    while (givenUpRunning(server) > 0) {
+        if (Clock::now() >= deadline)
+            throw Error(noAnswerMessage(seconds) +
+                            QStringLiteral("\nPoprzednia próba połączenia z tym serwerem wciąż "
+                                           "czeka na jego odpowiedź. Jeśli serwer już działa, "
+                                           "uruchom program ponownie."),
+                        {isc_net_connect_err});
+        pause();
+    }
+    std::thread([pending, attach, server] {
         // The path, the parameters and so the server's messages are UTF-8.
         Status st([](const QByteArray& bytes) { return QString::fromUtf8(bytes); });
         T* result = attach(&st);
@@ -81,12 +132,15 @@ T* attachBounded(const QByteArray& name, std::function<T*(Firebird::CheckStatusW
             pending->message = st.text();
             pending->codes = st.codes();
         }
-        if (pending->givenUp && result) {
-            Status closing;
-            result->detach(&closing);
-            if (closing.failed())
-                result->release();
-            result = nullptr;
+        if (pending->givenUp) {
+            if (result) {
+                Status closing;
+                result->detach(&closing);
+                if (closing.failed())
+                    result->release();
+                result = nullptr;
+            }
+            countGivenUp(server, -1);
         }
         pending->result = result;
         pending->finished = true;
@@ -100,8 +154,6 @@ T* attachBounded(const QByteArray& name, std::function<T*(Firebird::CheckStatusW
                                 [&] { return pending->finished; });
     }
 
-    // A little longer than the engine's own limit, so that its message comes first.
-    const auto deadline = started + std::chrono::seconds(seconds + 2);
     for (;;) {
         {
             std::lock_guard<std::mutex> lock(pending->mutex);
@@ -109,6 +161,7 @@ T* attachBounded(const QByteArray& name, std::function<T*(Firebird::CheckStatusW
                 break;
             if (Clock::now() >= deadline) {
                 pending->givenUp = true;
+                countGivenUp(server, +1);
                 throw Error(noAnswerMessage(seconds), {isc_net_connect_err});
             }
         }
@@ -123,6 +176,13 @@ T* attachBounded(const QByteArray& name, std::function<T*(Firebird::CheckStatusW
 }
 
 }  // namespace
+
+int givenUpAttaches()
+{
+    GivenUp& attaches = givenUp();
+    std::lock_guard<std::mutex> lock(attaches.mutex);
+    return attaches.total;
+}
 
 QString noAnswerMessage(int seconds)
 {

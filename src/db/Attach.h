@@ -22,6 +22,12 @@ Firebird::IAttachment* attachDatabase(const QByteArray& name, const QByteArray& 
 Firebird::IService* attachServiceManager(const QByteArray& name, const QByteArray& spb,
                                          int seconds = AttachTimeout);
 
+// Attaches given up that still wait for their server. While one to a server runs, a new
+// attach to that server waits for it to end (within its own time) instead of starting
+// another; when it does not end, the new one fails as not answered too. The engine's
+// shutdown would wait for them for ever: a program that has any leaves without it.
+int givenUpAttaches();
+
 // The message of an attach that the server did not answer in time.
 QString noAnswerMessage(int seconds);
 

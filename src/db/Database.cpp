@@ -61,8 +61,10 @@ Firebird::ITransaction* Transaction::handle()
         return handle_.get();
     fb::Status st(database_.decoder());
     fb::Builder tpb(Firebird::IXpbBuilder::TPB, st);
-    for (const unsigned char tag :
-         {isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait}) {
+    const unsigned char access = access_ == Access::ReadOnly ? isc_tpb_read : isc_tpb_write;
+    for (const unsigned char tag : {access, static_cast<unsigned char>(isc_tpb_read_committed),
+                                    static_cast<unsigned char>(isc_tpb_rec_version),
+                                    static_cast<unsigned char>(isc_tpb_nowait)}) {
         tpb->insertTag(&st, tag);
         st.check();
     }
@@ -128,6 +130,26 @@ Database::Database() : byteCharacters_(characterOfEveryByte(codec_)) {}
 Database::~Database()
 {
     close();
+}
+
+Database::ListReading::ListReading(Database& database) : database_(database)
+{
+    ++database_.listReadings_;
+}
+
+Database::ListReading::~ListReading()
+{
+    if (--database_.listReadings_ > 0)
+        return;
+    try {
+        database_.readingTransaction_.commit();
+    } catch (const Error&) {
+        try {
+            database_.readingTransaction_.rollback();
+        } catch (const Error&) {
+            // the handle is let go; a lost connection is found by what the desk does next
+        }
+    }
 }
 
 void Database::setParamsText(const QString& text)
@@ -225,8 +247,10 @@ QString Database::inUseMessage()
         "Plik bazy danych jest otwarty przez inny program (drugie stanowisko na tym "
         "komputerze albo serwer Firebird). Bez serwera z jednej bazy może korzystać tylko "
         "jeden program naraz. Aby kilka stanowisk pracowało na jednej bazie, udostępnij ją "
-        "przez serwer Firebird i wskaż ją w oknie \"Dodatki > Wybór bazy danych\" z nazwą "
-        "serwera, np. localhost:/var/lib/firebird/data/HALVANE.FDB.");
+        "przez serwer Firebird: skopiuj plik do folderu baz serwera (w Debianie "
+        "/var/lib/firebird/3.0/data/, jako własność użytkownika firebird) i wskaż go w oknie "
+        "\"Dodatki > Wybór bazy danych\": Host: 127.0.0.1 (nazwa \"localhost\" oznacza pracę "
+        "bez serwera), Katalog: /var/lib/firebird/3.0/data/, Plik: HALVANE.FDB.");
 }
 
 void Database::close()
@@ -237,6 +261,7 @@ void Database::close()
     for (DataSet* set : std::vector<DataSet*>(dataSets_))
         set->releaseStatements();
     try {
+        readingTransaction_.rollback();
         transaction_.rollback();
     } catch (const Error&) {
         // the connection goes anyway; the server drops what was not committed

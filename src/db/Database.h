@@ -16,11 +16,14 @@ class ChangeEvents;
 class Database;
 class DataSet;
 
-// Read committed, record versions, no wait, read-write; starts with the first
-// statement after connecting and lives until the connection closes.
+// Read committed, record versions, no wait, read-write (or read-only, for reading lists);
+// starts with the first statement after connecting and lives until the connection closes.
 class Transaction {
 public:
-    explicit Transaction(Database& database) : database_(database) {}
+    enum class Access { ReadWrite, ReadOnly };
+    explicit Transaction(Database& database, Access access = Access::ReadWrite)
+        : database_(database), access_(access)
+    {}
     ~Transaction();
 
     bool active() const { return static_cast<bool>(handle_); }
@@ -41,6 +44,7 @@ public:
 
 private:
     Database& database_;
+    Access access_;
     fb::Ref<Firebird::ITransaction> handle_;
 };
 
@@ -70,6 +74,26 @@ public:
     bool connected() const { return static_cast<bool>(attachment_); }
 
     Transaction& transaction() { return transaction_; }
+
+    // Lists read while one lives (nested ones count as one) are read in a read-only
+    // transaction of their own, ended when the outermost goes: a desk that only looks holds
+    // no transaction between its readings, and what a window holds uncommitted in the shared
+    // transaction stays there. Only selects may run while one lives.
+    class ListReading {
+    public:
+        explicit ListReading(Database& database);
+        ~ListReading();
+        ListReading(const ListReading&) = delete;
+        ListReading& operator=(const ListReading&) = delete;
+
+    private:
+        Database& database_;
+    };
+    // The transaction a statement runs in now: the shared one, or the list reading's.
+    Transaction& statementTransaction()
+    {
+        return listReadings_ > 0 ? readingTransaction_ : transaction_;
+    }
 
     // Runs one statement without parameters or result in the shared transaction.
     void execute(const QString& sql);
@@ -109,6 +133,8 @@ private:
     std::vector<char16_t> byteCharacters_;
     fb::Ref<Firebird::IAttachment> attachment_;
     Transaction transaction_{*this};
+    Transaction readingTransaction_{*this, Transaction::Access::ReadOnly};
+    int listReadings_ = 0;
     std::vector<DataSet*> dataSets_;
     std::vector<ChangeEvents*> changeEvents_;
 };

@@ -190,7 +190,7 @@ Statement::Statement(Database& database, const QString& sql) : database_(databas
     fb::Status st(database_.decoder());
     const QByteArray text = database_.encode(positional.text);
     Firebird::IStatement* prepared = database_.attachment()->prepare(
-        &st, database_.transaction().handle(), unsigned(text.size()), text.constData(), 3,
+        &st, database_.statementTransaction().handle(), unsigned(text.size()), text.constData(), 3,
         Firebird::IStatement::PREPARE_PREFETCH_METADATA);
     st.check();
     statement_.reset(prepared);
@@ -477,8 +477,8 @@ Values Statement::readRow(const unsigned char* buffer, size_t rowWidth) const
 QByteArray Statement::readBlob(ISC_QUAD id) const
 {
     fb::Status st(database_.decoder());
-    fb::Ref<Firebird::IBlob> blob(
-        database_.attachment()->openBlob(&st, database_.transaction().handle(), &id, 0, nullptr));
+    fb::Ref<Firebird::IBlob> blob(database_.attachment()->openBlob(
+        &st, database_.statementTransaction().handle(), &id, 0, nullptr));
     st.check();
     QByteArray bytes;
     char segment[8192];
@@ -503,7 +503,7 @@ void Statement::execute(const ParamSource& params, std::vector<Values>* rows, si
         throw Error(QStringLiteral("Polecenie nie jest przygotowane"));
     fb::Status st(database_.decoder());
     Input input = bindInput(params, st);
-    Firebird::ITransaction* tra = database_.transaction().handle();
+    Firebird::ITransaction* tra = database_.statementTransaction().handle();
     std::vector<unsigned char> output;
     if (outMeta_) {
         output.assign(outMeta_->getMessageLength(&st), 0);

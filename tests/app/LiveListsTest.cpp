@@ -2,6 +2,7 @@
 // database posts change events, on the timer where it does not (said once in the status
 // bar); the company, department and employee shown stay, nothing is read while a window
 // is open over the main window, and no message is ever shown for it.
+#include "admin/ConnectionParamsFile.h"
 #include "app/MainWindow.h"
 #include "controls/DataGrid.h"
 #include "controls/DepartmentTree.h"
@@ -10,6 +11,7 @@
 #include "support/AppFixture.h"
 #include "support/Find.h"
 #include "support/Modal.h"
+#include "support/ServerDatabase.h"
 #include "support/testmain.h"
 
 #include <QDialog>
@@ -171,6 +173,42 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(grid(f, "staffGrid").model()->rowCount(), staffCount + 1, 1000);
         QCOMPARE(shown(f), before);
         QVERIFY2(app.prompts.shown.isEmpty(), qPrintable(app.prompts.messages().join("|")));
+    }
+
+    // A desk that only looks, on the server, while another desk commits: reading its lists at
+    // connecting and on each change leaves it no transaction older than the other desk's
+    // newest, which would keep the server from collecting old record versions.
+    void aDeskThatOnlyBrowsesHoldsNoOldTransaction()
+    {
+        REQUIRE_FIREBIRD_SERVER();
+        testsupport::ServerDatabase server;
+        testsupport::AppFixture app(true, false);
+        app.writeIni("[FB]\nHost=127.0.0.1\nDir=" + server.folder().toUtf8() +
+                     "/\nFile=SERWER.FDB\n");
+        admin::writeConnectionParams(app.settingsFolder(), testsupport::kTestParams);
+        QVERIFY(app.start());
+        MainWindow& f = *app.form;
+        QVERIFY(following(f));
+        f.goTo(1, 1, 3);
+        auto other = testsupport::connectTo(server.name());
+        for (const QString name : {"Biuro Rachunkowe Żurawska", "Biuro Żurawska"}) {
+            db::DataSet current(*other);
+            current.setSelectSql("select current_transaction from RDB$DATABASE");
+            current.open();
+            other->execute("update FIRMY set NAZWA = '" + name + "' where ID = 1");
+            other->transaction().commit();
+            QTRY_COMPARE_WITH_TIMEOUT(text(f, "companyNameLabel"), name, 2000);
+            auto monitor = testsupport::connectTo(server.name());
+            db::DataSet older(*monitor);
+            older.setSelectSql(
+                "select count(*) from MON$TRANSACTIONS t join MON$ATTACHMENTS a on "
+                "a.MON$ATTACHMENT_ID = t.MON$ATTACHMENT_ID where a.MON$SYSTEM_FLAG = 0 and "
+                "a.MON$ATTACHMENT_ID <> current_connection and t.MON$TRANSACTION_ID < :newest");
+            older.setParam("newest", current.value(0, 0));
+            older.open();
+            QCOMPARE(older.value(0, 0).toInt(), 0);
+        }
+        QCOMPARE(shown(f).employee, 3);
     }
 
     void aDatabaseWithoutTheTriggersIsSaidOnceAndReadAgainOnTime()

@@ -322,8 +322,10 @@ private slots:
             testsupport::trigger(&f, "databaseChoiceAction");
             QVERIFY(close.acted());
         }
-        QCOMPARE(app.prompts.messages(),
-                 QStringList({"Unable to write to " + app.settingsFolder() + "Halvane.ini"}));
+        QCOMPARE(app.prompts.messages().size(), 1);
+        QVERIFY2(app.prompts.messages()[0].startsWith("Nie można zapisać ustawień w pliku " +
+                                                      app.settingsFolder() + "Halvane.ini"),
+                 qPrintable(app.prompts.messages()[0]));
         QVERIFY(!f.database().connected());
         for (const QString& action : DataActions)
             QVERIFY2(!enabled(f, action), qPrintable(action));

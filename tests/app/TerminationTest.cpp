@@ -3,12 +3,14 @@
 // uncommitted work rolled back and the database let go.
 #include "app/MainWindow.h"
 #include "app/Termination.h"
+#include "db/Attach.h"
 #include "db/DataSet.h"
 #include "directory/CompaniesDialog.h"
 #include "personnel/PersonnelCsv.h"
 #include "support/AppFixture.h"
 #include "support/Find.h"
 #include "support/Modal.h"
+#include "support/SilentServer.h"
 #include "support/TestDatabase.h"
 #include "support/testmain.h"
 #include <QDialog>
@@ -131,14 +133,18 @@ private slots:
     void aSignalEndsTheRunningProgramItsNormalWay_data()
     {
         QTest::addColumn<int>("signal");
-        QTest::newRow("SIGTERM") << SIGTERM;
-        QTest::newRow("SIGINT") << SIGINT;
-        QTest::newRow("SIGHUP") << SIGHUP;
+        QTest::addColumn<bool>("stalledServer");  // whose attach the program gave up
+        QTest::newRow("SIGTERM") << SIGTERM << false;
+        QTest::newRow("SIGINT") << SIGINT << false;
+        QTest::newRow("SIGHUP") << SIGHUP << false;
+        QTest::newRow("SIGTERM, stalled server") << SIGTERM << true;
     }
 
     void aSignalEndsTheRunningProgramItsNormalWay()
     {
         QFETCH(int, signal);
+        QFETCH(bool, stalledServer);
+        testsupport::SilentServer stalled(testsupport::SilentServer::Kind::AnswersOnce);
         // A copy of a fresh database that this process never opened: the program is the
         // one that works on it.
         QTemporaryDir data;
@@ -151,6 +157,12 @@ private slots:
         }
         const QString ini = settingsFolder + "Halvane.ini";
         QVERIFY(!QFile::exists(ini));  // the defaults name the copy
+        QFile stalledIni(ini);
+        if (stalledServer && (!stalledIni.open(QIODevice::WriteOnly) ||
+                              stalledIni.write("[FB]\nHost=" + stalled.host().toUtf8() +
+                                               "\nDir=/tmp/\nFile=nic.fdb\n") < 0))
+            QFAIL("the settings file was not written");
+        stalledIni.close();
 
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -160,9 +172,12 @@ private slots:
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QCoreApplication::applicationDirPath() + "/../src/halvane", {});
         QVERIFY2(program.waitForStarted(5000), qPrintable(program.errorString()));
-        // Running and attached to its database.
-        QVERIFY(
-            QTest::qWaitFor([&] { return holdsFile(program.processId(), databasePath); }, 10000));
+        // Running and attached to its database, or having given up the stalled server.
+        if (stalledServer)
+            QTest::qWait((db::fb::AttachTimeout + 4) * 1000);
+        else
+            QVERIFY(QTest::qWaitFor([&] { return holdsFile(program.processId(), databasePath); },
+                                    10000));
         QTest::qWait(300);  // the company list and the rest of the browser are loaded
 
         QElapsedTimer clock;
@@ -182,6 +197,8 @@ private slots:
         QFile written(ini);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY(written.readAll().contains("LastBackupDir="));
+        if (stalledServer)
+            return;
         db::Database again;
         again.setDatabaseName(databasePath);
         again.setParamsText(QString::fromLatin1(testsupport::kTestParams));

@@ -7,6 +7,7 @@
 #include "support/TestDatabase.h"
 #include "support/testmain.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
@@ -26,6 +27,7 @@ private slots:
         QTest::newRow("accepts, service manager") << int(SilentServer::Kind::Accepting) << true;
         QTest::newRow("never accepts, database") << int(SilentServer::Kind::Full) << false;
         QTest::newRow("never accepts, service manager") << int(SilentServer::Kind::Full) << true;
+        QTest::newRow("answers once, database") << int(SilentServer::Kind::AnswersOnce) << false;
     }
     void aServerThatNeverAnswersIsGivenUpInBoundedTime()
     {
@@ -45,19 +47,30 @@ private slots:
         block->insertInt(&st, isc_dpb_connect_timeout, 2);
         const QByteArray bytes(reinterpret_cast<const char*>(block->getBuffer(&st)),
                                int(block->getBufferLength(&st)));
-        QElapsedTimer clock;
-        clock.start();
-        try {
-            if (service)
-                db::fb::attachServiceManager((server.host() + ":service_mgr").toUtf8(), bytes, 2);
-            else
-                db::fb::attachDatabase((server.host() + ":/tmp/nic.fdb").toUtf8(), bytes, 2);
-            QFAIL("the attach did not fail");
-        } catch (const db::Error& error) {
-            QVERIFY2(error.message().startsWith(db::fb::noAnswerMessage(2)),
-                     qPrintable(error.message()));
+        // Trying again does not add a thread per attempt that waits on the server for ever.
+        const auto threads = [] { return QDir("/proc/self/task").count(); };
+        qsizetype threadsAfterFirst = 0;
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            QElapsedTimer clock;
+            clock.start();
+            try {
+                if (service)
+                    db::fb::attachServiceManager((server.host() + ":service_mgr").toUtf8(), bytes,
+                                                 2);
+                else
+                    db::fb::attachDatabase((server.host() + ":/tmp/nic.fdb").toUtf8(), bytes, 2);
+                QFAIL("the attach did not fail");
+            } catch (const db::Error& error) {
+                QVERIFY2(error.message().startsWith(db::fb::noAnswerMessage(2)),
+                         qPrintable(error.message()));
+            }
+            QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+            threadsAfterFirst = attempt == 1 ? threads() : threadsAfterFirst;
         }
-        QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(threads() <= threadsAfterFirst,
+                 qPrintable(QString("%1 threads, %2 after the first attempt")
+                                .arg(threads())
+                                .arg(threadsAfterFirst)));
         QVERIFY2(ticks >= 10, "the waiting thread's timers did not run");
     }
 
@@ -89,13 +102,7 @@ private slots:
         testsupport::TestDatabase file;
         file.db().close();
         QProcess other;
-        other.setProcessChannelMode(QProcess::MergedChannels);
-        other.start(QStringLiteral("isql-fb"), {QStringLiteral("-q"), QStringLiteral("-user"),
-                                                QStringLiteral("SYSDBA"), file.path()});
-        QVERIFY2(other.waitForStarted(), "isql-fb (firebird3.0-utils) is needed");
-        other.write("select 'otwarta' from rdb$database;\n");
-        QByteArray said;
-        QTRY_VERIFY_WITH_TIMEOUT((said += other.readAll()).contains("otwarta"), 20000);
+        QVERIFY2(testsupport::holdInIsql(other, file.path()), "isql-fb opens the file");
         db::Database desk;
         desk.setDatabaseName(file.path());
         desk.setParamsText(QString::fromLatin1(testsupport::kTestParams));
@@ -105,6 +112,9 @@ private slots:
         } catch (const db::Error& error) {
             QVERIFY2(error.message().startsWith(db::Database::inUseMessage() + u'\n'),
                      qPrintable(error.message()));
+            // The advice names a server the program reaches over TCP, in Debian's folder.
+            QVERIFY(error.message().contains("127.0.0.1") &&
+                    error.message().contains("/var/lib/firebird/3.0/data/"));
             QVERIFY(error.has(isc_already_opened));
         }
         other.closeWriteChannel();

@@ -7,8 +7,10 @@ set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 work=$(realpath "$(mktemp -d)")
 installed_by_test=false
+user_made_by_test=""
 
 cleanup() {
+  [ -z "$user_made_by_test" ] || userdel "$user_made_by_test" || true
   if $installed_by_test; then
     apt-get remove -y -qq --purge -o DPkg::Lock::Timeout=600 halvane >/dev/null || true
   fi
@@ -40,15 +42,24 @@ contents() {
   find "$@" -printf '%p %s %T@\n' | sort
 }
 
-# Starts the launcher with a data folder of its own, waits for the connection to the demo
-# database it made, and ends the program with SIGTERM.
+# Starts the launcher with a data folder of its own (as the given user, with a home of
+# its own, when one is given), waits for the connection to the demo database it made, and
+# ends the program with SIGTERM.
 run_launcher() {
-  local launcher=$1 name=$2
+  local launcher=$1 name=$2 user=${3:-}
   local data="$work/$name-data"
   local settings="$data/Tervik/halvane"
   local log="$work/$name.log"
   mkdir "$data"
-  QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$data" "$launcher" >"$log" 2>&1 &
+  if [ -n "$user" ]; then
+    mkdir "$work/$name-home"
+    chown "$user:" "$data" "$work/$name-home"
+    setpriv --reuid="$user" --regid="$(id -g "$user")" --init-groups \
+      env -u XDG_RUNTIME_DIR HOME="$work/$name-home" QT_QPA_PLATFORM=offscreen \
+      XDG_DATA_HOME="$data" "$launcher" >"$log" 2>&1 &
+  else
+    QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$data" "$launcher" >"$log" 2>&1 &
+  fi
   local pid=$!
   local connected=false
   for _ in $(seq 1 900); do
@@ -102,6 +113,20 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "not root: the Debian package is not installed"
   exit 0
 fi
+
+# A desk user who is not in group firebird, on a computer where the Firebird server is
+# installed and running: its lock folder /tmp/firebird is closed to that user. The first
+# start makes the demo database in the user's folder and the program works on it.
+dpkg-query -W -f='${Status}' firebird3.0-server 2>/dev/null | grep -q "install ok installed" ||
+  fail "the Firebird server (firebird3.0-server) is needed for the desk user's start"
+desk_user=halvane-recepcja
+if ! id "$desk_user" >/dev/null 2>&1; then
+  useradd --no-create-home --shell /usr/sbin/nologin "$desk_user"
+  user_made_by_test=$desk_user
+fi
+! id -nG "$desk_user" | grep -qw firebird || fail "$desk_user is in group firebird"
+chmod 755 "$work"
+run_launcher "$prefix/bin/halvane" desk-user "$desk_user"
 
 # The Debian package, installed and removed by apt; the machine's packages stay as they were.
 if dpkg-query -W -f='${Status}' halvane 2>/dev/null | grep -q "install ok installed"; then

@@ -133,4 +133,18 @@ QVariant TestDatabase::scalar(const QString& sql)
     return query.isEmpty() ? QVariant() : query.value(0, 0);
 }
 
+bool holdInIsql(QProcess& isql, const QString& path)
+{
+    isql.setProcessChannelMode(QProcess::MergedChannels);
+    isql.start(QStringLiteral("isql-fb"),
+               {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("SYSDBA"), path});
+    if (!isql.waitForStarted())
+        return false;
+    isql.write("select 'otwarta' from rdb$database;\n");
+    QByteArray said;
+    while (!said.contains("otwarta") && isql.waitForReadyRead(20000))
+        said += isql.readAll();
+    return said.contains("otwarta");
+}
+
 }  // namespace testsupport

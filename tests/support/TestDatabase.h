@@ -3,6 +3,7 @@
 // the embedded engine, and an open connection to it.
 #include "db/Database.h"
 
+#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
@@ -15,6 +16,9 @@ extern const char* const kTestParams;  // user, password and WIN1250
 // "SET TERM x" changes the terminator, as isql does, and is not among the statements.
 QStringList splitSql(const QString& script);
 QString readProjectFile(const QString& relativePath);
+// Starts isql (another program with its own embedded engine) on the database file and
+// waits until it has it open; false when it could not.
+bool holdInIsql(QProcess& isql, const QString& path);
 
 class TestDatabase {
 public:
