@@ -27,7 +27,6 @@ using Clock = std::chrono::steady_clock;
 struct GivenUp {
     std::mutex mutex;
     std::map<QByteArray, int> running;
-    int total = 0;
 };
 
 GivenUp& givenUp()
@@ -54,7 +53,6 @@ void countGivenUp(const QByteArray& server, int change)
 {
     GivenUp& attaches = givenUp();
     std::lock_guard<std::mutex> lock(attaches.mutex);
-    attaches.total += change;
     if ((attaches.running[server] += change) == 0)
         attaches.running.erase(server);
 }
@@ -181,7 +179,10 @@ int givenUpAttaches()
 {
     GivenUp& attaches = givenUp();
     std::lock_guard<std::mutex> lock(attaches.mutex);
-    return attaches.total;
+    int total = 0;
+    for (const auto& [server, count] : attaches.running)
+        total += count;
+    return total;
 }
 
 QString noAnswerMessage(int seconds)

@@ -90,12 +90,17 @@ bool mayHandOut(Desk& desk, int visitId, const QString& badge, const QString& ca
         return false;
     QDateTime now = desk.clock().now();
     now.setTime(QTime(now.time().hour(), now.time().minute()));
-    db::Statement close(desk.database(), QString::fromUtf8(CloseVisit));
     for (const db::Values& row : holders)
-        close.execute([&](const QString& name) -> QVariant {
-            return name == QLatin1String("teraz") ? QVariant(now) : row[0];
-        });
+        recordExit(desk.database(), row[0].toInt(), now);
     return true;
+}
+
+void recordExit(db::Database& database, int visitId, const QDateTime& at)
+{
+    db::Statement close(database, QString::fromUtf8(CloseVisit));
+    close.execute([&](const QString& name) -> QVariant {
+        return name == QLatin1String("teraz") ? QVariant(at) : QVariant(visitId);
+    });
 }
 
 }  // namespace desk

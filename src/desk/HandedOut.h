@@ -5,6 +5,12 @@
 // being handed over (those visits get their exit now) or the visit is not stored.
 #include <QString>
 
+class QDateTime;
+
+namespace db {
+class Database;
+}
+
 namespace desk {
 
 class Desk;
@@ -16,5 +22,9 @@ class Desk;
 // The caller stores its visit and commits; the exits go with that work, or with its
 // rollback.
 bool mayHandOut(Desk& desk, int visitId, const QString& badge, const QString& card);
+
+// Gives visit `visitId` its exit at `at`, unless it has one already (another desk may have
+// closed it meanwhile), in the shared transaction.
+void recordExit(db::Database& database, int visitId, const QDateTime& at);
 
 }  // namespace desk

@@ -5,6 +5,7 @@
 #include "controls/Prompts.h"
 #include "db/DateTimeText.h"
 #include "desk/Desk.h"
+#include "desk/HandedOut.h"
 
 #include <QPushButton>
 
@@ -15,15 +16,6 @@ constexpr auto InsideWhere = R"(where
   and
   W.DTWYJSCIA is null
 order by W.DTWEJSCIA, W.ID)";
-// Only a visit still open is closed: another desk may have closed it meanwhile.
-constexpr auto CloseVisit = R"(update WIZYTY
-set
-  DTWYJSCIA = :teraz
-where
-  ID = :ID
-  and
-  DTWYJSCIA is null)";
-
 const QString Entry = QStringLiteral("DTWEJSCIA");
 const QString Note = QStringLiteral("UWAGI");
 const QString DateTimeFormat = QStringLiteral("dd-MM-yyyy  hh:mm");
@@ -103,11 +95,5 @@ void InsidePage::closeVisit()
     if (!desk_.prompts().question(question, QStringLiteral("Zamknij wizytę")))
         return;
     const QDateTime now = desk_.clock().now();
-    storeAndRead([&] {
-        db::DataSet update(desk_.database());
-        update.setSelectSql(QString::fromUtf8(CloseVisit));
-        update.setParam(QStringLiteral("teraz"), now);
-        update.setParam(QStringLiteral("ID"), visitId);
-        update.execSql();
-    });
+    storeAndRead([&] { desk::recordExit(desk_.database(), visitId, now); });
 }
