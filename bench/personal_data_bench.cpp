@@ -162,7 +162,7 @@ int main(int argc, char** argv)
                 auto database = freshCopy(register_.path(), copy);
                 admin::PersonalDataRemoval removal(*database);
                 programTimes.push_back(bench::elapsedMs([&] {
-                    programRows = removal.remove(cutOff);
+                    programRows = removal.remove(cutOff, QDateTime::currentDateTime());
                     database->transaction().commit();
                 }));
             }

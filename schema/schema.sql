@@ -71,6 +71,26 @@ CREATE TABLE WIZYTY (
   CONSTRAINT PK_WIZYTY PRIMARY KEY (ID)
 );
 
+-- Every erasure of personal data, so that it can be done again on a backup restored later:
+-- one guest erased on request (GOSC_ID) or a removal of everything before a cut-off day
+-- (GRANICA). Numbers and days only, never a name. DTOCZYSZCZENIA: when the database file was
+-- rewritten after it (null: the erased values may still be read from the file).
+CREATE TABLE USUNIECIA (
+  ID              INTEGER NOT NULL,
+  DTUSUNIECIA     TIMESTAMP NOT NULL,
+  GOSC_ID         INTEGER,
+  GRANICA         DATE,
+  DTOCZYSZCZENIA  TIMESTAMP,
+  CONSTRAINT PK_USUNIECIA PRIMARY KEY (ID)
+);
+
+-- Texts that every desk shares, one per key (the information clause given to guests).
+CREATE TABLE USTAWIENIA (
+  KLUCZ    VARCHAR(64) NOT NULL,
+  WARTOSC  VARCHAR(4000),
+  CONSTRAINT PK_USTAWIENIA PRIMARY KEY (KLUCZ)
+);
+
 CREATE INDEX IX_DZIALY_FIRMA_POPID ON DZIALY (FIRMA_ID, POPID);
 CREATE INDEX IX_PERSONEL_FIRMA_DZIAL ON PERSONEL (FIRMA_ID, DZIAL_ID);
 CREATE INDEX IX_WIZYTY_DTPRZYBYCIA ON WIZYTY (DTPRZYBYCIA);
@@ -85,6 +105,7 @@ CREATE GENERATOR GEN_DZIALY_ID;
 CREATE GENERATOR GEN_PERSONEL_ID;
 CREATE GENERATOR GEN_GOSCIE_ID;
 CREATE GENERATOR GEN_WIZYTY_ID;
+CREATE GENERATOR GEN_USUNIECIA_ID;
 
 -- After every change of a table its trigger posts the event named as the table; the server
 -- delivers it when the change is committed, and the desks read their lists again. The

@@ -240,7 +240,8 @@ void checkNotInUse(const QString& database)
 // Puts the finished restore in place of the database: locally a rename in the same folder,
 // which replaces the file at once; otherwise (a server, whose services cannot rename) a
 // second restore straight into the database, now that the backup is known to restore whole.
-void putInPlace(const ServiceJob& job, const QString& staging, const BackupService::LineSink& sink)
+void putInPlace(const ServiceJob& job, const QString& staging, const BackupService::LineSink& sink,
+                const BackupService::RestoredCheck& beforePutInPlace)
 {
     if (job.protocol == Protocol::Local && QFileInfo::exists(staging)) {
         // The database is left as it was: the staging copy goes with the refusal.
@@ -266,6 +267,8 @@ void putInPlace(const ServiceJob& job, const QString& staging, const BackupServi
          job.database);
     try {
         run(Action::Restore, job, sink);
+        if (beforePutInPlace)
+            beforePutInPlace(job);
     } catch (const db::Error& error) {
         // What the backup held is still whole in the staging file.
         throw db::Error(
@@ -301,7 +304,8 @@ void BackupService::backUp(const ServiceJob& job, const LineSink& sink)
     run(Action::Backup, job, sink);
 }
 
-void BackupService::restore(const ServiceJob& requested, const LineSink& sink)
+void BackupService::restore(const ServiceJob& requested, const LineSink& sink,
+                            const RestoredCheck& beforePutInPlace)
 {
     ServiceJob job = requested;
     job.database = realDatabase(requested);
@@ -310,11 +314,13 @@ void BackupService::restore(const ServiceJob& requested, const LineSink& sink)
     sink(QStringLiteral("Odtwarzanie do pliku tymczasowego: ") + staged.database);
     try {
         run(Action::Restore, staged, sink);
+        if (beforePutInPlace)
+            beforePutInPlace(staged);
     } catch (const db::Error&) {
         dropStaging(job, staged.database);
         throw;
     }
-    putInPlace(job, staged.database, sink);
+    putInPlace(job, staged.database, sink, beforePutInPlace);
 }
 
 }  // namespace admin

@@ -20,6 +20,13 @@ struct ServiceJob {
 class BackupService {
 public:
     using LineSink = std::function<void(const QString& line)>;
+    // Work done on a restored database before it takes the place of the old one (what was
+    // erased after the backup is erased again). It gets the job whose `database` names the
+    // restored file; throwing db::Error stops the restore with that message and leaves the
+    // old database as it was. It runs on the restore's thread and must be idempotent: on a
+    // server, which restores the backup once more straight into the database, it runs
+    // again there.
+    using RestoredCheck = std::function<void(const ServiceJob& restored)>;
 
     // The service manager's name: "service_mgr" locally, "host:service_mgr" over TCP.
     static QString serviceName(const ServiceJob& job);
@@ -36,7 +43,8 @@ public:
     // a symbolic link is restored beside the file the link names and replaces that file.
     // A restore refused (the database in use) or failed leaves no staging file behind
     // locally.
-    static void restore(const ServiceJob& job, const LineSink& sink);
+    static void restore(const ServiceJob& job, const LineSink& sink,
+                        const RestoredCheck& beforePutInPlace = {});
 };
 
 }  // namespace admin

@@ -165,7 +165,7 @@ void PersonalDataDialog::removeOldData()
         return;
     RemovalCounts removed;
     try {
-        removed = removal_.remove(cutOff_);
+        removed = removal_.remove(cutOff_, desk_.clock().now());
     } catch (const db::Error& error) {
         desk_.rollbackWork();  // a lost connection is reported there
         if (error.connectionLost())

@@ -159,11 +159,12 @@ RemovalCounts PersonalDataRemoval::count(const QDate& cutOff) const
     return counts;
 }
 
-RemovalCounts PersonalDataRemoval::remove(const QDate& cutOff)
+RemovalCounts PersonalDataRemoval::remove(const QDate& cutOff, const QDateTime& now)
 {
     RemovalCounts counts;
     counts.guests = written(database_, sql(EraseGuests) + oldGuests(), cutOff);
     counts.visits = written(database_, sql(EraseVisits) + oldVisits(false), cutOff);
+    desk::recordErasure(database_, {now, 0, cutOff});
     return counts;
 }
 

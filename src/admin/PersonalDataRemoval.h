@@ -3,6 +3,7 @@
 // cut-off day, what lies before it, the erasure in the connection's one transaction, and
 // whether the administrator should be reminded to run it.
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 
 namespace db {
@@ -47,9 +48,9 @@ public:
     explicit PersonalDataRemoval(db::Database& database) : database_(database) {}
 
     RemovalCounts count(const QDate& cutOff) const;
-    // Erases what count() finds, in the connection's transaction; the caller commits, or
-    // rolls back when this throws. What was written.
-    RemovalCounts remove(const QDate& cutOff);
+    // Erases what count() finds, in the connection's transaction, and records the removal
+    // as done at `now`; the caller commits, or rolls back when this throws. What was written.
+    RemovalCounts remove(const QDate& cutOff, const QDateTime& now);
 
 private:
     db::Database& database_;

@@ -1,5 +1,6 @@
 #include "desk/PersonalData.h"
 
+#include "controls/Clock.h"
 #include "db/Statement.h"
 #include "desk/Desk.h"
 
@@ -25,6 +26,9 @@ set
   WIADOMOSC = null
 where GOSC_ID = :gosc_id)";
 
+constexpr auto InsertErasure = R"(insert into USUNIECIA (ID, DTUSUNIECIA, GOSC_ID, GRANICA)
+values (gen_id(GEN_USUNIECIA_ID, 1), :dtusuniecia, :gosc_id, :granica))";
+
 int run(Desk& desk, const char* sql, int guestId)
 {
     db::Statement statement(desk.database(), QString::fromUtf8(sql));
@@ -49,7 +53,20 @@ ErasedRows eraseGuestData(Desk& desk, int guestId)
     ErasedRows erased;
     erased.guests = run(desk, EraseGuest, guestId);
     erased.visits = run(desk, EraseGuestVisits, guestId);
+    recordErasure(desk.database(), {desk.clock().now(), guestId, {}});
     return erased;
+}
+
+void recordErasure(db::Database& database, const Erasure& erasure)
+{
+    db::Statement insert(database, QString::fromUtf8(InsertErasure));
+    insert.execute([&erasure](const QString& name) -> QVariant {
+        if (name == QLatin1String("dtusuniecia"))
+            return erasure.at;
+        if (name == QLatin1String("gosc_id"))
+            return erasure.guestId != 0 ? QVariant(erasure.guestId) : QVariant();
+        return erasure.cutOff.isValid() ? QVariant(erasure.cutOff) : QVariant();
+    });
 }
 
 }  // namespace desk

@@ -3,7 +3,13 @@
 // the document, the notes and the visits' messages are empty (null). The visits themselves,
 // their times, badges, cards and employees stay. Shared by the removal of old data and
 // the guest registry's erasure of one guest.
+#include <QDate>
+#include <QDateTime>
 #include <QString>
+
+namespace db {
+class Database;
+}
 
 namespace desk {
 
@@ -20,7 +26,19 @@ struct ErasedRows {
 };
 
 // Erases the guest's record and the copies in all their visits, in the desk's
-// transaction: the caller commits or rolls back.
+// transaction, and records the erasure: the caller commits or rolls back.
 ErasedRows eraseGuestData(Desk& desk, int guestId);
+
+// One erasure as the table USUNIECIA keeps it: one guest's (guestId), or of everything
+// before a cut-off day. Numbers and days only, so that it can be done again on a backup
+// restored later without keeping what it erased.
+struct Erasure {
+    QDateTime at;
+    int guestId = 0;  // 0: a removal before the cut-off day
+    QDate cutOff;
+};
+
+// Adds the erasure to USUNIECIA in the connection's transaction.
+void recordErasure(db::Database& database, const Erasure& erasure);
 
 }  // namespace desk
