@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,6 +36,9 @@ int main(int argc, char** argv)
     // nobody sees. With no console input it ends the restore as failed.
     if (!std::freopen("/dev/null", "r", stdin))
         std::fclose(stdin);
+    // Whatever the program or its embedded engine makes (a database restored, a backup, a
+    // lock file) is the user's alone; the writers of reports and exports say so themselves.
+    ::umask(S_IRWXG | S_IRWXO);
     app::useOwnEngineLockFolder();
     Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tvHalvane"));

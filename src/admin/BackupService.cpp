@@ -1,5 +1,6 @@
 #include "admin/BackupService.h"
 
+#include "controls/PrivateFiles.h"
 #include "db/Attach.h"
 #include "db/Error.h"
 #include "db/Firebird.h"
@@ -302,6 +303,12 @@ QString BackupService::serviceName(const ServiceJob& job)
 void BackupService::backUp(const ServiceJob& job, const LineSink& sink)
 {
     run(Action::Backup, job, sink);
+    // The embedded engine writes it with the process's umask; a server's file is the
+    // server's to protect.
+    if (job.protocol == Protocol::Local && !controls::makePrivate(job.backupFile))
+        throw db::Error(QStringLiteral("Nie można ograniczyć dostępu do kopii zapasowej %1 "
+                                       "do właściciela.")
+                            .arg(job.backupFile));
 }
 
 void BackupService::restore(const ServiceJob& requested, const LineSink& sink,

@@ -1,5 +1,6 @@
 #include "admin/ConnectionParamsFile.h"
 
+#include "controls/PrivateFiles.h"
 #include "db/Error.h"
 
 #include <QFile>
@@ -97,9 +98,8 @@ void writeConnectionParams(const QString& settingsFolder, const QString& text)
 {
     QSaveFile file(settingsFolder + QLatin1String(ConnectionParamsFileName));
     const QByteArray bytes = scramble(text);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-                         file.write(bytes) == bytes.size() && file.commit();
+    const bool written =
+        controls::openPrivate(file) && file.write(bytes) == bytes.size() && file.commit();
     if (!written)
         throw db::Error(QStringLiteral("Nie można zapisać pliku '%1': %2")
                             .arg(file.fileName(), file.errorString()));

@@ -14,6 +14,7 @@
 #include "controls/DataGrid.h"
 #include "controls/DepartmentTree.h"
 #include "controls/Icons.h"
+#include "controls/PrivateFiles.h"
 #include "controls/Prompts.h"
 #include "db/Error.h"
 #include "db/RecordRules.h"
@@ -484,6 +485,9 @@ void MainWindow::onShown()
     // The settings live in the user's data folder; the program never creates it.
     settingsFolder_ = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                       QStringLiteral("/Tervik/halvane/");
+    // It holds the database, the backups and the exports: the user's alone, even where an
+    // older version or another program made it wider.
+    controls::makePrivateFolder(settingsFolder_);
     try {
         readSettings();
     } catch (const std::exception&) {

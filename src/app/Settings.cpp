@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "controls/PrivateFiles.h"
 #include "db/Error.h"
 
 #include <QFile>
@@ -151,7 +152,7 @@ struct SettingsFile {
         // Written whole beside the old file and then put in its place: a failure midway
         // leaves the old settings as they were.
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        if (!controls::openPrivate(file) || file.write(bytes) != bytes.size() || !file.commit())
             throw db::Error(QStringLiteral("Nie można zapisać ustawień w pliku %1.\nSprawdź, czy "
                                            "folder %2 istnieje i czy wolno w nim zapisywać.")
                                 .arg(path, QFileInfo(path).absolutePath()));

@@ -1,6 +1,7 @@
 #include "controls/Printing.h"
 
 #include "controls/CsvFields.h"
+#include "controls/PrivateFiles.h"
 #include "controls/Prompts.h"
 
 #include <QFontMetricsF>
@@ -10,6 +11,7 @@
 #include <QPrinterInfo>
 #include <QTextLayout>
 #include <algorithm>
+#include <functional>
 
 namespace controls {
 
@@ -484,6 +486,20 @@ bool reportFailure(Prompts& prompts)
     return false;
 }
 
+// A PDF chosen in the print dialog is the user's alone, made so before the first page is
+// written into it and once more when it is done.
+bool printedPrivately(QPrinter& printer, const std::function<bool()>& print)
+{
+    const QString pdf =
+        printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    if (!pdf.isEmpty())
+        preparePrivate(pdf);
+    const bool printed = print();
+    if (!pdf.isEmpty())
+        makePrivate(pdf);
+    return printed;
+}
+
 }  // namespace
 
 bool printTable(Prompts& prompts, const QString& caption, const PrintedTable& table,
@@ -498,7 +514,9 @@ bool printTable(Prompts& prompts, const QString& caption, const PrintedTable& ta
                                                                           : QPageLayout::Portrait);
     if (!prompts.choosePrinter(printer, caption))
         return false;
-    return TablePrint(printer, table, printedAt).print() || reportFailure(prompts);
+    return printedPrivately(printer,
+                            [&] { return TablePrint(printer, table, printedAt).print(); }) ||
+           reportFailure(prompts);
 }
 
 bool printPass(Prompts& prompts, const VisitPass& pass)
@@ -512,7 +530,8 @@ bool printPass(Prompts& prompts, const VisitPass& pass)
     if (!prompts.choosePrinter(printer, QStringLiteral("Drukuj przepustkę")))
         return false;
     fitPageToPrinter(printer);
-    return PassPrint(printer, pass).print() || reportFailure(prompts);
+    return printedPrivately(printer, [&] { return PassPrint(printer, pass).print(); }) ||
+           reportFailure(prompts);
 }
 
 QByteArray csvText(const QStringList& headers, const std::vector<QStringList>& rows)

@@ -4,6 +4,7 @@
 #include "controls/Clock.h"
 #include "controls/DialogButtons.h"
 #include "controls/Printing.h"
+#include "controls/PrivateFiles.h"
 #include "controls/Prompts.h"
 #include "db/Database.h"
 #include "db/DateTimeText.h"
@@ -224,7 +225,7 @@ void OverviewDialog::Private::saveCsv()
     const controls::PrintedTable table = page->table();
     // Written whole or not at all: a file half written is never left in place.
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) ||
+    if (!controls::openPrivate(file) ||
         file.write(controls::csvText(table.headers, table.rows)) < 0 || !file.commit())
         desk.prompts().message(
             QStringLiteral("Nie można zapisać pliku %1:\n%2").arg(fileName, file.errorString()),

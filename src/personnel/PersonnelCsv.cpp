@@ -2,6 +2,7 @@
 #include "personnel/StaffStatements.h"
 
 #include "controls/CsvFields.h"
+#include "controls/PrivateFiles.h"
 #include "db/Database.h"
 #include "db/Error.h"
 #include "db/Firebird.h"
@@ -601,7 +602,7 @@ LogPlace writeLog(const QByteArray& log, const QString& fileName, const QStringL
         if (folder.isEmpty())  // an installed program has no folder of its own to write
             continue;
         QSaveFile file(folder + fileName);
-        if (file.open(QIODevice::WriteOnly) && file.write(log) == log.size() && file.commit()) {
+        if (controls::openPrivate(file) && file.write(log) == log.size() && file.commit()) {
             place.path = file.fileName();
             place.error.clear();
             return place;

@@ -6,6 +6,7 @@
 #include "controls/DataGrid.h"
 #include "controls/DialogButtons.h"
 #include "controls/Icons.h"
+#include "controls/PrivateFiles.h"
 #include "controls/Prompts.h"
 #include "db/Error.h"
 #include "db/RecordRules.h"
@@ -370,7 +371,7 @@ void PersonnelDialog::exportStaffList()
         return;
     desk_.rememberCsvFolder(chosen);
     QSaveFile file(withCsvExtension(chosen));
-    if (!file.open(QIODevice::WriteOnly))
+    if (!controls::openPrivate(file))
         throw db::Error(QStringLiteral("Nie można zapisać pliku '%1':\n%2")
                             .arg(file.fileName(), file.errorString()));
     CsvProgressDialog progress(QStringLiteral("Eksport listy personelu"), this);

@@ -3,6 +3,7 @@
 #include "controls/Accessibility.h"
 #include "controls/Clock.h"
 #include "controls/DialogButtons.h"
+#include "controls/PrivateFiles.h"
 #include "controls/Prompts.h"
 #include "db/DateTimeText.h"
 #include "db/Statement.h"
@@ -192,7 +193,7 @@ void GuestDataDialog::saveCsv()
         return;
     desk_.rememberCsvFolder(fileName);
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) ||
+    if (!controls::openPrivate(file) ||
         file.write(controls::csvText(table_.headers, table_.rows)) < 0 || !file.commit())
         desk_.prompts().message(
             QStringLiteral("Nie można zapisać pliku %1:\n%2").arg(fileName, file.errorString()),

@@ -2,6 +2,7 @@
 // through the server on localhost, and the server's messages when they fail.
 #include "admin/BackupService.h"
 #include "db/Error.h"
+#include "support/FileModes.h"
 #include "support/ServerDatabase.h"
 #include "support/TestDatabase.h"
 #include "support/testmain.h"
@@ -75,6 +76,7 @@ private slots:
         BackupService::backUp(job(Protocol::Local, t.path(), backupFile, {}),
                               [&](const QString& line) { backupLines << line; });
         QVERIFY(QFileInfo(backupFile).size() > 0);
+        QCOMPARE(testsupport::modeOf(backupFile), QString("600"));
         QVERIFY2(backupLines.filter(QStringLiteral("PERSONEL")).size() > 0,
                  qPrintable(backupLines.join('\n')));
 

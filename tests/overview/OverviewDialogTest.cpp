@@ -7,6 +7,7 @@
 #include "db/DateTimeText.h"
 #include "desk/LiveUpdates.h"
 #include "overview/OverviewDialog.h"
+#include "support/FileModes.h"
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/PdfPages.h"
@@ -138,9 +139,8 @@ struct Overview {
     // What another connection reads of a visit: committed work only.
     QVariant stored(const QString& column, int visitId)
     {
-        return database.scalar(QStringLiteral("select %1 from WIZYTY where ID = %2")
-                                   .arg(column)
-                                   .arg(visitId));
+        return database.scalar(
+            QStringLiteral("select %1 from WIZYTY where ID = %2").arg(column).arg(visitId));
     }
     QDateTime storedTime(const QString& column, int visitId)
     {
@@ -293,7 +293,8 @@ private slots:
         QWidget* inside = o.show("insidePage");
         o.desk.visitAnswer = [&o](int visitId) {
             o.database.db().execute(
-                QStringLiteral("update WIZYTY set IDENTYFIKATOR = 'G-44' where ID = %1").arg(visitId));
+                QStringLiteral("update WIZYTY set IDENTYFIKATOR = 'G-44' where ID = %1")
+                    .arg(visitId));
             return o.desk.commitWork();
         };
         auto* grid = child<controls::DataGrid>(inside, "visitGrid");
@@ -322,6 +323,7 @@ private slots:
                            "04-03-2026;G-1;101;Zieliński Łukasz;Nowak Anna;Alfa;15:00;\r\n"
                            "05-03-2026;G-2;;Świątek Iga;Kowal Piotr;Beta;08:05;\r\n"));
         QCOMPARE(saved.readAll(), expected);
+        QCOMPARE(testsupport::modeOf(file), QString("600"));
         QVERIFY(o.desk.answers.messages().isEmpty());
         // Offered first in the documents folder, then where the last file went.
         QVERIFY(o.desk.answers.shown.front().text.startsWith(
@@ -358,6 +360,7 @@ private slots:
         const QImage passPage = testsupport::firstPage(
             pass, testsupport::screenshotFolder() + "przeglad_przepustka.png", 150);
         QVERIFY(testsupport::inkShare(passPage) > 0.005);
+        QCOMPARE(testsupport::modeOf(list) + testsupport::modeOf(pass), QString("600600"));
     }
 
     void theEmployeeIsToldByMailAndOnlyWithAnAddress()

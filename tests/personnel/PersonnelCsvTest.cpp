@@ -7,6 +7,7 @@
 #include "db/NumberText.h"
 #include "personnel/PersonnelCsv.h"
 #include "personnel/PersonnelDialog.h"
+#include "support/FileModes.h"
 #include "support/Find.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
@@ -221,7 +222,8 @@ private slots:
         QVERIFY(readFile(chosen + ".csv")
                     .contains("\xa3\xf3"
                               "d\x9f"));  // "Łódź" in Windows-1250
-        QVERIFY(!w.okEnabled());          // an export changes nothing
+        QCOMPARE(testsupport::modeOf(chosen + ".csv"), QString("600"));
+        QVERIFY(!w.okEnabled());  // an export changes nothing
         QVERIFY(w.desk.answers.messages().isEmpty());
 
         // Cancelled: nothing written, nothing shown.
@@ -251,6 +253,7 @@ private slots:
                              log + "'"));
         const QList<QByteArray> logLines = readFile(log).split('\n');
         QCOMPARE(logLines.size(), 5);
+        QCOMPARE(testsupport::modeOf(log), QString("600"));
         QVERIFY(logLines[0].startsWith("STATUS          ;ID;NAZWISKO"));
         for (int i = 1; i < 4; ++i)
             QVERIFY2(logLines[i].startsWith("aktualizowano:  ;"), logLines[i].constData());

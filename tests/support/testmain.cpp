@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLocale>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace testsupport {
 
@@ -17,6 +18,8 @@ std::vector<TestFactory>& registeredTests()
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The usual wide umask: a file the program writes must be its user's alone by itself.
+    ::umask(S_IWGRP | S_IWOTH);
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     int failed = 0;
     for (const auto& make : testsupport::registeredTests()) {

@@ -2,6 +2,7 @@
 // (shown, saved as PDF and CSV) in both modes, and the erasure of one guest's data in
 // Mode::Edit, which leaves every other guest and visit as it was.
 #include "support/AccessibleNames.h"
+#include "support/FileModes.h"
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/PdfPages.h"
@@ -131,6 +132,7 @@ private slots:
         const QString csv = folder.filePath("dane.csv");
         r.desk.answers.printFiles.enqueue(pdf);
         r.desk.answers.fileNames.enqueue(csv);
+        QVERIFY(QFile(csv).open(QIODevice::WriteOnly));  // an older file, readable by others
         int shownRows = 0;
         bool pictured = false;
         QStringList unnamed = {"not shown"};
@@ -153,6 +155,7 @@ private slots:
         const QString printed =
             testsupport::runTool("pdftotext", {"-raw", "-enc", "UTF-8", pdf, "-"}).simplified();
         const QString saved = csvFile(csv);
+        QCOMPARE(testsupport::modeOf(pdf) + testsupport::modeOf(csv), QString("600600"));
         QVERIFY(testsupport::pageSizeMm(pdf).width() > 290);  // A4 across: twelve columns
         QVERIFY(!testsupport::firstPage(
                      pdf, testsupport::screenshotFolder() + "goscie_dane_osobowe_raport.png", 60)
