@@ -43,9 +43,10 @@ PersonalDataDialog::PersonalDataDialog(desk::Desk& desk, QWidget* parent)
 
     auto* explanation = new QLabel(QStringLiteral(
         "Dane osobowe gości (nazwisko i imię, dokument, informacje) oraz ich kopie w wizytach "
-        "(nazwisko i imię, dokument, wiadomość) są przechowywane tylko przez podany okres. "
-        "Starsze dane zostaną zastąpione tekstem \"(usunięto)\"; same wizyty, ich czasy, "
-        "identyfikatory, karty i pracownicy pozostają."));
+        "(nazwisko i imię, dokument, wiadomość, kopia nazwiska pracownika) są przechowywane "
+        "tylko przez podany okres. Starsze dane zostaną zastąpione tekstem \"(usunięto)\"; "
+        "same wizyty, ich czasy, identyfikatory, karty i pracownicy pozostają. Starsze logi "
+        "importu i eksporty programu w folderze ustawień zostaną usunięte."));
     explanation->setObjectName(QStringLiteral("explanation"));
     explanation->setWordWrap(true);
 
@@ -124,10 +125,16 @@ RemovalCounts PersonalDataDialog::showCounts()
 {
     cutOff_ = admin::cutOffDay(desk_.clock().today(), monthsSpin->value());
     cutOffLabel->setText(cutOff_.toString(DayFormat));
-    const RemovalCounts counts = removal_.count(cutOff_);
+    RemovalCounts counts = removal_.count(cutOff_);
+    counts.files = int(oldFiles().size());
     guestsLabel->setText(QString::number(counts.guests));
     visitsLabel->setText(QString::number(counts.visits));
     return counts;
+}
+
+QStringList PersonalDataDialog::oldFiles() const
+{
+    return admin::oldProgramFiles(desk_.programFolder(), desk_.settingsFolder(), cutOff_);
 }
 
 // The question says what stays, too, and why: the administrator expects those guests gone.
@@ -136,7 +143,8 @@ bool PersonalDataDialog::questionAnswered(const RemovalCounts& counts)
     return desk_.prompts().question(
         QStringLiteral("Usunąć dane osobowe sprzed dnia %1?\n\n"
                        "Goście widziani ostatnio przed tym dniem: %2\n"
-                       "Wizyty sprzed tego dnia: %3\n\n"
+                       "Wizyty sprzed tego dnia: %3\n"
+                       "Pliki programu sprzed tego dnia (logi importu, eksporty): %6\n\n"
                        "Pozostają goście bez wizyt (nie ma daty): %4\n"
                        "i wizyty z wejściem bez wyjścia (gość może być w budynku): %5\n\n"
                        "Tej operacji nie można cofnąć.")
@@ -144,7 +152,8 @@ bool PersonalDataDialog::questionAnswered(const RemovalCounts& counts)
             .arg(counts.guests)
             .arg(counts.visits)
             .arg(counts.guestsWithoutVisits)
-            .arg(counts.openVisits),
+            .arg(counts.openVisits)
+            .arg(counts.files),
         Caption, /*defaultNo*/ true);
 }
 
@@ -153,7 +162,7 @@ bool PersonalDataDialog::questionAnswered(const RemovalCounts& counts)
 void PersonalDataDialog::removeOldData()
 {
     const RemovalCounts shown = showCounts();  // the question names what is there now
-    if (shown.guests == 0 && shown.visits == 0) {
+    if (shown.guests == 0 && shown.visits == 0 && shown.files == 0) {
         // Nothing is kept longer than allowed: that check counts as a removal.
         desk_.prompts().message(QStringLiteral("Nie ma danych osobowych sprzed dnia %1.")
                                     .arg(cutOff_.toString(DayFormat)),
@@ -181,12 +190,20 @@ void PersonalDataDialog::removeOldData()
         showCounts();
         return;
     }
-    showCounts();
+    // Only once the database's part is committed; a file that could not go is counted again.
+    removed.files = admin::removeFiles(oldFiles());
+    const int filesLeft = showCounts().files;
     desk_.prompts().message(QStringLiteral("Usunięto dane osobowe.\n\n"
-                                           "Gości: %1\nWizyt: %2")
-                                .arg(removed.guests)
-                                .arg(removed.visits),
-                            Caption, controls::Icon::Information);
+                                           "Gości: %1\nWizyt: %2\nPlików: %3")
+                                    .arg(removed.guests)
+                                    .arg(removed.visits)
+                                    .arg(removed.files) +
+                                (filesLeft > 0 ? QStringLiteral("\n\nNie udało się usunąć "
+                                                                "plików: %1")
+                                                     .arg(filesLeft)
+                                               : QString()),
+                            Caption,
+                            filesLeft > 0 ? controls::Icon::Warning : controls::Icon::Information);
     storeLastRemoval();  // after the report: a settings file that cannot be written is told apart
 }
 

@@ -25,6 +25,7 @@ public:
 private:
     void prepareForShowing();
     admin::RemovalCounts showCounts();
+    QStringList oldFiles() const;
     void removeOldData();
     bool questionAnswered(const admin::RemovalCounts& counts);
     void storeRetention();

@@ -4,6 +4,11 @@
 #include "desk/PersonalData.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
 
 namespace admin {
 
@@ -29,7 +34,7 @@ constexpr auto GuestHoldsData =
     "(G.NAZWA is distinct from :usunieto or G.DOKUM is not null or G.INFO is not null)";
 constexpr auto VisitHoldsData =
     "(W.GOSC_NAZWA is distinct from :usunieto or W.GOSC_DOKUM is not null "
-    "or W.WIADOMOSC is not null)";
+    "or W.WIADOMOSC is not null or W.PERSON_NAZWA is distinct from :usunieto)";
 // A guest goes when they have visits and every one of them is old and closed: none arrived
 // on or after the cut-off day, none without arrival has a later time (or no time at all),
 // none is open. A guest with no visit at all (registered today for tomorrow) has no date to
@@ -74,7 +79,8 @@ constexpr auto EraseVisits = R"(update WIZYTY W
 set
   GOSC_NAZWA = :usunieto,
   GOSC_DOKUM = null,
-  WIADOMOSC = null)";
+  WIADOMOSC = null,
+  PERSON_NAZWA = :usunieto)";
 
 QString sql(const char* text)
 {
@@ -94,6 +100,26 @@ QString oldVisits(bool open)
 }
 
 constexpr int ReminderDays = 31;
+
+// The names the program gives the files it writes, exactly: the import log, and the exports
+// offered by the guest's report, the personnel list and the overview's pages.
+const QRegularExpression LogNames(QStringLiteral(R"(^log_importu_\d{4}-\d\d-\d\d_\d{4}\.txt$)"));
+const QRegularExpression ExportNames(
+    QStringLiteral(
+        R"(^(Dane_goscia_\d+|lista_personelu_\d{4}-\d\d-\d\d|Identyfikatory|Historia|W budynku|)"
+        R"(Wiadomości|Oczekujący)\.csv$|)") +
+    LogNames.pattern());
+
+void addOldFiles(QStringList& files, const QString& folder, const QRegularExpression& names,
+                 const QDateTime& before)
+{
+    if (folder.isEmpty())
+        return;
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+        if (names.match(file.fileName()).hasMatch() && file.lastModified() < before &&
+            !files.contains(file.absoluteFilePath()))
+            files << file.absoluteFilePath();
+}
 
 db::ParamSource paramsFor(const QDate& cutOff)
 {
@@ -146,6 +172,22 @@ QString removalReminderText()
     return QStringLiteral(
         "Dane osobowe gości nie były usuwane od ponad 31 dni "
         "(Dodatki > Usuwanie danych osobowych).");
+}
+
+QStringList oldProgramFiles(const QString& programFolder, const QString& settingsFolder,
+                            const QDate& cutOff)
+{
+    const QDateTime before(cutOff, QTime(0, 0));
+    QStringList files;
+    addOldFiles(files, programFolder, LogNames, before);
+    addOldFiles(files, settingsFolder, ExportNames, before);
+    return files;
+}
+
+int removeFiles(const QStringList& files)
+{
+    return int(std::count_if(files.begin(), files.end(),
+                             [](const QString& file) { return QFile::remove(file); }));
 }
 
 RemovalCounts PersonalDataRemoval::count(const QDate& cutOff) const

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 namespace db {
 class Database;
@@ -39,10 +40,22 @@ struct RemovalCounts {
     // Left alone, counted only (never by remove()):
     int guestsWithoutVisits = 0;
     int openVisits = 0;  // before the cut-off day, with an entry and no exit
+    int files = 0;       // oldProgramFiles(), counted and deleted by the window
 };
 
-// Rows already erased (nothing but the erased name and empty fields) are neither counted
-// nor written again.
+// The files the program wrote that hold personal data, last written before the cut-off
+// day: its import logs ("log_importu_*.txt", in the program folder or the settings
+// folder) and the exports it names itself in the settings folder (a guest's report, the
+// personnel list, the overview's pages). A file of any other name is never touched; an
+// empty folder (an installed program has none of its own) is skipped.
+QStringList oldProgramFiles(const QString& programFolder, const QString& settingsFolder,
+                            const QDate& cutOff);
+// Deletes the files; how many went.
+int removeFiles(const QStringList& files);
+
+// A visit's copy of the employee's name goes with the guest's data of that visit: a deleted
+// employee's name must not outlive the retention time either. Rows already erased (nothing
+// but the erased names and empty fields) are neither counted nor written again.
 class PersonalDataRemoval {
 public:
     explicit PersonalDataRemoval(db::Database& database) : database_(database) {}

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 using testsupport::child;
@@ -29,7 +30,8 @@ const QString Erased = QStringLiteral("(usunięto)");
 // Guest 1 was seen yesterday and long ago, 2 never, 3 only long ago (the last time a minute
 // before the cut-off day), 4 on the cut-off day itself, 5 was erased before. Visit 15 has
 // no guest but a message; visit 16 was erased before. Guest 2 (no visit to date by) and 6
-// (inside since visit 17) are kept; visit 18 has no arrival but old times.
+// (inside since visit 17) are kept; visit 18 has no arrival but old times. Visit 16 still
+// holds the employee's name, which goes with the removal.
 const QStringList kRows = {
     "insert into FIRMY (ID, NAZWA) values (1, 'Tervik sp. z o.o.')",
     "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA, LOKALIZACJA) values "
@@ -69,12 +71,58 @@ const QStringList kRows = {
     "'2022-06-02 12:00')",
 };
 
+// Files the program may have written, each last on a day: those before the cut-off day go
+// when the program names them so (its exports only in the settings folder).
+struct ProgramFile {
+    bool inSettings;
+    const char* name;
+    const char* written;
+    bool removed;
+};
+const ProgramFile kFiles[] = {
+    {false, "log_importu_2024-03-04_2359.txt", "2024-03-04T23:59", true},
+    {false, "log_importu_2024-03-05_0800.txt", "2024-03-05T08:00", false},
+    {false, "Dane_goscia_3.csv", "2023-01-01T10:00", false},
+    {true, "log_importu_2022-01-01_1000.txt", "2022-01-01T10:00", true},
+    {true, "Dane_goscia_3.csv", "2023-01-01T10:00", true},
+    {true, "lista_personelu_2023-05-01.csv", "2023-05-01T10:00", true},
+    {true, "W budynku.csv", "2023-05-01T10:00", true},
+    {true, "Dane_goscia_1.csv", "2026-03-04T10:00", false},
+    {true, "Dane_goscia_3.csv.bak", "2020-01-01T10:00", false},
+    {true, "MR_Kopia_2023-01-01_1000.FBK", "2023-01-01T10:00", false},
+};
+
 struct Removal {
     testsupport::TestDatabase database;
+    QTemporaryDir settings;
     testsupport::TestDesk desk{database.db()};
     PersonalDataDialog dialog{desk};
 
-    Removal() { database.run(kRows); }
+    Removal()
+    {
+        database.run(kRows);
+        desk.settingsFolderPath = settings.path() + '/';
+        for (const ProgramFile& f : kFiles) {
+            QFile file(path(f));
+            if (!file.open(QIODevice::WriteOnly) ||
+                !file.setFileTime(QDateTime::fromString(f.written, Qt::ISODate),
+                                  QFileDevice::FileModificationTime))
+                qFatal("cannot write %s", f.name);
+        }
+    }
+    QString path(const ProgramFile& f)
+    {
+        return (f.inSettings ? desk.settingsFolder() : desk.programFolder()) + f.name;
+    }
+    // The files there are (`present`), or those the removal should leave.
+    QStringList files(bool present)
+    {
+        QStringList list;
+        for (const ProgramFile& f : kFiles)
+            if (present ? QFile::exists(path(f)) : !f.removed)
+                list << path(f);
+        return list;
+    }
     ~Removal()
     {
         if (dialog.isVisible())
@@ -105,7 +153,8 @@ QMap<QString, TableSnapshot> erasedFrom(QMap<QString, TableSnapshot> tables,
         tables["WIZYTY"] = tables["WIZYTY"]
                                .with(id, "GOSC_NAZWA", Erased)
                                .with(id, "GOSC_DOKUM", Null)
-                               .with(id, "WIADOMOSC", Null);
+                               .with(id, "WIADOMOSC", Null)
+                               .with(id, "PERSON_NAZWA", Erased);
     return tables;
 }
 
@@ -130,7 +179,7 @@ private slots:
         QVERIFY(before["WIZYTY"].rows.size() == 9 && before["GOSCIE"].rows.size() == 6);
         r.dialog.open();
         QCOMPARE(child<QSpinBox>(&r.dialog, "monthsSpin")->value(), 24);
-        QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "1", "5"}));
+        QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "1", "6"}));
         QCOMPARE(r.label("lastRemovalLabel"), QStringLiteral("nigdy"));
         QVERIFY(testsupport::saveScreenshot(r.dialog, "usuwanie_danych_osobowych.png"));
         QCOMPARE(testsupport::unnamedControls(r.dialog), QStringList());
@@ -142,19 +191,22 @@ private slots:
         QCOMPARE(r.lastShown().text,
                  QStringLiteral("Usunąć dane osobowe sprzed dnia 05-03-2024?\n\n"
                                 "Goście widziani ostatnio przed tym dniem: 1\n"
-                                "Wizyty sprzed tego dnia: 5\n\n"
+                                "Wizyty sprzed tego dnia: 6\n"
+                                "Pliki programu sprzed tego dnia (logi importu, eksporty): 5\n\n"
                                 "Pozostają goście bez wizyt (nie ma daty): 1\n"
                                 "i wizyty z wejściem bez wyjścia (gość może być w budynku): 1\n\n"
                                 "Tej operacji nie można cofnąć."));
         compareTables(testsupport::snapshotAll(r.database), before);
+        QCOMPARE(r.files(true).size(), int(std::size(kFiles)));
 
         // Yes: committed (another connection reads it), and only counts are reported.
         r.desk.answers.answers.enqueue(true);
         r.clickRemove();
         compareTables(testsupport::snapshotAll(r.database),
-                      erasedFrom(before, {3}, {10, 12, 13, 15, 18}));
+                      erasedFrom(before, {3}, {10, 12, 13, 15, 16, 18}));
         QCOMPARE(r.lastShown().text,
-                 QStringLiteral("Usunięto dane osobowe.\n\nGości: 1\nWizyt: 5"));
+                 QStringLiteral("Usunięto dane osobowe.\n\nGości: 1\nWizyt: 6\nPlików: 5"));
+        QCOMPARE(r.files(true), r.files(false));
         QCOMPARE(r.desk.settingsValues.value("RODO/Ostatnio"), QStringLiteral("2026-03-05"));
         QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "0", "0"}));
         QCOMPARE(r.label("lastRemovalLabel"), QStringLiteral("05-03-2026"));
@@ -170,7 +222,7 @@ private slots:
         QCOMPARE(r.lastShown().text,
                  QStringLiteral("Nie ma danych osobowych sprzed dnia 05-03-2024."));
         compareTables(testsupport::snapshotAll(r.database),
-                      erasedFrom(before, {3}, {10, 12, 13, 15, 18}));
+                      erasedFrom(before, {3}, {10, 12, 13, 15, 16, 18}));
         r.dialog.reject();
         QCOMPARE(r.desk.settingsValues.value("RODO/Miesiace"), QStringLiteral("24"));
     }
@@ -191,8 +243,9 @@ private slots:
                  qPrintable(r.lastShown().text));
         QVERIFY2(r.lastShown().text.contains("CK_NO_ERASURE"), qPrintable(r.lastShown().text));
         compareTables(testsupport::snapshotAll(r.database), before);
+        QCOMPARE(r.files(true).size(), int(std::size(kFiles)));
         // The program's own connection sees the guests' rows as they were, too.
-        QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "1", "5"}));
+        QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "1", "6"}));
         QVERIFY(!r.desk.settingsValues.contains("RODO/Ostatnio"));
     }
 
@@ -201,11 +254,11 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<int>("months");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("12 months") << "12" << 12 << QStringList{"05-03-2025", "2", "6"};
-        QTest::newRow("none") << "" << 24 << QStringList{"05-03-2024", "1", "5"};
-        QTest::newRow("0") << "0" << 24 << QStringList{"05-03-2024", "1", "5"};
-        QTest::newRow("121") << "121" << 24 << QStringList{"05-03-2024", "1", "5"};
-        QTest::newRow("not a number") << "dwa lata" << 24 << QStringList{"05-03-2024", "1", "5"};
+        QTest::newRow("12 months") << "12" << 12 << QStringList{"05-03-2025", "2", "7"};
+        QTest::newRow("none") << "" << 24 << QStringList{"05-03-2024", "1", "6"};
+        QTest::newRow("0") << "0" << 24 << QStringList{"05-03-2024", "1", "6"};
+        QTest::newRow("121") << "121" << 24 << QStringList{"05-03-2024", "1", "6"};
+        QTest::newRow("not a number") << "dwa lata" << 24 << QStringList{"05-03-2024", "1", "6"};
         QTest::newRow("120 months") << "120" << 120 << QStringList{"05-03-2016", "0", "0"};
     }
     void theRetentionTimeComesFromTheSettings()
