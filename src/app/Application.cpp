@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "controls/PrivateFiles.h"
 #include "controls/Prompts.h"
 
 #include <QDir>
@@ -33,7 +34,7 @@ void useOwnEngineLockFolder()
                   QStringLiteral("/halvane/firebird");
     if (!QDir().mkpath(folder))
         return;  // the engine's own folder, then, and its message if that fails too
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    controls::makePrivateFolder(folder);
     qputenv("FIREBIRD_LOCK", QFile::encodeName(folder));
 }
 

@@ -1,6 +1,5 @@
 #include "controls/PrivateFiles.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -31,10 +30,8 @@ bool preparePrivate(const QString& path)
     return file.open(QIODevice::WriteOnly, OwnerOnlyFile) && file.setPermissions(OwnerOnlyFile);
 }
 
-bool makePrivateFolder(const QString& path, bool create)
+bool makePrivateFolder(const QString& path)
 {
-    if (create && !QDir().mkpath(path))
-        return false;
     return QFileInfo(path).isDir() && QFile::setPermissions(path, OwnerOnlyFolder);
 }
 

@@ -25,8 +25,8 @@ bool makePrivate(const QString& path);
 // even while it is written.
 bool preparePrivate(const QString& path);
 
-// Makes an existing folder 0700 (the folder itself, not what it holds); with `create`, makes
-// it and its missing parents first. False when it does not exist or stays wider.
-bool makePrivateFolder(const QString& path, bool create = false);
+// Makes an existing folder 0700 (the folder itself, not what it holds). False when it does
+// not exist or stays wider.
+bool makePrivateFolder(const QString& path);
 
 }  // namespace controls

@@ -2,7 +2,6 @@
 // through the server on localhost, and the server's messages when they fail.
 #include "admin/BackupService.h"
 #include "db/Error.h"
-#include "support/FileModes.h"
 #include "support/ServerDatabase.h"
 #include "support/TestDatabase.h"
 #include "support/testmain.h"

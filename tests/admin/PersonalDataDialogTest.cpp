@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 
 using testsupport::child;
@@ -29,9 +28,8 @@ const QString Erased = QStringLiteral("(usunięto)");
 // Today is 05-03-2026 (the test clock); 24 months give the cut-off day 05-03-2024.
 // Guest 1 was seen yesterday and long ago, 2 never, 3 only long ago (the last time a minute
 // before the cut-off day), 4 on the cut-off day itself, 5 was erased before. Visit 15 has
-// no guest but a message; visit 16 was erased before. Guest 2 (no visit to date by) and 6
-// (inside since visit 17) are kept; visit 18 has no arrival but old times. Visit 16 still
-// holds the employee's name, which goes with the removal.
+// no guest but a message; 16 was erased save the employee. Guest 2 (no visit to date by) and 6
+// (inside since visit 17) are kept; visit 18 has no arrival but old times.
 const QStringList kRows = {
     "insert into FIRMY (ID, NAZWA) values (1, 'Tervik sp. z o.o.')",
     "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA, LOKALIZACJA) values "
@@ -71,57 +69,41 @@ const QStringList kRows = {
     "'2022-06-02 12:00')",
 };
 
-// Files the program may have written, each last on a day: those before the cut-off day go
-// when the program names them so (its exports only in the settings folder).
-struct ProgramFile {
-    bool inSettings;
-    const char* name;
-    const char* written;
-    bool removed;
-};
-const ProgramFile kFiles[] = {
-    {false, "log_importu_2024-03-04_2359.txt", "2024-03-04T23:59", true},
-    {false, "log_importu_2024-03-05_0800.txt", "2024-03-05T08:00", false},
-    {false, "Dane_goscia_3.csv", "2023-01-01T10:00", false},
-    {true, "log_importu_2022-01-01_1000.txt", "2022-01-01T10:00", true},
-    {true, "Dane_goscia_3.csv", "2023-01-01T10:00", true},
-    {true, "lista_personelu_2023-05-01.csv", "2023-05-01T10:00", true},
-    {true, "W budynku.csv", "2023-05-01T10:00", true},
-    {true, "Dane_goscia_1.csv", "2026-03-04T10:00", false},
-    {true, "Dane_goscia_3.csv.bak", "2020-01-01T10:00", false},
-    {true, "MR_Kopia_2023-01-01_1000.FBK", "2023-01-01T10:00", false},
+// Files the program may have written (in its folder, or "s/" the settings folder), each last
+// written on a day: those before the cut-off day go when the program names them so.
+const std::pair<const char*, const char*> kFiles[] = {
+    {"log_importu_2024-03-04_2359.txt", "2024-03-04T23:59"},  // goes
+    {"log_importu_2024-03-05_0800.txt", "2024-03-05T08:00"},  // the cut-off day: stays
+    {"Dane_goscia_3.csv", "2023-01-01T10:00"},  // an export only in the settings folder
+    {"s/log_importu_2022-01-01_1000.txt", "2022-01-01T10:00"},  // goes
+    {"s/W budynku.csv", "2023-05-01T10:00"},                    // goes
+    {"s/Dane_goscia_3.csv.bak", "2020-01-01T10:00"},  // not a name of the program's: stays
 };
 
 struct Removal {
     testsupport::TestDatabase database;
-    QTemporaryDir settings;
     testsupport::TestDesk desk{database.db()};
     PersonalDataDialog dialog{desk};
 
     Removal()
     {
         database.run(kRows);
-        desk.settingsFolderPath = settings.path() + '/';
-        for (const ProgramFile& f : kFiles) {
-            QFile file(path(f));
-            if (!file.open(QIODevice::WriteOnly) ||
-                !file.setFileTime(QDateTime::fromString(f.written, Qt::ISODate),
-                                  QFileDevice::FileModificationTime))
-                qFatal("cannot write %s", f.name);
+        desk.settingsFolderPath = desk.programFolder() + "s/";
+        QDir().mkpath(desk.settingsFolderPath);
+        for (const auto& [name, written] : kFiles) {
+            QFile file(desk.programFolder() + name);
+            file.open(QIODevice::WriteOnly);  // a file not made or not dated fails present()
+            file.setFileTime(QDateTime::fromString(written, Qt::ISODate),
+                             QFile::FileModificationTime);
         }
     }
-    QString path(const ProgramFile& f)
+    // Which of kFiles are there, 1 or 0 in their order.
+    QString present()
     {
-        return (f.inSettings ? desk.settingsFolder() : desk.programFolder()) + f.name;
-    }
-    // The files there are (`present`), or those the removal should leave.
-    QStringList files(bool present)
-    {
-        QStringList list;
-        for (const ProgramFile& f : kFiles)
-            if (present ? QFile::exists(path(f)) : !f.removed)
-                list << path(f);
-        return list;
+        QString marks;
+        for (const auto& [name, written] : kFiles)
+            marks += QFile::exists(desk.programFolder() + name) ? u'1' : u'0';
+        return marks;
     }
     ~Removal()
     {
@@ -192,12 +174,12 @@ private slots:
                  QStringLiteral("Usunąć dane osobowe sprzed dnia 05-03-2024?\n\n"
                                 "Goście widziani ostatnio przed tym dniem: 1\n"
                                 "Wizyty sprzed tego dnia: 6\n"
-                                "Pliki programu sprzed tego dnia (logi importu, eksporty): 5\n\n"
+                                "Pliki programu sprzed tego dnia (logi importu, eksporty): 3\n\n"
                                 "Pozostają goście bez wizyt (nie ma daty): 1\n"
                                 "i wizyty z wejściem bez wyjścia (gość może być w budynku): 1\n\n"
                                 "Tej operacji nie można cofnąć."));
         compareTables(testsupport::snapshotAll(r.database), before);
-        QCOMPARE(r.files(true).size(), int(std::size(kFiles)));
+        QCOMPARE(r.present(), QString("111111"));
 
         // Yes: committed (another connection reads it), and only counts are reported.
         r.desk.answers.answers.enqueue(true);
@@ -205,8 +187,8 @@ private slots:
         compareTables(testsupport::snapshotAll(r.database),
                       erasedFrom(before, {3}, {10, 12, 13, 15, 16, 18}));
         QCOMPARE(r.lastShown().text,
-                 QStringLiteral("Usunięto dane osobowe.\n\nGości: 1\nWizyt: 6\nPlików: 5"));
-        QCOMPARE(r.files(true), r.files(false));
+                 QStringLiteral("Usunięto dane osobowe.\n\nGości: 1\nWizyt: 6\nPlików: 3"));
+        QCOMPARE(r.present(), QString("011001"));
         QCOMPARE(r.desk.settingsValues.value("RODO/Ostatnio"), QStringLiteral("2026-03-05"));
         QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "0", "0"}));
         QCOMPARE(r.label("lastRemovalLabel"), QStringLiteral("05-03-2026"));
@@ -243,7 +225,7 @@ private slots:
                  qPrintable(r.lastShown().text));
         QVERIFY2(r.lastShown().text.contains("CK_NO_ERASURE"), qPrintable(r.lastShown().text));
         compareTables(testsupport::snapshotAll(r.database), before);
-        QCOMPARE(r.files(true).size(), int(std::size(kFiles)));
+        QCOMPARE(r.present(), QString("111111"));
         // The program's own connection sees the guests' rows as they were, too.
         QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "1", "6"}));
         QVERIFY(!r.desk.settingsValues.contains("RODO/Ostatnio"));

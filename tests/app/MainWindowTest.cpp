@@ -9,7 +9,6 @@
 #include "controls/Icons.h"
 #include "directory/CompaniesDialog.h"
 #include "support/AppFixture.h"
-#include "support/FileModes.h"
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/testmain.h"
@@ -157,7 +156,7 @@ private slots:
         QVERIFY(enabled(f, "backupAction"));
         // The day of the first start, and the defaults at exit, go into the new file.
         f.close();
-        // The folder was made readable by others (by the fixture); now it is the user's alone.
+        // The fixture made the folder readable by others; now it is the user's alone.
         QCOMPARE(testsupport::modeOf(app.settingsFolder()) +
                      testsupport::modeOf(app.settingsFolder() + "Halvane.ini"),
                  QString("700600"));

@@ -7,7 +7,6 @@
 #include "db/DateTimeText.h"
 #include "desk/LiveUpdates.h"
 #include "overview/OverviewDialog.h"
-#include "support/FileModes.h"
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/PdfPages.h"
@@ -139,8 +138,9 @@ struct Overview {
     // What another connection reads of a visit: committed work only.
     QVariant stored(const QString& column, int visitId)
     {
-        return database.scalar(
-            QStringLiteral("select %1 from WIZYTY where ID = %2").arg(column).arg(visitId));
+        return database.scalar(QStringLiteral("select %1 from WIZYTY where ID = %2")
+                                   .arg(column)
+                                   .arg(visitId));
     }
     QDateTime storedTime(const QString& column, int visitId)
     {
@@ -293,8 +293,7 @@ private slots:
         QWidget* inside = o.show("insidePage");
         o.desk.visitAnswer = [&o](int visitId) {
             o.database.db().execute(
-                QStringLiteral("update WIZYTY set IDENTYFIKATOR = 'G-44' where ID = %1")
-                    .arg(visitId));
+                QStringLiteral("update WIZYTY set IDENTYFIKATOR = 'G-44' where ID = %1").arg(visitId));
             return o.desk.commitWork();
         };
         auto* grid = child<controls::DataGrid>(inside, "visitGrid");

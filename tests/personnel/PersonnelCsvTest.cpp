@@ -7,7 +7,6 @@
 #include "db/NumberText.h"
 #include "personnel/PersonnelCsv.h"
 #include "personnel/PersonnelDialog.h"
-#include "support/FileModes.h"
 #include "support/Find.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
@@ -214,6 +213,7 @@ private slots:
                      "/lista_personelu_2026-03-05.csv");
         QCOMPARE(w.desk.answers.shown[0].detail, QString("csv"));  // the dialog's own suffix
         QVERIFY(!QFile::exists(chosen));
+        QCOMPARE(testsupport::modeOf(chosen + ".csv"), QString("600"));
         // Ordered by company, department, surname; ";" becomes ","; "(null)" vanishes.
         QCOMPARE(readFile(chosen + ".csv"),
                  crlf({kHeader, "7;Nowak;Jan;Alfa;Kadry;Kadrowy, starszy;;12;;;",
@@ -222,8 +222,7 @@ private slots:
         QVERIFY(readFile(chosen + ".csv")
                     .contains("\xa3\xf3"
                               "d\x9f"));  // "Łódź" in Windows-1250
-        QCOMPARE(testsupport::modeOf(chosen + ".csv"), QString("600"));
-        QVERIFY(!w.okEnabled());  // an export changes nothing
+        QVERIFY(!w.okEnabled());          // an export changes nothing
         QVERIFY(w.desk.answers.messages().isEmpty());
 
         // Cancelled: nothing written, nothing shown.

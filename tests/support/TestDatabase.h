@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <sys/stat.h>
 
 namespace testsupport {
 
@@ -42,5 +43,15 @@ private:
     QString path_;
     std::unique_ptr<db::Database> db_;
 };
+
+// A file's permission bits as octal text ("600"); under the tests' umask 022 (testmain) a
+// writer that leaves them to the umask gives "644".
+inline QString modeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(path.toLocal8Bit().constData(), &info) == 0
+               ? QString::number(info.st_mode & 07777, 8)
+               : QStringLiteral("missing");
+}
 
 }  // namespace testsupport

@@ -2,7 +2,6 @@
 // (shown, saved as PDF and CSV) in both modes, and the erasure of one guest's data in
 // Mode::Edit, which leaves every other guest and visit as it was.
 #include "support/AccessibleNames.h"
-#include "support/FileModes.h"
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/PdfPages.h"
