@@ -156,7 +156,6 @@ private slots:
         QVERIFY(enabled(f, "backupAction"));
         // The day of the first start, and the defaults at exit, go into the new file.
         f.close();
-        // The fixture made the folder readable by others; now it is the user's alone.
         QCOMPARE(testsupport::modeOf(app.settingsFolder()) +
                      testsupport::modeOf(app.settingsFolder() + "Halvane.ini"),
                  QString("700600"));
