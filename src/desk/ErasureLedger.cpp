@@ -1,11 +1,14 @@
 #include "desk/ErasureLedger.h"
 
+#include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/Statement.h"
 
 #include <QFile>
 #include <QFileDevice>
 #include <QSaveFile>
+#include <algorithm>
+#include <cstdlib>
 
 namespace desk {
 
@@ -63,9 +66,8 @@ QStringList linesOf(const QString& path)
 
 bool sameErasure(const Erasure& a, const Erasure& b)
 {
-    // Compared as the ledger writes the time (to the millisecond), whatever the source.
-    return a.guestId == b.guestId && a.cutOff == b.cutOff &&
-           a.at.toString(TimeFormat) == b.at.toString(TimeFormat);
+    // The database keeps the time as a day count: read back, it may be a millisecond off.
+    return a.guestId == b.guestId && a.cutOff == b.cutOff && std::abs(a.at.msecsTo(b.at)) < 1000;
 }
 
 QList<Erasure> readLedger(const QString& path, const QString& database)
@@ -105,7 +107,8 @@ QList<Erasure> recordedErasures(db::Database& database)
     select.execute([](const QString&) { return QVariant(); }, &rows);
     QList<Erasure> erasures;
     for (const db::Values& row : rows)
-        erasures << Erasure{row[0].toDateTime(), row[1].toInt(), row[2].toDate()};
+        erasures << Erasure{db::toDateTime(row[0].toDouble()), row[1].toInt(),
+                            row[2].isNull() ? QDate() : db::toDate(row[2].toDouble())};
     return erasures;
 }
 

@@ -20,7 +20,7 @@ namespace desk {
 
 extern const QString LedgerFileName;  // "usuniecia_danych.txt"
 
-// The same erasure (same time, same guest or cut-off day).
+// The same erasure (the same guest or cut-off day, within the same second).
 bool sameErasure(const Erasure& a, const Erasure& b);
 
 // The ledger's erasures done in `database` (as the connection names it); a missing file has
