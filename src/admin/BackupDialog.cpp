@@ -295,11 +295,16 @@ BackupDialog::RestoredWork BackupDialog::erasuresDoneAgain(const QList<desk::Era
                 throw db::Error(QStringLiteral("Odtwarzanie przerwane."));
             *agreed = true;
         }
+        // A backup of a database older than the erasures' table gets the erasures without
+        // their record: the ledgers keep them for the next restore.
+        const bool recorded = desk::recordsErasures(database);
         for (const desk::Erasure& erasure : missing) {
             if (erasure.guestId != 0)
-                desk::eraseGuestData(database, erasure.guestId, erasure.at);
+                desk::eraseGuestRows(database, erasure.guestId);
             else
-                admin::PersonalDataRemoval(database).remove(erasure.cutOff, erasure.at);
+                admin::PersonalDataRemoval(database).erase(erasure.cutOff);
+            if (recorded)
+                desk::recordErasure(database, erasure);
         }
         database.transaction().commit();
         database.close();

@@ -20,6 +20,10 @@ constexpr auto SelectErasures = R"(select DTUSUNIECIA, GOSC_ID, GRANICA
 from USUNIECIA
 order by DTUSUNIECIA, ID)";
 
+constexpr auto SelectErasureTable = R"(select count(*)
+from RDB$RELATIONS
+where RDB$RELATION_NAME = 'USUNIECIA')";
+
 const QString TimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
 const QString GuestKind = QStringLiteral("gosc");
 const QString CutOffKind = QStringLiteral("granica");
@@ -100,8 +104,18 @@ void addToLedger(const QString& path, const QString& database, const QList<Erasu
                             .arg(path, file.errorString()));
 }
 
+bool recordsErasures(db::Database& database)
+{
+    db::Statement count(database, QString::fromUtf8(SelectErasureTable));
+    std::vector<db::Values> rows;
+    count.execute([](const QString&) { return QVariant(); }, &rows);
+    return !rows.empty() && rows.front().front().toInt() > 0;
+}
+
 QList<Erasure> recordedErasures(db::Database& database)
 {
+    if (!recordsErasures(database))
+        return {};
     db::Statement select(database, QString::fromUtf8(SelectErasures));
     std::vector<db::Values> rows;
     select.execute([](const QString&) { return QVariant(); }, &rows);

@@ -30,7 +30,9 @@ QList<Erasure> readLedger(const QString& path, const QString& database);
 // file becomes the union of both. Throws db::Error when it cannot be written.
 void addToLedger(const QString& path, const QString& database, const QList<Erasure>& erasures);
 
-// The erasures recorded in the database's USUNIECIA, in its transaction.
+// Whether the database has USUNIECIA (a backup of an older database may lack it).
+bool recordsErasures(db::Database& database);
+// The erasures recorded in the database's USUNIECIA, in its transaction; none without it.
 QList<Erasure> recordedErasures(db::Database& database);
 // Those of `wanted` that `held` does not hold, each once.
 QList<Erasure> erasuresMissing(const QList<Erasure>& wanted, const QList<Erasure>& held);

@@ -58,10 +58,16 @@ ErasedRows eraseGuestData(Desk& desk, int guestId)
 
 ErasedRows eraseGuestData(db::Database& database, int guestId, const QDateTime& at)
 {
+    const ErasedRows erased = eraseGuestRows(database, guestId);
+    recordErasure(database, {at, guestId, {}});
+    return erased;
+}
+
+ErasedRows eraseGuestRows(db::Database& database, int guestId)
+{
     ErasedRows erased;
     erased.guests = run(database, EraseGuest, guestId);
     erased.visits = run(database, EraseGuestVisits, guestId);
-    recordErasure(database, {at, guestId, {}});
     return erased;
 }
 

@@ -226,27 +226,29 @@ private slots:
     // A backup made before erasures is restored with them done again (one guest's on request,
     // a retention removal), after a question that says so, No leaving the database as it
     // was. They come from the database being replaced, or, when it is damaged, from the
-    // ledger that the next backup here wrote beside the backups (erasures of another desk).
+    // ledgers: the settings folder's (written at the erasure) and the one beside the backups
+    // (written by the next backup, as for another desk's erasure). A backup of a database
+    // without the erasures' table gets them all the same.
     void erasuresSurviveARestore_data()
     {
         QTest::addColumn<bool>("guest");
         QTest::addColumn<bool>("removal");
         QTest::addColumn<bool>("restore");
-        QTest::addColumn<bool>("damaged");
-        QTest::addColumn<bool>("server");
-        QTest::newRow("one guest") << true << false << true << false << false;
-        QTest::newRow("a retention removal") << false << true << true << false << false;
-        QTest::newRow("both, No") << true << true << false << false << false;
-        QTest::newRow("a damaged database, the ledger") << true << false << true << true << false;
-        QTest::newRow("on the server") << true << false << true << false << true;
+        QTest::addColumn<QString>("source");
+        QTest::newRow("one guest") << true << false << true << "database";
+        QTest::newRow("a retention removal") << false << true << true << "database";
+        QTest::newRow("both, No") << true << true << false << "database";
+        QTest::newRow("a damaged database, the ledgers") << true << false << true << "ledgers";
+        QTest::newRow("a backup without the table") << true << true << true << "old backup";
+        QTest::newRow("on the server") << true << false << true << "server";
     }
     void erasuresSurviveARestore()
     {
         QFETCH(bool, guest);
         QFETCH(bool, removal);
         QFETCH(bool, restore);
-        QFETCH(bool, damaged);
-        QFETCH(bool, server);
+        QFETCH(QString, source);
+        const bool server = source == "server";
         if (server)
             REQUIRE_FIREBIRD_SERVER();
         testsupport::TestDatabase local(true);
@@ -260,12 +262,24 @@ private slots:
                         : settingsFor("localhost", local.path(), folder));
         auto& answers = w.desk.answers;
         const QString backupFile = folder + (server ? "MR_Kopia_2026-03-05_1030.FBK" : "k1.fbk");
+        if (source == "old backup") {
+            auto older = testsupport::connectTo(name);
+            older->execute("drop table USUNIECIA");
+            older->transaction().commit();
+        }
         answers.fileNames << backupFile;
         w.backup->click();
 
         {
             auto connection = testsupport::connectTo(name);
+            if (source == "old backup")
+                connection->execute(
+                    testsupport::splitSql(testsupport::readProjectFile("schema/schema.sql"))
+                        .filter("CREATE TABLE USUNIECIA")
+                        .value(0));
+            connection->transaction().commit();
             testsupport::TestDesk otherDesk(*connection);
+            otherDesk.settingsFolderPath = w.desk.settingsFolder();  // this computer's user
             connection->execute("insert into GOSCIE (ID, NAZWA) values (999, 'Po kopii')");
             if (guest)
                 desk::eraseGuestData(otherDesk, 1);
@@ -275,16 +289,20 @@ private slots:
             QVERIFY(otherDesk.commitWork());
         }
         const QStringList erased = allRows(name);
-        if (damaged) {
+        if (source == "ledgers") {
             answers.fileNames << folder + "k2.fbk";
             w.backup->click();
-            const QString ledger = folder + "usuniecia_danych.txt";
-            QCOMPARE(QFile::permissions(ledger), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                     QFileDevice::ReadUser |
-                                                     QFileDevice::WriteUser);
-            QFile file(local.path());
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(8192, 'x'));
+            for (const QString& ledger : {folder, w.desk.settingsFolder()}) {
+                QFile file(ledger + "usuniecia_danych.txt");
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                QCOMPARE(QString::fromUtf8(file.readAll()),
+                         "2026-03-05T10:30:00.000\tgosc\t1\t" + name + "\n");
+                QCOMPARE(file.permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ReadUser | QFileDevice::WriteUser);
+            }
+            QFile database(local.path());
+            QVERIFY(database.open(QIODevice::WriteOnly));
+            database.write(QByteArray(8192, 'x'));
         }
 
         answers.fileNames << backupFile;
