@@ -73,7 +73,7 @@ QStringList Desk::erasureLedgers() const
         QFileInfo(backups).isDir()) {
         if (!backups.endsWith(u'/'))
             backups += u'/';
-        if (QFileInfo(backups + LedgerFileName) != QFileInfo(ledgers.front()))
+        if (QDir(backups).canonicalPath() != QDir(settingsFolder()).canonicalPath())
             ledgers << backups + LedgerFileName;
     }
     return ledgers;

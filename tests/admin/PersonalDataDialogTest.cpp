@@ -147,6 +147,7 @@ private slots:
                                 "i wizyty z wejściem bez wyjścia (gość może być w budynku): 1\n\n"
                                 "Tej operacji nie można cofnąć."));
         compareTables(testsupport::snapshotAll(r.database), before);
+        QCOMPARE(r.desk.ledgerText(), QString());
 
         // Yes: committed (another connection reads it), and only counts are reported.
         r.desk.answers.answers.enqueue(true);
@@ -156,6 +157,8 @@ private slots:
         QCOMPARE(r.lastShown().text,
                  QStringLiteral("Usunięto dane osobowe.\n\nGości: 1\nWizyt: 5"));
         QCOMPARE(r.desk.settingsValues.value("RODO/Ostatnio"), QStringLiteral("2026-03-05"));
+        QCOMPARE(r.desk.ledgerText(),
+                 "2026-03-05T10:30:00.000\tgranica\t2024-03-05\t" + r.database.path() + '\n');
         QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "0", "0"}));
         QCOMPARE(r.label("lastRemovalLabel"), QStringLiteral("05-03-2026"));
         for (const testsupport::Shown& shown : r.desk.answers.shown)
