@@ -26,6 +26,7 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -217,7 +218,7 @@ void BackupDialog::restore()
 QString BackupDialog::databaseName() const
 {
     const QString path = settings_.dir + settings_.file;
-    return local_ ? path : settings_.host + u':' + path;
+    return settings_.host == QLatin1String("localhost") ? path : settings_.host + u':' + path;
 }
 
 QList<desk::Erasure> BackupDialog::erasuresToKeep(const QString& backupFile)
@@ -232,8 +233,8 @@ QList<desk::Erasure> BackupDialog::erasuresToKeep(const QString& backupFile)
         replaced.close();
     } catch (const db::Error& error) {
         // A damaged database is what a restore is for: the ledgers stand in for it.
-        log(QStringLiteral("Nie odczytano usunięć danych osobowych z odtwarzanej bazy danych: ") +
-            error.message());
+        restoreNotes_ << QStringLiteral("Nie odczytano usunięć danych z zastępowanej bazy: ") +
+                             error.message();
     }
     QStringList ledgers = desk_.erasureLedgers();
     if (local_)
@@ -348,6 +349,8 @@ bool BackupDialog::run(Operation operation, const QString& server, const QString
     log(QStringLiteral("Baza danych: ") + settings_.dir + settings_.file);
     log(QStringLiteral("Plik kopii:  ") + backupFile);
     log(QString());
+    for (const QString& note : std::exchange(restoreNotes_, {}))
+        log(note);
 
     admin::ServiceJob job;
     job.server = server;

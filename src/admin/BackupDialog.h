@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QEventLoop;
@@ -78,7 +79,9 @@ private:
     bool busy_ = false;
     QEventLoop* waiting_ = nullptr;  // while a service runs
     RestoredWork restoredWork_;      // for the restore that runs
-    bool restoreDeclined_ = false;   // the question about an older backup answered No
+    bool restoreDeclined_ = false;
+    QStringList restoreNotes_;  // for the log of the restore about to run   // the question about
+                                // an older backup answered No
 
     QLineEdit* serverEdit;
     QLineEdit* databaseEdit;

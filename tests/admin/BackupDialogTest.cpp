@@ -319,6 +319,8 @@ private slots:
                  qPrintable(asked.text + "\n..." + log.right(800)));
         QCOMPARE(asked.detail, QString("Nie"));
         QCOMPARE(answers.beeps, 0);
+        QCOMPARE(log.contains("\nNie odczytano usunięć danych z zastępowanej bazy: "),
+                 source == "ledgers");
         if (!restore) {
             QCOMPARE(allRows(name), erased);
             QVERIFY2(log.endsWith("Nie odtworzono bazy danych z kopii: baza danych pozostała "
