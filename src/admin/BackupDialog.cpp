@@ -218,7 +218,7 @@ void BackupDialog::restore()
 QString BackupDialog::databaseName() const
 {
     const QString path = settings_.dir + settings_.file;
-    return settings_.host == QLatin1String("localhost") ? path : settings_.host + u':' + path;
+    return local_ ? path : settings_.host + u':' + path;
 }
 
 QList<desk::Erasure> BackupDialog::erasuresToKeep(const QString& backupFile)

@@ -60,7 +60,8 @@ private:
              admin::Protocol protocol);
     void log(const QString& line);
     QString defaultBackupName() const;
-    // The database as the program's connection names it ("path", or "host:path").
+    // The database as the program's connection names it: "path" locally (an empty host is
+    // local here), "host:path" on a server.
     QString databaseName() const;
     // The erasures the restore must find done: those recorded in the database it replaces
     // and in the ledgers (beside the backup file, and the desk's).
