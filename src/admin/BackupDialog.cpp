@@ -1,11 +1,13 @@
 #include "admin/BackupDialog.h"
 
+#include "admin/PersonalDataRemoval.h"
 #include "controls/Accessibility.h"
 #include "controls/Clock.h"
 #include "controls/Prompts.h"
 #include "db/Database.h"
 #include "db/Error.h"
 #include "desk/Desk.h"
+#include "desk/ErasureLedger.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -20,9 +22,11 @@
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -162,15 +166,16 @@ void BackupDialog::backUp()
     if (busy_)
         return;
     if (local_) {
-        QString chosen = desk_.prompts().saveFileName(QStringLiteral("Kopia bazy danych"),
-                                                      lastBackupDir_ + defaultBackupName(),
-                                                      QLatin1String(BackupFilter),
-                                                      QStringLiteral("fbk"));
+        QString chosen = desk_.prompts().saveFileName(
+            QStringLiteral("Kopia bazy danych"), lastBackupDir_ + defaultBackupName(),
+            QLatin1String(BackupFilter), QStringLiteral("fbk"));
         if (!chosen.isEmpty()) {
             if (QFileInfo(chosen).suffix().isEmpty())
                 chosen += QStringLiteral(".fbk");
-            if (run(Operation::Backup, {}, chosen, admin::Protocol::Local))
+            if (run(Operation::Backup, {}, chosen, admin::Protocol::Local)) {
                 lastBackupDir_ = folderOf(chosen);
+                updateLedgerBeside(chosen);
+            }
         }
     } else {
         const QString folder = folderEdit->text();
@@ -199,11 +204,132 @@ void BackupDialog::restore()
                            "utracone.\n\nCzy na pewno odtworzyć bazę danych z kopii?")
                 .arg(settings_.dir + settings_.file, backupFile),
             QStringLiteral("Odtworzenie bazy danych"), true)) {
-        if (run(Operation::Restore, local_ ? QString() : settings_.host, backupFile,
-                local_ ? admin::Protocol::Local : admin::Protocol::Tcp))
+        restoredWork_ = erasuresDoneAgain(erasuresToKeep(backupFile), backupFile);
+        const bool restored =
+            run(Operation::Restore, local_ ? QString() : settings_.host, backupFile,
+                local_ ? admin::Protocol::Local : admin::Protocol::Tcp);
+        restoredWork_ = {};
+        if (restored)
             lastBackupDir_ = folderOf(backupFile);
     }
     folderEdit->setText(lastBackupDir_);
+}
+
+QString BackupDialog::databaseName() const
+{
+    const QString path = settings_.dir + settings_.file;
+    return local_ ? path : settings_.host + u':' + path;
+}
+
+QList<desk::Erasure> BackupDialog::erasuresToKeep(const QString& backupFile)
+{
+    QList<desk::Erasure> wanted;
+    try {
+        db::Database replaced;
+        replaced.setDatabaseName(databaseName());
+        replaced.setParams(desk_.database().params());
+        replaced.open();
+        wanted = desk::recordedErasures(replaced);
+        replaced.close();
+    } catch (const db::Error& error) {
+        // A damaged database is what a restore is for: the ledgers stand in for it.
+        restoreNotes_ << QStringLiteral("Nie odczytano usunięć danych z zastępowanej bazy: ") +
+                             error.message();
+    }
+    QStringList ledgers = desk_.erasureLedgers();
+    if (local_)
+        ledgers.prepend(folderOf(backupFile) + desk::LedgerFileName);
+    for (const QString& ledger : ledgers)
+        wanted += desk::readLedger(ledger, databaseName());
+    return desk::erasuresMissing(wanted, {});
+}
+
+// Each erasure the restored file does not hold is done again there by its own rule, recorded
+// with its own time (the file still needs a purge: nothing says it was purged). A backup that
+// lacks erasures was made before them: it is restored only once the administrator agrees, and
+// on a server, where this runs twice, the question is asked once.
+BackupDialog::RestoredWork BackupDialog::erasuresDoneAgain(const QList<desk::Erasure>& wanted,
+                                                           const QString& backupFile)
+{
+    const QDate backupDay = local_ ? QFileInfo(backupFile).lastModified().date() : QDate();
+    const QStringList params = desk_.database().params();
+    auto agreed = std::make_shared<bool>(false);
+    QPointer<BackupDialog> window(this);
+    return [=](const admin::ServiceJob& restored, const admin::BackupService::LineSink& sink) {
+        db::Database database;
+        database.setDatabaseName(restored.protocol == admin::Protocol::Local
+                                     ? restored.database
+                                     : restored.server + u':' + restored.database);
+        database.setParams(params);
+        database.open();
+        QList<desk::Erasure> missing =
+            desk::erasuresMissing(wanted, desk::recordedErasures(database));
+        std::sort(missing.begin(), missing.end(),
+                  [](const desk::Erasure& a, const desk::Erasure& b) { return a.at < b.at; });
+        if (!missing.isEmpty() && !*agreed) {
+            const QString text =
+                QStringLiteral(
+                    "Kopia '%1'%2 jest starsza niż ostatnie usunięcie danych "
+                    "osobowych (%3).\nUsunięcia, których kopia nie zawiera, zostaną "
+                    "wykonane ponownie na odtworzonej bazie danych: %4.\n\n"
+                    "Czy odtworzyć bazę danych z tej kopii?")
+                    .arg(backupFile,
+                         backupDay.isValid()
+                             ? QStringLiteral(" (plik z dnia %1)")
+                                   .arg(backupDay.toString(QStringLiteral("dd.MM.yyyy")))
+                             : QString(),
+                         missing.last().at.toString(QStringLiteral("dd.MM.yyyy")))
+                    .arg(missing.size());
+            bool yes = false;
+            QMetaObject::invokeMethod(
+                qApp,
+                [&] {
+                    // A window given up or closed meanwhile answers No.
+                    yes = window && window->isVisible() &&
+                          window->desk_.prompts().question(
+                              text, QStringLiteral("Odtworzenie bazy danych"), true);
+                    if (window && !yes)
+                        window->restoreDeclined_ = true;
+                },
+                Qt::BlockingQueuedConnection);
+            if (!yes)
+                throw db::Error(QStringLiteral("Odtwarzanie przerwane."));
+            *agreed = true;
+        }
+        // A backup of a database older than the erasures' table gets the erasures without
+        // their record: the ledgers keep them for the next restore.
+        const bool recorded = desk::recordsErasures(database);
+        for (const desk::Erasure& erasure : missing) {
+            if (erasure.guestId != 0)
+                desk::eraseGuestRows(database, erasure.guestId);
+            else
+                admin::PersonalDataRemoval(database).erase(erasure.cutOff);
+            if (recorded)
+                desk::recordErasure(database, erasure);
+        }
+        database.transaction().commit();
+        database.close();
+        sink(QStringLiteral("Usunięcia danych osobowych wykonane ponownie na odtworzonej bazie "
+                            "danych: %1")
+                 .arg(missing.size()));
+    };
+}
+
+// The ledger beside a backup made here holds every erasure of the database, this desk's and
+// the others': its own lines and what the database recorded.
+void BackupDialog::updateLedgerBeside(const QString& backupFile)
+{
+    try {
+        db::Database database;
+        database.setDatabaseName(databaseName());
+        database.setParams(desk_.database().params());
+        database.open();
+        const QList<desk::Erasure> recorded = desk::recordedErasures(database);
+        database.close();
+        desk::addToLedger(folderOf(backupFile) + desk::LedgerFileName, databaseName(), recorded);
+    } catch (const db::Error& error) {
+        log(QStringLiteral("Nie zapisano rejestru usunięć danych osobowych: ") + error.message());
+    }
 }
 
 void BackupDialog::log(const QString& line)
@@ -223,6 +349,8 @@ bool BackupDialog::run(Operation operation, const QString& server, const QString
     log(QStringLiteral("Baza danych: ") + settings_.dir + settings_.file);
     log(QStringLiteral("Plik kopii:  ") + backupFile);
     log(QString());
+    for (const QString& note : std::exchange(restoreNotes_, {}))
+        log(note);
 
     admin::ServiceJob job;
     job.server = server;
@@ -251,7 +379,8 @@ bool BackupDialog::run(Operation operation, const QString& server, const QString
     };
     auto state = std::make_shared<Run>();
     state->window = this;
-    QThread* worker = QThread::create([state, job, backup] {
+    restoreDeclined_ = false;
+    QThread* worker = QThread::create([state, job, backup, work = restoredWork_] {
         const auto sink = [state](const QString& line) {
             QMetaObject::invokeMethod(
                 qApp,
@@ -265,7 +394,10 @@ bool BackupDialog::run(Operation operation, const QString& server, const QString
             if (backup)
                 admin::BackupService::backUp(job, sink);
             else
-                admin::BackupService::restore(job, sink);
+                admin::BackupService::restore(job, sink, [&](const admin::ServiceJob& restored) {
+                    if (work)
+                        work(restored, sink);
+                });
         } catch (const db::Error& error) {
             state->failure = error.message();
         } catch (const std::exception& error) {
@@ -293,7 +425,9 @@ bool BackupDialog::run(Operation operation, const QString& server, const QString
     QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);  // the last lines
 
     const std::optional<QString> failure = state->failure;
-    if (failure) {
+    if (failure && restoreDeclined_) {
+        log(QStringLiteral("Nie odtworzono bazy danych z kopii: baza danych pozostała bez zmian."));
+    } else if (failure) {
         desk_.prompts().beep();
         log(backup ? QStringLiteral("Błąd w trakcie wykonywania kopii bazy danych:")
                    : QStringLiteral("Błąd w trakcie odtwarzania bazy danych z kopii:"));

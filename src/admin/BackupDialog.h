@@ -4,9 +4,13 @@
 // a file dialog; remote mode names it by a folder and a file name as the server sees
 // them. It works with the program's connection closed.
 #include "admin/BackupService.h"
+#include "desk/PersonalData.h"
 
 #include <QDialog>
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 class QEventLoop;
 class QLabel;
@@ -56,6 +60,18 @@ private:
              admin::Protocol protocol);
     void log(const QString& line);
     QString defaultBackupName() const;
+    // The database as the program's connection names it: "path" locally (an empty host is
+    // local here), "host:path" on a server.
+    QString databaseName() const;
+    // The erasures the restore must find done: those recorded in the database it replaces
+    // and in the ledgers (beside the backup file, and the desk's).
+    QList<desk::Erasure> erasuresToKeep(const QString& backupFile);
+    // The work done on the restored file before it replaces the database, on the
+    // restore's thread, its lines to the log.
+    using RestoredWork =
+        std::function<void(const admin::ServiceJob&, const admin::BackupService::LineSink&)>;
+    RestoredWork erasuresDoneAgain(const QList<desk::Erasure>& wanted, const QString& backupFile);
+    void updateLedgerBeside(const QString& backupFile);
 
     desk::Desk& desk_;
     admin::BackupSettings settings_;
@@ -63,6 +79,10 @@ private:
     bool local_ = true;
     bool busy_ = false;
     QEventLoop* waiting_ = nullptr;  // while a service runs
+    RestoredWork restoredWork_;      // for the restore that runs
+    bool restoreDeclined_ = false;
+    QStringList restoreNotes_;  // for the log of the restore about to run   // the question about
+                                // an older backup answered No
 
     QLineEdit* serverEdit;
     QLineEdit* databaseEdit;

@@ -174,7 +174,9 @@ void PersonalDataDialog::removeOldData()
         return;
     RemovalCounts removed;
     try {
-        removed = removal_.remove(cutOff_, desk_.clock().now());
+        const QDateTime now = desk_.clock().now();
+        removed = removal_.remove(cutOff_, now);
+        desk_.noteErasure({now, 0, cutOff_});  // to the ledgers once committed
     } catch (const db::Error& error) {
         desk_.rollbackWork();  // a lost connection is reported there
         if (error.connectionLost())

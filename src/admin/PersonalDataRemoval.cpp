@@ -203,10 +203,16 @@ RemovalCounts PersonalDataRemoval::count(const QDate& cutOff) const
 
 RemovalCounts PersonalDataRemoval::remove(const QDate& cutOff, const QDateTime& now)
 {
+    const RemovalCounts counts = erase(cutOff);
+    desk::recordErasure(database_, {now, 0, cutOff});
+    return counts;
+}
+
+RemovalCounts PersonalDataRemoval::erase(const QDate& cutOff)
+{
     RemovalCounts counts;
     counts.guests = written(database_, sql(EraseGuests) + oldGuests(), cutOff);
     counts.visits = written(database_, sql(EraseVisits) + oldVisits(false), cutOff);
-    desk::recordErasure(database_, {now, 0, cutOff});
     return counts;
 }
 

@@ -64,6 +64,8 @@ public:
     // Erases what count() finds, in the connection's transaction, and records the removal
     // as done at `now`; the caller commits, or rolls back when this throws. What was written.
     RemovalCounts remove(const QDate& cutOff, const QDateTime& now);
+    // The erasure of remove() alone, not recorded (the caller records it where it can).
+    RemovalCounts erase(const QDate& cutOff);
 
 private:
     db::Database& database_;

@@ -3,6 +3,7 @@
 #include "controls/Prompts.h"
 #include "db/Database.h"
 #include "db/Error.h"
+#include "desk/ErasureLedger.h"
 #include "desk/LiveUpdates.h"
 
 #include <QDir>
@@ -14,6 +15,9 @@ namespace desk {
 namespace {
 const QString CsvSection = QStringLiteral("CSV");
 const QString LastCsvDirKey = QStringLiteral("LastCsvDir");
+const QString ConnectionSection = QStringLiteral("FB");
+const QString HostKey = QStringLiteral("Host");
+const QString LastBackupDirKey = QStringLiteral("LastBackupDir");
 }  // namespace
 
 Desk::Desk() : liveUpdates_(std::make_unique<LiveUpdates>()) {}
@@ -29,8 +33,10 @@ bool Desk::commitWork()
 {
     try {
         transaction().commit();
+        writeErasureLedgers();
         return true;
     } catch (const db::Error& error) {
+        pendingErasures_.clear();  // rolled back with the work
         if (error.connectionLost()) {
             reportConnectionLost(error);
             return false;
@@ -48,12 +54,45 @@ bool Desk::commitWork()
 
 void Desk::rollbackWork()
 {
+    pendingErasures_.clear();
     try {
         transaction().rollback();
     } catch (const db::Error& error) {
         if (!error.connectionLost())
             throw;
         reportConnectionLost(error);
+    }
+}
+
+QStringList Desk::erasureLedgers() const
+{
+    QStringList ledgers{settingsFolder() + LedgerFileName};
+    const QString host = settingsValue(ConnectionSection, HostKey);
+    QString backups = settingsValue(ConnectionSection, LastBackupDirKey);
+    if ((host.isEmpty() || host == QLatin1String("localhost")) && !backups.isEmpty() &&
+        QFileInfo(backups).isDir()) {
+        if (!backups.endsWith(u'/'))
+            backups += u'/';
+        if (QDir(backups).canonicalPath() != QDir(settingsFolder()).canonicalPath())
+            ledgers << backups + LedgerFileName;
+    }
+    return ledgers;
+}
+
+// The erasures are in the database already: a ledger that cannot be written is told, and the
+// work stays committed.
+void Desk::writeErasureLedgers()
+{
+    const QList<Erasure> erasures(pendingErasures_.begin(), pendingErasures_.end());
+    pendingErasures_.clear();
+    if (erasures.isEmpty())
+        return;
+    for (const QString& ledger : erasureLedgers()) {
+        try {
+            addToLedger(ledger, database().databaseName(), erasures);
+        } catch (const db::Error& error) {
+            prompts().message(error.message(), {}, controls::Icon::Warning);
+        }
     }
 }
 

@@ -4,11 +4,14 @@
 // other folders behind small functions. The application implements it; a test hands a
 // window a small one of its own.
 #include "controls/Icons.h"
+#include "desk/PersonalData.h"
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QCursor;
 class QWidget;
@@ -71,6 +74,13 @@ public:
     // had its work dropped by the server: that is reported, never raised.
     void rollbackWork();
 
+    // An erasure of personal data done in the unit of work: commitWork() adds it to the
+    // erasure ledgers (desk/ErasureLedger.h) once committed, a rollback forgets it.
+    void noteErasure(const Erasure& erasure) { pendingErasures_.push_back(erasure); }
+    // The ledgers this desk writes: the settings folder's, and the one in the folder of the
+    // last backup when the database is on this computer.
+    QStringList erasureLedgers() const;
+
     // A database error says the connection is gone (the server stopped, the network
     // failed): said once, and the application shows the connection as lost and closes
     // every open window as cancelled.
@@ -125,7 +135,10 @@ protected:
     virtual void onConnectionLost() {}
 
 private:
+    void writeErasureLedgers();
+
     std::unique_ptr<LiveUpdates> liveUpdates_;
+    std::vector<Erasure> pendingErasures_;
     bool closingWindows_ = false;
     // Told once per connection: what the windows' callers still try after their windows
     // closed finds the same lost connection.

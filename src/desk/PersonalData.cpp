@@ -29,9 +29,9 @@ where GOSC_ID = :gosc_id)";
 constexpr auto InsertErasure = R"(insert into USUNIECIA (ID, DTUSUNIECIA, GOSC_ID, GRANICA)
 values (gen_id(GEN_USUNIECIA_ID, 1), :dtusuniecia, :gosc_id, :granica))";
 
-int run(Desk& desk, const char* sql, int guestId)
+int run(db::Database& database, const char* sql, int guestId)
 {
-    db::Statement statement(desk.database(), QString::fromUtf8(sql));
+    db::Statement statement(database, QString::fromUtf8(sql));
     statement.execute([guestId](const QString& name) -> QVariant {
         return name == QLatin1String("usunieto") ? QVariant(ErasedName) : QVariant(guestId);
     });
@@ -50,10 +50,24 @@ int countGuestVisits(Desk& desk, int guestId)
 
 ErasedRows eraseGuestData(Desk& desk, int guestId)
 {
+    const Erasure erasure{desk.clock().now(), guestId, {}};
+    const ErasedRows erased = eraseGuestData(desk.database(), guestId, erasure.at);
+    desk.noteErasure(erasure);
+    return erased;
+}
+
+ErasedRows eraseGuestData(db::Database& database, int guestId, const QDateTime& at)
+{
+    const ErasedRows erased = eraseGuestRows(database, guestId);
+    recordErasure(database, {at, guestId, {}});
+    return erased;
+}
+
+ErasedRows eraseGuestRows(db::Database& database, int guestId)
+{
     ErasedRows erased;
-    erased.guests = run(desk, EraseGuest, guestId);
-    erased.visits = run(desk, EraseGuestVisits, guestId);
-    recordErasure(desk.database(), {desk.clock().now(), guestId, {}});
+    erased.guests = run(database, EraseGuest, guestId);
+    erased.visits = run(database, EraseGuestVisits, guestId);
     return erased;
 }
 

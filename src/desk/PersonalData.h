@@ -26,8 +26,13 @@ struct ErasedRows {
 };
 
 // Erases the guest's record and the copies in all their visits, in the desk's
-// transaction, and records the erasure: the caller commits or rolls back.
+// transaction, and records the erasure: the caller commits or rolls back. The desk writes
+// the erasure to its ledgers once the work is committed.
 ErasedRows eraseGuestData(Desk& desk, int guestId);
+// The same in the connection's transaction, recorded as done at `at`.
+ErasedRows eraseGuestData(db::Database& database, int guestId, const QDateTime& at);
+// The erasure alone, not recorded (the caller records it where it can).
+ErasedRows eraseGuestRows(db::Database& database, int guestId);
 
 // One erasure as the table USUNIECIA keeps it: one guest's (guestId), or of everything
 // before a cut-off day. Numbers and days only, so that it can be done again on a backup

@@ -1,9 +1,11 @@
 // The backup window: local and remote mode, the default backup name, the log's lines,
 // the last backup folder after each kind of run, round trips through the embedded service
 // manager and the server, and the window staying usable while a service runs.
-#include "support/ServerDatabase.h"
 #include "admin/BackupDialog.h"
+#include "admin/PersonalDataRemoval.h"
+#include "desk/PersonalData.h"
 #include "support/Find.h"
+#include "support/ServerDatabase.h"
 #include "support/SilentServer.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
@@ -56,6 +58,13 @@ void removeStaff(const QString& databaseName)
     database->execute("delete from WIZYTY");
     database->execute("delete from PERSONEL");
     database->transaction().commitRetaining();
+}
+
+// The rows of the database without one guest's record.
+QStringList withoutGuest(QStringList rows, int guestId)
+{
+    rows.removeAll(rows.filter(QStringLiteral("GOSCIE|%1|").arg(guestId)).value(0));
+    return rows;
 }
 
 QStringList header(const QString& title, const QString& server, const QString& database,
@@ -212,6 +221,119 @@ private slots:
         QCOMPARE(answers.shown.size(), programEnds ? 0 : 2);
         QVERIFY(!w.log->toPlainText().contains("Poprawnie"));
         QCOMPARE(w.dialog.lastBackupDir(), QString("/kopie/"));
+    }
+
+    // A backup made before erasures is restored with them done again (one guest's on request,
+    // a retention removal), after a question that says so, No leaving the database as it
+    // was. They come from the database being replaced, or, when it is damaged, from the
+    // ledgers: the settings folder's (written at the erasure) and the one beside the backups
+    // (written by the next backup, as for another desk's erasure). A backup of a database
+    // without the erasures' table gets them all the same.
+    void erasuresSurviveARestore_data()
+    {
+        QTest::addColumn<bool>("guest");
+        QTest::addColumn<bool>("removal");
+        QTest::addColumn<bool>("restore");
+        QTest::addColumn<QString>("source");
+        QTest::newRow("one guest") << true << false << true << "database";
+        QTest::newRow("a retention removal") << false << true << true << "database";
+        QTest::newRow("both, No") << true << true << false << "database";
+        QTest::newRow("a damaged database, the ledgers") << true << false << true << "ledgers";
+        QTest::newRow("a backup without the table") << true << true << true << "old backup";
+        QTest::newRow("on the server") << true << false << true << "server";
+    }
+    void erasuresSurviveARestore()
+    {
+        QFETCH(bool, guest);
+        QFETCH(bool, removal);
+        QFETCH(bool, restore);
+        QFETCH(QString, source);
+        const bool server = source == "server";
+        if (server)
+            REQUIRE_FIREBIRD_SERVER();
+        testsupport::TestDatabase local(true);
+        local.db().close();
+        std::unique_ptr<testsupport::ServerDatabase> onServer;
+        if (server)
+            onServer = std::make_unique<testsupport::ServerDatabase>();
+        const QString name = server ? onServer->name() : local.path();
+        const QString folder = server ? onServer->folder() : local.folder();
+        Window w(server ? settingsFor("127.0.0.1", onServer->path(), folder)
+                        : settingsFor("localhost", local.path(), folder));
+        auto& answers = w.desk.answers;
+        const QString backupFile = folder + (server ? "MR_Kopia_2026-03-05_1030.FBK" : "k1.fbk");
+        if (source == "old backup") {
+            auto older = testsupport::connectTo(name);
+            older->execute("drop table USUNIECIA");
+            older->transaction().commit();
+        }
+        answers.fileNames << backupFile;
+        w.backup->click();
+
+        {
+            auto connection = testsupport::connectTo(name);
+            if (source == "old backup")
+                connection->execute(
+                    testsupport::splitSql(testsupport::readProjectFile("schema/schema.sql"))
+                        .filter("CREATE TABLE USUNIECIA")
+                        .value(0));
+            connection->transaction().commit();
+            testsupport::TestDesk otherDesk(*connection);
+            otherDesk.settingsFolderPath = w.desk.settingsFolder();  // this computer's user
+            connection->execute("insert into GOSCIE (ID, NAZWA) values (999, 'Po kopii')");
+            if (guest)
+                desk::eraseGuestData(otherDesk, 1);
+            if (removal)
+                admin::PersonalDataRemoval(*connection)
+                    .remove(QDate::currentDate().addDays(1), otherDesk.clock().now());
+            QVERIFY(otherDesk.commitWork());
+        }
+        const QStringList erased = allRows(name);
+        if (source == "ledgers") {
+            answers.fileNames << folder + "k2.fbk";
+            w.backup->click();
+            for (const QString& ledger : {folder, w.desk.settingsFolder()}) {
+                QFile file(ledger + "usuniecia_danych.txt");
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                QCOMPARE(QString::fromUtf8(file.readAll()),
+                         "2026-03-05T10:30:00.000\tgosc\t1\t" + name + "\n");
+                QCOMPARE(file.permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ReadUser | QFileDevice::WriteUser);
+            }
+            QFile database(local.path());
+            QVERIFY(database.open(QIODevice::WriteOnly));
+            database.write(QByteArray(8192, 'x'));
+        }
+
+        answers.fileNames << backupFile;
+        answers.answers << true << restore;
+        w.restore->click();
+        const int count = int(guest) + int(removal);
+        const testsupport::Shown asked = answers.shown.last();
+        const QString log = w.log->toPlainText();
+        QCOMPARE(asked.kind, QString("question"));
+        QVERIFY2(asked.text.contains("starsza niż ostatnie usunięcie danych osobowych "
+                                     "(05.03.2026)") &&
+                     asked.text.contains(QString("bazie danych: %1.").arg(count)) &&
+                     asked.text.contains("plik z dnia") != server,
+                 qPrintable(asked.text + "\n..." + log.right(800)));
+        QCOMPARE(asked.detail, QString("Nie"));
+        QCOMPARE(answers.beeps, 0);
+        QCOMPARE(log.contains("\nNie odczytano usunięć danych z zastępowanej bazy: "),
+                 source == "ledgers");
+        if (!restore) {
+            QCOMPARE(allRows(name), erased);
+            QVERIFY2(log.endsWith("Nie odtworzono bazy danych z kopii: baza danych pozostała "
+                                  "bez zmian."),
+                     qPrintable(log));
+            return;
+        }
+        QVERIFY2(log.contains(QString("Usunięcia danych osobowych wykonane ponownie na "
+                                      "odtworzonej bazie danych: %1\n")
+                                  .arg(count)),
+                 qPrintable(log));
+        QCOMPARE(w.logLines().last(), QString("Poprawnie odtworzono bazę danych z kopii"));
+        QCOMPARE(allRows(name), withoutGuest(erased, 999));
     }
 
     void remoteRoundTripOnTheServer()

@@ -180,6 +180,7 @@ private slots:
                                 "Tej operacji nie można cofnąć."));
         compareTables(testsupport::snapshotAll(r.database), before);
         QCOMPARE(r.present(), QString("111111"));
+        QCOMPARE(r.desk.ledgerText(), QString());
 
         // Yes: committed (another connection reads it), and only counts are reported.
         r.desk.answers.answers.enqueue(true);
@@ -190,6 +191,8 @@ private slots:
                  QStringLiteral("Usunięto dane osobowe.\n\nGości: 1\nWizyt: 6\nPlików: 3"));
         QCOMPARE(r.present(), QString("011001"));
         QCOMPARE(r.desk.settingsValues.value("RODO/Ostatnio"), QStringLiteral("2026-03-05"));
+        QCOMPARE(r.desk.ledgerText(),
+                 "2026-03-05T10:30:00.000\tgranica\t2024-03-05\t" + r.database.path() + '\n');
         QCOMPARE(r.shownCounts(), QStringList({"05-03-2024", "0", "0"}));
         QCOMPARE(r.label("lastRemovalLabel"), QStringLiteral("05-03-2026"));
         for (const testsupport::Shown& shown : r.desk.answers.shown)

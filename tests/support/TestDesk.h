@@ -8,6 +8,7 @@
 
 #include <QCursor>
 #include <QDateTime>
+#include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
 #include <functional>
@@ -64,6 +65,14 @@ public:
                             const QString& value) override
     {
         settingsValues.insert(section + u'/' + key, value);
+    }
+    // The erasure ledger in a folder (the settings folder when none is named); empty when
+    // there is none.
+    QString ledgerText(const QString& folder = {}) const
+    {
+        QFile file((folder.isEmpty() ? settingsFolder() : folder) +
+                   QStringLiteral("usuniecia_danych.txt"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
     QCursor treeCursor(controls::TreeCursor kind) const override
     {

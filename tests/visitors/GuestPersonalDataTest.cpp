@@ -193,8 +193,14 @@ private slots:
         QCOMPARE(r.desk.answers.shown.last().detail, QStringLiteral("Nie"));
         QCOMPARE(testsupport::snapshotAll(r.database)["GOSCIE"].lines(), before["GOSCIE"].lines());
 
+        // The erasure reaches the ledgers: the settings folder's and the backups' one.
+        r.desk.settingsValues.insert("FB/Host", "localhost");
+        r.desk.settingsValues.insert("FB/LastBackupDir", r.database.folder());
         r.desk.answers.answers.enqueue(true);
         r.action("eraseDataAction")->trigger();
+        for (const QString& folder : {QString(), r.database.folder()})
+            QCOMPARE(r.desk.ledgerText(folder),
+                     "2026-03-05T10:30:00.000\tgosc\t1\t" + r.database.path() + '\n');
         auto expected = before;
         const QString erased = QStringLiteral("(usunięto)");
         expected["GOSCIE"] =
