@@ -17,6 +17,7 @@ inline void makeOlder(TestDatabase& database)
           << "drop table USTAWIENIA"
           << "drop generator GEN_USUNIECIA_ID";
     database.run(drops);
+    database.db().transaction().commit();  // what it dropped is no longer held
 }
 
 }  // namespace testsupport
