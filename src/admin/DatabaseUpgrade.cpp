@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <ibase.h>
 #include <memory>
 
 namespace admin {
@@ -268,9 +269,18 @@ int DatabaseUpgrade::upgrade(const UpgradeJob& job, const LineSink& log)
         database->transaction().commit();
     } catch (const db::Error& error) {
         database->transaction().rollback();
+        // A table that another desk's unfinished work holds cannot be given a trigger or
+        // an index.
+        const QString inUse =
+            error.has(isc_obj_in_use)
+                ? QStringLiteral(
+                      "Inne stanowisko ma niezakończoną pracę w tej bazie danych: "
+                      "niech zatwierdzi lub wycofa zmiany albo zamknie program, "
+                      "i spróbuj ponownie.\n")
+                : QString();
         throw db::Error(QStringLiteral("Aktualizacja nie powiodła się i została wycofana w "
                                        "całości: baza danych jest taka jak przed nią.\n") +
-                            error.message(),
+                            inUse + error.message(),
                         error.codes());
     }
     log(QStringLiteral("Zatwierdzono: dodane obiekty: %1. Baza danych ma teraz wszystko, czego "
