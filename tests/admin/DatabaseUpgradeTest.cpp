@@ -1,7 +1,7 @@
-// An older database made current: the program's statements are the schema file's; a failure
-// halfway leaves nothing added; the upgrade from its window backs up first, adds everything,
-// after which other desks' changes are followed and erasures are recorded; the next run has
-// nothing to do. Erasing a guest works on the older database too.
+// An older database made current: the program's statements are the schema file's; while
+// another desk holds unfinished work nothing is added; the upgrade from its window backs up
+// first and adds everything, after which other desks' changes are followed and erasures
+// recorded; the next run has nothing to do. Erasing a guest works on the older database too.
 #include "admin/DatabaseUpgrade.h"
 #include "admin/DatabaseUpgradeDialog.h"
 #include "db/Error.h"
