@@ -3,6 +3,8 @@
 #include "admin/BackupDialog.h"
 #include "admin/ConnectionParamsFile.h"
 #include "admin/DatabaseDialog.h"
+#include "admin/DatabaseUpgrade.h"
+#include "admin/DatabaseUpgradeDialog.h"
 #include "admin/PersonalDataDialog.h"
 #include "app/AboutDialog.h"
 #include "app/ModalWindows.h"
@@ -33,6 +35,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -55,6 +58,8 @@ namespace {
 
 // Section RODO: the day the program first started here (yyyy-MM-dd).
 const QString FirstStartKey = QStringLiteral("PierwszyStart");
+// Section Aktualizacja: per database (a key made from its name), what it was said to lack.
+const QString UpgradeSection = QStringLiteral("Aktualizacja");
 
 constexpr auto SelectCompanies = R"(select *
 from FIRMY
@@ -215,6 +220,7 @@ void MainWindow::createWindows()
     backupDialog = std::make_unique<BackupDialog>(*this, this);
     databaseDialog = std::make_unique<DatabaseDialog>(*this, this);
     personalDataDialog = std::make_unique<PersonalDataDialog>(*this, this);
+    databaseUpgradeDialog = std::make_unique<DatabaseUpgradeDialog>(*this, this);
 }
 
 void MainWindow::prepareDataSets()
@@ -283,6 +289,9 @@ void MainWindow::buildActions()
                                     "Usuwanie starych danych osobowych gości", -1, nullptr);
     connect(personalDataAction, &QAction::triggered, this,
             [this] { prompts_.guarded([this] { personalDataDialog->exec(); }); });
+    upgradeAction = makeAction("upgradeAction", "Ak&tualizacja bazy danych",
+                               "Dodanie do bazy danych tego, czego potrzebuje program", -1,
+                               &MainWindow::upgradeDatabase);
     quitAction = makeAction("quitAction", "&Zakończ", {}, -1, nullptr);
     connect(quitAction, &QAction::triggered, this, &QWidget::close);
 
@@ -312,6 +321,7 @@ void MainWindow::buildActions()
     extrasMenu->addAction(aboutAction);
     extrasMenu->addSeparator();
     extrasMenu->addActions({backupAction, databaseChoiceAction, personalDataAction});
+    extrasMenu->addAction(upgradeAction);
 }
 
 void MainWindow::buildView()
@@ -449,6 +459,13 @@ void MainWindow::buildView()
     bar->addWidget(connectionStateLabel);
     bar->addWidget(hintLabel, 1);
     showData(hintLabel, QStringLiteral("Podpowiedź"), QString());
+    upgradeHintLabel = new QLabel(
+        QStringLiteral("Baza danych wymaga aktualizacji (Dodatki > Aktualizacja bazy danych)"));
+    upgradeHintLabel->setObjectName(QStringLiteral("upgradeHintLabel"));
+    upgradeHintLabel->setAccessibleName(upgradeHintLabel->text());
+    upgradeHintLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    upgradeHintLabel->hide();
+    bar->addPermanentWidget(upgradeHintLabel);
     bar->setAccessibleName(QStringLiteral("Pasek stanu"));
     menuBar()->setAccessibleName(QStringLiteral("Menu"));
 }
@@ -582,6 +599,7 @@ void MainWindow::connectToDatabase()
     }
     showConnectionState(database_.connected() ? settings.host : QStringLiteral("Niepodłączony"));
     QApplication::restoreOverrideCursor();
+    tellWhatDatabaseLacks();
 }
 
 void MainWindow::loadCursors()
@@ -621,6 +639,54 @@ void MainWindow::chooseDatabase()
         settings.dir = chosen.dir;
         settings.file = chosen.file;
     });
+}
+
+void MainWindow::upgradeDatabase()
+{
+    reconnectAround([this] {
+        databaseUpgradeDialog->upgrade(
+            {settings.host, settings.dir, settings.file, settings.lastBackupDir});
+    });
+}
+
+void MainWindow::tellWhatDatabaseLacks()
+{
+    std::vector<admin::SchemaAddition> missing;
+    try {
+        if (database_.connected())
+            missing = admin::DatabaseUpgrade::missing(database_);
+    } catch (const db::Error&) {
+        // not told; the program works as it can
+    }
+    upgradeHintLabel->setVisible(!missing.empty());
+    QStringList names;
+    for (const admin::SchemaAddition& addition : missing)
+        names << addition.name;
+    const QString key =
+        QStringLiteral("Baza_") +
+        QString::fromLatin1(
+            QCryptographicHash::hash(database_.databaseName().toUtf8(), QCryptographicHash::Sha1)
+                .toHex()
+                .left(16));
+    const QStringList told = settingsValue(UpgradeSection, key).split(u',', Qt::SkipEmptyParts);
+    bool news = false;
+    for (const QString& name : names)
+        news = news || !told.contains(name);
+    if (!news)
+        return;
+    try {
+        storeSettingsValue(UpgradeSection, key, names.join(u','));
+    } catch (const db::Error&) {
+        // not remembered: told again at the next start
+    }
+    prompts_.message(QStringLiteral("Ta baza danych powstała we wcześniejszej wersji programu "
+                                    "i brakuje w niej tego, czego potrzebują niektóre "
+                                    "funkcje. Do czasu aktualizacji:\n") +
+                         admin::DatabaseUpgrade::describe(missing) +
+                         QStringLiteral("\n\nAdministrator uzupełni bazę w menu Dodatki > "
+                                        "Aktualizacja bazy danych (najpierw wykonywana jest "
+                                        "kopia bazy)."),
+                     QStringLiteral("Aktualizacja bazy danych"), controls::Icon::Information);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -792,6 +858,7 @@ void MainWindow::updateActions()
     infoAction->setEnabled(currentEmployee() != 0);
     reconnectAction->setEnabled(!connected && !closingWindows());
     personalDataAction->setEnabled(connected);
+    upgradeAction->setEnabled(connected);
 }
 
 // ------------------------------------------------------------ what other desks commit

@@ -21,6 +21,7 @@ class AboutDialog;
 class BackupDialog;
 class PersonalDataDialog;
 class DatabaseDialog;
+class DatabaseUpgradeDialog;
 class CompaniesDialog;
 class DatePickerDialog;
 class EmployeeInfoDialog;
@@ -140,6 +141,10 @@ private:
     void showAbout();
     void backUpDatabase();
     void chooseDatabase();
+    void upgradeDatabase();
+    // What the connected database lacks: said once per database and what it lacks, and
+    // kept in the status bar while it lacks it.
+    void tellWhatDatabaseLacks();
     bool drawStaffCell(QPainter* painter, const QRect& cell, int row,
                        const controls::GridColumn& column, const QColor& background);
 
@@ -165,6 +170,7 @@ private:
     QLabel* databaseCaptionLabel;
     QLabel* connectionStateLabel;
     QLabel* hintLabel;
+    QLabel* upgradeHintLabel;
     QTimer* startTimer;
     QTimer* windowCloser;  // while the windows close after the connection was lost
     QTimer* catchUpTimer;  // tries again to read the changed lists
@@ -190,6 +196,7 @@ private:
     QAction* backupAction;
     QAction* databaseChoiceAction;
     QAction* personalDataAction;
+    QAction* upgradeAction;
     QAction* reconnectAction;
     QAction* quitAction;
 
@@ -207,4 +214,5 @@ private:
     std::unique_ptr<BackupDialog> backupDialog;
     std::unique_ptr<DatabaseDialog> databaseDialog;
     std::unique_ptr<PersonalDataDialog> personalDataDialog;
+    std::unique_ptr<DatabaseUpgradeDialog> databaseUpgradeDialog;
 };

@@ -26,6 +26,10 @@ set
   WIADOMOSC = null
 where GOSC_ID = :gosc_id)";
 
+// A database made before erasures were recorded has no USUNIECIA until it is upgraded.
+constexpr auto CountErasuresTable = R"(select count(*)
+from RDB$RELATIONS
+where RDB$RELATION_NAME = 'USUNIECIA')";
 constexpr auto InsertErasure = R"(insert into USUNIECIA (ID, DTUSUNIECIA, GOSC_ID, GRANICA)
 values (gen_id(GEN_USUNIECIA_ID, 1), :dtusuniecia, :gosc_id, :granica))";
 
@@ -73,6 +77,11 @@ ErasedRows eraseGuestRows(db::Database& database, int guestId)
 
 void recordErasure(db::Database& database, const Erasure& erasure)
 {
+    db::Statement count(database, QString::fromUtf8(CountErasuresTable));
+    std::vector<db::Values> rows;
+    count.execute([](const QString&) { return QVariant(); }, &rows);
+    if (rows.empty() || rows[0].at(0).toInt() == 0)
+        return;
     db::Statement insert(database, QString::fromUtf8(InsertErasure));
     insert.execute([&erasure](const QString& name) -> QVariant {
         if (name == QLatin1String("dtusuniecia"))

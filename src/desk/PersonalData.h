@@ -43,7 +43,8 @@ struct Erasure {
     QDate cutOff;
 };
 
-// Adds the erasure to USUNIECIA in the connection's transaction.
+// Adds the erasure to USUNIECIA in the connection's transaction; a database without the
+// table (made by an older program, not yet upgraded) records nothing.
 void recordErasure(db::Database& database, const Erasure& erasure);
 
 }  // namespace desk

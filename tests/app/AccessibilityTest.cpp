@@ -53,6 +53,8 @@ private slots:
         QTest::newRow("database choice") << "databaseChoiceAction" << QStringList{"DatabaseDialog"};
         QTest::newRow("personal data removal")
             << "personalDataAction" << QStringList{"PersonalDataDialog"};
+        QTest::newRow("database upgrade")
+            << "upgradeAction" << QStringList{"DatabaseUpgradeDialog"};
         QTest::newRow("guests, a guest's personal data")
             << "guestsAction" << QStringList{"GuestsDialog=personalDataAction", "GuestDataDialog"};
     }

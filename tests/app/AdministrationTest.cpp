@@ -6,6 +6,7 @@
 #include "support/AppFixture.h"
 #include "support/Find.h"
 #include "support/Modal.h"
+#include "support/OlderDatabase.h"
 #include "support/Typing.h"
 #include "support/testmain.h"
 
@@ -117,6 +118,41 @@ private slots:
         QVERIFY(QFile::exists(backupFolder + "kopia.fbk"));
         QVERIFY(f.database().connected());
         QVERIFY(app.readIni().contains("LastBackupDir=" + backupFolder.toUtf8()));
+    }
+
+    // Said once per database at start-up, kept in the status bar until the menu's upgrade.
+    void anOlderDatabaseIsToldOnceUntilUpgradedFromTheMenu()
+    {
+        testsupport::AppFixture app(true);
+        testsupport::makeOlder(*app.database());
+        for (int start = 1; start <= 2; ++start) {
+            app.form = std::make_unique<MainWindow>(app.prompts);
+            QVERIFY(app.start());
+            QCOMPARE(app.prompts.messages().size(), 1);
+            QVERIFY(!child<QLabel>(app.form.get(), "upgradeHintLabel")->isHidden());
+        }
+        const QString told = app.prompts.messages().at(0);
+        for (const char* said : {"zmiany z innych stanowisk widoczne dopiero po 30 s (brak: "
+                                 "TR_FIRMY_ZMIANY",
+                                 "IX_WIZYTY_GOSC_DTPRZYBYCIA", "USTAWIENIA",
+                                 "nie przetrwają odtworzenia kopii", "Dodatki > Aktualizacja"})
+            QVERIFY2(told.contains(said), qPrintable(told));
+        bool closedMeanwhile = false;
+        {
+            testsupport::ModalAction upgrade(
+                [&](QWidget* modal) {
+                    closedMeanwhile = !app.form->database().connected();
+                    child<QPushButton>(modal, "upgradeButton")->click();
+                    modal->close();
+                },
+                nullptr, 60000);
+            testsupport::trigger(app.form.get(), "upgradeAction");
+            QVERIFY(upgrade.acted());
+        }
+        QVERIFY(closedMeanwhile);
+        QVERIFY(app.form->database().connected());
+        QVERIFY(child<QLabel>(app.form.get(), "upgradeHintLabel")->isHidden());
+        QCOMPARE(app.prompts.messages().size(), 1);
     }
 };
 

@@ -663,10 +663,11 @@ private slots:
                          qPrintable(item->text()));
             }
         }
-        QCOMPARE(read, QStringList({"Dane", "Firmy", "Personel", "Goście", "Połącz ponownie",
-                                    "Zakończ", "Pracownik", "Szukaj", "Info", "Wizyty", "Przegląd",
-                                    "Dodatki", "O programie", "Kopia bazy danych",
-                                    "Wybór bazy danych", "Usuwanie danych osobowych"}));
+        QCOMPARE(read,
+                 QStringList({"Dane", "Firmy", "Personel", "Goście", "Połącz ponownie", "Zakończ",
+                              "Pracownik", "Szukaj", "Info", "Wizyty", "Przegląd", "Dodatki",
+                              "O programie", "Kopia bazy danych", "Wybór bazy danych",
+                              "Usuwanie danych osobowych", "Aktualizacja bazy danych"}));
     }
 
     void aDoubleClickUnderTheListsOpensTheCompaniesEditor_data()

@@ -1,0 +1,292 @@
+#include "admin/DatabaseUpgrade.h"
+
+#include "db/DataSet.h"
+#include "db/Database.h"
+#include "db/Error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <ibase.h>
+#include <memory>
+
+namespace admin {
+
+namespace {
+
+using Kind = SchemaAddition::Kind;
+
+constexpr auto SelectTriggers = R"(select trim(RDB$TRIGGER_NAME) from RDB$TRIGGERS)";
+constexpr auto SelectRelations = R"(select trim(RDB$RELATION_NAME) from RDB$RELATIONS)";
+constexpr auto SelectGenerators = R"(select trim(RDB$GENERATOR_NAME) from RDB$GENERATORS)";
+// Every index with its columns in order; an inactive one serves nothing but holds its name.
+constexpr auto SelectIndexColumns = R"(select
+  trim(I.RDB$INDEX_NAME),
+  trim(I.RDB$RELATION_NAME),
+  coalesce(I.RDB$INDEX_INACTIVE, 0) + coalesce(I.RDB$INDEX_TYPE, 0),
+  trim(S.RDB$FIELD_NAME)
+from RDB$INDICES I
+left join RDB$INDEX_SEGMENTS S on S.RDB$INDEX_NAME = I.RDB$INDEX_NAME
+order by I.RDB$INDEX_NAME, S.RDB$FIELD_POSITION)";
+
+constexpr auto CreateErasures = R"(CREATE TABLE USUNIECIA (
+  ID              INTEGER NOT NULL,
+  DTUSUNIECIA     TIMESTAMP NOT NULL,
+  GOSC_ID         INTEGER,
+  GRANICA         DATE,
+  DTOCZYSZCZENIA  TIMESTAMP,
+  CONSTRAINT PK_USUNIECIA PRIMARY KEY (ID)
+))";
+constexpr auto CreateSharedTexts = R"(CREATE TABLE USTAWIENIA (
+  KLUCZ    VARCHAR(64) NOT NULL,
+  WARTOSC  VARCHAR(4000),
+  CONSTRAINT PK_USTAWIENIA PRIMARY KEY (KLUCZ)
+))";
+constexpr auto CreateGuestVisitsIndex =
+    R"(CREATE INDEX IX_WIZYTY_GOSC_DTPRZYBYCIA ON WIZYTY (GOSC_ID, DTPRZYBYCIA))";
+constexpr auto CreateOpenVisitsIndex = R"(CREATE INDEX IX_WIZYTY_DTWYJSCIA ON WIZYTY (DTWYJSCIA))";
+constexpr auto CreateErasuresGenerator = R"(CREATE GENERATOR GEN_USUNIECIA_ID)";
+// The change-event trigger of one table (%1).
+constexpr auto CreateChangeTrigger = R"(CREATE TRIGGER TR_%1_ZMIANY FOR %1
+ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0
+AS
+BEGIN
+  POST_EVENT '%1';
+END)";
+
+const QString ChangesSeenLate =
+    QStringLiteral("zmiany z innych stanowisk widoczne dopiero po 30 s");
+const QString ErasuresNotRecorded = QStringLiteral(
+    "usunięcia danych osobowych nie są zapisywane i nie przetrwają odtworzenia kopii");
+
+std::vector<SchemaAddition> makeAdditions()
+{
+    const auto text = [](const char* sql) { return QString::fromUtf8(sql); };
+    std::vector<SchemaAddition> all{
+        {Kind::Table, "USUNIECIA", {}, {}, ErasuresNotRecorded, text(CreateErasures)},
+        {Kind::Table,
+         "USTAWIENIA",
+         {},
+         {},
+         QStringLiteral("klauzula informacyjna i czas oczyszczenia bazy nie mogą być zapisane"),
+         text(CreateSharedTexts)},
+        {Kind::Index,
+         "IX_WIZYTY_GOSC_DTPRZYBYCIA",
+         "WIZYTY",
+         {"GOSC_ID", "DTPRZYBYCIA"},
+         QStringLiteral("usuwanie danych osobowych i dane gościa na żądanie trwają bardzo długo"),
+         text(CreateGuestVisitsIndex)},
+        {Kind::Index,
+         "IX_WIZYTY_DTWYJSCIA",
+         "WIZYTY",
+         {"DTWYJSCIA"},
+         QStringLiteral("przegląd recepcji długo szuka gości, którzy nie wyszli"),
+         text(CreateOpenVisitsIndex)},
+        {Kind::Generator,
+         "GEN_USUNIECIA_ID",
+         {},
+         {},
+         ErasuresNotRecorded,
+         text(CreateErasuresGenerator)},
+    };
+    for (const char* table : {"FIRMY", "DZIALY", "PERSONEL", "GOSCIE", "WIZYTY"})
+        all.push_back({Kind::Trigger,
+                       QStringLiteral("TR_%1_ZMIANY").arg(table),
+                       table,
+                       {},
+                       ChangesSeenLate,
+                       text(CreateChangeTrigger).arg(table)});
+    return all;
+}
+
+QSet<QString> firstColumn(db::Database& database, const char* sql)
+{
+    db::DataSet query(database);
+    query.setSelectSql(QString::fromUtf8(sql));
+    query.open();
+    QSet<QString> values;
+    for (int row = 0; row < query.recordCount(); ++row)
+        values.insert(query.value(row, 0).toString());
+    return values;
+}
+
+struct IndexColumns {
+    QString table;
+    bool serves = true;  // active and ascending
+    QStringList columns;
+};
+
+QHash<QString, IndexColumns> indexColumns(db::Database& database)
+{
+    db::DataSet query(database);
+    query.setSelectSql(QString::fromUtf8(SelectIndexColumns));
+    query.open();
+    QHash<QString, IndexColumns> indexes;
+    for (int row = 0; row < query.recordCount(); ++row) {
+        IndexColumns& index = indexes[query.value(row, 0).toString()];
+        index.table = query.value(row, 1).toString();
+        index.serves = query.value(row, 2).toInt() == 0;
+        if (!query.value(row, 3).isNull())
+            index.columns << query.value(row, 3).toString();
+    }
+    return indexes;
+}
+
+bool hasIndex(const QHash<QString, IndexColumns>& indexes, const SchemaAddition& wanted)
+{
+    if (indexes.contains(wanted.name))
+        return true;  // left alone, whatever it holds
+    for (const IndexColumns& index : indexes)
+        if (index.serves && index.table == wanted.table &&
+            index.columns.mid(0, wanted.columns.size()) == wanted.columns)
+            return true;
+    return false;
+}
+
+QString kindName(Kind kind)
+{
+    switch (kind) {
+        case Kind::Trigger:
+            return QStringLiteral("wyzwalacz");
+        case Kind::Index:
+            return QStringLiteral("indeks");
+        case Kind::Table:
+            return QStringLiteral("tabela");
+        case Kind::Generator:
+            return QStringLiteral("generator");
+    }
+    return {};
+}
+
+std::unique_ptr<db::Database> connect(const UpgradeJob& job)
+{
+    auto database = std::make_unique<db::Database>();
+    database->setDatabaseName(job.databaseName);
+    database->setParams(job.params);
+    database->open();
+    return database;
+}
+
+// A backup holds every guest's data: only its owner may read it, where this computer
+// holds it.
+void keepPrivate(const ServiceJob& backup)
+{
+    const bool here = backup.protocol == Protocol::Local ||
+                      backup.server == QLatin1String("localhost") ||
+                      backup.server == QLatin1String("127.0.0.1");
+    if (here && QFileInfo::exists(backup.backupFile))
+        QFile::setPermissions(backup.backupFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+}  // namespace
+
+const std::vector<SchemaAddition>& DatabaseUpgrade::additions()
+{
+    static const std::vector<SchemaAddition> all = makeAdditions();
+    return all;
+}
+
+std::vector<SchemaAddition> DatabaseUpgrade::missing(db::Database& database)
+{
+    const db::Database::ListReading reading(database);
+    const QSet<QString> triggers = firstColumn(database, SelectTriggers);
+    const QSet<QString> relations = firstColumn(database, SelectRelations);
+    const QSet<QString> generators = firstColumn(database, SelectGenerators);
+    const QHash<QString, IndexColumns> indexes = indexColumns(database);
+    std::vector<SchemaAddition> lacking;
+    for (const SchemaAddition& addition : additions()) {
+        bool present = false;
+        switch (addition.kind) {
+            case Kind::Trigger:
+                present = triggers.contains(addition.name);
+                break;
+            case Kind::Index:
+                present = hasIndex(indexes, addition);
+                break;
+            case Kind::Table:
+                present = relations.contains(addition.name);
+                break;
+            case Kind::Generator:
+                present = generators.contains(addition.name);
+                break;
+        }
+        if (!present)
+            lacking.push_back(addition);
+    }
+    return lacking;
+}
+
+QString DatabaseUpgrade::describe(const std::vector<SchemaAddition>& missing)
+{
+    QStringList features;
+    QHash<QString, QStringList> names;
+    for (const SchemaAddition& addition : missing) {
+        if (!names.contains(addition.feature))
+            features << addition.feature;
+        names[addition.feature] << addition.name;
+    }
+    QStringList lines;
+    for (const QString& feature : features)
+        lines << QStringLiteral("- %1 (brak: %2)").arg(feature, names[feature].join(u", "));
+    return lines.join(u'\n');
+}
+
+QString DatabaseUpgrade::backupFileName(const QDateTime& now)
+{
+    return QStringLiteral("MR_Kopia_") + now.toString(QStringLiteral("yyyy-MM-dd_HHmmss")) +
+           QStringLiteral("_przed_aktualizacja.FBK");
+}
+
+int DatabaseUpgrade::upgrade(const UpgradeJob& job, const LineSink& log)
+{
+    std::vector<SchemaAddition> lacking = missing(*connect(job));
+    if (lacking.empty()) {
+        log(
+            QStringLiteral("Baza danych ma wszystko, czego potrzebuje program: nie ma nic do "
+                           "zrobienia."));
+        return 0;
+    }
+    log(QStringLiteral("Kopia bazy danych przed aktualizacją: ") + job.backup.backupFile);
+    try {
+        BackupService::backUp(job.backup, [](const QString&) {});
+    } catch (const db::Error& error) {
+        throw db::Error(QStringLiteral("Nie udało się wykonać kopii bazy danych; baza danych "
+                                       "nie została zmieniona.\n") +
+                            error.message(),
+                        error.codes());
+    }
+    keepPrivate(job.backup);
+    log(QStringLiteral("Kopia wykonana."));
+
+    const auto database = connect(job);
+    lacking = missing(*database);  // another desk may have added some meanwhile
+    try {
+        for (const SchemaAddition& addition : lacking) {
+            log(QStringLiteral("Dodawanie: %1 %2").arg(kindName(addition.kind), addition.name));
+            database->execute(addition.statement);
+        }
+        database->transaction().commit();
+    } catch (const db::Error& error) {
+        database->transaction().rollback();
+        // A table that another desk's unfinished work holds cannot be given a trigger or
+        // an index.
+        const QString inUse =
+            error.has(isc_obj_in_use)
+                ? QStringLiteral(
+                      "Inne stanowisko ma niezakończoną pracę w tej bazie danych: "
+                      "niech zatwierdzi lub wycofa zmiany albo zamknie program, "
+                      "i spróbuj ponownie.\n")
+                : QString();
+        throw db::Error(QStringLiteral("Aktualizacja nie powiodła się i została wycofana w "
+                                       "całości: baza danych jest taka jak przed nią.\n") +
+                            inUse + error.message(),
+                        error.codes());
+    }
+    log(QStringLiteral("Zatwierdzono: dodane obiekty: %1. Baza danych ma teraz wszystko, czego "
+                       "potrzebuje program.")
+            .arg(lacking.size()));
+    return int(lacking.size());
+}
+
+}  // namespace admin

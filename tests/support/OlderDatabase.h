@@ -1,0 +1,23 @@
+#pragma once
+// A database as older programs made it: today's schema without the change-event triggers,
+// the two later indexes of the visits, the erasures' and the shared texts' tables and the
+// erasures' generator.
+#include "support/TestDatabase.h"
+
+namespace testsupport {
+
+inline void makeOlder(TestDatabase& database)
+{
+    QStringList drops;
+    for (const char* table : {"FIRMY", "DZIALY", "PERSONEL", "GOSCIE", "WIZYTY"})
+        drops << QStringLiteral("drop trigger TR_%1_ZMIANY").arg(table);
+    drops << "drop index IX_WIZYTY_GOSC_DTPRZYBYCIA"
+          << "drop index IX_WIZYTY_DTWYJSCIA"
+          << "drop table USUNIECIA"
+          << "drop table USTAWIENIA"
+          << "drop generator GEN_USUNIECIA_ID";
+    database.run(drops);
+    database.db().transaction().commit();  // what it dropped is no longer held
+}
+
+}  // namespace testsupport
