@@ -3,6 +3,7 @@
 #include "admin/BackupDialog.h"
 #include "admin/ConnectionParamsFile.h"
 #include "admin/DatabaseDialog.h"
+#include "admin/InformationClauseDialog.h"
 #include "admin/PersonalDataDialog.h"
 #include "app/AboutDialog.h"
 #include "app/ModalWindows.h"
@@ -282,6 +283,11 @@ void MainWindow::buildActions()
                                     "Usuwanie starych danych osobowych gości", -1, nullptr);
     connect(personalDataAction, &QAction::triggered, this,
             [this] { prompts_.guarded([this] { personalDataDialog->exec(); }); });
+    informationClauseAction =
+        makeAction("informationClauseAction", "&Klauzula informacyjna",
+                   "Informacja dla gości o ich danych osobowych", -1, nullptr);
+    connect(informationClauseAction, &QAction::triggered, this,
+            [this] { prompts_.guarded([this] { InformationClauseDialog(*this, this).exec(); }); });
     quitAction = makeAction("quitAction", "&Zakończ", {}, -1, nullptr);
     connect(quitAction, &QAction::triggered, this, &QWidget::close);
 
@@ -311,6 +317,7 @@ void MainWindow::buildActions()
     extrasMenu->addAction(aboutAction);
     extrasMenu->addSeparator();
     extrasMenu->addActions({backupAction, databaseChoiceAction, personalDataAction});
+    extrasMenu->addAction(informationClauseAction);
 }
 
 void MainWindow::buildView()
@@ -788,6 +795,7 @@ void MainWindow::updateActions()
     infoAction->setEnabled(currentEmployee() != 0);
     reconnectAction->setEnabled(!connected && !closingWindows());
     personalDataAction->setEnabled(connected);
+    informationClauseAction->setEnabled(connected);
 }
 
 // ------------------------------------------------------------ what other desks commit

@@ -190,6 +190,7 @@ private:
     QAction* backupAction;
     QAction* databaseChoiceAction;
     QAction* personalDataAction;
+    QAction* informationClauseAction;
     QAction* reconnectAction;
     QAction* quitAction;
 

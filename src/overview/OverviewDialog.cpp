@@ -8,6 +8,7 @@
 #include "db/Database.h"
 #include "db/DateTimeText.h"
 #include "desk/Desk.h"
+#include "desk/InformationClause.h"
 #include "desk/LiveUpdates.h"
 #include "overview/BadgesPage.h"
 #include "overview/HistoryPage.h"
@@ -258,5 +259,6 @@ void OverviewDialog::Private::printPass()
     pass.badge = text("IDENTYFIKATOR");
     const QVariant arrival = page->currentValue(QStringLiteral("DTPRZYBYCIA"));
     pass.day = arrival.isNull() ? desk.clock().today() : db::toDateTime(arrival.toDouble()).date();
+    pass.back = desk::passBackText(desk);
     controls::printPass(desk.prompts(), pass);
 }
