@@ -100,7 +100,7 @@ InformationClause InformationClause::defaults()
         "wydawanie przepustek i identyfikatorów, powiadamianie odwiedzanych pracowników o "
         "przybyciu gościa i przekazywanie wiadomości.");
     clause.legalBasis = QStringLiteral(
-        "Art. 6 ust. 1 lit. f RODO: prawnie uzasadniony interes administratora, jakim jest "
+        "art. 6 ust. 1 lit. f RODO: prawnie uzasadniony interes administratora, jakim jest "
         "zapewnienie bezpieczeństwa osób i mienia w budynku.");
     clause.recipients = QStringLiteral(
         "Pracownicy recepcji i ochrony budynku, odwiedzani pracownicy firm mających siedzibę w "
