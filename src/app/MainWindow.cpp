@@ -284,7 +284,7 @@ void MainWindow::buildActions()
     connect(personalDataAction, &QAction::triggered, this,
             [this] { prompts_.guarded([this] { personalDataDialog->exec(); }); });
     informationClauseAction =
-        makeAction("informationClauseAction", "&Klauzula informacyjna",
+        makeAction("informationClauseAction", "Klauzula &informacyjna",
                    "Informacja dla gości o ich danych osobowych", -1, nullptr);
     connect(informationClauseAction, &QAction::triggered, this,
             [this] { prompts_.guarded([this] { InformationClauseDialog(*this, this).exec(); }); });

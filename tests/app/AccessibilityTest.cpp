@@ -53,6 +53,8 @@ private slots:
         QTest::newRow("database choice") << "databaseChoiceAction" << QStringList{"DatabaseDialog"};
         QTest::newRow("personal data removal")
             << "personalDataAction" << QStringList{"PersonalDataDialog"};
+        QTest::newRow("information clause")
+            << "informationClauseAction" << QStringList{"InformationClauseDialog"};
         QTest::newRow("guests, a guest's personal data")
             << "guestsAction" << QStringList{"GuestsDialog=personalDataAction", "GuestDataDialog"};
     }

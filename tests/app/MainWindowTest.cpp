@@ -663,7 +663,8 @@ private slots:
         QCOMPARE(read, QStringList({"Dane", "Firmy", "Personel", "Goście", "Połącz ponownie",
                                     "Zakończ", "Pracownik", "Szukaj", "Info", "Wizyty", "Przegląd",
                                     "Dodatki", "O programie", "Kopia bazy danych",
-                                    "Wybór bazy danych", "Usuwanie danych osobowych"}));
+                                    "Wybór bazy danych", "Usuwanie danych osobowych",
+                                    "Klauzula informacyjna"}));
     }
 
     void aDoubleClickUnderTheListsOpensTheCompaniesEditor_data()
