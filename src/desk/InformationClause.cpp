@@ -34,6 +34,10 @@ const QString StaleMessage = QStringLiteral(
     "zapisano, aby nie zastąpić tamtego tekstu. Wpisane teksty pozostają w oknie: skopiuj je, "
     "zamknij okno i otwórz je ponownie, aby zobaczyć tekst zapisany na tamtym stanowisku.");
 
+const QString MissingTableMessage = QStringLiteral(
+    "Ta baza danych nie ma jeszcze miejsca na klauzulę informacyjną (tabeli USTAWIENIA); "
+    "zaktualizuj ją: Dodatki > Aktualizacja bazy danych. Nic nie zapisano.");
+
 // Each stored part: its key, and where it lives in the clause.
 struct Part {
     const char* key;
@@ -88,6 +92,39 @@ QVariant storedText(const QString& text)
 {
     const QString trimmed = text.trimmed();
     return trimmed.isEmpty() ? QVariant() : QVariant(trimmed);
+}
+
+void storeParts(db::Database& database, InformationClause& clause)
+{
+    raiseIfTooLong(clause);
+    const QString next = QString::number(clause.revision.toLongLong() + 1);
+    const auto revisionParams = [&](const QString& name) -> QVariant {
+        return name == QLatin1String("nowa") ? next : clause.revision;
+    };
+    if (clause.revision.isEmpty()) {
+        db::Statement insert(database, QString::fromUtf8(FirstRevision));
+        try {
+            insert.execute(revisionParams);
+        } catch (const db::Error& error) {
+            // Another desk stored the first clause since this one was read.
+            if (error.has(isc_unique_key_violation) || error.has(isc_no_dup))
+                throw db::Error(StaleMessage, error.codes());
+            throw;
+        }
+    } else {
+        db::Statement update(database, QString::fromUtf8(MoveRevision));
+        update.execute(revisionParams);
+        if (update.affectedRows() == 0)
+            throw db::Error(StaleMessage);
+    }
+    db::Statement store(database, QString::fromUtf8(StoreText));
+    for (const Part& part : Parts) {
+        const QVariant text = storedText(clause.*part.text);
+        store.execute([&](const QString& name) -> QVariant {
+            return name == QLatin1String("klucz") ? QVariant(QString::fromLatin1(part.key)) : text;
+        });
+    }
+    clause.revision = next;
 }
 
 }  // namespace
@@ -179,9 +216,15 @@ InformationClause readInformationClause(Desk& desk)
     InformationClause clause = InformationClause::defaults();
     clause.retentionMonths =
         retentionMonths(desk.settingsValue(PersonalDataSection, RetentionMonthsKey));
-    db::Statement select(desk.database(), QString::fromUtf8(SelectClause));
     std::vector<db::Values> rows;
-    select.execute([](const QString&) { return QVariant(); }, &rows);
+    try {
+        db::Statement select(desk.database(), QString::fromUtf8(SelectClause));
+        select.execute([](const QString&) { return QVariant(); }, &rows);
+    } catch (const db::Error& error) {
+        // A database from before the shared texts: guests are still told the ready wordings.
+        if (!error.has(isc_dsql_relation_err))
+            throw;
+    }
     for (const db::Values& row : rows) {
         const QString key = row[0].toString().trimmed();
         if (key == RevisionKey)
@@ -195,35 +238,13 @@ InformationClause readInformationClause(Desk& desk)
 
 void storeInformationClause(db::Database& database, InformationClause& clause)
 {
-    raiseIfTooLong(clause);
-    const QString next = QString::number(clause.revision.toLongLong() + 1);
-    const auto revisionParams = [&](const QString& name) -> QVariant {
-        return name == QLatin1String("nowa") ? next : clause.revision;
-    };
-    if (clause.revision.isEmpty()) {
-        db::Statement insert(database, QString::fromUtf8(FirstRevision));
-        try {
-            insert.execute(revisionParams);
-        } catch (const db::Error& error) {
-            // Another desk stored the first clause since this one was read.
-            if (error.has(isc_unique_key_violation) || error.has(isc_no_dup))
-                throw db::Error(StaleMessage, error.codes());
-            throw;
-        }
-    } else {
-        db::Statement update(database, QString::fromUtf8(MoveRevision));
-        update.execute(revisionParams);
-        if (update.affectedRows() == 0)
-            throw db::Error(StaleMessage);
+    try {
+        storeParts(database, clause);
+    } catch (const db::Error& error) {
+        if (error.has(isc_dsql_relation_err))
+            throw db::Error(MissingTableMessage, error.codes());
+        throw;
     }
-    db::Statement store(database, QString::fromUtf8(StoreText));
-    for (const Part& part : Parts) {
-        const QVariant text = storedText(clause.*part.text);
-        store.execute([&](const QString& name) -> QVariant {
-            return name == QLatin1String("klucz") ? QVariant(QString::fromLatin1(part.key)) : text;
-        });
-    }
-    clause.revision = next;
 }
 
 QString passBackText(Desk& desk)

@@ -7,6 +7,7 @@
 #include "support/Find.h"
 #include "support/PdfPages.h"
 #include "support/ServerDatabase.h"
+#include "support/TestDatabase.h"
 #include "support/TestDesk.h"
 #include "support/testmain.h"
 
@@ -147,6 +148,29 @@ private slots:
         QCOMPARE(storedPurposes(server), QString("Cel drugiego stanowiska"));
         mine.control<QPushButton>("okButton")->click();  // still older than the stored one
         QCOMPARE(storedPurposes(server), QString("Cel drugiego stanowiska"));
+    }
+
+    // A database made before the shared texts: guests are told the ready wordings, the pass
+    // has no back, and storing says what the database needs.
+    void aDatabaseWithoutTheSharedTextsGivesTheReadyWordingsAndSaysHowToStore()
+    {
+        testsupport::TestDatabase database;
+        database.run({"drop table USTAWIENIA"});
+        testsupport::TestDesk reception(database.db());
+        reception.storeSettingsValue("RODO", "KlauzulaNaPrzepustce", "1");
+        QCOMPARE(desk::readInformationClause(reception).purposes,
+                 desk::InformationClause::defaults().purposes);
+        QCOMPARE(desk::passBackText(reception), QString());
+        InformationClauseDialog window(reception);
+        window.open();
+        child<QPlainTextEdit>(&window, "controllerEdit")->setPlainText("Wola Park");
+        child<QLineEdit>(&window, "contactEdit")->setText("rodo@wolapark.pl");
+        child<QPushButton>(&window, "okButton")->click();
+        QVERIFY(window.isVisible());
+        QCOMPARE(reception.answers.messages().size(), 1);
+        QVERIFY(reception.answers.messages().front().contains("Aktualizacja bazy danych"));
+        reception.setClosingWindows(true);
+        window.reject();
     }
 };
 
