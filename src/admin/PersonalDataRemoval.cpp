@@ -2,6 +2,7 @@
 
 #include "db/Statement.h"
 #include "desk/PersonalData.h"
+#include "desk/RetentionTime.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -147,13 +148,14 @@ int written(db::Database& database, const QString& sql, const QDate& cutOff)
 
 }  // namespace
 
+// The rule lives with the desk, where the information clause tells it to the guests too.
+static_assert(DefaultRetentionMonths == desk::DefaultRetentionMonths &&
+              MinRetentionMonths == desk::MinRetentionMonths &&
+              MaxRetentionMonths == desk::MaxRetentionMonths);
+
 int retentionMonths(const QString& stored)
 {
-    bool isNumber = false;
-    const int months = stored.trimmed().toInt(&isNumber);
-    return isNumber && months >= MinRetentionMonths && months <= MaxRetentionMonths
-               ? months
-               : DefaultRetentionMonths;
+    return desk::retentionMonths(stored);
 }
 
 QDate cutOffDay(const QDate& today, int months)

@@ -5,6 +5,7 @@
 #include "admin/DatabaseDialog.h"
 #include "admin/DatabaseUpgrade.h"
 #include "admin/DatabaseUpgradeDialog.h"
+#include "admin/InformationClauseDialog.h"
 #include "admin/PersonalDataDialog.h"
 #include "app/AboutDialog.h"
 #include "app/ModalWindows.h"
@@ -292,6 +293,11 @@ void MainWindow::buildActions()
     upgradeAction = makeAction("upgradeAction", "Ak&tualizacja bazy danych",
                                "Dodanie do bazy danych tego, czego potrzebuje program", -1,
                                &MainWindow::upgradeDatabase);
+    informationClauseAction =
+        makeAction("informationClauseAction", "Klauzula &informacyjna",
+                   "Informacja dla gości o ich danych osobowych", -1, nullptr);
+    connect(informationClauseAction, &QAction::triggered, this,
+            [this] { prompts_.guarded([this] { InformationClauseDialog(*this, this).exec(); }); });
     quitAction = makeAction("quitAction", "&Zakończ", {}, -1, nullptr);
     connect(quitAction, &QAction::triggered, this, &QWidget::close);
 
@@ -321,6 +327,7 @@ void MainWindow::buildActions()
     extrasMenu->addAction(aboutAction);
     extrasMenu->addSeparator();
     extrasMenu->addActions({backupAction, databaseChoiceAction, personalDataAction});
+    extrasMenu->addAction(informationClauseAction);
     extrasMenu->addAction(upgradeAction);
 }
 
@@ -859,6 +866,7 @@ void MainWindow::updateActions()
     reconnectAction->setEnabled(!connected && !closingWindows());
     personalDataAction->setEnabled(connected);
     upgradeAction->setEnabled(connected);
+    informationClauseAction->setEnabled(connected);
 }
 
 // ------------------------------------------------------------ what other desks commit

@@ -197,6 +197,7 @@ private:
     QAction* databaseChoiceAction;
     QAction* personalDataAction;
     QAction* upgradeAction;
+    QAction* informationClauseAction;
     QAction* reconnectAction;
     QAction* quitAction;
 

@@ -428,6 +428,11 @@ public:
             drawLine(painter, {QStringLiteral("Identyfikator: ") + pass_.badge, BadgeShare, true},
                      QRectF(0, page_.height() - height, page_.width(), height));
         }
+        if (!pass_.back.isEmpty()) {
+            if (!printer_.newPage())
+                return false;
+            drawBack(painter);
+        }
         return painter.end();
     }
 
@@ -475,9 +480,110 @@ private:
         drawWrapped(painter, band, line.text, font);
     }
 
+    // The back's text over the whole card, in the largest type up to BackPoints that holds it.
+    void drawBack(QPainter& painter)
+    {
+        QFont font = printFont(BackPoints);
+        for (double size = BackPoints; size > MinimumPoints; size *= 0.95) {
+            font.setPointSizeF(size);
+            if (wrappedHeight(pass_.back, font, &printer_, page_.width()) <= page_.height())
+                break;
+        }
+        painter.setPen(Qt::black);
+        drawWrapped(painter, page_, pass_.back, font);
+    }
+
+    static constexpr double BackPoints = 10;
+
     QPrinter& printer_;
     const VisitPass& pass_;
     const QRectF page_;
+};
+
+// ------------------------------------------------------------ a text of paragraphs
+
+class DocumentPrint {
+public:
+    DocumentPrint(QPrinter& printer, const QString& title, const QStringList& paragraphs)
+        : printer_(printer),
+          title_(title),
+          paragraphs_(paragraphs),
+          mm_(printer.resolution() / 25.4),
+          page_(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size())
+    {
+        titleHeight_ =
+            wrappedHeight(title_, printFont(TitlePoints, true), &printer_, page_.width()) +
+            ParagraphGapMm * 2 * mm_;
+        footerHeight_ = QFontMetricsF(printFont(TextPoints), &printer_).height() + 2 * mm_;
+        const qreal body = page_.height() - footerHeight_;
+        pages_.assign(1, {});
+        qreal y = titleHeight_;
+        for (const QString& paragraph : paragraphs_) {
+            const qreal height = std::min(
+                wrappedHeight(paragraph, printFont(DocumentPoints), &printer_, page_.width()),
+                body);
+            if (y > 0 && y + height > body) {
+                pages_.emplace_back();
+                y = 0;
+            }
+            pages_.back().push_back({paragraph, y, height});
+            y += height + ParagraphGapMm * mm_;
+        }
+    }
+
+    bool print()
+    {
+        QPainter painter;
+        if (!painter.begin(&printer_))
+            return false;
+        painter.setPen(Qt::black);
+        for (size_t p = 0; p < pages_.size(); ++p) {
+            if (p > 0 && !printer_.newPage())
+                return false;
+            if (p == 0)
+                drawTop(painter, QRectF(0, 0, page_.width(), titleHeight_), title_,
+                        printFont(TitlePoints, true));
+            for (const Placed& placed : pages_[p])
+                drawTop(painter, QRectF(0, placed.y, page_.width(), placed.height), placed.text,
+                        printFont(DocumentPoints));
+            if (pages_.size() > 1) {
+                painter.setFont(printFont(TextPoints));
+                painter.drawText(
+                    QRectF(0, page_.height() - footerHeight_, page_.width(), footerHeight_),
+                    Qt::AlignHCenter | Qt::AlignBottom,
+                    QStringLiteral("Strona %1 z %2").arg(p + 1).arg(pages_.size()));
+            }
+        }
+        return painter.end();
+    }
+
+private:
+    static constexpr double DocumentPoints = 12;  // read from a step away
+    static constexpr double ParagraphGapMm = 3;
+
+    struct Placed {
+        QString text;
+        qreal y, height;
+    };
+
+    static void drawTop(QPainter& painter, const QRectF& box, const QString& text,
+                        const QFont& font)
+    {
+        QTextLayout layout(layoutText(text), font, painter.device());
+        layOut(layout, box.width());
+        painter.save();
+        painter.setClipRect(box);
+        layout.draw(&painter, box.topLeft());
+        painter.restore();
+    }
+
+    QPrinter& printer_;
+    const QString title_;
+    const QStringList paragraphs_;
+    const qreal mm_;
+    const QRectF page_;
+    qreal titleHeight_ = 0, footerHeight_ = 0;
+    std::vector<std::vector<Placed>> pages_;
 };
 
 bool reportFailure(Prompts& prompts)
@@ -532,6 +638,21 @@ bool printPass(Prompts& prompts, const VisitPass& pass)
     fitPageToPrinter(printer);
     return printedPrivately(printer, [&] { return PassPrint(printer, pass).print(); }) ||
            reportFailure(prompts);
+}
+
+bool printDocument(Prompts& prompts, const QString& caption, const QString& title,
+                   const QStringList& paragraphs)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(title);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    constexpr double marginMm = 20;
+    printer.setPageMargins(QMarginsF(marginMm, marginMm, marginMm, marginMm),
+                           QPageLayout::Millimeter);
+    if (!prompts.choosePrinter(printer, caption))
+        return false;
+    return DocumentPrint(printer, title, paragraphs).print() || reportFailure(prompts);
 }
 
 QByteArray csvText(const QStringList& headers, const std::vector<QStringList>& rows)

@@ -33,6 +33,9 @@ bool printTable(Prompts& prompts, const QString& caption, const PrintedTable& ta
 struct VisitPass {
     QString guestName, company, employee, floor, room, badge;
     QDate day;
+    // Printed on a second page, the back of the card, in the largest type that holds it;
+    // no second page when empty.
+    QString back;
 };
 
 // A visitor pass: a card of 86 x 54 mm, or A6 where the printer has no such size; the
@@ -42,6 +45,12 @@ struct VisitPass {
 // field for the guest's document, on purpose: a pass is worn in sight of everyone. False as
 // printTable.
 bool printPass(Prompts& prompts, const VisitPass& pass);
+
+// A text of paragraphs on A4, portrait, under its title, in type large enough to be read
+// on a notice board, on as many pages as it needs ("Strona n z m" below each when more
+// than one). False as printTable.
+bool printDocument(Prompts& prompts, const QString& caption, const QString& title,
+                   const QStringList& paragraphs);
 
 // A list as CSV: Windows-1250, ";" between fields, CR LF after every line, fields quoted as
 // RFC 4180 says where needed and no cell starting a formula (csv::appendQuotedField); the

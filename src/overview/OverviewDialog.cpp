@@ -9,6 +9,7 @@
 #include "db/Database.h"
 #include "db/DateTimeText.h"
 #include "desk/Desk.h"
+#include "desk/InformationClause.h"
 #include "desk/LiveUpdates.h"
 #include "overview/BadgesPage.h"
 #include "overview/HistoryPage.h"
@@ -259,5 +260,6 @@ void OverviewDialog::Private::printPass()
     pass.badge = text("IDENTYFIKATOR");
     const QVariant arrival = page->currentValue(QStringLiteral("DTPRZYBYCIA"));
     pass.day = arrival.isNull() ? desk.clock().today() : db::toDateTime(arrival.toDouble()).date();
+    pass.back = desk::passBackText(desk);
     controls::printPass(desk.prompts(), pass);
 }

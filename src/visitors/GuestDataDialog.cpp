@@ -8,6 +8,7 @@
 #include "db/DateTimeText.h"
 #include "db/Statement.h"
 #include "desk/Desk.h"
+#include "desk/InformationClause.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -93,6 +94,11 @@ controls::PrintedTable guestDataTable(desk::Desk& desk, int guestId)
     table.rows.push_back({QStringLiteral("Wizyty: %1").arg(visits.size())});
     for (const db::Values& visit : visits)
         table.rows.push_back(visitRow(visit));
+    // What the guest is told beside their data: why and how long it is kept, who sees it,
+    // where it comes from and what they may ask.
+    table.rows.push_back({QStringLiteral("Informacje o przetwarzaniu danych (art. 15 RODO)")});
+    for (const auto& [caption, text] : desk::readInformationClause(desk).accessPart())
+        table.rows.push_back({caption + QStringLiteral(": ") + text});
     return table;
 }
 

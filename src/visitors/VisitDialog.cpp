@@ -16,6 +16,7 @@
 #include "db/RecordRules.h"
 #include "desk/Desk.h"
 #include "desk/HandedOut.h"
+#include "desk/InformationClause.h"
 #include "desk/VisitHost.h"
 #include "visitors/GuestsDialog.h"
 
@@ -777,7 +778,8 @@ void VisitDialog::Private::printVisitPass()
                                    host.floor,
                                    host.room,
                                    visits.field(Badge).asString(),
-                                   shownArrival().date()};
+                                   shownArrival().date(),
+                                   desk::passBackText(desk)};
     controls::printPass(desk.prompts(), pass);
 }
 

@@ -55,6 +55,8 @@ private slots:
             << "personalDataAction" << QStringList{"PersonalDataDialog"};
         QTest::newRow("database upgrade")
             << "upgradeAction" << QStringList{"DatabaseUpgradeDialog"};
+        QTest::newRow("information clause")
+            << "informationClauseAction" << QStringList{"InformationClauseDialog"};
         QTest::newRow("guests, a guest's personal data")
             << "guestsAction" << QStringList{"GuestsDialog=personalDataAction", "GuestDataDialog"};
     }

@@ -667,7 +667,8 @@ private slots:
                  QStringList({"Dane", "Firmy", "Personel", "Goście", "Połącz ponownie", "Zakończ",
                               "Pracownik", "Szukaj", "Info", "Wizyty", "Przegląd", "Dodatki",
                               "O programie", "Kopia bazy danych", "Wybór bazy danych",
-                              "Usuwanie danych osobowych", "Aktualizacja bazy danych"}));
+                              "Usuwanie danych osobowych", "Klauzula informacyjna",
+                              "Aktualizacja bazy danych"}));
     }
 
     void aDoubleClickUnderTheListsOpensTheCompaniesEditor_data()

@@ -360,6 +360,20 @@ private slots:
             pass, testsupport::screenshotFolder() + "przeglad_przepustka.png", 150);
         QVERIFY(testsupport::inkShare(passPage) > 0.005);
         QCOMPARE(testsupport::modeOf(list) + testsupport::modeOf(pass), QString("600600"));
+        QCOMPARE(testsupport::pageCount(pass), 1);
+
+        // With the setting on, the back carries the short information clause.
+        o.database.run({"insert into USTAWIENIA values ('KLAUZULA_ADMINISTRATOR', 'Wola Park')",
+                        "insert into USTAWIENIA values ('KLAUZULA_KONTAKT', 'rodo@wp.pl')"});
+        o.desk.storeSettingsValue("RODO", "KlauzulaNaPrzepustce", "1");
+        const QString backed = o.database.folder() + "przepustka_z_klauzula.pdf";
+        o.desk.answers.printFiles.enqueue(backed);
+        child<QPushButton>(o.window.get(), "passButton")->click();
+        QCOMPARE(testsupport::pageCount(backed), 2);
+        const QString backText = testsupport::pdfText(backed).simplified();
+        for (const char* expected : {"Zieliński Łukasz", "Wola Park", "rodo@wp.pl", "24 miesiące",
+                                     "w recepcji i na tablicy ogłoszeń"})
+            QVERIFY2(backText.contains(QString::fromUtf8(expected)), expected);
     }
 
     void theEmployeeIsToldByMailAndOnlyWithAnAddress()

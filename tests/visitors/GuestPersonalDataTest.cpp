@@ -122,7 +122,8 @@ private slots:
         QFETCH(bool, guarded);
         Registry r;
         r.database.run({"update WIZYTY set WIADOMOSC = '" + QString(message).replace("'", "''") +
-                        "' where ID = 11"});
+                            "' where ID = 11",
+                        "insert into USTAWIENIA values ('KLAUZULA_CELE', 'Ochrona biurowca')"});
         QVERIFY(r.show(mode, 1));
         QCOMPARE(r.action("eraseDataAction")->isVisible(), mode == Mode::Edit);
         QCOMPARE(r.action("eraseDataAction")->isEnabled(), mode == Mode::Edit);
@@ -146,7 +147,8 @@ private slots:
               }}});
         QTest::keyClick(child<QWidget>(&r.window, "guestGrid"), Qt::Key_D, Qt::ControlModifier);
         QVERIFY(script.finished());
-        QCOMPARE(shownRows, 6);  // name, document, notes, the count, two visits
+        // Name, document, notes, the count, two visits; what the guest is told, in six.
+        QCOMPARE(shownRows, 12);
         QVERIFY(pictured);
         QCOMPARE(unnamed, QStringList());
 
@@ -166,13 +168,19 @@ private slots:
                   "Proszę oddzwonić", "Nowak Anna", "Tervik sp. z o.o.", "Adamski J.",
                   "dowód AAA110", "ID-11", "K-11", "04-03-2026 14:00", "Żuk Piotr", "Łąkowa SA"})
                 QVERIFY2(text.contains(QString::fromUtf8(kept)), kept);
+            // What the guest is told beside the data, the purposes as the desks store them.
+            for (const char* told : {"Cele przetwarzania: Ochrona biurowca", "Odbiorcy danych:",
+                                     "przez 24 miesiące", "Źródło danych:", "prawo dostępu",
+                                     "Prezesa Urzędu Ochrony Danych Osobowych"})
+                QVERIFY2(text.contains(QString::fromUtf8(told)), told);
             for (const char* other :
                  {"Bielska", "EB2", "uczulona", "ID-12", "K-12", "Cieślak", "01-07-2025"})
                 QVERIFY2(!text.contains(QString::fromUtf8(other)), other);
         }
-        // The header line, the record's three lines, the count and one line per visit.
+        // The header line, the record's three lines, the count, one line per visit and six
+        // of what the guest is told.
         const QJsonArray records = readByPython(csv);
-        QCOMPARE(records.size(), 7);
+        QCOMPARE(records.size(), 13);
         const QVariantList header = records[0].toArray().toVariantList();
         const QVariantList visit11 = records[6].toArray().toVariantList();
         QCOMPARE(visit11.value(header.indexOf("Wiadomość")).toString(),
