@@ -1,6 +1,7 @@
 #include "admin/DatabasePurge.h"
 
 #include "db/Database.h"
+#include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/Statement.h"
 
@@ -183,11 +184,13 @@ QString purgeReminderText()
 
 PurgeStatus DatabasePurge::status(db::Database& database)
 {
+    const db::Database::ListReading reading(database);
     PurgeStatus status;
     const auto waiting = rowsOf(database, SelectWaiting);
     if (!waiting.empty()) {
         status.waiting = waiting.front()[0].toInt();
-        status.oldestWaiting = waiting.front()[1].toDateTime();
+        if (!waiting.front()[1].isNull())
+            status.oldestWaiting = db::toDateTime(waiting.front()[1].toDouble());
     }
     const auto last = rowsOf(database, SelectSetting,
                              [](const QString&) -> QVariant { return LastPurgeSetting; });
@@ -198,6 +201,8 @@ PurgeStatus DatabasePurge::status(db::Database& database)
 
 QStringList DatabasePurge::otherDesks(db::Database& database)
 {
+    // The monitoring tables hold still for a transaction: each look has one of its own.
+    const db::Database::ListReading reading(database);
     QStringList desks;
     for (const db::Values& row : rowsOf(database, SelectOtherDesks))
         desks << deskName(row);
