@@ -132,17 +132,19 @@ std::unique_ptr<db::Database> freshCopy(const QString& master, const QString& co
     return database;
 }
 
+// gbak on the file itself, with an engine of its own (through the local service manager it
+// crashes on this system once it has finished).
 void gbak(const QStringList& arguments)
 {
     QProcess process;
     process.start(
         QStringLiteral("gbak"),
-        QStringList{QStringLiteral("-se"), QStringLiteral("service_mgr"), QStringLiteral("-user"),
-                    QStringLiteral("SYSDBA"), QStringLiteral("-v")} +
+        QStringList{QStringLiteral("-user"), QStringLiteral("SYSDBA"), QStringLiteral("-v")} +
             arguments);
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0)
-        throw std::runtime_error("gbak failed: " + process.readAllStandardError().toStdString());
+        throw std::runtime_error("gbak failed: " + process.readAllStandardError().toStdString() +
+                                 process.readAllStandardOutput().right(2000).toStdString());
 }
 
 // The purge of the removed register's file: the program's against gbak's backup and restore.
