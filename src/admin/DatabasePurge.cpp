@@ -1,5 +1,6 @@
 #include "admin/DatabasePurge.h"
 
+#include "db/Attach.h"
 #include "db/Database.h"
 #include "db/DateTimeText.h"
 #include "db/Error.h"
@@ -7,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <ibase.h>
 
 namespace admin {
 
@@ -119,6 +121,64 @@ void markPurged(const ServiceJob& restored, const QDateTime& now)
         throw;
     }
     database.close();
+}
+
+QByteArray bytesOf(const db::fb::Builder& block, db::fb::Status& st)
+{
+    const unsigned length = block->getBufferLength(&st);
+    st.check();
+    const unsigned char* buffer = block->getBuffer(&st);
+    st.check();
+    return QByteArray(reinterpret_cast<const char*>(buffer), int(length));
+}
+
+// The engine's own guarantee that no desk comes in while the file is rewritten (a change
+// committed then would be lost with the old file): the database is shut down for all but
+// one attachment of its owner (the services' own), which the engine refuses at once while
+// another desk is attached; or it is brought back online.
+void setExclusive(const ServiceJob& job, bool exclusive)
+{
+    db::fb::Status st([](const QByteArray& bytes) { return QString::fromLocal8Bit(bytes); });
+    db::fb::Builder attach(Firebird::IXpbBuilder::SPB_ATTACH, st);
+    if (!job.userName.isEmpty())
+        attach->insertString(&st, isc_spb_user_name, job.userName.toUtf8().constData());
+    if (!job.password.isEmpty())
+        attach->insertString(&st, isc_spb_password, job.password.toUtf8().constData());
+    attach->insertInt(&st, isc_spb_connect_timeout, db::fb::AttachTimeout);
+    st.check();
+    db::fb::Builder start(Firebird::IXpbBuilder::SPB_START, st);
+    start->insertTag(&st, isc_action_svc_properties);
+    start->insertString(&st, isc_spb_dbname, job.database.toUtf8().constData());
+    if (exclusive) {
+        const unsigned char single = isc_spb_prp_sm_single;
+        start->insertBytes(&st, isc_spb_prp_shutdown_mode, &single, 1);
+        start->insertInt(&st, isc_spb_prp_attachments_shutdown, 0);
+    } else {
+        const unsigned char normal = isc_spb_prp_sm_normal;
+        start->insertBytes(&st, isc_spb_prp_online_mode, &normal, 1);
+    }
+    st.check();
+    const QByteArray startBlock = bytesOf(start, st);
+    db::fb::Ref<Firebird::IService> service(db::fb::attachServiceManager(
+        BackupService::serviceName(job).toUtf8(), bytesOf(attach, st)));
+    service->start(&st, unsigned(startBlock.size()),
+                   reinterpret_cast<const unsigned char*>(startBlock.constData()));
+    // The action has ended when its (empty) output has.
+    const unsigned char receive[] = {isc_info_svc_line};
+    unsigned char buffer[1024];
+    while (!st.failed()) {
+        service->query(&st, 0, nullptr, sizeof receive, receive, sizeof buffer, buffer);
+        if (st.failed() || buffer[0] != isc_info_svc_line || (buffer[1] | buffer[2] << 8) == 0)
+            break;
+    }
+    const bool failed = st.failed();
+    const QString reason = failed ? st.text() : QString();
+    const std::vector<long> codes = failed ? st.codes() : std::vector<long>();
+    service->detach(&st);
+    if (!st.failed())
+        service.forget();
+    if (failed)
+        throw db::Error(reason, codes);
 }
 
 bool onThisComputer(const ServiceJob& job)
@@ -236,6 +296,15 @@ QString DatabasePurge::backupFileFor(const QString& database)
 void DatabasePurge::purge(const ServiceJob& job, const QDateTime& now,
                           const BackupService::LineSink& sink)
 {
+    try {
+        setExclusive(job, true);
+    } catch (const db::Error& error) {
+        throw db::Error(failed(QStringLiteral("Nie można zamknąć bazy danych dla innych "
+                                              "stanowisk:\n") +
+                               error.message()),
+                        error.codes());
+    }
+    sink(QStringLiteral("Baza danych zamknięta dla innych stanowisk na czas oczyszczania."));
     sink(QStringLiteral("Kopia bazy danych przed oczyszczeniem: ") + job.backupFile);
     try {
         prepareBackupFile(job);
@@ -246,8 +315,16 @@ void DatabasePurge::purge(const ServiceJob& job, const QDateTime& now,
         // The backup holds what was erased: it goes whatever happened.
         if (!removeBackup(job))
             sink(QStringLiteral("Nie można usunąć kopii z tego komputera: ") + job.backupFile);
-        throw db::Error(failed(error.message()), error.codes());
+        QString reason = error.message();
+        try {
+            setExclusive(job, false);
+        } catch (const db::Error& online) {
+            reason += QStringLiteral("\n\nBaza danych pozostała zamknięta dla stanowisk: ") +
+                      online.message();
+        }
+        throw db::Error(failed(reason), error.codes());
     }
+    // The restored database is a new file, open to every desk.
     if (removeBackup(job)) {
         sink(QStringLiteral("Usunięto kopię sprzed oczyszczenia."));
         return;

@@ -3,6 +3,7 @@
 // leaving everything as it was, the retention time and the last removal in the settings,
 // and when the start-up reminder is due; the purge of the file, after which no erased text
 // can be read from it, and its refusal while another desk is attached to the server.
+#include "admin/DatabasePurge.h"
 #include "admin/PersonalDataDialog.h"
 #include "admin/PersonalDataRemoval.h"
 #include "desk/PersonalData.h"
@@ -291,10 +292,30 @@ private slots:
             QVERIFY2(asked.text.contains(program) && asked.text.contains("użytkownik SYSDBA") &&
                          asked.text.count("\n- ") == 1,
                      qPrintable(asked.text));
+        // Past the window's look, the engine itself refuses: nothing is rewritten.
+        const auto refusalOf = [&own](admin::ServiceJob job) {
+            own->close();
+            QString refusal;
+            try {
+                admin::DatabasePurge::purge(job, {}, [](const QString&) {});
+            } catch (const db::Error& error) {
+                refusal = error.message();
+            }
+            own->open();  // the database is open to the desks again
+            return refusal;
+        };
+        QVERIFY2(refusalOf(admin::DatabasePurge::jobFor(*own))
+                     .startsWith("Nie oczyszczono pliku bazy danych; baza danych pozostała bez "
+                                 "zmian.\n\nNie można zamknąć bazy danych dla innych stanowisk"),
+                 "not refused by the engine");
         QCOMPARE(testsupport::allRows(server.name()), before);
         QCOMPARE(child<QLabel>(&dialog, "waitingLabel")->text(), waiting);
 
         other.reset();
+        admin::ServiceJob broken = admin::DatabasePurge::jobFor(*own);
+        broken.backupFile = server.folder() + "/brak/kopia.fbk";
+        QVERIFY(!refusalOf(broken).isEmpty());
+        QCOMPARE(testsupport::allRows(server.name()), before);
         desk.answers.clear();
         QTest::mouseClick(child<QPushButton>(&dialog, "purgeButton"), Qt::LeftButton);
         QCOMPARE(desk.answers.shown.last().text, Purged);
