@@ -207,7 +207,11 @@ bool removeBackup(const ServiceJob& job)
 {
     if (!onThisComputer(job))
         return false;
-    return QFile::remove(job.backupFile) || !QFileInfo::exists(job.backupFile);
+    if (QFile::remove(job.backupFile))
+        return true;
+    // Not there, as far as a folder this user may look into tells.
+    const QFileInfo folder(QFileInfo(job.backupFile).absolutePath());
+    return folder.isReadable() && folder.isExecutable() && !QFileInfo::exists(job.backupFile);
 }
 
 QString failed(const QString& reason)
