@@ -2,7 +2,6 @@
 
 #include "admin/BackgroundWork.h"
 #include "admin/DatabasePurge.h"
-
 #include "controls/Accessibility.h"
 #include "controls/Clock.h"
 #include "controls/DialogButtons.h"
@@ -229,7 +228,17 @@ void PersonalDataDialog::removeOldData()
 
 void PersonalDataDialog::showPurgeStatus()
 {
-    const admin::PurgeStatus status = admin::DatabasePurge::status(desk_.database());
+    admin::PurgeStatus status;
+    try {
+        status = admin::DatabasePurge::status(desk_.database());
+    } catch (const db::Error& error) {
+        if (error.connectionLost())
+            throw;
+        // A database made before erasures were recorded: the removal stays usable.
+        lastPurgeLabel->setText(QStringLiteral("nieznane (baza danych wymaga aktualizacji)"));
+        waitingLabel->setText(QStringLiteral("nieznane"));
+        return;
+    }
     lastPurgeLabel->setText(status.lastPurge.isValid() ? status.lastPurge.toString(TimeFormat)
                                                        : QStringLiteral("nigdy"));
     if (status.waiting == 0) {
