@@ -2,8 +2,11 @@
 // over four years, of which the two years before the cut-off day (24 months) are erased.
 // The program's removal (its statements, run and committed as the removal window does)
 // against the same updates through the Firebird client alone, in one transaction each;
-// every run starts from a fresh copy of the same database file. Prints one line.
+// every run starts from a fresh copy of the same database file. Then the purge of the file
+// after the removal (the program's backup, restore beside the database, marking and putting
+// in place) against gbak's backup and restore over the same file. Prints one line each.
 #include "BenchFigures.h"
+#include "admin/DatabasePurge.h"
 #include "admin/PersonalDataRemoval.h"
 #include "db/Database.h"
 #include "db/Statement.h"
@@ -11,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
@@ -128,6 +132,47 @@ std::unique_ptr<db::Database> freshCopy(const QString& master, const QString& co
     return database;
 }
 
+// gbak on the file itself, with an engine of its own (through the local service manager it
+// crashes on this system once it has finished).
+void gbak(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(
+        QStringLiteral("gbak"),
+        QStringList{QStringLiteral("-user"), QStringLiteral("SYSDBA"), QStringLiteral("-v")} +
+            arguments);
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        throw std::runtime_error("gbak failed: " + process.readAllStandardError().toStdString() +
+                                 process.readAllStandardOutput().right(2000).toStdString());
+}
+
+// The purge of the removed register's file: the program's against gbak's backup and restore.
+void purgeFigure(const QString& master, const QString& copy)
+{
+    std::vector<double> programTimes, bareTimes;
+    admin::ServiceJob job;
+    job.database = copy;
+    job.backupFile = admin::DatabasePurge::backupFileFor(copy);
+    job.userName = QStringLiteral("SYSDBA");
+    const QString bareBackup = copy + QStringLiteral(".gbak.fbk");
+    const auto ignore = [](const QString&) {};
+    for (int run = 0; run < Runs; ++run) {
+        freshCopy(master, copy)->close();
+        programTimes.push_back(
+            bench::elapsedMs([&] { admin::DatabasePurge::purge(job, Now, ignore); }));
+        freshCopy(master, copy)->close();
+        bareTimes.push_back(bench::elapsedMs([&] {
+            gbak({QStringLiteral("-b"), copy, bareBackup});
+            gbak({QStringLiteral("-rep"), bareBackup, copy});
+            QFile::remove(bareBackup);
+        }));
+    }
+    const double p = bench::median(programTimes), b = bench::median(bareTimes);
+    bench::print(QStringLiteral("personal data purge: program %1 ms, bare %2 ms, ratio %3")
+                     .arg(bench::ms(p), bench::ms(b), QString::number(p / b, 'f', 2)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -190,6 +235,12 @@ int main(int argc, char** argv)
                          .arg(bench::ms(p), bench::ms(b), QString::number(p / b, 'f', 2))
                          .arg(bareRows.guests)
                          .arg(bareRows.visits));
+        // The file the removal left (the last run's), old record versions and all.
+        const QString removed = work.filePath("REMOVED.FDB");
+        QFile::remove(removed);
+        if (!QFile::copy(copy, removed))
+            throw std::runtime_error("cannot copy the database");
+        purgeFigure(removed, copy);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

@@ -1,5 +1,7 @@
 #include "admin/PersonalDataDialog.h"
 
+#include "admin/BackgroundWork.h"
+#include "admin/DatabasePurge.h"
 #include "controls/Accessibility.h"
 #include "controls/Clock.h"
 #include "controls/DialogButtons.h"
@@ -11,6 +13,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -21,6 +24,7 @@ namespace {
 
 const QString Caption = QStringLiteral("Usuwanie danych osobowych");
 const QString DayFormat = QStringLiteral("dd-MM-yyyy");
+const QString TimeFormat = QStringLiteral("dd-MM-yyyy HH:mm");
 
 QLabel* dataLabel(const char* name, const QString& caption)
 {
@@ -58,6 +62,13 @@ PersonalDataDialog::PersonalDataDialog(desk::Desk& desk, QWidget* parent)
     guestsLabel = dataLabel("guestsLabel", QStringLiteral("Goście widziani ostatnio przed nim"));
     visitsLabel = dataLabel("visitsLabel", QStringLiteral("Wizyty sprzed niego"));
     lastRemovalLabel = dataLabel("lastRemovalLabel", QStringLiteral("Ostatnie usuwanie"));
+    lastPurgeLabel = dataLabel("lastPurgeLabel", QStringLiteral("Ostatnie oczyszczenie pliku"));
+    waitingLabel =
+        dataLabel("waitingLabel", QStringLiteral("Usunięcia czekające na oczyszczenie pliku"));
+    purgeDaysSpin = new QSpinBox;
+    purgeDaysSpin->setObjectName(QStringLiteral("purgeDaysSpin"));
+    purgeDaysSpin->setRange(admin::MinPurgeIntervalDays, admin::MaxPurgeIntervalDays);
+    purgeDaysSpin->setAccessibleName(QStringLiteral("Oczyszczanie pliku najpóźniej po dniach"));
 
     auto* fields = new QFormLayout;
     fields->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
@@ -66,29 +77,46 @@ PersonalDataDialog::PersonalDataDialog(desk::Desk& desk, QWidget* parent)
     fields->addRow(QStringLiteral("Goście widziani ostatnio przed nim:"), guestsLabel);
     fields->addRow(QStringLiteral("Wizyty sprzed niego:"), visitsLabel);
     fields->addRow(QStringLiteral("Ostatnie usuwanie:"), lastRemovalLabel);
+    fields->addRow(QStringLiteral("Ostatnie oczyszczenie pliku:"), lastPurgeLabel);
+    fields->addRow(QStringLiteral("Usunięcia czekające na oczyszczenie:"), waitingLabel);
+    fields->addRow(QStringLiteral("Oczyszczanie pliku najpóźniej po (dni):"), purgeDaysSpin);
+    purgeLog = new QPlainTextEdit;
+    purgeLog->setObjectName(QStringLiteral("purgeLog"));
+    purgeLog->setReadOnly(true);
+    purgeLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    purgeLog->setAccessibleName(QStringLiteral("Dziennik oczyszczania"));
+    controls::nameScrollBars(purgeLog, QStringLiteral("Dziennik oczyszczania"));
 
     removeButton = controls::namedButton("removeButton", QStringLiteral("Usuń dane osobowe"));
     closeButton = controls::namedButton("closeButton", QStringLiteral("Zamknij"));
     auto* buttons = new QHBoxLayout;
+    purgeButton = controls::namedButton("purgeButton", QStringLiteral("Oczyść plik bazy danych"));
     buttons->addWidget(removeButton);
+    buttons->addWidget(purgeButton);
     buttons->addStretch();
     buttons->addWidget(closeButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(explanation);
     layout->addLayout(fields);
-    layout->addStretch();
+    layout->addWidget(purgeLog, 1);
     layout->addLayout(buttons);
 
     connect(monthsSpin, &QSpinBox::valueChanged, this,
             [this] { desk_.prompts().guarded([this] { showCounts(); }); });
     connect(removeButton, &QPushButton::clicked, this,
             [this] { desk_.prompts().guarded([this] { removeOldData(); }); });
+    connect(purgeButton, &QPushButton::clicked, this,
+            [this] { desk_.prompts().guarded([this] { purgeFile(); }); });
+    connect(purgeDaysSpin, &QSpinBox::valueChanged, this,
+            [this] { desk_.prompts().guarded([this] { showPurgeStatus(); }); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     // The retention time given stays for the next time, however the window closes.
     connect(this, &QDialog::finished, this,
             [this] { desk_.prompts().guarded([this] { storeRetention(); }); });
-    resize(520, 300);
+    connect(this, &QDialog::finished, this,
+            [this] { desk_.prompts().guarded([this] { storePurgeInterval(); }); });
+    resize(560, 460);
 }
 
 int PersonalDataDialog::exec()
@@ -107,9 +135,14 @@ void PersonalDataDialog::open()
 void PersonalDataDialog::prepareForShowing()
 {
     const QSignalBlocker quiet(monthsSpin);
+    const QSignalBlocker quietDays(purgeDaysSpin);
     monthsSpin->setValue(admin::retentionMonths(
         desk_.settingsValue(admin::RemovalSection, admin::RetentionMonthsKey)));
+    purgeDaysSpin->setValue(admin::purgeIntervalDays(
+        desk_.settingsValue(admin::RemovalSection, admin::PurgeIntervalKey)));
+    purgeLog->clear();
     showLastRemoval();
+    showPurgeStatus();
     showCounts();
     monthsSpin->setFocus();
 }
@@ -147,7 +180,9 @@ bool PersonalDataDialog::questionAnswered(const RemovalCounts& counts)
                        "Pliki programu sprzed tego dnia (logi importu, eksporty): %6\n\n"
                        "Pozostają goście bez wizyt (nie ma daty): %4\n"
                        "i wizyty z wejściem bez wyjścia (gość może być w budynku): %5\n\n"
-                       "Tej operacji nie można cofnąć.")
+                       "Tej operacji nie można cofnąć. Następnie plik bazy danych zostanie "
+                       "oczyszczony (kopia i odtworzenie), aby usuniętych danych nie dało się "
+                       "z niego odczytać.")
             .arg(cutOff_.toString(DayFormat))
             .arg(counts.guests)
             .arg(counts.visits)
@@ -207,6 +242,100 @@ void PersonalDataDialog::removeOldData()
                             Caption,
                             filesLeft > 0 ? controls::Icon::Warning : controls::Icon::Information);
     storeLastRemoval();  // after the report: a settings file that cannot be written is told apart
+    purgeFile();
+}
+
+void PersonalDataDialog::showPurgeStatus()
+{
+    admin::PurgeStatus status;
+    try {
+        status = admin::DatabasePurge::status(desk_.database());
+    } catch (const db::Error& error) {
+        if (error.connectionLost())
+            throw;
+        // A database made before erasures were recorded: the removal stays usable.
+        lastPurgeLabel->setText(QStringLiteral("nieznane (baza danych wymaga aktualizacji)"));
+        waitingLabel->setText(QStringLiteral("nieznane"));
+        return;
+    }
+    lastPurgeLabel->setText(status.lastPurge.isValid() ? status.lastPurge.toString(TimeFormat)
+                                                       : QStringLiteral("nigdy"));
+    if (status.waiting == 0) {
+        waitingLabel->setText(QStringLiteral("brak"));
+        return;
+    }
+    QString text = QStringLiteral("%1, najstarsze z %2")
+                       .arg(status.waiting)
+                       .arg(status.oldestWaiting.toString(TimeFormat));
+    if (status.overdue(desk_.clock().now(), purgeDaysSpin->value()))
+        text += QStringLiteral(" (czeka dłużej niż %1 dni)").arg(purgeDaysSpin->value());
+    waitingLabel->setText(text);
+}
+
+// The purge needs the database to itself: the desks still attached are named, and the
+// administrator may check again once they have closed the program.
+bool PersonalDataDialog::otherDesksGone()
+{
+    for (;;) {
+        const QStringList others = admin::DatabasePurge::otherDesks(desk_.database());
+        if (others.isEmpty())
+            return true;
+        const QString names = QStringLiteral("- ") + others.join(QStringLiteral("\n- "));
+        if (!desk_.prompts().question(
+                QStringLiteral("Z bazą danych są połączone inne stanowiska:\n%1\n\n"
+                               "Oczyszczenie pliku wymaga bazy danych na wyłączność. Zamknij "
+                               "program na tych stanowiskach.\n\nCzy sprawdzić ponownie?")
+                    .arg(names),
+                Caption, /*defaultNo*/ true)) {
+            desk_.prompts().message(
+                QStringLiteral("Nie oczyszczono pliku bazy danych: z bazą danych są połączone "
+                               "inne stanowiska:\n%1")
+                    .arg(names),
+                Caption, controls::Icon::Warning);
+            return false;
+        }
+    }
+}
+
+// The purge runs with the connection closed, on a thread of its own; the window shows its
+// lines and says how it ended.
+void PersonalDataDialog::purgeFile()
+{
+    if (!otherDesksGone())
+        return;
+    purgeLog->clear();
+    const admin::ServiceJob job = admin::DatabasePurge::jobFor(desk_.database());
+    const QDateTime now = desk_.clock().now();
+    std::optional<QString> failure;
+    purgeButton->setEnabled(false);
+    removeButton->setEnabled(false);
+    purging_ = true;
+    const bool connected = desk_.withConnectionClosed([&] {
+        failure = admin::runInBackground(
+            [job, now](const admin::LineSink& sink) {
+                admin::DatabasePurge::purge(job, now, sink);
+            },
+            [this](const QString& line) { purgeLog->appendPlainText(line); });
+    });
+    purging_ = false;
+    purgeButton->setEnabled(true);
+    removeButton->setEnabled(true);
+    if (failure) {
+        desk_.prompts().beep();
+        purgeLog->appendPlainText(*failure);
+    }
+    if (!connected) {  // reported where the connection is made
+        reject();
+        return;
+    }
+    showCounts();
+    showPurgeStatus();
+    if (failure)
+        desk_.prompts().message(*failure, Caption, controls::Icon::Error);
+    else
+        desk_.prompts().message(QStringLiteral("Plik bazy danych został oczyszczony: usuniętych "
+                                               "danych nie można już z niego odczytać."),
+                                Caption, controls::Icon::Information);
 }
 
 void PersonalDataDialog::storeLastRemoval()
@@ -214,6 +343,19 @@ void PersonalDataDialog::storeLastRemoval()
     desk_.storeSettingsValue(admin::RemovalSection, admin::LastRemovalKey,
                              desk_.clock().today().toString(Qt::ISODate));
     showLastRemoval();
+}
+
+void PersonalDataDialog::reject()
+{
+    if (!purging_ || desk_.closingWindows())
+        QDialog::reject();
+}
+
+void PersonalDataDialog::storePurgeInterval()
+{
+    const QString days = QString::number(purgeDaysSpin->value());
+    if (desk_.settingsValue(admin::RemovalSection, admin::PurgeIntervalKey) != days)
+        desk_.storeSettingsValue(admin::RemovalSection, admin::PurgeIntervalKey, days);
 }
 
 void PersonalDataDialog::storeRetention()

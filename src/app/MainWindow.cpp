@@ -3,6 +3,7 @@
 #include "admin/BackupDialog.h"
 #include "admin/ConnectionParamsFile.h"
 #include "admin/DatabaseDialog.h"
+#include "admin/DatabasePurge.h"
 #include "admin/DatabaseUpgrade.h"
 #include "admin/DatabaseUpgradeDialog.h"
 #include "admin/InformationClauseDialog.h"
@@ -546,6 +547,25 @@ QString MainWindow::lastRemovalOrFirstStart()
     return firstStart;
 }
 
+// Erased values that have waited for the purge longer than the settings allow: said in the
+// status bar after connecting, and taken back once they are purged.
+void MainWindow::remindOfPurge()
+{
+    bool overdue = false;
+    try {
+        overdue = admin::DatabasePurge::status(database_).overdue(
+            clock_.now(), admin::purgeIntervalDays(
+                              settingsValue(admin::RemovalSection, admin::PurgeIntervalKey)));
+    } catch (const db::Error&) {
+        // a database without the erasures' table has nothing to purge by it
+    }
+    const QString reminder = admin::purgeReminderText();
+    if (overdue)
+        showData(hintLabel, QStringLiteral("Podpowiedź"), reminder);
+    else if (hintLabel->text() == reminder)
+        showData(hintLabel, QStringLiteral("Podpowiedź"), QString());
+}
+
 void MainWindow::onActivated()
 {
     if (firstActivation)
@@ -595,6 +615,7 @@ void MainWindow::connectToDatabase()
         // Listening first: what another desk commits while the list is read is told.
         liveUpdates().start(database_);
         companies.open();
+        remindOfPurge();
     } catch (const std::exception& error) {
         const auto* dbError = dynamic_cast<const db::Error*>(&error);
         const QString text = dbError ? dbError->message() : QString::fromLocal8Bit(error.what());
@@ -627,6 +648,12 @@ void MainWindow::reconnectAround(const std::function<void()>& showWindow)
     writeSettings();  // a failure is reported and the program stays disconnected
     connectToDatabase();
     updateActions();
+}
+
+bool MainWindow::withConnectionClosed(const std::function<void()>& work)
+{
+    reconnectAround(work);
+    return database_.connected();
 }
 
 void MainWindow::backUpDatabase()

@@ -60,6 +60,7 @@ public:
                                                                        int departmentId) override;
     std::optional<desk::EmployeeChoice> findEmployee() override;
     bool editVisit(int visitId) override;
+    bool withConnectionClosed(const std::function<void()>& work) override;
 
     // Goes to the company, selects the department and goes to the employee, as after a
     // window's OK; a record that is gone leaves the current one.
@@ -83,6 +84,7 @@ private:
     // Start-up, settings and connection.
     void onShown();
     QString lastRemovalOrFirstStart();
+    void remindOfPurge();
     void onActivated();
     void onStartTimer();
     void readSettings();

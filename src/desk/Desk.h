@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -114,6 +115,10 @@ public:
     void rememberCsvFolder(const QString& fileName);
     // The pointer shown while a department is dragged over the tree.
     virtual QCursor treeCursor(controls::TreeCursor kind) const = 0;
+
+    // Runs `work` with the program's connection closed (the lists closed with it), then
+    // connects again; false when the connection did not come back (that is reported).
+    virtual bool withConnectionClosed(const std::function<void()>& work) = 0;
 
     // Windows of other folders; each gives nothing back when the user cancelled.
     virtual std::optional<QString> askValue(const ValueRequest& request) = 0;

@@ -1,17 +1,22 @@
 // The removal of old personal data: what the window counts before it asks, exactly which
 // values the removal writes (every other value of every table stays), a refused write
 // leaving everything as it was, the retention time and the last removal in the settings,
-// and when the start-up reminder is due.
+// and when the start-up reminder is due; the purge of the file, after which no erased text
+// can be read from it, and its refusal while another desk is attached to the server.
+#include "admin/DatabasePurge.h"
 #include "admin/PersonalDataDialog.h"
 #include "admin/PersonalDataRemoval.h"
+#include "desk/PersonalData.h"
 #include "support/AccessibleNames.h"
 #include "support/Find.h"
 #include "support/Screenshot.h"
+#include "support/ServerDatabase.h"
 #include "support/TableSnapshot.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
 #include "support/testmain.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -140,6 +145,34 @@ QMap<QString, TableSnapshot> erasedFrom(QMap<QString, TableSnapshot> tables,
     return tables;
 }
 
+const QString Purged = QStringLiteral(
+    "Plik bazy danych został oczyszczony: usuniętych danych nie można już z niego odczytać.");
+
+// Texts of guest 3 and its visits, none of which stays anywhere else. The engine compresses a
+// record by runs: these texts repeat no byte, and a control byte may fall inside one.
+QStringList erasedTextsIn(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("unreadable: ") + path};
+    const QByteArray bytes = file.readAll();
+    QStringList found;
+    for (const char* text : {"Piotr", "alergia na koty", "Faktura", "Legitymacja"}) {
+        const QByteArray marker(text);
+        bool held = bytes.contains(marker);
+        for (int split = 1; !held && split < marker.size(); ++split) {
+            const QByteArray head = marker.left(split);
+            const QByteArray tail = marker.mid(split);
+            for (qsizetype at = bytes.indexOf(head); !held && at >= 0;
+                 at = bytes.indexOf(head, at + 1))
+                held = bytes.mid(at + split + 1, tail.size()) == tail;
+        }
+        if (held)
+            found << QString::fromLatin1(text);
+    }
+    return found;
+}
+
 void compareTables(const QMap<QString, TableSnapshot>& actual,
                    const QMap<QString, TableSnapshot>& expected)
 {
@@ -177,7 +210,9 @@ private slots:
                                 "Pliki programu sprzed tego dnia (logi importu, eksporty): 3\n\n"
                                 "Pozostają goście bez wizyt (nie ma daty): 1\n"
                                 "i wizyty z wejściem bez wyjścia (gość może być w budynku): 1\n\n"
-                                "Tej operacji nie można cofnąć."));
+                                "Tej operacji nie można cofnąć. Następnie plik bazy danych "
+                                "zostanie oczyszczony (kopia i odtworzenie), aby usuniętych "
+                                "danych nie dało się z niego odczytać."));
         compareTables(testsupport::snapshotAll(r.database), before);
         QCOMPARE(r.present(), QString("111111"));
         QCOMPARE(r.desk.ledgerText(), QString());
@@ -187,9 +222,14 @@ private slots:
         r.clickRemove();
         compareTables(testsupport::snapshotAll(r.database),
                       erasedFrom(before, {3}, {10, 12, 13, 15, 16, 18}));
-        QCOMPARE(r.lastShown().text,
+        QCOMPARE(r.desk.answers.shown.at(r.desk.answers.shown.size() - 2).text,
                  QStringLiteral("Usunięto dane osobowe.\n\nGości: 1\nWizyt: 6\nPlików: 3"));
         QCOMPARE(r.present(), QString("011001"));
+        // The file is purged at once.
+        QCOMPARE(r.lastShown().text, Purged);
+        QCOMPARE(r.label("lastPurgeLabel"), QStringLiteral("05-03-2026 10:30"));
+        QCOMPARE(r.label("waitingLabel"), QStringLiteral("brak"));
+        QCOMPARE(erasedTextsIn(r.database.path()), QStringList());
         QCOMPARE(r.desk.settingsValues.value("RODO/Ostatnio"), QStringLiteral("2026-03-05"));
         QCOMPARE(r.desk.ledgerText(),
                  "2026-03-05T10:30:00.000\tgranica\t2024-03-05\t" + r.database.path() + '\n');
@@ -210,6 +250,117 @@ private slots:
                       erasedFrom(before, {3}, {10, 12, 13, 15, 16, 18}));
         r.dialog.reject();
         QCOMPARE(r.desk.settingsValues.value("RODO/Miesiace"), QStringLiteral("24"));
+    }
+
+    // A guest erased on request waits for the purge: shown with its time, overdue after the
+    // interval, readable from the file until the purge and gone after it.
+    void anErasedGuestIsReadableFromTheFileUntilItIsPurged_data()
+    {
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<int>("daysLater");
+        QTest::addColumn<QString>("waiting");
+        const QString erased = QStringLiteral("1, najstarsze z 05-03-2026 10:30");
+        QTest::newRow("the same day") << "" << 0 << erased;
+        QTest::newRow("7 days, default") << "" << 7 << erased;
+        QTest::newRow("8 days") << "" << 8 << erased + " (czeka dłużej niż 7 dni)";
+        QTest::newRow("8 days of 10") << "10" << 8 << erased;
+        QTest::newRow("3 days of 2") << "2" << 3 << erased + " (czeka dłużej niż 2 dni)";
+    }
+    void anErasedGuestIsReadableFromTheFileUntilItIsPurged()
+    {
+        QFETCH(QString, interval);
+        QFETCH(int, daysLater);
+        QFETCH(QString, waiting);
+        Removal r;
+        desk::eraseGuestData(r.desk, 3);
+        QVERIFY(r.desk.commitWork());
+        r.desk.fixedClock.time = r.desk.fixedClock.time.addDays(daysLater);
+        if (!interval.isEmpty())
+            r.desk.settingsValues.insert("RODO/Oczyszczanie", interval);
+        r.dialog.open();
+        QCOMPARE(r.label("lastPurgeLabel"), QStringLiteral("nigdy"));
+        QCOMPARE(r.label("waitingLabel"), waiting);
+        QCOMPARE(erasedTextsIn(r.database.path()),
+                 QStringList({"Piotr", "alergia na koty", "Faktura", "Legitymacja"}));
+
+        QTest::mouseClick(child<QPushButton>(&r.dialog, "purgeButton"), Qt::LeftButton);
+        QCOMPARE(r.lastShown().text, Purged);
+        QCOMPARE(erasedTextsIn(r.database.path()), QStringList());
+        QCOMPARE(r.label("lastPurgeLabel"),
+                 r.desk.fixedClock.time.toString(QStringLiteral("dd-MM-yyyy HH:mm")));
+        QCOMPARE(r.label("waitingLabel"), QStringLiteral("brak"));
+        // The purge's backup, which held the erased texts, is gone; the file is the user's.
+        QVERIFY(!QFileInfo::exists(r.database.path() + ".oczyszczanie.fbk"));
+        QVERIFY(!QFileInfo::exists(r.database.path() + ".odtwarzanie.tmp"));
+        QCOMPARE(r.database.scalar("select count(*) from GOSCIE where NAZWA = 'Adamski Jan'"), 1);
+        r.dialog.reject();
+        QCOMPARE(r.desk.settingsValues.value("RODO/Oczyszczanie"),
+                 interval.isEmpty() ? QStringLiteral("7") : interval);
+    }
+
+    // On the server the purge needs the database to itself: a desk attached is named, may be
+    // waited for, and refuses the purge with the database untouched until it has gone.
+    void anotherDeskAttachedRefusesThePurgeByName()
+    {
+        REQUIRE_FIREBIRD_SERVER();
+        testsupport::ServerDatabase server;
+        auto own = testsupport::connectTo(server.name());
+        auto other = testsupport::connectTo(server.name());
+        testsupport::TestDesk desk(*own);
+        desk::eraseGuestData(desk, 1);
+        QVERIFY(desk.commitWork());
+        const QStringList before = testsupport::allRows(server.name());
+        PersonalDataDialog dialog(desk);
+        dialog.open();
+        const QString waiting = child<QLabel>(&dialog, "waitingLabel")->text();
+        QVERIFY2(waiting.startsWith("1, "), qPrintable(waiting));
+
+        desk.answers.answers.enqueue(true);  // check again: still attached; then No
+        QTest::mouseClick(child<QPushButton>(&dialog, "purgeButton"), Qt::LeftButton);
+        const auto& shown = desk.answers.shown;
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown[0].kind, QStringLiteral("question"));
+        QCOMPARE(shown[1].text, shown[0].text);
+        QVERIFY2(shown[2].text.startsWith("Nie oczyszczono pliku bazy danych: z bazą danych są "
+                                          "połączone inne stanowiska:\n- komputer "),
+                 qPrintable(shown[2].text));
+        const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        for (const testsupport::Shown& asked : shown)
+            QVERIFY2(asked.text.contains(program) && asked.text.contains("użytkownik SYSDBA") &&
+                         asked.text.count("\n- ") == 1,
+                     qPrintable(asked.text));
+        // Past the window's look, the engine itself refuses: nothing is rewritten.
+        const auto refusalOf = [&own](admin::ServiceJob job) {
+            own->close();
+            QString refusal;
+            try {
+                admin::DatabasePurge::purge(job, {}, [](const QString&) {});
+            } catch (const db::Error& error) {
+                refusal = error.message();
+            }
+            own->open();  // the database is open to the desks again
+            return refusal;
+        };
+        QVERIFY2(refusalOf(admin::DatabasePurge::jobFor(*own))
+                     .startsWith("Nie oczyszczono pliku bazy danych; baza danych pozostała bez "
+                                 "zmian.\n\nNie można zamknąć bazy danych dla innych stanowisk"),
+                 "not refused by the engine");
+        QCOMPARE(testsupport::allRows(server.name()), before);
+        QCOMPARE(child<QLabel>(&dialog, "waitingLabel")->text(), waiting);
+
+        other.reset();
+        admin::ServiceJob broken = admin::DatabasePurge::jobFor(*own);
+        broken.backupFile = server.folder() + "/brak/kopia.fbk";
+        QVERIFY(!refusalOf(broken).isEmpty());
+        QCOMPARE(testsupport::allRows(server.name()), before);
+        desk.answers.clear();
+        QTest::mouseClick(child<QPushButton>(&dialog, "purgeButton"), Qt::LeftButton);
+        QCOMPARE(desk.answers.shown.last().text, Purged);
+        QCOMPARE(desk.answers.shown.size(), 1);
+        QCOMPARE(child<QLabel>(&dialog, "waitingLabel")->text(), QStringLiteral("brak"));
+        QCOMPARE(testsupport::allRows(server.name()), before);
+        QVERIFY(!QFileInfo::exists(server.path() + ".oczyszczanie.fbk"));
+        dialog.reject();
     }
 
     void aRefusedVisitUpdateLeavesEverythingAsItWas()

@@ -1,5 +1,6 @@
 // The removal of old personal data in the program: its keys in Halvane.ini beside the
 // database's, and the reminder in the status bar at start-up.
+#include "admin/DatabasePurge.h"
 #include "admin/PersonalDataRemoval.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
@@ -70,28 +71,45 @@ private slots:
     {
         QTest::addColumn<QByteArray>("removal");
         QTest::addColumn<bool>("reminded");
+        QTest::addColumn<int>("erasedDaysAgo");    // an erasure waiting for the purge; 0: none
         const QDate today = QDate::currentDate();  // the main window runs on the system clock
         // Counted from the first start, which a new installation stores.
-        QTest::newRow("a new installation") << QByteArray() << false;
+        QTest::newRow("a new installation") << QByteArray() << false << 0;
         QTest::newRow("never, first started 32 days ago")
             << "[RODO]\nPierwszyStart=" + today.addDays(-32).toString(Qt::ISODate).toLatin1() + "\n"
-            << true;
+            << true << 0;
         QTest::newRow("40 days ago")
             << "[RODO]\nOstatnio=" + today.addDays(-40).toString(Qt::ISODate).toLatin1() + "\n"
-            << true;
+            << true << 0;
         QTest::newRow("yesterday")
             << "[RODO]\nOstatnio=" + today.addDays(-1).toString(Qt::ISODate).toLatin1() + "\n"
-            << false;
+            << false << 0;
+        // Erased values waiting for the purge longer than 7 days (the default) are said after
+        // connecting.
+        const QByteArray yesterday =
+            "[RODO]\nOstatnio=" + today.addDays(-1).toString(Qt::ISODate).toLatin1() + "\n";
+        QTest::newRow("an erasure waiting 6 days") << yesterday << false << 6;
+        QTest::newRow("an erasure waiting 8 days") << yesterday << false << 8;
+        QTest::newRow("8 days, purge after 10") << yesterday + "Oczyszczanie=10\n" << false << 8;
     }
     void theStartUpReminderShowsInTheHintPanel()
     {
         QFETCH(QByteArray, removal);
         QFETCH(bool, reminded);
+        QFETCH(int, erasedDaysAgo);
         AppFixture app(false, true);
         app.writeIni(app.readIni() + "\n" + removal);
+        if (erasedDaysAgo > 0)
+            app.database()->run({QStringLiteral("insert into USUNIECIA (ID, DTUSUNIECIA, GOSC_ID) "
+                                                "values (1, dateadd(-%1 day to localtimestamp), 5)")
+                                     .arg(erasedDaysAgo)});
         QVERIFY(app.start());
         const QString text = admin::removalReminderText();
-        QCOMPARE(child<QLabel>(app.form.get(), "hintLabel")->text(), reminded ? text : QString());
+        const bool overdue = erasedDaysAgo > 7 && !removal.contains("Oczyszczanie=10");
+        QCOMPARE(child<QLabel>(app.form.get(), "hintLabel")->text(),
+                 overdue    ? admin::purgeReminderText()
+                 : reminded ? text
+                            : QString());
         QVERIFY(!app.prompts.messages().contains(text));  // never in a message box
         if (removal.isEmpty())
             QVERIFY(app.readIni().contains("PierwszyStart=" +

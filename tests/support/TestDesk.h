@@ -78,6 +78,14 @@ public:
     {
         return controls::treeCursor(kind);
     }
+    // Closes the test's connection around the work and opens it again.
+    bool withConnectionClosed(const std::function<void()>& work) override
+    {
+        database_.close();
+        work();
+        database_.open();
+        return database_.connected();
+    }
     std::optional<QString> askValue(const desk::ValueRequest& request) override
     {
         return valueAnswer(request);
