@@ -3,6 +3,7 @@
 // prompts, a clock the test sets, and the windows of other folders as functions the test
 // may replace.
 #include "controls/Clock.h"
+#include "db/Database.h"
 #include "desk/Desk.h"
 #include "support/AnsweringPrompts.h"
 
@@ -12,10 +13,6 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <functional>
-
-namespace db {
-class Database;
-}
 
 namespace testsupport {
 
