@@ -1,5 +1,7 @@
 #include "admin/DatabaseUpgradeDialog.h"
 
+#include "admin/BackgroundWork.h"
+
 #include "admin/DatabaseUpgrade.h"
 #include "controls/Accessibility.h"
 #include "controls/Clock.h"
@@ -9,15 +11,10 @@
 #include "db/Error.h"
 #include "desk/Desk.h"
 
-#include <QApplication>
-#include <QEventLoop>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPointer>
-#include <QThread>
 #include <QVBoxLayout>
-#include <memory>
 #include <optional>
 
 namespace {
@@ -141,47 +138,15 @@ void DatabaseUpgradeDialog::run()
     busy_ = true;
     upgradeButton->setEnabled(false);
     closeButton->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-
-    // The upgrade runs on a thread of its own; its lines come back here as they are said.
-    struct Run {
-        QPointer<DatabaseUpgradeDialog> window;
-        std::optional<QString> failure;
-    };
-    auto state = std::make_shared<Run>();
-    state->window = this;
-    QThread* worker = QThread::create([state, job] {
-        const auto sink = [state](const QString& line) {
-            QMetaObject::invokeMethod(
-                qApp,
-                [state, line] {
-                    if (state->window)
-                        state->window->log(line);
-                },
-                Qt::QueuedConnection);
-        };
-        try {
-            admin::DatabaseUpgrade::upgrade(job, sink);
-        } catch (const db::Error& error) {
-            state->failure = error.message();
-        } catch (const std::exception& error) {
-            state->failure = QString::fromLocal8Bit(error.what());
-        }
-    });
-    QEventLoop waiting;
-    connect(worker, &QThread::finished, &waiting, &QEventLoop::quit);
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    worker->start();
-    waiting.exec();
-    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);  // the last lines
-
-    QApplication::restoreOverrideCursor();
+    const std::optional<QString> failure = admin::runInBackground(
+        [job](const admin::LineSink& sink) { admin::DatabaseUpgrade::upgrade(job, sink); },
+        [this](const QString& line) { log(line); });
     busy_ = false;
     closeButton->setEnabled(true);
-    if (state->failure) {
+    if (failure) {
         desk_.prompts().beep();
         log(QStringLiteral("Błąd aktualizacji bazy danych:"));
-        log(*state->failure);
+        log(*failure);
     }
     readWhatIsMissing();
 }
