@@ -1,4 +1,5 @@
 #include "admin/BackupDialog.h"
+#include "admin/DatabasePurge.h"
 
 #include "admin/PersonalDataRemoval.h"
 #include "controls/Accessibility.h"
@@ -253,6 +254,7 @@ BackupDialog::RestoredWork BackupDialog::erasuresDoneAgain(const QList<desk::Era
 {
     const QDate backupDay = local_ ? QFileInfo(backupFile).lastModified().date() : QDate();
     const QStringList params = desk_.database().params();
+    const QDateTime now = desk_.clock().now();
     auto agreed = std::make_shared<bool>(false);
     QPointer<BackupDialog> window(this);
     return [=](const admin::ServiceJob& restored, const admin::BackupService::LineSink& sink) {
@@ -312,6 +314,20 @@ BackupDialog::RestoredWork BackupDialog::erasuresDoneAgain(const QList<desk::Era
         sink(QStringLiteral("Usunięcia danych osobowych wykonane ponownie na odtworzonej bazie "
                             "danych: %1")
                  .arg(missing.size()));
+        // What was erased again is still in the restored file's old record versions: a file
+        // on this computer is purged before it takes the database's place; elsewhere the
+        // purge waits for the administrator, who is reminded of it.
+        if (missing.isEmpty())
+            return;
+        if (restored.protocol == admin::Protocol::Local && recorded) {
+            admin::ServiceJob purge = restored;
+            purge.backupFile = admin::DatabasePurge::backupFileFor(restored.database);
+            admin::DatabasePurge::purge(purge, now, sink);
+        } else {
+            sink(
+                QStringLiteral("Plik bazy danych wymaga oczyszczenia "
+                               "(Dodatki > Usuwanie danych osobowych)."));
+        }
     };
 }
 

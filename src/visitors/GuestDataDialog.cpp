@@ -171,14 +171,25 @@ void GuestDataDialog::showGuest(int guestId)
     dataTable->setColumnCount(int(table_.headers.size()));
     dataTable->setHorizontalHeaderLabels(table_.headers);
     dataTable->setRowCount(int(table_.rows.size()));
+    // The columns take the width of the visits; the lines across the table (the registry
+    // record, the information on processing) are long texts and would widen the first one.
+    std::vector<int> acrossRows;
     for (int row = 0; row < int(table_.rows.size()); ++row) {
         const QStringList& cells = table_.rows[size_t(row)];
+        if (cells.size() == 1) {
+            acrossRows.push_back(row);
+            continue;
+        }
         for (int column = 0; column < int(cells.size()); ++column)
             dataTable->setItem(row, column, new QTableWidgetItem(cells[column]));
-        if (cells.size() == 1)  // a line of the registry record, across the table
-            dataTable->setSpan(row, 0, 1, dataTable->columnCount());
     }
     dataTable->resizeColumnsToContents();
+    for (const int row : acrossRows) {
+        auto* item = new QTableWidgetItem(table_.rows[size_t(row)].front());
+        item->setToolTip(item->text());
+        dataTable->setItem(row, 0, item);
+        dataTable->setSpan(row, 0, 1, dataTable->columnCount());
+    }
 }
 
 void GuestDataDialog::savePdf()

@@ -57,6 +57,29 @@ QStringList splitSql(const QString& script)
     return statements;
 }
 
+QStringList textsReadableIn(const QString& path, const QStringList& texts)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("unreadable: ") + path};
+    const QByteArray bytes = file.readAll();
+    QStringList found;
+    for (const QString& text : texts) {
+        const QByteArray marker = text.toLatin1();
+        bool held = bytes.contains(marker);
+        for (int split = 1; !held && split < marker.size(); ++split) {
+            const QByteArray head = marker.left(split);
+            const QByteArray tail = marker.mid(split);
+            for (qsizetype at = bytes.indexOf(head); !held && at >= 0;
+                 at = bytes.indexOf(head, at + 1))
+                held = bytes.mid(at + split + 1, tail.size()) == tail;
+        }
+        if (held)
+            found << text;
+    }
+    return found;
+}
+
 QString readProjectFile(const QString& relativePath)
 {
     QFile file(QStringLiteral(HALVANE_SOURCE_DIR "/") + relativePath);

@@ -21,6 +21,10 @@ QString readProjectFile(const QString& relativePath);
 // waits until it has it open; false when it could not.
 bool holdInIsql(QProcess& isql, const QString& path);
 
+// The texts that can be read from a database file. The engine compresses a record by runs of
+// bytes: give texts that repeat no byte; a control byte may still fall inside one.
+QStringList textsReadableIn(const QString& path, const QStringList& texts);
+
 class TestDatabase {
 public:
     // Creates the file with the schema; with `demo` the demo data too.
