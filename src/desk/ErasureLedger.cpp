@@ -95,9 +95,11 @@ void addToLedger(const QString& path, const QString& database, const QList<Erasu
     if (lines.size() == kept && QFile::exists(path))
         return;
     QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-                         file.write((lines.join(u'\n') + u'\n').toUtf8()) >= 0 && file.commit();
+    const bool written =
+        file.open(QIODevice::WriteOnly) &&
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+        file.write(lines.isEmpty() ? QByteArray() : (lines.join(u'\n') + u'\n').toUtf8()) >= 0 &&
+        file.commit();
     if (!written)
         throw db::Error(QStringLiteral("Nie można zapisać rejestru usunięć danych osobowych "
                                        "'%1': %2")
