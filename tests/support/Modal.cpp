@@ -8,7 +8,9 @@ namespace testsupport {
 
 namespace {
 constexpr int kPollMs = 20;
-}
+// Keys and focus reach a window once it is active; a loaded machine activates it later.
+constexpr int kActivationPolls = 50;
+}  // namespace
 
 ModalAction::ModalAction(std::function<void(QWidget*)> act, QWidget* except, int watchdogMs)
     : act_(std::move(act)), except_(except), watchdogMs_(watchdogMs)
@@ -24,6 +26,8 @@ void ModalAction::poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
     if (!acted_ && modal && modal != except_) {
+        if (!modal->isActiveWindow() && ++inactivePolls_ < kActivationPolls)
+            return;
         acted_ = true;
         actedOn_ = modal;
         elapsedMs_ = 0;

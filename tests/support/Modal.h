@@ -3,14 +3,14 @@
 // modal widget and hands it to the test; a watchdog closes every modal window when
 // nothing happened in time, or when the window acted on is still open long after, so a
 // failed check never hangs the suite.
-#include <QPointer>
 #include <QApplication>
 #include <QDialog>
-#include <QTimer>
-#include <vector>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 namespace testsupport {
 
@@ -29,6 +29,7 @@ private:
     QPointer<QWidget> except_;
     QPointer<QWidget> actedOn_;
     int elapsedMs_ = 0;
+    int inactivePolls_ = 0;
     int watchdogMs_;
     bool acted_ = false;
     bool timedOut_ = false;
