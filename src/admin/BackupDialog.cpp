@@ -259,9 +259,7 @@ BackupDialog::RestoredWork BackupDialog::erasuresDoneAgain(const QList<desk::Era
     QPointer<BackupDialog> window(this);
     return [=](const admin::ServiceJob& restored, const admin::BackupService::LineSink& sink) {
         db::Database database;
-        database.setDatabaseName(restored.protocol == admin::Protocol::Local
-                                     ? restored.database
-                                     : restored.server + u':' + restored.database);
+        database.setDatabaseName(admin::BackupService::clientName(restored));
         database.setParams(params);
         database.open();
         QList<desk::Erasure> missing =

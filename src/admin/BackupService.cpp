@@ -300,6 +300,17 @@ QString BackupService::serviceName(const ServiceJob& job)
     return job.server + QStringLiteral(":service_mgr");
 }
 
+QString BackupService::clientName(const ServiceJob& job)
+{
+    return job.protocol == Protocol::Tcp ? job.server + u':' + job.database : job.database;
+}
+
+bool BackupService::onThisComputer(const ServiceJob& job)
+{
+    return job.protocol == Protocol::Local || job.server == QLatin1String("localhost") ||
+           job.server == QLatin1String("127.0.0.1") || job.server == QLatin1String("::1");
+}
+
 void BackupService::backUp(const ServiceJob& job, const LineSink& sink)
 {
     run(Action::Backup, job, sink);

@@ -30,6 +30,12 @@ public:
 
     // The service manager's name: "service_mgr" locally, "host:service_mgr" over TCP.
     static QString serviceName(const ServiceJob& job);
+    // The job's database as a client attaches to it: "server:path" over TCP, the path
+    // itself locally.
+    static QString clientName(const ServiceJob& job);
+    // Whether the job's files are on this computer: the embedded engine's, or a server's
+    // reached as localhost.
+    static bool onThisComputer(const ServiceJob& job);
 
     // Backs the database up into the backup file (no options, verbose). Each line of the
     // service's output reaches `sink` as it comes. Throws db::Error with the server's

@@ -1,10 +1,12 @@
 #include "admin/DatabasePurge.h"
 
+#include "controls/PrivateFiles.h"
 #include "db/Attach.h"
 #include "db/Database.h"
 #include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/Statement.h"
+#include "desk/RetentionTime.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -86,19 +88,13 @@ QString deskName(const db::Values& row)
     return parts.join(QStringLiteral(", "));
 }
 
-// A database as the client names it: "server:path" over TCP, the path itself locally.
-QString connectionName(const ServiceJob& job)
-{
-    return job.protocol == Protocol::Tcp ? job.server + u':' + job.database : job.database;
-}
-
 // Marks, in the restored database, the erasures whose values it no longer holds and the
 // time of the purge. It runs again on the database itself on a server: the second time
 // finds nothing waiting and stores the same time.
 void markPurged(const ServiceJob& restored, const QDateTime& now)
 {
     db::Database database;
-    database.setDatabaseName(connectionName(restored));
+    database.setDatabaseName(BackupService::clientName(restored));
     QStringList params;
     if (!restored.userName.isEmpty())
         params << QStringLiteral("user_name=") + restored.userName;
@@ -181,31 +177,19 @@ void setExclusive(const ServiceJob& job, bool exclusive)
         throw db::Error(reason, codes);
 }
 
-bool onThisComputer(const ServiceJob& job)
-{
-    return job.protocol == Protocol::Local || job.server == QLatin1String("localhost") ||
-           job.server == QLatin1String("127.0.0.1") || job.server == QLatin1String("::1");
-}
-
-constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-
 // A file written for the engine of this program is the user's alone before anything goes
 // into it (the engine keeps the mode of a file it overwrites).
 void prepareBackupFile(const ServiceJob& job)
 {
-    if (job.protocol != Protocol::Local)
-        return;
-    QFile file(job.backupFile);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.close();
-    file.setPermissions(OwnerOnly);
+    if (job.protocol == Protocol::Local)
+        controls::preparePrivate(job.backupFile);
 }
 
 // Deletes the purge's backup; false where this computer cannot (a server elsewhere, or a
 // file of the server's user in a folder this user may not write).
 bool removeBackup(const ServiceJob& job)
 {
-    if (!onThisComputer(job))
+    if (!BackupService::onThisComputer(job))
         return false;
     if (QFile::remove(job.backupFile))
         return true;
@@ -226,11 +210,8 @@ QString failed(const QString& reason)
 
 int purgeIntervalDays(const QString& stored)
 {
-    bool isNumber = false;
-    const int days = stored.trimmed().toInt(&isNumber);
-    return isNumber && days >= MinPurgeIntervalDays && days <= MaxPurgeIntervalDays
-               ? days
-               : DefaultPurgeIntervalDays;
+    return desk::numberInRange(stored, MinPurgeIntervalDays, MaxPurgeIntervalDays,
+                               DefaultPurgeIntervalDays);
 }
 
 bool PurgeStatus::overdue(const QDateTime& now, int intervalDays) const

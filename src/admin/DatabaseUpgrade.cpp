@@ -1,11 +1,10 @@
 #include "admin/DatabaseUpgrade.h"
 
+#include "controls/PrivateFiles.h"
 #include "db/DataSet.h"
 #include "db/Database.h"
 #include "db/Error.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <ibase.h>
@@ -17,10 +16,15 @@ namespace {
 
 using Kind = SchemaAddition::Kind;
 
-constexpr auto SelectTriggers = R"(select trim(RDB$TRIGGER_NAME) from RDB$TRIGGERS)";
-constexpr auto SelectRelations = R"(select trim(RDB$RELATION_NAME) from RDB$RELATIONS)";
-constexpr auto SelectGenerators = R"(select trim(RDB$GENERATOR_NAME) from RDB$GENERATORS)";
-// Every index with its columns in order; an inactive one serves nothing but holds its name.
+// The database's own objects only: the engine's are many and never among those looked for.
+constexpr auto SelectTriggers = R"(select trim(RDB$TRIGGER_NAME) from RDB$TRIGGERS
+where coalesce(RDB$SYSTEM_FLAG, 0) = 0)";
+constexpr auto SelectRelations = R"(select trim(RDB$RELATION_NAME) from RDB$RELATIONS
+where coalesce(RDB$SYSTEM_FLAG, 0) = 0)";
+constexpr auto SelectGenerators = R"(select trim(RDB$GENERATOR_NAME) from RDB$GENERATORS
+where coalesce(RDB$SYSTEM_FLAG, 0) = 0)";
+// Every index of the database's own with its columns in order; an inactive one serves nothing
+// but holds its name.
 constexpr auto SelectIndexColumns = R"(select
   trim(I.RDB$INDEX_NAME),
   trim(I.RDB$RELATION_NAME),
@@ -28,6 +32,7 @@ constexpr auto SelectIndexColumns = R"(select
   trim(S.RDB$FIELD_NAME)
 from RDB$INDICES I
 left join RDB$INDEX_SEGMENTS S on S.RDB$INDEX_NAME = I.RDB$INDEX_NAME
+where coalesce(I.RDB$SYSTEM_FLAG, 0) = 0
 order by I.RDB$INDEX_NAME, S.RDB$FIELD_POSITION)";
 
 constexpr auto CreateErasures = R"(CREATE TABLE USUNIECIA (
@@ -172,11 +177,8 @@ std::unique_ptr<db::Database> connect(const UpgradeJob& job)
 // holds it.
 void keepPrivate(const ServiceJob& backup)
 {
-    const bool here = backup.protocol == Protocol::Local ||
-                      backup.server == QLatin1String("localhost") ||
-                      backup.server == QLatin1String("127.0.0.1");
-    if (here && QFileInfo::exists(backup.backupFile))
-        QFile::setPermissions(backup.backupFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (BackupService::onThisComputer(backup))
+        controls::makePrivate(backup.backupFile);
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include "personnel/EmployeeInfoDialog.h"
 #include "personnel/EmployeeSearchDialog.h"
 #include "personnel/PersonnelDialog.h"
+#include "personnel/StaffStatements.h"
 #include "visitors/GuestsDialog.h"
 #include "visitors/StoredVisit.h"
 #include "visitors/VisitsDialog.h"
@@ -74,15 +75,6 @@ where
   and
   DZIAL_ID = :dzial_id
 order by ID)";
-// Department 0 lists the employees of the company that no department of it holds: those of
-// no department, and those whose department was deleted, so that each is listed somewhere.
-constexpr auto SelectStaffOfNoDepartment = R"(select *
-from PERSONEL P
-where
-  P.FIRMA_ID = :firma_id
-  and
-  not exists (select 1 from DZIALY D where D.ID = P.DZIAL_ID and D.FIRMA_ID = P.FIRMA_ID)
-order by P.ID)";
 constexpr auto CountStaffOfNoDepartment = R"(select count(*)
 from PERSONEL P
 where
@@ -851,7 +843,8 @@ void MainWindow::loadStaff()
     if (!database_.connected())
         return;  // nothing to list without a connection
     staff.sql() =
-        QString::fromUtf8(department != 0 ? SelectStaff : SelectStaffOfNoDepartment).split(u'\n');
+        QString::fromUtf8(department != 0 ? SelectStaff : personnel::SelectStaffOfNoDepartment)
+            .split(u'\n');
     staff.setParam(QStringLiteral("firma_id"), company);
     staff.setParam(QStringLiteral("dzial_id"), department);
     const db::Database::ListReading reading(database_);

@@ -1,11 +1,12 @@
 #include "desk/ErasureLedger.h"
 
+#include "controls/PrivateFiles.h"
+
 #include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/Statement.h"
 
 #include <QFile>
-#include <QFileDevice>
 #include <QSaveFile>
 #include <algorithm>
 #include <cstdlib>
@@ -96,8 +97,7 @@ void addToLedger(const QString& path, const QString& database, const QList<Erasu
         return;
     QSaveFile file(path);
     const bool written =
-        file.open(QIODevice::WriteOnly) &&
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+        controls::openPrivate(file) &&
         file.write(lines.isEmpty() ? QByteArray() : (lines.join(u'\n') + u'\n').toUtf8()) >= 0 &&
         file.commit();
     if (!written)

@@ -5,13 +5,16 @@ namespace desk {
 const QString PersonalDataSection = QStringLiteral("RODO");
 const QString RetentionMonthsKey = QStringLiteral("Miesiace");
 
-int retentionMonths(const QString& stored)
+int numberInRange(const QString& stored, int min, int max, int fallback)
 {
     bool isNumber = false;
-    const int months = stored.trimmed().toInt(&isNumber);
-    return isNumber && months >= MinRetentionMonths && months <= MaxRetentionMonths
-               ? months
-               : DefaultRetentionMonths;
+    const int number = stored.trimmed().toInt(&isNumber);
+    return isNumber && number >= min && number <= max ? number : fallback;
+}
+
+int retentionMonths(const QString& stored)
+{
+    return numberInRange(stored, MinRetentionMonths, MaxRetentionMonths, DefaultRetentionMonths);
 }
 
 QString monthsText(int months)

@@ -11,6 +11,10 @@ constexpr int DefaultRetentionMonths = 24;
 constexpr int MinRetentionMonths = 1;
 constexpr int MaxRetentionMonths = 120;
 
+// A stored whole number within min..max; anything else (outside, not a number) gives the
+// fallback. Settings that the administrator may have typed into the file.
+int numberInRange(const QString& stored, int min, int max, int fallback);
+
 // The stored retention time; anything outside 1..120 or not a number gives the default.
 int retentionMonths(const QString& stored);
 

@@ -36,15 +36,6 @@ where
   and
   DZIAL_ID = :dzial_id
 order by ID)";
-// Department 0 lists the employees of the company that no department of it holds (none, or
-// one deleted), as the main window's "(bez działu)" does, so that they can be moved.
-constexpr auto SelectStaffOfNoDepartment = R"(select *
-from PERSONEL P
-where
-  P.FIRMA_ID = :firma_id
-  and
-  not exists (select 1 from DZIALY D where D.ID = P.DZIAL_ID and D.FIRMA_ID = P.FIRMA_ID)
-order by P.ID)";
 
 constexpr auto DeleteEmployee = R"(delete from PERSONEL
 where
@@ -252,7 +243,7 @@ void PersonnelDialog::openList()
 {
     staff.close();
     staff.setSelectSql(
-        QString::fromUtf8(departmentId_ != 0 ? SelectStaff : SelectStaffOfNoDepartment));
+        QString::fromUtf8(departmentId_ != 0 ? SelectStaff : personnel::SelectStaffOfNoDepartment));
     staff.setParam(QStringLiteral("firma_id"), companyId_);
     staff.setParam(QStringLiteral("dzial_id"), departmentId_);
     staff.open();

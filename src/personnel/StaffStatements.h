@@ -1,7 +1,19 @@
 #pragma once
 // The statements that store an employee row, shared by the personnel list and the CSV
-// import, which both keep the staff table through the same data set rules.
+// import, which both keep the staff table through the same data set rules; and the list of
+// a company's employees of no department, shared with the main window.
 namespace personnel {
+
+// Department 0 lists the employees of the company that no department of it holds: those of
+// no department, and those whose department was deleted, so that each is listed somewhere
+// (and can be moved from there).
+inline constexpr auto SelectStaffOfNoDepartment = R"(select *
+from PERSONEL P
+where
+  P.FIRMA_ID = :firma_id
+  and
+  not exists (select 1 from DZIALY D where D.ID = P.DZIAL_ID and D.FIRMA_ID = P.FIRMA_ID)
+order by P.ID)";
 
 inline constexpr auto InsertEmployee = R"(insert into PERSONEL
   (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO, STANOWISKO, PIETRO, POKOJ, TELSTACJ, 
