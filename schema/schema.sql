@@ -91,6 +91,31 @@ CREATE TABLE USTAWIENIA (
   CONSTRAINT PK_USTAWIENIA PRIMARY KEY (KLUCZ)
 );
 
+-- The outbox: e-mail waiting for the mail server, one message and one address a row, deleted
+-- once the server has taken it (or by the removal of old personal data: it holds guests'
+-- names). A desk claims a row (STAN 1, WYSYLA, DTPOBRANIA) and commits before it sends, so
+-- that two desks never send one message. STAN: 0 waiting for DTNASTEPNEJ, 1 being sent,
+-- 2 refused for good (the administrator sends it again or drops it). RODZAJ: 1 a host's
+-- notice of a guest (WIZYTA_ID), 2 the evacuation list.
+CREATE TABLE POCZTA (
+  ID               INTEGER NOT NULL,
+  DTUTWORZENIA     TIMESTAMP DEFAULT CURRENT_TIMESTAMP NOT NULL,
+  RODZAJ           SMALLINT NOT NULL,
+  WIZYTA_ID        INTEGER,
+  ADRESAT          VARCHAR(254) NOT NULL,
+  TEMAT            VARCHAR(500) NOT NULL,
+  TRESC            BLOB SUB_TYPE TEXT,
+  ZALACZNIK_NAZWA  VARCHAR(100),
+  ZALACZNIK        BLOB SUB_TYPE BINARY,
+  STAN             SMALLINT DEFAULT 0 NOT NULL,
+  PROBY            INTEGER DEFAULT 0 NOT NULL,
+  DTNASTEPNEJ      TIMESTAMP DEFAULT CURRENT_TIMESTAMP NOT NULL,
+  WYSYLA           VARCHAR(100),
+  DTPOBRANIA       TIMESTAMP,
+  ODPOWIEDZ        VARCHAR(1000),
+  CONSTRAINT PK_POCZTA PRIMARY KEY (ID)
+);
+
 CREATE INDEX IX_DZIALY_FIRMA_POPID ON DZIALY (FIRMA_ID, POPID);
 CREATE INDEX IX_PERSONEL_FIRMA_DZIAL ON PERSONEL (FIRMA_ID, DZIAL_ID);
 CREATE INDEX IX_WIZYTY_DTPRZYBYCIA ON WIZYTY (DTPRZYBYCIA);
@@ -99,6 +124,8 @@ CREATE INDEX IX_WIZYTY_DTPRZYBYCIA ON WIZYTY (DTPRZYBYCIA);
 CREATE INDEX IX_WIZYTY_GOSC_DTPRZYBYCIA ON WIZYTY (GOSC_ID, DTPRZYBYCIA);
 -- The reception overview finds the visits still open (no exit) among years of closed ones.
 CREATE INDEX IX_WIZYTY_DTWYJSCIA ON WIZYTY (DTWYJSCIA);
+-- The desks look for messages due to be sent every few seconds.
+CREATE INDEX IX_POCZTA_DTNASTEPNEJ ON POCZTA (DTNASTEPNEJ);
 
 CREATE GENERATOR GEN_FIRMY_ID;
 CREATE GENERATOR GEN_DZIALY_ID;
@@ -106,6 +133,7 @@ CREATE GENERATOR GEN_PERSONEL_ID;
 CREATE GENERATOR GEN_GOSCIE_ID;
 CREATE GENERATOR GEN_WIZYTY_ID;
 CREATE GENERATOR GEN_USUNIECIA_ID;
+CREATE GENERATOR GEN_POCZTA_ID;
 
 -- After every change of a table its trigger posts the event named as the table; the server
 -- delivers it when the change is committed, and the desks read their lists again. The

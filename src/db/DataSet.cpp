@@ -181,6 +181,8 @@ QVariant Field::toColumnValue(const QVariant& value) const
         }
         case FieldType::Boolean:
             return value.toBool();
+        case FieldType::Bytes:
+            return value.toByteArray();
     }
     return {};
 }
@@ -702,6 +704,8 @@ bool DataSet::matches(const Field& field, const QVariant& cell, const QVariant& 
         }
         case FieldType::Boolean:
             return cell.toBool() == wanted.toBool();
+        case FieldType::Bytes:
+            return cell.toByteArray() == wanted.toByteArray();
         default: {
             double number = 0;
             return numberFrom(wanted, field.type(), number) && cell.toDouble() == number;

@@ -263,6 +263,9 @@ void Statement::describeColumns(fb::Status& st)
             column.type = FieldType::Boolean;
         } else if (type == SQL_BLOB && outMeta_->getSubType(&st, i) == isc_blob_text) {
             column.type = FieldType::String;  // a text of any length (list(), notes)
+        } else if (type == SQL_BLOB) {
+            column.type = FieldType::Bytes;  // a file kept whole (an e-mail's attachment)
+            slot.binary = true;
         } else {
             throw Error(
                 QStringLiteral("Nieobsługiwany typ kolumny '%1' (%2)").arg(column.name).arg(type));
@@ -306,7 +309,7 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
         else if (type == SQL_TIMESTAMP || type == SQL_TYPE_DATE || type == SQL_TYPE_TIME)
             asText = !dateTimeOf(v, when);
         else
-            asText = true;
+            asText = type != SQL_BLOB;
         if (!asText)
             continue;
         if (!builder) {
@@ -395,6 +398,11 @@ Statement::Input Statement::bindInput(const ParamSource& params, fb::Status& st)
             } else {
                 put<quint32>(at, isc.time);
             }
+        } else if (type == SQL_BLOB) {
+            // Bytes are stored as they are; a text in the connection's character set.
+            put<ISC_QUAD>(at, writeBlob(v.typeId() == QMetaType::QByteArray
+                                            ? v.toByteArray()
+                                            : database_.encode(textOf(v), place(i))));
         }
     }
     return input;
@@ -463,7 +471,10 @@ Values Statement::readRow(const unsigned char* buffer, size_t rowWidth) const
                 row.emplace_back(double(get<quint32>(at)) / 864000000.0);
                 break;
             case SQL_BLOB:
-                row.emplace_back(database_.decode(readBlob(get<ISC_QUAD>(at))));
+                if (slot.binary)
+                    row.emplace_back(readBlob(get<ISC_QUAD>(at)));
+                else
+                    row.emplace_back(database_.decode(readBlob(get<ISC_QUAD>(at))));
                 break;
             default:
                 row.emplace_back();
@@ -495,6 +506,24 @@ QByteArray Statement::readBlob(ISC_QUAD id) const
         blob.forget();
     st.check();
     return bytes;
+}
+
+ISC_QUAD Statement::writeBlob(const QByteArray& bytes) const
+{
+    fb::Status st(database_.decoder());
+    ISC_QUAD id{};
+    fb::Ref<Firebird::IBlob> blob(database_.attachment()->createBlob(
+        &st, database_.statementTransaction().handle(), &id, 0, nullptr));
+    st.check();
+    constexpr qsizetype Segment = 32768;  // a segment's length is an unsigned short
+    for (qsizetype at = 0; at < bytes.size(); at += Segment) {
+        blob->putSegment(&st, unsigned(qMin(Segment, bytes.size() - at)), bytes.constData() + at);
+        st.check();
+    }
+    blob->close(&st);
+    st.check();
+    blob.forget();
+    return id;
 }
 
 void Statement::execute(const ParamSource& params, std::vector<Values>* rows, size_t rowWidth)

@@ -12,7 +12,7 @@ namespace db {
 
 class Database;
 
-enum class FieldType { Integer, LargeInt, Float, String, DateTime, Date, Time, Boolean };
+enum class FieldType { Integer, LargeInt, Float, String, DateTime, Date, Time, Boolean, Bytes };
 
 struct Column {
     QString name;
@@ -57,10 +57,12 @@ private:
         unsigned length = 0;
         unsigned offset = 0;
         unsigned nullOffset = 0;
+        bool binary = false;  // a blob read as bytes
     };
     Input bindInput(const ParamSource& params, fb::Status& st);
     Values readRow(const unsigned char* buffer, size_t rowWidth) const;
     QByteArray readBlob(ISC_QUAD id) const;
+    ISC_QUAD writeBlob(const QByteArray& bytes) const;
     void describeColumns(fb::Status& st);
 
     Database& database_;

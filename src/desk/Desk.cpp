@@ -5,10 +5,12 @@
 #include "db/Error.h"
 #include "desk/ErasureLedger.h"
 #include "desk/LiveUpdates.h"
+#include "mail/Outbox.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <utility>
 
 namespace desk {
 
@@ -34,9 +36,12 @@ bool Desk::commitWork()
     try {
         transaction().commit();
         writeErasureLedgers();
+        if (std::exchange(mailQueued_, false))
+            onMailCommitted();
         return true;
     } catch (const db::Error& error) {
         pendingErasures_.clear();  // rolled back with the work
+        mailQueued_ = false;
         if (error.connectionLost()) {
             reportConnectionLost(error);
             return false;
@@ -52,9 +57,17 @@ bool Desk::commitWork()
     }
 }
 
+int Desk::queueMail(const mail::Message& message, mail::Kind kind, int visitId)
+{
+    const int id = mail::queue(database(), message, kind, visitId);
+    mailQueued_ = true;
+    return id;
+}
+
 void Desk::rollbackWork()
 {
     pendingErasures_.clear();
+    mailQueued_ = false;
     try {
         transaction().rollback();
     } catch (const db::Error& error) {

@@ -5,6 +5,7 @@
 // window a small one of its own.
 #include "controls/Icons.h"
 #include "desk/PersonalData.h"
+#include "mail/Message.h"
 
 #include <QDate>
 #include <QString>
@@ -25,6 +26,9 @@ namespace controls {
 class Clock;
 class Prompts;
 }  // namespace controls
+namespace mail {
+class Courier;
+}
 
 namespace desk {
 
@@ -78,6 +82,13 @@ public:
     // An erasure of personal data done in the unit of work: commitWork() adds it to the
     // erasure ledgers (desk/ErasureLedger.h) once committed, a rollback forgets it.
     void noteErasure(const Erasure& erasure) { pendingErasures_.push_back(erasure); }
+    // Puts an e-mail into the outbox in the unit of work (mail/Outbox.h) and gives its ID;
+    // once commitWork() has committed it, the courier is woken; a rollback drops it with the
+    // rest of the work.
+    int queueMail(const mail::Message& message, mail::Kind kind, int visitId = 0);
+    // This desk's courier while mail is set up here, else null: its signals say what went.
+    virtual mail::Courier* courier() { return nullptr; }
+
     // The ledgers this desk writes: the settings folder's, and the one in the folder of the
     // last backup when the database is on this computer.
     QStringList erasureLedgers() const;
@@ -138,12 +149,15 @@ protected:
     // After reportConnectionLost() has told the user; the application lets the connection
     // go and closes its windows.
     virtual void onConnectionLost() {}
+    // Mail queued in the unit of work was committed: the application wakes its courier.
+    virtual void onMailCommitted() {}
 
 private:
     void writeErasureLedgers();
 
     std::unique_ptr<LiveUpdates> liveUpdates_;
     std::vector<Erasure> pendingErasures_;
+    bool mailQueued_ = false;
     bool closingWindows_ = false;
     // Told once per connection: what the windows' callers still try after their windows
     // closed finds the same lost connection.

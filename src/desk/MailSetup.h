@@ -1,0 +1,14 @@
+#pragma once
+// The mail settings of this desk: the settings file's section "Poczta" and the password file
+// beside it.
+#include "mail/MailSettings.h"
+
+namespace desk {
+
+class Desk;
+
+mail::MailSettings readMailSettings(const Desk& desk);
+// Throws db::Error when a file cannot be written; the password is stored apart from the rest.
+void storeMailSettings(Desk& desk, const mail::MailSettings& settings);
+
+}  // namespace desk
