@@ -4,11 +4,13 @@
 #include "controls/PrivateFiles.h"
 #include "controls/Prompts.h"
 
+#include <QFile>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryDir>
 #include <QTextLayout>
 #include <algorithm>
 #include <functional>
@@ -606,23 +608,46 @@ bool printedPrivately(QPrinter& printer, const std::function<bool()>& print)
     return printed;
 }
 
-}  // namespace
-
-bool printTable(Prompts& prompts, const QString& caption, const PrintedTable& table,
-                const QDateTime& printedAt)
+// The table's page: A4 with its margins, turned when the columns need it.
+void setUpTablePage(QPrinter& printer, const PrintedTable& table)
 {
-    QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(table.title);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(QMarginsF(PageMarginMm, PageMarginMm, PageMarginMm, PageMarginMm),
                            QPageLayout::Millimeter);
     printer.setPageOrientation(TablePrint::needsLandscape(printer, table) ? QPageLayout::Landscape
                                                                           : QPageLayout::Portrait);
+}
+
+}  // namespace
+
+bool printTable(Prompts& prompts, const QString& caption, const PrintedTable& table,
+                const QDateTime& printedAt)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    setUpTablePage(printer, table);
     if (!prompts.choosePrinter(printer, caption))
         return false;
     return printedPrivately(printer,
                             [&] { return TablePrint(printer, table, printedAt).print(); }) ||
            reportFailure(prompts);
+}
+
+QByteArray tablePdf(const PrintedTable& table, const QDateTime& printedAt)
+{
+    // QPrinter writes files only: one in a folder of the user's own, gone on return.
+    const QTemporaryDir folder;
+    if (!folder.isValid())
+        return {};
+    const QString fileName = folder.filePath(QStringLiteral("tabela.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    setUpTablePage(printer, table);
+    if (!printedPrivately(printer, [&] { return TablePrint(printer, table, printedAt).print(); }))
+        return {};
+    QFile pdf(fileName);
+    return pdf.open(QIODevice::ReadOnly) ? pdf.readAll() : QByteArray();
 }
 
 bool printPass(Prompts& prompts, const VisitPass& pass)

@@ -30,6 +30,10 @@ struct PrintedTable {
 bool printTable(Prompts& prompts, const QString& caption, const PrintedTable& table,
                 const QDateTime& printedAt);
 
+// The same pages as printTable prints, as the bytes of a PDF file (to send by e-mail); empty
+// when it could not be made.
+QByteArray tablePdf(const PrintedTable& table, const QDateTime& printedAt);
+
 struct VisitPass {
     QString guestName, company, employee, floor, room, badge;
     QDate day;

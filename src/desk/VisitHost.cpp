@@ -3,6 +3,7 @@
 #include "controls/Prompts.h"
 #include "db/Statement.h"
 #include "desk/Desk.h"
+#include "desk/MailSetup.h"
 
 #include <QSysInfo>
 #include <QUrl>
@@ -34,6 +35,23 @@ QString encoded(const QString& text, const QByteArray& kept = {})
     return QString::fromLatin1(QUrl::toPercentEncoding(text, kept));
 }
 
+QString noticeSubject(const QString& guestName)
+{
+    return QStringLiteral("Gość w recepcji: ") + guestName;
+}
+
+// The lines of the notice; the company is named where it is known.
+QString noticeBody(const QString& guestName, const QString& company, const QDateTime& arrival,
+                   const QString& deskName)
+{
+    QStringList lines{QStringLiteral("W recepcji czeka gość: %1.").arg(guestName)};
+    if (!company.trimmed().isEmpty())
+        lines << QStringLiteral("Firma: %1.").arg(company.trimmed());
+    lines << QStringLiteral("Przybycie: %1.").arg(arrival.toString(TimeFormat))
+          << QStringLiteral("Stanowisko recepcji: %1.").arg(deskName);
+    return lines.join(QStringLiteral("\r\n"));
+}
+
 }  // namespace
 
 VisitHost readVisitHost(Desk& desk, int companyId, int employeeId)
@@ -55,27 +73,46 @@ VisitHost readVisitHost(Desk& desk, int companyId, int employeeId)
 QString notificationUrl(const QString& email, const QString& guestName, const QDateTime& arrival,
                         const QString& deskName)
 {
-    const QString subject = QStringLiteral("Gość w recepcji: ") + guestName;
-    const QString body = QStringLiteral(
-                             "W recepcji czeka gość: %1.\r\n"
-                             "Przybycie: %2.\r\n"
-                             "Stanowisko recepcji: %3.")
-                             .arg(guestName, arrival.toString(TimeFormat), deskName);
     return QStringLiteral("mailto:") + encoded(email.trimmed(), "@") + QStringLiteral("?subject=") +
-           encoded(subject) + QStringLiteral("&body=") + encoded(body);
+           encoded(noticeSubject(guestName)) + QStringLiteral("&body=") +
+           encoded(noticeBody(guestName, {}, arrival, deskName));
 }
 
-void notifyEmployee(Desk& desk, const QString& email, const QString& guestName,
-                    const QDateTime& arrival)
+mail::Message hostNoticeMessage(const HostNotice& notice, const QString& deskName)
 {
-    if (desk.prompts().openUrl(
-            notificationUrl(email, guestName, arrival, QSysInfo::machineHostName())))
-        return;
+    mail::Message message;
+    message.to = notice.email.trimmed();
+    message.subject = noticeSubject(notice.guestName);
+    message.body = noticeBody(notice.guestName, notice.company, notice.arrival, deskName);
+    return message;
+}
+
+bool notifiesByMail(const Desk& desk)
+{
+    return readMailSettings(desk).isSetUp();
+}
+
+void queueHostNotice(Desk& desk, const HostNotice& notice)
+{
+    desk.queueMail(hostNoticeMessage(notice, QSysInfo::machineHostName()), mail::Kind::HostNotice,
+                   notice.visitId);
+}
+
+bool notifyEmployee(Desk& desk, const HostNotice& notice)
+{
+    if (notifiesByMail(desk)) {
+        queueHostNotice(desk, notice);
+        return true;
+    }
+    if (desk.prompts().openUrl(notificationUrl(notice.email, notice.guestName, notice.arrival,
+                                               QSysInfo::machineHostName())))
+        return false;
     // No mail program set up: the receptionist tells the host another way.
     desk.prompts().message(
         QStringLiteral("Nie udało się otworzyć programu pocztowego.\nAdres pracownika: ") +
-            email.trimmed(),
+            notice.email.trimmed(),
         QStringLiteral("Powiadom pracownika"), controls::Icon::Warning);
+    return false;
 }
 
 }  // namespace desk

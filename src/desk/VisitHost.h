@@ -1,6 +1,8 @@
 #pragma once
 // Whom a guest has come to see, and telling them: where the employee sits, for the pass,
 // and the e-mail that says the guest is waiting at the reception desk.
+#include "mail/Message.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -21,9 +23,28 @@ VisitHost readVisitHost(Desk& desk, int companyId, int employeeId);
 QString notificationUrl(const QString& email, const QString& guestName, const QDateTime& arrival,
                         const QString& deskName);
 
-// Opens the desktop's mail program on that message; the desk's name is the computer's
-// host name. Where it cannot be opened, a message gives the address to copy.
-void notifyEmployee(Desk& desk, const QString& email, const QString& guestName,
-                    const QDateTime& arrival);
+// What the employee is told: the guest, the visited company, the arrival, and the visit
+// the notice belongs to (0: not stored yet).
+struct HostNotice {
+    QString email, guestName, company;
+    QDateTime arrival;
+    int visitId = 0;
+};
+
+// The notice as an e-mail: "Gość w recepcji: <guest>" and a plain Polish text naming the
+// guest, the company, the arrival and this desk (the computer's host name).
+mail::Message hostNoticeMessage(const HostNotice& notice, const QString& deskName);
+
+// Whether this desk tells the employee by e-mail ("Dodatki > Poczta" is set up) rather than
+// through the desktop's mail program.
+bool notifiesByMail(const Desk& desk);
+
+// Puts the notice into the outbox in the unit of work; it goes once that is committed.
+void queueHostNotice(Desk& desk, const HostNotice& notice);
+
+// Tells the employee: where mail is set up the notice is queued in the unit of work and the
+// answer is true (the caller commits it); else the desktop's mail program is opened on the
+// message (where it cannot be, a message gives the address to copy) and the answer is false.
+bool notifyEmployee(Desk& desk, const HostNotice& notice);
 
 }  // namespace desk

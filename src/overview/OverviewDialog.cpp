@@ -236,13 +236,8 @@ void OverviewDialog::Private::saveCsv()
 void OverviewDialog::Private::print()
 {
     const OverviewPage* page = currentPage();
-    controls::PrintedTable table = page->printedTable();
-    table.title = page->printsSignatures()
-                      ? QStringLiteral("Lista ewakuacyjna – %1").arg(page->title())
-                      : page->title();
-    table.signatureColumn = page->printsSignatures();
-    controls::printTable(desk.prompts(), QStringLiteral("Drukuj: ") + page->caption(), table,
-                         desk.clock().now());
+    controls::printTable(desk.prompts(), QStringLiteral("Drukuj: ") + page->caption(),
+                         page->printout(), desk.clock().now());
 }
 
 void OverviewDialog::Private::printPass()

@@ -144,6 +144,15 @@ controls::PrintedTable OverviewPage::table() const
     return table;
 }
 
+controls::PrintedTable OverviewPage::printout() const
+{
+    controls::PrintedTable printed = printedTable();
+    printed.title =
+        printsSignatures() ? QStringLiteral("Lista ewakuacyjna – %1").arg(title()) : title();
+    printed.signatureColumn = printsSignatures();
+    return printed;
+}
+
 void OverviewPage::drawCellText(QPainter* painter, const QRect& cell, const QString& text,
                                 const QColor& colour, Qt::Alignment alignment) const
 {

@@ -36,6 +36,9 @@ public:
     virtual controls::PrintedTable printedTable() const { return table(); }
     // The evacuation list prints a column to sign.
     virtual bool printsSignatures() const { return false; }
+    // The page as printed and sent: printedTable() under its title ("Lista ewakuacyjna –
+    // W budynku (3)" for the evacuation list).
+    controls::PrintedTable printout() const;
     // What a pass or a notification of the selected visit needs.
     QVariant currentValue(const QString& field) const;
 

@@ -66,8 +66,7 @@ WaitingPage::WaitingPage(desk::Desk& desk, QWidget* parent)
     connect(entryButton, &QPushButton::clicked, this,
             [this] { desk_.prompts().guarded([this] { letIn(); }); });
     notifyButton = addButton("notifyButton", QStringLiteral("Powiadom pracownika"));
-    connect(notifyButton, &QPushButton::clicked, this,
-            [this] { desk_.prompts().guarded([this] { notifyEmployee(); }); });
+    connect(notifyButton, &QPushButton::clicked, this, [this] { notifyEmployee(); });
 }
 
 void WaitingPage::prepareRead()
@@ -81,14 +80,23 @@ void WaitingPage::updateButtons()
     notifyButton->setEnabled(!currentValue(QStringLiteral("EMAIL")).toString().trimmed().isEmpty());
 }
 
+// By e-mail the notice is committed at once, on its own: nothing else is pending here.
 void WaitingPage::notifyEmployee()
 {
-    const QString email = currentValue(QStringLiteral("EMAIL")).toString().trimmed();
-    if (email.isEmpty())
+    desk::HostNotice notice;
+    notice.email = currentValue(QStringLiteral("EMAIL")).toString().trimmed();
+    if (notice.email.isEmpty())
         return;
     const QVariant arrival = currentValue(QStringLiteral("DTPRZYBYCIA"));
-    desk::notifyEmployee(desk_, email, currentValue(QStringLiteral("GOSC_NAZWA")).toString(),
-                         arrival.isNull() ? QDateTime() : db::toDateTime(arrival.toDouble()));
+    notice.arrival = arrival.isNull() ? QDateTime() : db::toDateTime(arrival.toDouble());
+    notice.guestName = currentValue(QStringLiteral("GOSC_NAZWA")).toString();
+    notice.company = currentValue(QStringLiteral("FIRMA")).toString();
+    notice.visitId = currentVisitId();
+    bool queued = false;
+    if (!desk_.prompts().guarded([&] { queued = desk::notifyEmployee(desk_, notice); }))
+        desk_.rollbackWork();
+    else if (queued)
+        desk_.commitWork();
 }
 
 void WaitingPage::letIn()

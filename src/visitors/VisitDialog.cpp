@@ -17,6 +17,7 @@
 #include "desk/Desk.h"
 #include "desk/HandedOut.h"
 #include "desk/InformationClause.h"
+#include "desk/MailSetup.h"
 #include "desk/VisitHost.h"
 #include "visitors/GuestsDialog.h"
 
@@ -58,6 +59,9 @@ const QString Badge = QStringLiteral("IDENTYFIKATOR");
 const QString Card = QStringLiteral("NRKARTY");
 const QString Message = QStringLiteral("WIADOMOSC");
 const QString MessagePassedOn = QStringLiteral("DTODEBRWIADOM");
+
+const QString NoticeAfterStore =
+    QStringLiteral("Powiadomienie zostanie wysłane po zapisaniu wizyty");
 
 const QString DateFormat = QStringLiteral("dd-MM-yyyy");
 const QString TimeFormat = QStringLiteral("hh:mm");
@@ -144,6 +148,13 @@ public:
     bool rolledBack = false;  // the unit of work was rolled back on leaving
     bool showing = false;     // the dialog fills its boxes itself
 
+    // Where "Dodatki > Poczta" is set up the employee is told by e-mail, queued with the
+    // visit when it is stored: a cancelled editor tells no one.
+    bool notifiesByMail = false;
+    bool notifiesAutomatically = false;  // a new visit of a guest not yet let in
+    bool noticeRequested = false;        // "Powiadom pracownika" was pressed
+    QString hostEmail;                   // of the employee shown, as last looked up
+
     // What a stored visit held when the editor opened: its own copies of the names stay
     // when the guest or employee has since been deleted from the registry.
     struct StoredGuest {
@@ -179,6 +190,7 @@ public:
     controls::BoundTextEdit* messageEdit = nullptr;
     QPushButton* printPassButton = nullptr;
     QPushButton* notifyButton = nullptr;
+    QLabel* noticeLabel = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
     GuestsDialog* guestsDialog = nullptr;
@@ -217,6 +229,9 @@ public:
     desk::VisitHost shownHost() const;
     void printVisitPass();
     void notifyHost();
+    bool noticeGoesWithVisit() const;
+    void showNotice();
+    void queueNotice();
 
     void onCheckToggled(Stamp& stamp);
     void showStamp(const Stamp& stamp);
@@ -486,6 +501,11 @@ void VisitDialog::Private::build()
     notifyButton = controls::namedButton("notifyButton", QStringLiteral("Powiadom pracownika"));
     QObject::connect(notifyButton, &QPushButton::clicked, &window,
                      [this] { desk.prompts().guarded([this] { notifyHost(); }); });
+    noticeLabel = new QLabel(NoticeAfterStore);
+    noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
+    noticeLabel->setAccessibleName(NoticeAfterStore);
+    noticeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    noticeLabel->hide();
     QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
     buttons->insertWidget(0, printPassButton);
     buttons->insertWidget(1, notifyButton);
@@ -495,6 +515,7 @@ void VisitDialog::Private::build()
 
     auto* layout = new QVBoxLayout(&window);
     layout->addWidget(pages, 1);
+    layout->addWidget(noticeLabel);
     layout->addLayout(buttons);
 
     QWidget::setTabOrder(arrival.dateEdit, arrival.timeEdit);
@@ -533,6 +554,14 @@ void VisitDialog::Private::onShown()
     markFound(guestNumberEdit, true);
     markFound(employeeNumberEdit, true);
     notifyButton->setEnabled(false);  // until the employee's look-up finds an address
+    const mail::MailSettings mailSettings = desk::readMailSettings(desk);
+    notifiesByMail = mailSettings.isSetUp();
+    notifiesAutomatically = notifiesByMail && mailSettings.notifyAutomatically;
+    noticeRequested = false;
+    hostEmail.clear();
+    notifyButton->setToolTip(notifiesByMail ? NoticeAfterStore : QString());
+    notifyButton->setAccessibleDescription(notifyButton->toolTip());
+    showNotice();
 
     storedGuest = {};
     storedEmployee = {};
@@ -685,7 +714,11 @@ bool VisitDialog::Private::lookUpEmployee(int number)
     const QString email =
         found ? employeeLookup.field(QStringLiteral("EMAIL")).asString().trimmed() : QString();
     employeeLookup.close();
-    notifyButton->setEnabled(!email.isEmpty());
+    hostEmail = email;
+    if (email.isEmpty())
+        noticeRequested = false;  // nobody to tell now
+    notifyButton->setEnabled(!email.isEmpty() && !noticeRequested);
+    showNotice();
     markFound(employeeNumberEdit, found);
     const bool keptStored = !found && number != 0 && number == storedEmployee.id;
     visits.field(EmployeeName).setAsString(keptStored ? storedEmployee.name : name);
@@ -790,7 +823,43 @@ void VisitDialog::Private::notifyHost()
     const desk::VisitHost host = shownHost();
     if (host.email.isEmpty())
         return;  // the look-up has just disabled the button
-    desk::notifyEmployee(desk, host.email, visits.field(GuestName).asString(), shownArrival());
+    if (notifiesByMail) {
+        noticeRequested = true;
+        notifyButton->setEnabled(false);  // once per visit
+        showNotice();
+        setChanged();
+        return;
+    }
+    desk::notifyEmployee(desk, {host.email, visits.field(GuestName).asString(), host.company,
+                                shownArrival(), shownNumber(QStringLiteral("ID"))});
+}
+
+// Asked for, or automatic for a new visit of a guest still to be let in, and once only: the
+// editor stores a visit once.
+bool VisitDialog::Private::noticeGoesWithVisit() const
+{
+    if (!notifiesByMail || hostEmail.isEmpty())
+        return false;
+    return noticeRequested ||
+           (notifiesAutomatically && mode == Mode::Add && !entry.check->isChecked());
+}
+
+void VisitDialog::Private::showNotice()
+{
+    noticeLabel->setVisible(noticeGoesWithVisit());
+}
+
+// In the unit of work of the visit just written, which has its number now.
+void VisitDialog::Private::queueNotice()
+{
+    if (!noticeGoesWithVisit())
+        return;
+    const desk::VisitHost host = shownHost();
+    if (host.email.isEmpty())
+        return;
+    desk::queueHostNotice(desk, {host.email, visits.field(GuestName).asString(), host.company,
+                                 db::toDateTime(visits.field(Arrival).asDateTime()),
+                                 shownNumber(QStringLiteral("ID"))});
 }
 
 // ------------------------------------------------------------ the optional timestamps
@@ -800,9 +869,10 @@ void VisitDialog::Private::onCheckToggled(Stamp& stamp)
     db::Field& field = visits.field(stamp.field);
     if (field.isNull() && visits.editing())
         field.setAsDateTime(db::fromDateTime(desk.clock().now()));
-    if (&stamp == &entry)
+    if (&stamp == &entry) {
         updateEntry();
-    else if (&stamp == &exit)
+        showNotice();
+    } else if (&stamp == &exit)
         updateExit();
     else
         updateMessage();
@@ -947,7 +1017,10 @@ void VisitDialog::Private::storeVisit()
         return;
     // A row the database refuses keeps the dialog open with everything typed.
     visits.post();
-    if (!desk.commitWork()) {
+    const bool queued = desk.prompts().guarded([this] { queueNotice(); });
+    if (!queued)
+        desk.rollbackWork();
+    if (!queued || !desk.commitWork()) {
         // The stored row was rolled back: the visit is edited, or new, again for another try.
         if (mode == Mode::Edit)
             visits.resumeEdit();
