@@ -5,6 +5,8 @@
 #include "controls/Clock.h"
 #include "db/Database.h"
 #include "desk/Desk.h"
+#include "desk/MailSetup.h"
+#include "mail/Courier.h"
 #include "support/AnsweringPrompts.h"
 
 #include <QCursor>
@@ -13,6 +15,7 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 
 namespace testsupport {
 
@@ -104,9 +107,32 @@ public:
         return visitAnswer(visitId);
     }
 
+    // Mail set up as "Dodatki > Poczta" stores it, and a courier delivering the outbox of
+    // this desk's database, woken by every commit as the application's is.
+    void setUpMail(const mail::MailSettings& settings)
+    {
+        desk::storeMailSettings(*this, settings);
+        mail::CourierOptions options;
+        options.databaseName = database_.databaseName();
+        options.params = database_.params();
+        options.settings = settings;
+        options.deskName = QStringLiteral("test");
+        options.firstPause = options.lookEvery = std::chrono::milliseconds(200);
+        courier_ = std::make_unique<mail::Courier>(options);
+    }
+    mail::Courier* courier() override { return courier_.get(); }
+
+protected:
+    void onMailCommitted() override
+    {
+        if (courier_)
+            courier_->wake();
+    }
+
 private:
     db::Database& database_;
     QTemporaryDir folder_;
+    std::unique_ptr<mail::Courier> courier_;
 };
 
 }  // namespace testsupport
