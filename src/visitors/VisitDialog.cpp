@@ -872,10 +872,11 @@ void VisitDialog::Private::onCheckToggled(Stamp& stamp)
     if (&stamp == &entry) {
         updateEntry();
         showNotice();
-    } else if (&stamp == &exit)
+    } else if (&stamp == &exit) {
         updateExit();
-    else
+    } else {
         updateMessage();
+    }
     setChanged();
 }
 
