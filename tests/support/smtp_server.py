@@ -28,9 +28,13 @@ tls = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
 tls.load_cert_chain(cert, key)
 
 
+kept = len([f for f in os.listdir(folder) if f.endswith(".eml")])  # before a restart
+
+
 def keep(raw):
-    n = len([f for f in os.listdir(folder) if f.endswith(".eml")]) + 1
-    base = os.path.join(folder, "%04d" % n)
+    global kept
+    kept += 1
+    base = os.path.join(folder, "%05d" % kept)
     with open(base + ".eml", "wb") as f:
         f.write(raw)
     msg = email.message_from_bytes(raw, policy=email.policy.default)
