@@ -40,10 +40,10 @@ set STAN = :STAN, WYSYLA = null, DTPOBRANIA = null, PROBY = PROBY + :PROBA,
   ODPOWIEDZ = coalesce(:ODPOWIEDZ, ODPOWIEDZ),
   DTNASTEPNEJ = dateadd(:PAUZA millisecond to current_timestamp)
 where ID = :ID and STAN = 1)";
-// A claim this old: the desk stopped while sending and nobody knows whether the server got it.
+// A claim older than the pause (given negative): the desk stopped while sending and nobody knows whether the server got it.
 constexpr auto MarkAbandoned = R"(update POCZTA
 set STAN = 2, ODPOWIEDZ = :PRZED || coalesce(WYSYLA, '?') || :PO, WYSYLA = null
-where STAN = 1 and DTPOBRANIA < dateadd(-:PAUZA millisecond to current_timestamp))";
+where STAN = 1 and DTPOBRANIA < dateadd(:PAUZA millisecond to current_timestamp))";
 
 struct Claimed {
     int id = 0;
@@ -146,7 +146,7 @@ private:
             if (name == QLatin1String("PO"))
                 return QStringLiteral(": nie wiadomo, czy serwer poczty przyjął wiadomość. "
                                       "Wyślij ją ponownie albo usuń.");
-            return after;
+            return -after;
         });
         database_.transaction().commit();
     }

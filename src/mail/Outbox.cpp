@@ -21,7 +21,7 @@ order by DTUTWORZENIA, ID)";
 constexpr auto SelectOverdueNotices = R"(select ID, DTUTWORZENIA, RODZAJ, WIZYTA_ID, ADRESAT,
   TEMAT, STAN, PROBY, DTNASTEPNEJ, WYSYLA, ODPOWIEDZ
 from POCZTA
-where RODZAJ = 1 and DTUTWORZENIA < dateadd(-:SEKUNDY second to current_timestamp)
+where RODZAJ = 1 and DTUTWORZENIA < dateadd(:SEKUNDY second to current_timestamp)
 order by DTUTWORZENIA, ID)";
 constexpr auto SendAgain = R"(update POCZTA
 set STAN = 0, DTNASTEPNEJ = current_timestamp
@@ -125,7 +125,7 @@ std::vector<OutboxEntry> outboxEntries(db::Database& database)
 
 std::vector<OutboxEntry> overdueHostNotices(db::Database& database, std::chrono::seconds age)
 {
-    const qint64 seconds = age.count();
+    const qint64 seconds = -age.count();  // so far back from now
     return readEntries(database, SelectOverdueNotices,
                        [seconds](const QString&) -> QVariant { return seconds; });
 }
