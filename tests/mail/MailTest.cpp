@@ -45,9 +45,9 @@ mail::Message notice(const QString& messageId = {})
             messageId};
 }
 
-int queued(db::Database& database, const mail::Message& message = notice())
+int queued(db::Database& database)
 {
-    const int id = mail::queue(database, message, mail::Kind::HostNotice);
+    const int id = mail::queue(database, notice(), mail::Kind::HostNotice);
     database.transaction().commitRetaining();
     return id;
 }
@@ -55,10 +55,7 @@ int queued(db::Database& database, const mail::Message& message = notice())
 // Arrivals of the outbox's message `id`, by its Message-ID.
 int arrivals(const MailServer& server, int id)
 {
-    int count = 0;
-    for (const QJsonObject& message : server.messages())
-        count += message["messageId"].toString().startsWith(QStringLiteral("halvane.%1.").arg(id));
-    return count;
+    return server.countOf(QStringLiteral("halvane.%1.").arg(id));
 }
 
 std::unique_ptr<mail::Courier> courier(const db::Database& database, const MailServer& server,
@@ -88,43 +85,42 @@ private slots:
     void aMessageArrivesAsWrittenOrWithTheServersRefusal_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<QString>("answer");
-        const QString right = QString::fromUtf8(MailServer::Password);
-        QTest::newRow("plain") << int(Mode::Plain) << right << int(Outcome::Sent) << "";
-        QTest::newRow("starttls") << int(Mode::StartTls) << right << int(Outcome::Sent) << "";
-        QTest::newRow("tls") << int(Mode::Tls) << right << int(Outcome::Sent) << "";
-        QTest::newRow("auth") << int(Mode::Auth) << right << int(Outcome::Sent) << "";
-        QTest::newRow("login refused")
-            << int(Mode::Auth) << "zle" << int(Outcome::Permanent)
-            << "Serwer poczty nie przyjął użytkownika lub hasła. (535 5.7.8 Authentication "
-               "credentials invalid)";
+        QTest::addColumn<QString>("password");  // empty: the right one
+        QTest::addColumn<QString>("refusal");   // empty: the message is sent
+        QTest::newRow("plain") << int(Mode::Plain) << ""
+                               << "";
+        QTest::newRow("starttls") << int(Mode::StartTls) << ""
+                                  << "";
+        QTest::newRow("tls") << int(Mode::Tls) << ""
+                             << "";
+        QTest::newRow("auth") << int(Mode::Auth) << ""
+                              << "";
+        QTest::newRow("login refused") << int(Mode::Auth) << "zle"
+                                       << "Serwer poczty nie przyjął użytkownika lub hasła. (535 "
+                                          "5.7.8 Authentication credentials invalid)";
         QTest::newRow("address refused")
-            << int(Mode::RefusePermanent) << right << int(Outcome::Permanent)
+            << int(Mode::RefusePermanent) << ""
             << "Serwer poczty odrzucił wiadomość. (550 5.1.1 No such user here)";
     }
     void aMessageArrivesAsWrittenOrWithTheServersRefusal()
     {
         QFETCH(int, mode);
         QFETCH(QString, password);
-        QFETCH(int, outcome);
-        QFETCH(QString, answer);
+        QFETCH(QString, refusal);
         MailServer server{Mode(mode)};
         mail::MailSettings settings = server.settings();
         settings.senderName = QStringLiteral("Recepcja – Łódź");
-        if (!settings.user.isEmpty())
+        if (!password.isEmpty())
             settings.password = password;
         mail::Message message = notice(QStringLiteral("halvane.7.x1@recepcja"));
         message.attachment = {QStringLiteral("Lista ewakuacyjna ") + Polish + ".pdf",
                               QStringLiteral("application/pdf"), evacuationPdf()};
         const mail::SendResult result = mail::SmtpClient(settings).send(message);
-        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(result.outcome, refusal.isEmpty() ? Outcome::Sent : Outcome::Permanent);
         QCOMPARE(server.messages().size(), result.sent() ? 1 : 0);
-        if (!result.sent()) {
-            QCOMPARE(result.answer, answer);
+        QCOMPARE(result.sent() ? QString() : result.answer, refusal);
+        if (!result.sent())
             return;
-        }
         const QJsonObject got = server.messages().first();
         QCOMPARE(got["fromName"].toString(), settings.senderName);
         QCOMPARE(got["from"].toString(), settings.senderAddress);
@@ -187,22 +183,17 @@ private slots:
         MailServer server;
         std::vector<int> ids;
         for (int i = 0; i < 40; ++i)
-            ids.push_back(mail::queue(*desk, notice(), mail::Kind::HostNotice));
-        desk->transaction().commitRetaining();
+            ids.push_back(queued(*desk));
         const auto first = courier(*desk, server, QStringLiteral("Recepcja 1"));
         const auto second = courier(*desk, server, QStringLiteral("Recepcja 2"));
-        int delivered[2] = {0, 0};
-        connect(first.get(), &mail::Courier::delivered, [&] { ++delivered[0]; });
-        connect(second.get(), &mail::Courier::delivered, [&] { ++delivered[1]; });
         first->wake();
         second->wake();
-        QTRY_COMPARE_WITH_TIMEOUT(delivered[0] + delivered[1], 40, 30000);
-        QTest::qWait(500);
+        QTRY_COMPARE_WITH_TIMEOUT(server.messages().size(), 40, 30000);
+        QTest::qWait(500);  // rounds enough for a message sent twice to arrive again
         QCOMPARE(server.messages().size(), 40);
         for (const int id : ids)
             QCOMPARE(arrivals(server, id), 1);
         QVERIFY(mail::outboxEntries(*desk).empty());
-        qInfo("sent by the first desk %d, by the second %d", delivered[0], delivered[1]);
     }
 
     void anAbandonedClaimWaitsForTheAdministrator()
@@ -232,8 +223,8 @@ private slots:
         const QString file = folder + mail::PasswordFileName;
         QCOMPARE(testsupport::modeOf(file), QStringLiteral("600"));
         QFile stored(file);
-        QVERIFY(stored.open(QIODevice::ReadOnly));
-        const QByteArray bytes = stored.readAll();
+        const QByteArray bytes = stored.open(QIODevice::ReadOnly) ? stored.readAll() : "";
+        QVERIFY(!bytes.isEmpty());
         QVERIFY(!bytes.contains(password.toUtf8()));
         QVERIFY(!bytes.contains(
             QByteArray(reinterpret_cast<const char*>(password.utf16()), password.size() * 2)));
