@@ -87,19 +87,16 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("password");  // empty: the right one
         QTest::addColumn<QString>("refusal");   // empty: the message is sent
-        QTest::newRow("plain") << int(Mode::Plain) << ""
-                               << "";
-        QTest::newRow("starttls") << int(Mode::StartTls) << ""
-                                  << "";
-        QTest::newRow("tls") << int(Mode::Tls) << ""
-                             << "";
-        QTest::newRow("auth") << int(Mode::Auth) << ""
-                              << "";
+        const QString none;
+        QTest::newRow("plain") << int(Mode::Plain) << none << none;
+        QTest::newRow("starttls") << int(Mode::StartTls) << none << none;
+        QTest::newRow("tls") << int(Mode::Tls) << none << none;
+        QTest::newRow("auth") << int(Mode::Auth) << none << none;
         QTest::newRow("login refused") << int(Mode::Auth) << "zle"
                                        << "Serwer poczty nie przyjął użytkownika lub hasła. (535 "
                                           "5.7.8 Authentication credentials invalid)";
         QTest::newRow("address refused")
-            << int(Mode::RefusePermanent) << ""
+            << int(Mode::RefusePermanent) << none
             << "Serwer poczty odrzucił wiadomość. (550 5.1.1 No such user here)";
     }
     void aMessageArrivesAsWrittenOrWithTheServersRefusal()
