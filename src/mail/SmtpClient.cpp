@@ -119,12 +119,13 @@ struct SmtpClient::Handle {
         return static_cast<Handle*>(self)->aborted.load() ? 1 : 0;
     }
 
-    // libcurl gives every line the server sent as "header in"; the last one is its answer.
+    // libcurl gives every line the server sent as "header in"; the last one is its answer,
+    // but for the "221 Bye" of the QUIT that libcurl sends after a refused address.
     static int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* self)
     {
         if (type == CURLINFO_HEADER_IN) {
             const QString line = QString::fromUtf8(data, qsizetype(size)).trimmed();
-            if (!line.isEmpty())
+            if (!line.isEmpty() && !line.startsWith(QLatin1String("221")))
                 static_cast<Handle*>(self)->lastAnswer = line;
         }
         return 0;
