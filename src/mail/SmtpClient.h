@@ -31,6 +31,9 @@ public:
 
     // Sends one message from the settings' sender; blocks for at most the settings' timeout.
     SendResult send(const Message& message);
+    // From any thread: the message being sent is given up at once (the program is ending);
+    // its result is Temporary, as the server did not take it.
+    void abort();
 
 private:
     struct Handle;

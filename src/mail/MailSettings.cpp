@@ -1,0 +1,41 @@
+#include "mail/MailSettings.h"
+
+namespace mail {
+
+const char* const SettingsSection = "Poczta";
+namespace key {
+const char* const Server = "Serwer";
+const char* const Port = "Port";
+const char* const Security = "Szyfrowanie";
+const char* const User = "Uzytkownik";
+const char* const SenderAddress = "Nadawca";
+const char* const SenderName = "NazwaNadawcy";
+const char* const Wardens = "Ewakuacja";
+const char* const NotifyAutomatically = "PowiadamiajAutomatycznie";
+const char* const CaFile = "PlikCA";
+const char* const Timeout = "LimitCzasu";
+}  // namespace key
+
+QString securityText(Security security)
+{
+    switch (security) {
+        case Security::Tls:
+            return QStringLiteral("TLS");
+        case Security::None:
+            return QStringLiteral("brak");
+        case Security::StartTls:
+            break;
+    }
+    return QStringLiteral("STARTTLS");
+}
+
+Security securityFromText(const QString& text)
+{
+    if (text.compare(QLatin1String("TLS"), Qt::CaseInsensitive) == 0)
+        return Security::Tls;
+    if (text.compare(QLatin1String("brak"), Qt::CaseInsensitive) == 0)
+        return Security::None;
+    return Security::StartTls;
+}
+
+}  // namespace mail
