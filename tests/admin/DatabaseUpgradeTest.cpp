@@ -7,6 +7,7 @@
 #include "db/Error.h"
 #include "desk/LiveUpdates.h"
 #include "desk/PersonalData.h"
+#include "mail/Outbox.h"
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/OlderDatabase.h"
@@ -56,6 +57,16 @@ private slots:
         QCOMPARE(erased, 1);
         QVERIFY(desk.commitWork());
         QCOMPARE(DatabaseUpgrade::missing(database.db()).size(), size_t(13));
+        const mail::Message notice{"jan@firma.pl", "Gość w recepcji: Bielecka Halina", "..."};
+        try {
+            desk.queueMail(notice, mail::Kind::HostNotice, 2);
+            QFAIL("mail was queued without an outbox");
+        } catch (const db::Error& error) {
+            QVERIFY2(error.message().startsWith("Wiadomość e-mail nie może zostać wysłana: baza "
+                                                "danych nie ma poczty wychodzącej"),
+                     qPrintable(error.message()));
+        }
+        desk.rollbackWork();
 
         // Another desk's unfinished work on the visits: nothing is added, the tables made
         // before the visits' index go too.
@@ -120,11 +131,14 @@ private slots:
         live.start(*other);
         QVERIFY(live.followsEvents());
         QTest::qWait(300);
-        QCOMPARE(desk::eraseGuestData(desk, 2).guests, 1);
+        desk.queueMail(notice, mail::Kind::HostNotice, 2);
+        QVERIFY(desk.commitWork());
+        QCOMPARE(desk::eraseGuestData(desk, 2).messages, 1);
         QVERIFY(desk.commitWork());
         QVERIFY(changed.wait(2000));
         QVERIFY(changed.at(0).at(0).toStringList().contains("GOSCIE"));
         QCOMPARE(database.scalar("select GOSC_ID from USUNIECIA").toInt(), 2);
+        QCOMPARE(database.scalar("select count(*) from POCZTA").toInt(), 0);
 
         QStringList again;
         job.backup.backupFile = backups.filePath("b.fbk");
