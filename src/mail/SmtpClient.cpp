@@ -112,6 +112,8 @@ struct SmtpClient::Handle {
     MailSettings settings;
     CURL* curl = nullptr;
     QString lastAnswer;  // the server's last line, for the report
+    // Its last refusal (4xx, 5xx): after a refused address libcurl says QUIT, answered 221.
+    QString lastRefusal;
     std::atomic<bool> aborted{false};
 
     static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
@@ -124,8 +126,11 @@ struct SmtpClient::Handle {
     {
         if (type == CURLINFO_HEADER_IN) {
             const QString line = QString::fromUtf8(data, qsizetype(size)).trimmed();
+            auto* handle = static_cast<Handle*>(self);
             if (!line.isEmpty())
-                static_cast<Handle*>(self)->lastAnswer = line;
+                handle->lastAnswer = line;
+            if (line.startsWith(u'4') || line.startsWith(u'5'))
+                handle->lastRefusal = line;
         }
         return 0;
     }
@@ -227,6 +232,7 @@ SendResult SmtpClient::send(const Message& message)
 {
     Handle& h = *handle_;
     h.lastAnswer.clear();
+    h.lastRefusal.clear();
     curl_slist* recipients =
         curl_slist_append(nullptr, ('<' + message.to.trimmed().toUtf8() + '>').constData());
     curl_slist* headers = h.headers(message);
@@ -251,9 +257,9 @@ SendResult SmtpClient::send(const Message& message)
             withServerText(QStringLiteral("Serwer poczty przyjął wiadomość."), h.lastAnswer);
         return result;
     }
-    // Only a refusal is the server's answer to us: not its greeting or its "354 go ahead".
-    const QString serverText =
-        h.lastAnswer.startsWith(u'4') || h.lastAnswer.startsWith(u'5') ? h.lastAnswer : QString();
+    // Only a refusal is the server's answer to us: not its greeting, its "354 go ahead" or
+    // its goodbye.
+    const QString serverText = h.lastRefusal;
     result.outcome = isPermanent(code, response) ? SendResult::Outcome::Permanent
                                                  : SendResult::Outcome::Temporary;
     result.answer = withServerText(failureText(code, response, h.settings), serverText);
