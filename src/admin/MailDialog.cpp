@@ -36,6 +36,8 @@ namespace {
 const QString Caption = QStringLiteral("Poczta");
 const QString DefaultSenderName = QStringLiteral("Recepcja");
 const QString TimeFormat = QStringLiteral("dd-MM-yyyy HH:mm");
+// The outbox's columns share the width; the server's answer takes what is left.
+constexpr int WidestOutboxColumn = 170;
 // Shown in the empty password box while a password is stored: the stored one is never shown.
 const QString StoredPasswordHint = QStringLiteral("(zapisane; wpisz nowe, aby je zmienić)");
 
@@ -135,7 +137,7 @@ MailDialog::MailDialog(desk::Desk& desk, QWidget* parent) : QDialog(parent), des
     wardensEdit->setObjectName(QStringLiteral("wardensEdit"));
     wardensEdit->setAccessibleName(QStringLiteral("Adresy koordynatorów ewakuacji"));
     wardensEdit->setTabChangesFocus(true);
-    wardensEdit->setFixedHeight(wardensEdit->fontMetrics().lineSpacing() * 3 + 12);
+    wardensEdit->setFixedHeight(wardensEdit->fontMetrics().lineSpacing() * 4 + 12);
     wardensEdit->setPlaceholderText(
         QStringLiteral("jeden adres w wierszu lub adresy rozdzielone znakiem ;"));
     controls::nameScrollBars(wardensEdit, QStringLiteral("Adresy koordynatorów ewakuacji"));
@@ -190,6 +192,7 @@ MailDialog::MailDialog(desk::Desk& desk, QWidget* parent) : QDialog(parent), des
     outboxTable->verticalHeader()->hide();
     outboxTable->horizontalHeader()->setStretchLastSection(true);
     outboxTable->setTabKeyNavigation(false);
+    outboxTable->setWordWrap(false);  // a long answer is read whole in its tool tip
     controls::nameScrollBars(outboxTable, QStringLiteral("Poczta wychodząca"));
     sendAgainButton = controls::namedButton("sendAgainButton", QStringLiteral("Wyślij ponownie"),
                                             QStringLiteral("Wyślij ponownie wybraną wiadomość"));
@@ -230,7 +233,7 @@ MailDialog::MailDialog(desk::Desk& desk, QWidget* parent) : QDialog(parent), des
             [this] { desk_.prompts().guarded([this] { readOutbox(); }); });
     connect(okButton, &QPushButton::clicked, this, &MailDialog::accept);
     connect(cancelButton, &QPushButton::clicked, this, &MailDialog::reject);
-    resize(900, 760);
+    resize(1020, 760);
 }
 
 int MailDialog::exec()
@@ -456,6 +459,9 @@ void MailDialog::showEntries()
             outboxTable->selectRow(row);
     }
     outboxTable->resizeColumnsToContents();
+    for (int column = 0; column + 1 < outboxTable->columnCount(); ++column)
+        outboxTable->setColumnWidth(column,
+                                    qMin(outboxTable->columnWidth(column), WidestOutboxColumn));
     if (outboxTable->currentRow() < 0 && !entries_.empty())
         outboxTable->selectRow(0);
     updateOutboxButtons();

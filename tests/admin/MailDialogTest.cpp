@@ -1,0 +1,181 @@
+// The mail window: what it refuses to store, a test message sent with the values typed (not
+// stored) and the real server's answer, and the outbox's messages sent again or dropped, a
+// message another desk dropped meanwhile refused in Polish.
+#include "admin/MailDialog.h"
+#include "desk/MailSetup.h"
+#include "support/AccessibleNames.h"
+#include "support/MailServer.h"
+#include "support/MailWindow.h"
+#include "support/Screenshot.h"
+#include "support/TestDatabase.h"
+#include "support/TestDesk.h"
+#include "support/testmain.h"
+
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+using testsupport::child;
+using testsupport::MailServer;
+
+namespace {
+
+struct Window {
+    testsupport::TestDatabase database;
+    testsupport::TestDesk desk{database.db()};
+    MailDialog dialog{desk};
+
+    ~Window() { dialog.reject(); }
+    template <class T = QWidget>
+    T* control(const char* name)
+    {
+        return child<T>(&dialog, name);
+    }
+    void click(const char* name) { control<QPushButton>(name)->click(); }
+    QString lastShown() { return desk.answers.shown.last().text; }
+    QString cell(int row, int column)
+    {
+        const QTableWidgetItem* item = control<QTableWidget>("outboxTable")->item(row, column);
+        return item ? item->text() : QString();
+    }
+};
+
+mail::MailSettings typical()
+{
+    mail::MailSettings settings;
+    settings.server = "poczta.tervik.pl";
+    settings.senderAddress = "recepcja@tervik.pl";
+    settings.senderName = "Recepcja Tervik";
+    settings.wardens = {"jan.kowalski@tervik.pl", "ewa.nowak@tervik.pl"};
+    settings.notifyAutomatically = true;
+    return settings;
+}
+
+}  // namespace
+
+class MailDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void whatIsNotAnAddressOrAPortIsRefusedAtItsField_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("port 0") << "portEdit"
+                                << "0"
+                                << "Port serwera poczty to liczba od 1 do 65535.";
+        QTest::newRow("port text") << "portEdit"
+                                   << "smtp"
+                                   << "Port serwera poczty to liczba od 1 do 65535.";
+        QTest::newRow("no sender") << "senderAddressEdit"
+                                   << ""
+                                   << "Podaj adres nadawcy wiadomości.";
+        QTest::newRow("sender without @")
+            << "senderAddressEdit"
+            << "recepcja.tervik.pl"
+            << "Adres nadawcy \"recepcja.tervik.pl\" nie jest poprawnym adresem e-mail.";
+        QTest::newRow("a warden among good ones")
+            << "wardensEdit"
+            << "jan@tervik.pl; ewa(at)tervik.pl\nola@tervik.pl"
+            << "Adres koordynatora ewakuacji \"ewa(at)tervik.pl\" nie jest poprawnym adresem "
+               "e-mail.";
+    }
+    void whatIsNotAnAddressOrAPortIsRefusedAtItsField()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, said);
+        Window w;
+        w.dialog.open();
+        testsupport::typeMailSettings(&w.dialog, typical());
+        if (auto* box = qobject_cast<QLineEdit*>(w.control(qPrintable(field))))
+            box->setText(typed);
+        else
+            w.control<QPlainTextEdit>(qPrintable(field))->setPlainText(typed);
+        w.click("okButton");
+        QVERIFY(w.dialog.isVisible());
+        QCOMPARE(w.lastShown(), said);
+        QCOMPARE(w.dialog.focusWidget()->objectName(), field);
+        QVERIFY(w.desk.settingsValues.isEmpty());
+    }
+
+    void aTestMessageGoesWithTheValuesTypedAndTheServerAnswers_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("plain") << int(MailServer::Mode::Plain)
+                               << "Wysłano wiadomość próbną do ola@tervik.pl.\n\n";
+        QTest::newRow("login over STARTTLS")
+            << int(MailServer::Mode::Auth) << "Wysłano wiadomość próbną do ola@tervik.pl.\n\n";
+        QTest::newRow("refused") << int(MailServer::Mode::RefusePermanent)
+                                 << "Nie wysłano wiadomości próbnej do ola@tervik.pl.\n\n";
+    }
+    void aTestMessageGoesWithTheValuesTypedAndTheServerAnswers()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, said);
+        MailServer server{MailServer::Mode(mode)};
+        Window w;
+        w.dialog.open();
+        testsupport::typeMailSettings(&w.dialog, server.settings());
+        w.control<QLineEdit>("testAddressEdit")->setText("ola@tervik.pl");
+        w.click("testButton");
+        QVERIFY2(w.lastShown().startsWith(said), qPrintable(w.lastShown()));
+        const bool refused = MailServer::Mode(mode) == MailServer::Mode::RefusePermanent;
+        // The server's own words follow.
+        QVERIFY2(w.lastShown().contains(refused ? "550 5.1.1 No such user here" : "250"),
+                 qPrintable(w.lastShown()));
+        QCOMPARE(server.messages().size(), refused ? 0 : 1);
+        if (!refused)
+            QCOMPARE(server.messages()[0]["subject"].toString(),
+                     QString("Wiadomość próbna z programu Halvane"));
+        QVERIFY(w.desk.settingsValues.isEmpty());  // nothing stored
+    }
+
+    void theOutboxIsSentAgainOrDroppedAndAMessageGoneMeanwhileIsRefused()
+    {
+        Window w;
+        w.database.run(
+            {"insert into POCZTA (ID, DTUTWORZENIA, RODZAJ, ADRESAT, TEMAT, STAN, PROBY, "
+             "ODPOWIEDZ) values (1, '2026-03-05 10:31', 1, 'jan@firma.pl', 'Gość w recepcji: "
+             "Adamski Jan', 2, 1, 'Serwer poczty odrzucił wiadomość (550 5.1.1 No such user)')",
+             "insert into POCZTA (ID, DTUTWORZENIA, RODZAJ, ADRESAT, TEMAT, STAN, WYSYLA) values "
+             "(2, '2026-03-05 10:40', 2, 'ewa@firma.pl', 'Lista ewakuacyjna', 1, 'recepcja-2')",
+             "insert into POCZTA (ID, DTUTWORZENIA, RODZAJ, ADRESAT, TEMAT) values "
+             "(3, '2026-03-05 10:45', 3, 'ola@firma.pl', 'Próba')"});
+        mail::MailSettings shown = typical();
+        shown.user = "recepcja";
+        shown.password = "tajne";
+        desk::storeMailSettings(w.desk, shown);
+        w.dialog.open();
+        QVERIFY(testsupport::saveScreenshot(w.dialog, "poczta.png"));
+        QCOMPARE(testsupport::unnamedControls(w.dialog), QStringList());
+        QCOMPARE(w.cell(0, 4), QString("nieudana"));
+        QCOMPARE(w.cell(1, 4), QString("wysyłana (recepcja-2)"));
+        QCOMPARE(w.cell(0, 7),
+                 QString("Serwer poczty odrzucił wiadomość (550 5.1.1 No such user)"));
+
+        w.click("sendAgainButton");  // the first row
+        QCOMPARE(w.database.scalar("select STAN from POCZTA where ID = 1").toInt(), 0);
+        QCOMPARE(w.cell(0, 4), QString("czeka"));
+
+        // Another desk drops the third message; the window still lists it.
+        auto other = w.database.connect();
+        other->execute("delete from POCZTA where ID = 3");
+        other->transaction().commit();
+        w.control<QTableWidget>("outboxTable")->selectRow(2);
+        w.desk.answers.answers.enqueue(true);
+        w.click("dropButton");
+        QCOMPARE(w.lastShown(), QString("Tej wiadomości nie ma już w poczcie do wysłania: została "
+                                        "wysłana albo usunięta na innym stanowisku."));
+        QCOMPARE(w.control<QTableWidget>("outboxTable")->rowCount(), 2);
+
+        w.control<QTableWidget>("outboxTable")->selectRow(0);
+        w.desk.answers.answers.enqueue(true);
+        w.click("dropButton");
+        QCOMPARE(w.database.scalar("select list(ID) from POCZTA").toString(), QString("2"));
+    }
+};
+
+HALVANE_TEST(MailDialogTest);
+#include "MailDialogTest.moc"
