@@ -130,17 +130,24 @@ private slots:
     {
         testsupport::AppFixture app(true);
         testsupport::makeOlder(*app.database());
+        // Mail set up here is not sent without the outbox: no courier, said in the status bar.
+        app.writeIni(app.readIni() + "[Poczta]\nSerwer=127.0.0.1\nNadawca=recepcja@tervik.pl\n");
         for (int start = 1; start <= 2; ++start) {
             app.form = std::make_unique<MainWindow>(app.prompts);
             QVERIFY(app.start());
             QCOMPARE(app.prompts.messages().size(), 1);
             QVERIFY(!child<QLabel>(app.form.get(), "upgradeHintLabel")->isHidden());
+            QVERIFY(!app.form->courier());
+            QCOMPARE(child<QLabel>(app.form.get(), "mailLabel")->text(),
+                     QString("Poczta nie jest wysyłana: baza danych wymaga aktualizacji "
+                             "(Dodatki > Aktualizacja bazy danych)"));
         }
         const QString told = app.prompts.messages().at(0);
-        for (const char* said : {"zmiany z innych stanowisk widoczne dopiero po 30 s (brak: "
-                                 "TR_FIRMY_ZMIANY",
-                                 "IX_WIZYTY_GOSC_DTPRZYBYCIA", "USTAWIENIA",
-                                 "nie przetrwają odtworzenia kopii", "Dodatki > Aktualizacja"})
+        for (const char* said :
+             {"zmiany z innych stanowisk widoczne dopiero po 30 s (brak: "
+              "TR_FIRMY_ZMIANY",
+              "IX_WIZYTY_GOSC_DTPRZYBYCIA", "USTAWIENIA", "nie przetrwają odtworzenia kopii",
+              "Dodatki > Aktualizacja", "Poczta: wiadomości nie są wysyłane (brak: POCZTA"})
             QVERIFY2(told.contains(said), qPrintable(told));
         bool closedMeanwhile = false;
         {
@@ -158,6 +165,8 @@ private slots:
         QVERIFY(app.form->database().connected());
         QVERIFY(child<QLabel>(app.form.get(), "upgradeHintLabel")->isHidden());
         QCOMPARE(app.prompts.messages().size(), 1);
+        QVERIFY(app.form->courier());
+        QCOMPARE(child<QLabel>(app.form.get(), "mailLabel")->text(), QString());
     }
 
     // The password (the server wants a login) is in neither file, which are the user's alone;
