@@ -377,10 +377,14 @@ void MailDialog::sendTestMessage()
                        "%1, %2, aby sprawdzić ustawienia poczty.\n")
                        .arg(QSysInfo::machineHostName(), desk_.clock().now().toString(TimeFormat));
     mail::SendResult result;
-    testButton->setEnabled(false);
+    sending_ = true;
+    for (QPushButton* button : {testButton, okButton})
+        button->setEnabled(false);
     const std::optional<QString> failure = admin::runInBackground(
         [&](const admin::LineSink&) { result = mail::SmtpClient(settings).send(message); }, {});
-    testButton->setEnabled(true);
+    for (QPushButton* button : {testButton, okButton})
+        button->setEnabled(true);
+    sending_ = false;
     if (failure) {
         desk_.prompts().message(failure.value(), Caption, controls::Icon::Error);
     } else if (result.sent()) {
@@ -406,6 +410,31 @@ void MailDialog::accept()
     });
     if (stored)
         QDialog::accept();
+}
+
+bool MailDialog::changed() const
+{
+    const mail::MailSettings shown = shownSettings();
+    return shown.server != read_.server || shown.port != read_.port ||
+           shown.security != read_.security || shown.user != read_.user ||
+           shown.password != read_.password || shown.senderAddress != read_.senderAddress ||
+           shown.senderName !=
+               (read_.senderName.isEmpty() ? DefaultSenderName : read_.senderName) ||
+           shown.wardens != read_.wardens ||
+           shown.notifyAutomatically != read_.notifyAutomatically || shown.caFile != read_.caFile;
+}
+
+void MailDialog::reject()
+{
+    if (desk_.closingWindows()) {
+        QDialog::reject();
+        return;
+    }
+    if (sending_ || (changed() && !desk_.prompts().question(
+                                      QStringLiteral("Na pewno anulować wprowadzone zmiany?"),
+                                      QStringLiteral("Anulowanie zmian"))))
+        return;
+    QDialog::reject();
 }
 
 // ------------------------------------------------------------ the outbox

@@ -33,6 +33,9 @@ public:
 
 private:
     void accept() override;
+    // Asks before typed settings are lost; not while a test message is being sent.
+    void reject() override;
+    bool changed() const;
     void prepareForShowing();
     void showSettings(const mail::MailSettings& settings);
     mail::MailSettings shownSettings() const;
@@ -53,6 +56,7 @@ private:
     desk::Desk& desk_;
     mail::MailSettings read_;  // as stored, with the stored password never shown
     mail::Security shownSecurity_ = mail::Security::StartTls;
+    bool sending_ = false;
     std::vector<mail::OutboxEntry> entries_;
 
     QLineEdit* serverEdit;

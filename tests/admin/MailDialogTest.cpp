@@ -25,7 +25,7 @@ struct Window {
     testsupport::TestDesk desk{database.db()};
     MailDialog dialog{desk};
 
-    ~Window() { dialog.reject(); }
+    ~Window() { desk.setClosingWindows(true), dialog.close(); }
     template <class T = QWidget>
     T* control(const char* name)
     {
@@ -97,6 +97,9 @@ private slots:
         QCOMPARE(w.lastShown(), said);
         QCOMPARE(w.dialog.focusWidget()->objectName(), field);
         QVERIFY(w.desk.settingsValues.isEmpty());
+        w.click("cancelButton");  // what was typed is not dropped unasked
+        QCOMPARE(w.lastShown(), QString("Na pewno anulować wprowadzone zmiany?"));
+        QVERIFY(w.dialog.isVisible());
     }
 
     void aTestMessageGoesWithTheValuesTypedAndTheServerAnswers_data()
