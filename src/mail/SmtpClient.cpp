@@ -112,8 +112,6 @@ struct SmtpClient::Handle {
     MailSettings settings;
     CURL* curl = nullptr;
     QString lastAnswer;  // the server's last line, for the report
-    // Its last refusal (4xx, 5xx): after a refused address libcurl says QUIT, answered 221.
-    QString lastRefusal;
     std::atomic<bool> aborted{false};
 
     static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
@@ -121,16 +119,14 @@ struct SmtpClient::Handle {
         return static_cast<Handle*>(self)->aborted.load() ? 1 : 0;
     }
 
-    // libcurl gives every line the server sent as "header in"; the last one is its answer.
+    // libcurl gives every line the server sent as "header in"; the last one is its answer,
+    // but for the "221 Bye" of the QUIT that libcurl sends after a refused address.
     static int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* self)
     {
         if (type == CURLINFO_HEADER_IN) {
             const QString line = QString::fromUtf8(data, qsizetype(size)).trimmed();
-            auto* handle = static_cast<Handle*>(self);
-            if (!line.isEmpty())
-                handle->lastAnswer = line;
-            if (line.startsWith(u'4') || line.startsWith(u'5'))
-                handle->lastRefusal = line;
+            if (!line.isEmpty() && !line.startsWith(QLatin1String("221")))
+                static_cast<Handle*>(self)->lastAnswer = line;
         }
         return 0;
     }
@@ -232,7 +228,6 @@ SendResult SmtpClient::send(const Message& message)
 {
     Handle& h = *handle_;
     h.lastAnswer.clear();
-    h.lastRefusal.clear();
     curl_slist* recipients =
         curl_slist_append(nullptr, ('<' + message.to.trimmed().toUtf8() + '>').constData());
     curl_slist* headers = h.headers(message);
@@ -257,9 +252,9 @@ SendResult SmtpClient::send(const Message& message)
             withServerText(QStringLiteral("Serwer poczty przyjął wiadomość."), h.lastAnswer);
         return result;
     }
-    // Only a refusal is the server's answer to us: not its greeting, its "354 go ahead" or
-    // its goodbye.
-    const QString serverText = h.lastRefusal;
+    // Only a refusal is the server's answer to us: not its greeting or its "354 go ahead".
+    const QString serverText =
+        h.lastAnswer.startsWith(u'4') || h.lastAnswer.startsWith(u'5') ? h.lastAnswer : QString();
     result.outcome = isPermanent(code, response) ? SendResult::Outcome::Permanent
                                                  : SendResult::Outcome::Temporary;
     result.answer = withServerText(failureText(code, response, h.settings), serverText);

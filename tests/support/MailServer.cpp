@@ -3,7 +3,6 @@
 #include "support/PdfPages.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
@@ -15,12 +14,18 @@ const char* const MailServer::Password = "Hasło ąę 123";
 
 namespace {
 
-const char* modeName(MailServer::Mode mode)
+const char* const ModeNames[] = {
+    "plain", "starttls", "tls", "auth", "refuse-temporary", "refuse-permanent", "silent", "drop"};
+
+QByteArray fileBytes(const QString& path)
 {
-    static const char* const names[] = {
-        "plain",  "starttls", "tls", "auth", "refuse-temporary", "refuse-permanent",
-        "silent", "drop"};
-    return names[int(mode)];
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString attachmentFile(const QJsonObject& message)
+{
+    return message["attachments"].toArray().at(0)["file"].toString();
 }
 
 }  // namespace
@@ -30,30 +35,22 @@ MailServer::MailServer(Mode mode) : mode_(mode)
     start();
 }
 
-MailServer::~MailServer()
-{
-    stop();
-}
-
 QString MailServer::readLine()
 {
     while (!process_.canReadLine())
         if (!process_.waitForReadyRead(20000))
-            return {};
+            return QString::fromUtf8(process_.readAllStandardError());
     return QString::fromUtf8(process_.readLine()).trimmed();
 }
 
 void MailServer::start()
 {
-    process_.start(
-        "/usr/bin/python3",
-        {QStringLiteral(HALVANE_SOURCE_DIR "/tests/support/smtp_server.py"), QString::number(port_),
-         modeName(mode_), folder_.path(), QString::fromUtf8(User), QString::fromUtf8(Password)});
+    process_.start("/usr/bin/python3",
+                   {HALVANE_SOURCE_DIR "/tests/support/smtp_server.py", QString::number(port_),
+                    ModeNames[int(mode_)], folder_.path(), User, QString::fromUtf8(Password)});
     const QString line = readLine();
     if (!line.startsWith("listening "))
-        QTest::qFail(
-            qPrintable("The mail server did not start: " + line + process_.readAllStandardError()),
-            __FILE__, __LINE__);
+        QTest::qFail(qPrintable("The mail server did not start: " + line), __FILE__, __LINE__);
     port_ = line.section(u' ', 1).toInt();
 }
 
@@ -66,8 +63,8 @@ void MailServer::stop()
 void MailServer::setMode(Mode mode)
 {
     mode_ = mode;
-    process_.write(QByteArray("mode ") + modeName(mode) + '\n');
-    if (readLine() != QLatin1String("mode ") + modeName(mode))
+    process_.write(QByteArray("mode ") + ModeNames[int(mode)] + '\n');
+    if (readLine() != QLatin1String("mode ") + ModeNames[int(mode)])
         QTest::qFail("The mail server did not change its mode", __FILE__, __LINE__);
 }
 
@@ -76,9 +73,10 @@ mail::MailSettings MailServer::settings() const
     mail::MailSettings settings;
     settings.server = QStringLiteral("127.0.0.1");
     settings.port = port_;
-    settings.security = mode_ == Mode::Tls                               ? mail::Security::Tls
-                        : mode_ == Mode::StartTls || mode_ == Mode::Auth ? mail::Security::StartTls
-                                                                         : mail::Security::None;
+    const bool startTls = mode_ == Mode::StartTls || mode_ == Mode::Auth;
+    settings.security = mode_ == Mode::Tls ? mail::Security::Tls
+                        : startTls         ? mail::Security::StartTls
+                                           : mail::Security::None;
     if (mode_ == Mode::Auth) {
         settings.user = QString::fromUtf8(User);
         settings.password = QString::fromUtf8(Password);
@@ -94,31 +92,27 @@ QList<QJsonObject> MailServer::messages() const
 {
     QList<QJsonObject> messages;
     const QDir folder(folder_.path());
-    for (const QString& name : folder.entryList({"*.json"}, QDir::Files, QDir::Name)) {
-        QFile file(folder.filePath(name));
-        file.open(QIODevice::ReadOnly);
-        messages << QJsonDocument::fromJson(file.readAll()).object();
-    }
+    for (const QString& name : folder.entryList({"*.json"}, QDir::Files, QDir::Name))
+        messages << QJsonDocument::fromJson(fileBytes(folder.filePath(name))).object();
     return messages;
 }
 
-int MailServer::countOf(const QString& messageId) const
+int MailServer::countOf(const QString& messageIdStart) const
 {
     int count = 0;
     for (const QJsonObject& message : messages())
-        count += message["messageId"].toString() == messageId ? 1 : 0;
+        count += message["messageId"].toString().startsWith(messageIdStart) ? 1 : 0;
     return count;
 }
 
-QByteArray MailServer::attachmentBytes(const QJsonObject& message, int index)
+QByteArray MailServer::attachmentBytes(const QJsonObject& message)
 {
-    QFile file(message["attachments"].toArray().at(index)["file"].toString());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return fileBytes(attachmentFile(message));
 }
 
-QString MailServer::attachmentText(const QJsonObject& message, int index)
+QString MailServer::attachmentText(const QJsonObject& message)
 {
-    return pdfText(message["attachments"].toArray().at(index)["file"].toString());
+    return pdfText(attachmentFile(message));
 }
 
 }  // namespace testsupport

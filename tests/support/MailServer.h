@@ -1,14 +1,11 @@
 #pragma once
-// The tests' mail server: tests/support/smtp_server.py (python3-aiosmtpd) on a free port of
-// the loopback, in one of its modes, and the messages it accepted as a reader sees them.
-// Runs from construction to destruction unless stopped.
+// The tests' mail server: smtp_server.py (python3-aiosmtpd) on a free loopback port, in a
+// mode that can change while it runs, and the messages it took as a reader sees them.
 #include "mail/MailSettings.h"
 
-#include <QByteArray>
 #include <QJsonObject>
 #include <QList>
 #include <QProcess>
-#include <QString>
 #include <QTemporaryDir>
 
 namespace testsupport {
@@ -16,9 +13,9 @@ namespace testsupport {
 class MailServer {
 public:
     enum class Mode {
-        Plain,            // no encryption
-        StartTls,         // STARTTLS offered and required, with a certificate of its own
-        Tls,              // TLS from the first byte
+        Plain,
+        StartTls,         // required, with a certificate made for the run
+        Tls,              // from the first byte
         Auth,             // STARTTLS, then AUTH PLAIN or LOGIN as User with Password
         RefuseTemporary,  // "451 4.7.1 Greylisted, ..." to every address
         RefusePermanent,  // "550 5.1.1 No such user here" to every address
@@ -29,30 +26,21 @@ public:
     static const char* const Password;
 
     explicit MailServer(Mode mode = Mode::Plain);
-    ~MailServer();
-    MailServer(const MailServer&) = delete;
-    MailServer& operator=(const MailServer&) = delete;
+    ~MailServer() { stop(); }
 
-    // For the connections and commands to come; the running process keeps its port.
-    void setMode(Mode mode);
-    // The process ends, and every connection with it.
-    void stop();
-    // Again on the same port, in the last mode.
-    void start();
-    int port() const { return port_; }
-    // The self-signed certificate of this run, for MailSettings::caFile.
+    void setMode(Mode mode);  // for the commands and connections to come
+    void stop();              // every connection goes with the process
+    void start();             // again, on the same port, in the last mode
     QString certificate() const { return folder_.filePath("cert.pem"); }
-    // A desk's settings for this server in its mode: the sender "Recepcja Halvane"
-    // <recepcja@halvane.test>, the certificate trusted, the login in Auth, 5 s of patience.
+    // A desk's settings for it: sender "Recepcja Halvane" <recepcja@halvane.test>, the
+    // certificate trusted, the login in Auth, a timeout of 5 s.
     mail::MailSettings settings() const;
 
-    // What arrived, oldest first: fromName, from, to [], subject, messageId, body and
-    // attachments [{name, file, type}], all decoded.
+    // Oldest first: fromName, from, to [], subject, messageId, body, attachments [{name, file}].
     QList<QJsonObject> messages() const;
-    int countOf(const QString& messageId) const;
-    static QByteArray attachmentBytes(const QJsonObject& message, int index = 0);
-    // The attachment's text through pdftotext.
-    static QString attachmentText(const QJsonObject& message, int index = 0);
+    int countOf(const QString& messageIdStart) const;
+    static QByteArray attachmentBytes(const QJsonObject& message);
+    static QString attachmentText(const QJsonObject& message);  // through pdftotext
 
 private:
     QString readLine();

@@ -1,23 +1,12 @@
 #!/usr/bin/python3
-"""The mail server of the tests (aiosmtpd): smtp_server.py PORT MODE FOLDER [USER PASSWORD].
-
-Listens on 127.0.0.1:PORT (0: a free one) and prints "listening <port>"; a line "mode <mode>"
-on stdin switches the mode and is answered with the same line; end of stdin stops it. Each
-accepted message is kept in FOLDER as <n>.eml, <n>.json (what a reader sees) and <n>.<i> (the
-attachments). Certificates: FOLDER/cert.pem and key.pem, made when missing."""
-import asyncio
-import email
-import email.policy
-import json
-import os
-import ssl
-import subprocess
-import sys
-
+"""The tests' mail server (aiosmtpd): smtp_server.py PORT MODE FOLDER USER PASSWORD.
+Listens on 127.0.0.1:PORT (0: any free one) and says "listening <port>"; a line "mode <mode>"
+on stdin switches the mode and is echoed. An accepted message is kept in FOLDER as <n>.eml,
+<n>.json (what a reader sees) and <n>.<i> (its attachments); FOLDER/cert.pem is made once."""
+import asyncio, email, email.policy, json, os, ssl, subprocess, sys
 from aiosmtpd.smtp import SMTP, AuthResult
 
-port, mode, folder = int(sys.argv[1]), sys.argv[2], sys.argv[3]
-user, password = (sys.argv[4:6] + ["", ""])[:2]
+port, mode, folder, user, password = int(sys.argv[1]), *sys.argv[2:6]
 cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
 if not os.path.exists(cert):
     subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
@@ -26,10 +15,7 @@ if not os.path.exists(cert):
                     "-keyout", key, "-out", cert], check=True, capture_output=True)
 tls = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
 tls.load_cert_chain(cert, key)
-
-
 kept = len([f for f in os.listdir(folder) if f.endswith(".eml")])  # before a restart
-
 
 def keep(raw):
     global kept
@@ -38,36 +24,31 @@ def keep(raw):
     with open(base + ".eml", "wb") as f:
         f.write(raw)
     msg = email.message_from_bytes(raw, policy=email.policy.default)
-    sender = msg["From"].addresses[0]
-    body = msg.get_body(("plain",))
     attachments = []
     for i, part in enumerate(msg.iter_attachments()):
         with open("%s.%d" % (base, i), "wb") as f:
             f.write(part.get_content())
-        attachments.append({"name": part.get_filename(), "file": "%s.%d" % (base, i),
-                            "type": part.get_content_type()})
+        attachments.append({"name": part.get_filename(), "file": "%s.%d" % (base, i)})
+    sender, body = msg["From"].addresses[0], msg.get_body(("plain",))
     sidecar = {"fromName": sender.display_name, "from": sender.addr_spec,
                "to": [a.addr_spec for a in msg["To"].addresses], "subject": str(msg["Subject"]),
                "messageId": str(msg["Message-ID"] or "").strip("<>"),
-               "body": body.get_content().replace("\r\n", "\n") if body else "", "attachments": attachments}
+               "body": body.get_content().replace("\r\n", "\n"), "attachments": attachments}
     with open(base + ".tmp", "w", encoding="utf-8") as f:
         json.dump(sidecar, f, ensure_ascii=False)
     os.rename(base + ".tmp", base + ".json")  # a reader never sees half of it
 
-
 class Handler:
     async def handle_RCPT(self, server, session, envelope, address, options):
-        if mode == "refuse-temporary":
-            return "451 4.7.1 Greylisted, please try again later"
-        if mode == "refuse-permanent":
-            return "550 5.1.1 No such user here"
+        if mode.startswith("refuse"):
+            return {"refuse-temporary": "451 4.7.1 Greylisted, please try again later",
+                    "refuse-permanent": "550 5.1.1 No such user here"}[mode]
         envelope.rcpt_tos.append(address)
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
         keep(envelope.original_content)
         return "250 2.0.0 Message accepted"
-
 
 class Server(SMTP):
     async def smtp_DATA(self, arg):
@@ -77,42 +58,31 @@ class Server(SMTP):
         await self._reader.readline()  # a part of the message, then the line goes dead
         self.transport.abort()
 
-
 def authenticate(server, session, envelope, mechanism, data):
     ok = (data.login, data.password) == (user.encode(), password.encode())
     return AuthResult(success=ok, handled=False)  # handled: no 535 would be sent
 
-
-class Silent(asyncio.Protocol):
-    pass  # takes the connection and never says a word
-
-
 def connection():
     if mode == "silent":
-        return Silent()
+        return asyncio.Protocol()  # takes the connection and never says a word
     starttls = mode in ("starttls", "auth")
     return Server(Handler(), hostname="localhost", tls_context=tls if starttls else None,
                   require_starttls=starttls, auth_required=mode == "auth",
                   authenticator=authenticate if mode == "auth" else None)
 
-
-async def listen(loop):
-    return await loop.create_server(connection, "127.0.0.1", port, reuse_address=True,
-                                    ssl=tls if mode == "tls" else None)
-
-
 async def main():
     global mode, port
     loop = asyncio.get_running_loop()
-    server = await listen(loop)
+    listen = lambda: loop.create_server(connection, "127.0.0.1", port, reuse_address=True,
+                                        ssl=tls if mode == "tls" else None)
+    server = await listen()
     port = server.sockets[0].getsockname()[1]
     print("listening", port, flush=True)
     while line := await loop.run_in_executor(None, sys.stdin.readline):
         was_tls, mode = mode == "tls", line.split()[1]
         if was_tls != (mode == "tls"):
             server.close()
-            server = await listen(loop)
+            server = await listen()
         print("mode", mode, flush=True)
-
 
 asyncio.run(main())
