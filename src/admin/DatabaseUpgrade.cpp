@@ -52,6 +52,26 @@ constexpr auto CreateGuestVisitsIndex =
     R"(CREATE INDEX IX_WIZYTY_GOSC_DTPRZYBYCIA ON WIZYTY (GOSC_ID, DTPRZYBYCIA))";
 constexpr auto CreateOpenVisitsIndex = R"(CREATE INDEX IX_WIZYTY_DTWYJSCIA ON WIZYTY (DTWYJSCIA))";
 constexpr auto CreateErasuresGenerator = R"(CREATE GENERATOR GEN_USUNIECIA_ID)";
+constexpr auto CreateOutbox = R"(CREATE TABLE POCZTA (
+  ID               INTEGER NOT NULL,
+  DTUTWORZENIA     TIMESTAMP DEFAULT CURRENT_TIMESTAMP NOT NULL,
+  RODZAJ           SMALLINT NOT NULL,
+  WIZYTA_ID        INTEGER,
+  ADRESAT          VARCHAR(254) NOT NULL,
+  TEMAT            VARCHAR(500) NOT NULL,
+  TRESC            BLOB SUB_TYPE TEXT,
+  ZALACZNIK_NAZWA  VARCHAR(100),
+  ZALACZNIK        BLOB SUB_TYPE BINARY,
+  STAN             SMALLINT DEFAULT 0 NOT NULL,
+  PROBY            INTEGER DEFAULT 0 NOT NULL,
+  DTNASTEPNEJ      TIMESTAMP DEFAULT CURRENT_TIMESTAMP NOT NULL,
+  WYSYLA           VARCHAR(100),
+  DTPOBRANIA       TIMESTAMP,
+  ODPOWIEDZ        VARCHAR(1000),
+  CONSTRAINT PK_POCZTA PRIMARY KEY (ID)
+))";
+constexpr auto CreateOutboxIndex = R"(CREATE INDEX IX_POCZTA_DTNASTEPNEJ ON POCZTA (DTNASTEPNEJ))";
+constexpr auto CreateOutboxGenerator = R"(CREATE GENERATOR GEN_POCZTA_ID)";
 // The change-event trigger of one table (%1).
 constexpr auto CreateChangeTrigger = R"(CREATE TRIGGER TR_%1_ZMIANY FOR %1
 ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0
@@ -64,6 +84,7 @@ const QString ChangesSeenLate =
     QStringLiteral("zmiany z innych stanowisk widoczne dopiero po 30 s");
 const QString ErasuresNotRecorded = QStringLiteral(
     "usunięcia danych osobowych nie są zapisywane i nie przetrwają odtworzenia kopii");
+const QString MailNotSent = QStringLiteral("Poczta: wiadomości nie są wysyłane");
 
 std::vector<SchemaAddition> makeAdditions()
 {
@@ -94,6 +115,15 @@ std::vector<SchemaAddition> makeAdditions()
          {},
          ErasuresNotRecorded,
          text(CreateErasuresGenerator)},
+        // The table before its index.
+        {Kind::Table, "POCZTA", {}, {}, MailNotSent, text(CreateOutbox)},
+        {Kind::Index,
+         "IX_POCZTA_DTNASTEPNEJ",
+         "POCZTA",
+         {"DTNASTEPNEJ"},
+         MailNotSent,
+         text(CreateOutboxIndex)},
+        {Kind::Generator, "GEN_POCZTA_ID", {}, {}, MailNotSent, text(CreateOutboxGenerator)},
     };
     for (const char* table : {"FIRMY", "DZIALY", "PERSONEL", "GOSCIE", "WIZYTY"})
         all.push_back({Kind::Trigger,

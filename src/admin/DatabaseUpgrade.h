@@ -1,6 +1,6 @@
 #pragma once
 // What a database made by an older program lacks of what this one needs (change-event
-// triggers, indexes, tables, a generator), read from its system tables, and the upgrade
+// triggers, indexes, tables, generators), read from its system tables, and the upgrade
 // that adds it: a backup first, then everything missing in one transaction. The program
 // carries its own statements, the same as schema.sql's. No widgets.
 #include "admin/BackupService.h"

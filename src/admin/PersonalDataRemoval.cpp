@@ -3,6 +3,7 @@
 #include "db/Statement.h"
 #include "desk/PersonalData.h"
 #include "desk/RetentionTime.h"
+#include "mail/Outbox.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -71,6 +72,10 @@ where
   %3)";
 constexpr auto CountGuests = "select count(*)\nfrom GOSCIE G";
 constexpr auto CountVisits = "select count(*)\nfrom WIZYTY W";
+// The outbox holds guests' names in its subjects and texts; its own statement deletes them.
+constexpr auto CountOldMessages = R"(select count(*)
+from POCZTA
+where DTUTWORZENIA < :granica)";
 constexpr auto EraseGuests = R"(update GOSCIE G
 set
   NAZWA = :usunieto,
@@ -200,6 +205,8 @@ RemovalCounts PersonalDataRemoval::count(const QDate& cutOff) const
     counts.guestsWithoutVisits = countOf(
         database_, sql(CountGuests) + sql(GuestsWithoutVisits).arg(sql(GuestHoldsData)), cutOff);
     counts.openVisits = countOf(database_, sql(CountVisits) + oldVisits(true), cutOff);
+    if (desk::hasOutbox(database_))
+        counts.messages = countOf(database_, sql(CountOldMessages), cutOff);
     return counts;
 }
 
@@ -215,6 +222,8 @@ RemovalCounts PersonalDataRemoval::erase(const QDate& cutOff)
     RemovalCounts counts;
     counts.guests = written(database_, sql(EraseGuests) + oldGuests(), cutOff);
     counts.visits = written(database_, sql(EraseVisits) + oldVisits(false), cutOff);
+    if (desk::hasOutbox(database_))
+        counts.messages = mail::removeCreatedBefore(database_, cutOff);
     return counts;
 }
 

@@ -35,8 +35,9 @@ QString removalReminderText();
 // visits that may still be in the building (an entry and no exit) are never erased, nor is
 // a guest without any visit: nothing tells since when they are known.
 struct RemovalCounts {
-    int guests = 0;  // with visits, every one of them before the cut-off day and closed
-    int visits = 0;  // before the cut-off day and closed
+    int guests = 0;    // with visits, every one of them before the cut-off day and closed
+    int visits = 0;    // before the cut-off day and closed
+    int messages = 0;  // e-mails of the outbox created before the cut-off day, sent or not
     // Left alone, counted only (never by remove()):
     int guestsWithoutVisits = 0;
     int openVisits = 0;  // before the cut-off day, with an entry and no exit

@@ -7,6 +7,7 @@
 #include "admin/DatabaseUpgrade.h"
 #include "admin/DatabaseUpgradeDialog.h"
 #include "admin/InformationClauseDialog.h"
+#include "admin/MailDialog.h"
 #include "admin/PersonalDataDialog.h"
 #include "app/AboutDialog.h"
 #include "app/ModalWindows.h"
@@ -23,8 +24,12 @@
 #include "db/Error.h"
 #include "db/RecordRules.h"
 #include "desk/LiveUpdates.h"
+#include "desk/MailSetup.h"
+#include "desk/PersonalData.h"
 #include "directory/CompaniesDialog.h"
 #include "directory/TypedInputDialog.h"
+#include "mail/Courier.h"
+#include "mail/Outbox.h"
 #include "overview/OverviewDialog.h"
 #include "personnel/EmployeeInfoDialog.h"
 #include "personnel/EmployeeSearchDialog.h"
@@ -51,6 +56,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QSysInfo>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -86,6 +92,12 @@ where
 const QString Companies = QStringLiteral("FIRMY");
 const QString Departments = QStringLiteral("DZIALY");
 const QString Staff = QStringLiteral("PERSONEL");
+
+// How often the status bar looks for host notices that should have gone, and how old one is
+// before it is named there.
+constexpr int MailWatchInterval = 30000;
+constexpr std::chrono::minutes NoticeOverdueAfter{2};
+const QString NoticeNotSent = QStringLiteral("Nie wysłano powiadomie");
 
 // How soon lists that could not be read again (a window open over the main window, an
 // edit) are tried again.
@@ -144,6 +156,10 @@ MainWindow::MainWindow(controls::Prompts& prompts, QWidget* parent)
     catchUpTimer->setSingleShot(true);
     catchUpTimer->setInterval(CatchUpRetry);
     connect(catchUpTimer, &QTimer::timeout, this, &MainWindow::catchUp);
+    mailWatchTimer = new QTimer(this);
+    mailWatchTimer->setObjectName(QStringLiteral("mailWatchTimer"));
+    mailWatchTimer->setInterval(MailWatchInterval);
+    connect(mailWatchTimer, &QTimer::timeout, this, &MainWindow::lookAtOverdueNotices);
     connect(&liveUpdates(), &desk::LiveUpdates::changed, this, &MainWindow::onTablesChanged);
     connect(&liveUpdates(), &desk::LiveUpdates::pollingInstead, this,
             &MainWindow::sayPollingInstead);
@@ -153,12 +169,14 @@ MainWindow::MainWindow(controls::Prompts& prompts, QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    stopCourier();
     stopLiveUpdates();
     prompts_.connectionLost = nullptr;
 }
 
 void MainWindow::onConnectionLost()
 {
+    stopCourier();
     stopLiveUpdates();
     shownBeforeLoss_ = {currentCompany(), currentDepartment(), currentEmployee()};
     // The server has dropped the connection and what was not committed. The connection is
@@ -291,6 +309,8 @@ void MainWindow::buildActions()
                    "Informacja dla gości o ich danych osobowych", -1, nullptr);
     connect(informationClauseAction, &QAction::triggered, this,
             [this] { prompts_.guarded([this] { InformationClauseDialog(*this, this).exec(); }); });
+    mailAction = makeAction("mailAction", "&Poczta", "Serwer poczty i poczta wychodząca", -1,
+                            &MainWindow::openMail);
     quitAction = makeAction("quitAction", "&Zakończ", {}, -1, nullptr);
     connect(quitAction, &QAction::triggered, this, &QWidget::close);
 
@@ -321,6 +341,7 @@ void MainWindow::buildActions()
     extrasMenu->addSeparator();
     extrasMenu->addActions({backupAction, databaseChoiceAction, personalDataAction});
     extrasMenu->addAction(informationClauseAction);
+    extrasMenu->addAction(mailAction);
     extrasMenu->addAction(upgradeAction);
 }
 
@@ -466,6 +487,12 @@ void MainWindow::buildView()
     upgradeHintLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     upgradeHintLabel->hide();
     bar->addPermanentWidget(upgradeHintLabel);
+    mailLabel = new QLabel;
+    mailLabel->setObjectName(QStringLiteral("mailLabel"));
+    mailLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    mailLabel->setMaximumWidth(640);  // the whole answer in the tool tip
+    mailLabel->hide();
+    bar->addPermanentWidget(mailLabel);
     bar->setAccessibleName(QStringLiteral("Pasek stanu"));
     menuBar()->setAccessibleName(QStringLiteral("Menu"));
 }
@@ -620,6 +647,7 @@ void MainWindow::connectToDatabase()
     showConnectionState(database_.connected() ? settings.host : QStringLiteral("Niepodłączony"));
     QApplication::restoreOverrideCursor();
     tellWhatDatabaseLacks();
+    startCourier();
 }
 
 void MainWindow::loadCursors()
@@ -631,6 +659,7 @@ void MainWindow::loadCursors()
 
 void MainWindow::reconnectAround(const std::function<void()>& showWindow)
 {
+    stopCourier();
     stopLiveUpdates();
     database_.close();
     clearBrowser();  // the lists are closed with the connection
@@ -728,8 +757,114 @@ void MainWindow::onClosing()
     } catch (const std::exception&) {
         // nothing to be done about it at exit
     }
+    stopCourier();
     stopLiveUpdates();
     database_.close();
+}
+
+// ------------------------------------------------------------ mail
+
+// A database without the outbox gets no courier: the mail set up here is not sent, and the
+// status bar says why (the upgrade's notice names it too).
+void MainWindow::startCourier()
+{
+    stopCourier();
+    if (!database_.connected())
+        return;
+    const mail::MailSettings mailSettings = desk::readMailSettings(*this);
+    if (!mailSettings.isSetUp()) {
+        showMailState({});
+        return;
+    }
+    bool outbox = false;
+    try {
+        const db::Database::ListReading reading(database_);
+        outbox = desk::hasOutbox(database_);
+    } catch (const db::Error&) {
+        // not known: no courier until the next connection
+    }
+    if (!outbox) {
+        showMailState(
+            QStringLiteral("Poczta nie jest wysyłana: baza danych wymaga aktualizacji "
+                           "(Dodatki > Aktualizacja bazy danych)"));
+        return;
+    }
+    mail::CourierOptions options;
+    options.databaseName = database_.databaseName();
+    options.params = database_.params();
+    options.settings = mailSettings;
+    options.deskName = QSysInfo::machineHostName();
+    courier_ = std::make_unique<mail::Courier>(std::move(options));
+    connect(courier_.get(), &mail::Courier::delivered, this,
+            [this](int, const QString& address, int kind) { onMailDelivered(address, kind); });
+    connect(courier_.get(), &mail::Courier::outboxUnreachable, this, [this](const QString& text) {
+        showMailState(QStringLiteral("Poczta: nie można odczytać poczty wychodzącej: ") + text);
+    });
+    showMailState({});
+    mailWatchTimer->start();
+}
+
+void MainWindow::stopCourier()
+{
+    mailWatchTimer->stop();
+    courier_.reset();
+}
+
+void MainWindow::onMailCommitted()
+{
+    if (courier_)
+        courier_->wake();
+}
+
+void MainWindow::onMailDelivered(const QString& address, int kind)
+{
+    if (kind == int(mail::Kind::HostNotice))
+        showMailState(QStringLiteral("Wysłano do ") + address);
+}
+
+// Each address once, with its oldest notice and the server's answer to it.
+void MainWindow::lookAtOverdueNotices()
+{
+    if (!courier_ || !database_.connected() || closingWindows())
+        return;
+    std::vector<mail::OutboxEntry> overdue;
+    try {
+        const db::Database::ListReading reading(database_);
+        overdue = mail::overdueHostNotices(database_, NoticeOverdueAfter);
+    } catch (const db::Error&) {
+        return;  // the courier says when the outbox cannot be read
+    }
+    QStringList addresses, parts;
+    for (const mail::OutboxEntry& entry : overdue) {
+        if (addresses.contains(entry.to, Qt::CaseInsensitive))
+            continue;
+        addresses << entry.to;
+        const QString since = entry.created.date() == clock_.today()
+                                  ? entry.created.toString(QStringLiteral("HH:mm"))
+                                  : entry.created.toString(QStringLiteral("dd-MM-yyyy HH:mm"));
+        parts << QStringLiteral("%1 (od %2)").arg(entry.to, since) +
+                     (entry.answer.isEmpty() ? QString() : QStringLiteral(": ") + entry.answer);
+    }
+    if (!parts.isEmpty())
+        showMailState((parts.size() == 1 ? QStringLiteral("Nie wysłano powiadomienia do ")
+                                         : QStringLiteral("Nie wysłano powiadomień do ")) +
+                      parts.join(QStringLiteral("; ")));
+    else if (mailLabel->text().startsWith(NoticeNotSent))
+        showMailState({});
+}
+
+void MainWindow::showMailState(const QString& text)
+{
+    showData(mailLabel, QStringLiteral("Poczta"), text);
+    mailLabel->setToolTip(text);
+    mailLabel->setVisible(!text.isEmpty());
+}
+
+// Stored settings take effect at once: the courier is made again with them.
+void MainWindow::openMail()
+{
+    if (MailDialog(*this, this).exec() == QDialog::Accepted)
+        startCourier();
 }
 
 // ------------------------------------------------------------ what every window is given
@@ -887,6 +1022,7 @@ void MainWindow::updateActions()
     personalDataAction->setEnabled(connected);
     upgradeAction->setEnabled(connected);
     informationClauseAction->setEnabled(connected);
+    mailAction->setEnabled(connected);
 }
 
 // ------------------------------------------------------------ what other desks commit

@@ -61,6 +61,7 @@ public:
     std::optional<desk::EmployeeChoice> findEmployee() override;
     bool editVisit(int visitId) override;
     bool withConnectionClosed(const std::function<void()>& work) override;
+    mail::Courier* courier() override { return courier_.get(); }
 
     // Goes to the company, selects the department and goes to the employee, as after a
     // window's OK; a record that is gone leaves the current one.
@@ -68,6 +69,7 @@ public:
 
 protected:
     void onConnectionLost() override;
+    void onMailCommitted() override;
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -98,6 +100,16 @@ private:
     void closeWindowsAfterLoss();
     // Connects again with the stored settings and returns to what was shown at the loss.
     void reconnect();
+
+    // The courier sends this desk's mail on a connection of its own while this one is up
+    // and mail is set up here; it goes before the connection does.
+    void startCourier();
+    void stopCourier();
+    void onMailDelivered(const QString& address, int kind);
+    // Host notices that should have gone by now are named in the status bar.
+    void lookAtOverdueNotices();
+    void showMailState(const QString& text);
+    void openMail();
 
     // What other desks (and this one) committed: the lists it touches are read again,
     // keeping the company, department and employee shown, once nothing is open over the
@@ -173,9 +185,11 @@ private:
     QLabel* connectionStateLabel;
     QLabel* hintLabel;
     QLabel* upgradeHintLabel;
+    QLabel* mailLabel;
     QTimer* startTimer;
-    QTimer* windowCloser;  // while the windows close after the connection was lost
-    QTimer* catchUpTimer;  // tries again to read the changed lists
+    QTimer* windowCloser;    // while the windows close after the connection was lost
+    QTimer* catchUpTimer;    // tries again to read the changed lists
+    QTimer* mailWatchTimer;  // looks for host notices that did not go
     QSet<QString> changedTables_;
     // An action is running (it may let events through while it connects or waits).
     int actionsRunning_ = 0;
@@ -200,6 +214,7 @@ private:
     QAction* personalDataAction;
     QAction* upgradeAction;
     QAction* informationClauseAction;
+    QAction* mailAction;
     QAction* reconnectAction;
     QAction* quitAction;
 
@@ -218,4 +233,6 @@ private:
     std::unique_ptr<DatabaseDialog> databaseDialog;
     std::unique_ptr<PersonalDataDialog> personalDataDialog;
     std::unique_ptr<DatabaseUpgradeDialog> databaseUpgradeDialog;
+    // Its thread and connection end before the program's connection closes.
+    std::unique_ptr<mail::Courier> courier_;
 };

@@ -57,9 +57,20 @@ bool Desk::commitWork()
     }
 }
 
+// A database made before the outbox refuses the message in words the desk can show.
 int Desk::queueMail(const mail::Message& message, mail::Kind kind, int visitId)
 {
-    const int id = mail::queue(database(), message, kind, visitId);
+    int id = 0;
+    try {
+        id = mail::queue(database(), message, kind, visitId);
+    } catch (const db::Error& error) {
+        if (error.connectionLost() || hasOutbox(database()))
+            throw;
+        throw db::Error(QStringLiteral("Wiadomość e-mail nie może zostać wysłana: baza danych nie "
+                                       "ma poczty wychodzącej (tabeli POCZTA). Administrator "
+                                       "uzupełni bazę w menu Dodatki > Aktualizacja bazy danych."),
+                        error.codes());
+    }
     mailQueued_ = true;
     return id;
 }

@@ -3,6 +3,7 @@
 #include "controls/Clock.h"
 #include "db/Statement.h"
 #include "desk/Desk.h"
+#include "mail/Outbox.h"
 
 namespace desk {
 
@@ -30,6 +31,9 @@ where GOSC_ID = :gosc_id)";
 constexpr auto CountErasuresTable = R"(select count(*)
 from RDB$RELATIONS
 where RDB$RELATION_NAME = 'USUNIECIA')";
+constexpr auto CountOutboxTable = R"(select count(*)
+from RDB$RELATIONS
+where RDB$RELATION_NAME = 'POCZTA')";
 constexpr auto InsertErasure = R"(insert into USUNIECIA (ID, DTUSUNIECIA, GOSC_ID, GRANICA)
 values (gen_id(GEN_USUNIECIA_ID, 1), :dtusuniecia, :gosc_id, :granica))";
 
@@ -40,6 +44,14 @@ int run(db::Database& database, const char* sql, int guestId)
         return name == QLatin1String("usunieto") ? QVariant(ErasedName) : QVariant(guestId);
     });
     return int(statement.affectedRows());
+}
+
+bool counted(db::Database& database, const char* sql)
+{
+    db::Statement count(database, QString::fromUtf8(sql));
+    std::vector<db::Values> rows;
+    count.execute([](const QString&) { return QVariant(); }, &rows);
+    return !rows.empty() && rows.front().front().toInt() > 0;
 }
 
 }  // namespace
@@ -72,15 +84,19 @@ ErasedRows eraseGuestRows(db::Database& database, int guestId)
     ErasedRows erased;
     erased.guests = run(database, EraseGuest, guestId);
     erased.visits = run(database, EraseGuestVisits, guestId);
+    if (hasOutbox(database))
+        erased.messages = mail::removeForGuest(database, guestId);
     return erased;
+}
+
+bool hasOutbox(db::Database& database)
+{
+    return counted(database, CountOutboxTable);
 }
 
 void recordErasure(db::Database& database, const Erasure& erasure)
 {
-    db::Statement count(database, QString::fromUtf8(CountErasuresTable));
-    std::vector<db::Values> rows;
-    count.execute([](const QString&) { return QVariant(); }, &rows);
-    if (rows.empty() || rows[0].at(0).toInt() == 0)
+    if (!counted(database, CountErasuresTable))
         return;
     db::Statement insert(database, QString::fromUtf8(InsertErasure));
     insert.execute([&erasure](const QString& name) -> QVariant {

@@ -1,8 +1,9 @@
 #pragma once
 // What is left of a guest's personal data once it is erased: the name says "(usunięto)",
-// the document, the notes and the visits' messages are empty (null). The visits themselves,
-// their times, badges, cards and employees stay. Shared by the removal of old data and
-// the guest registry's erasure of one guest.
+// the document, the notes and the visits' messages are empty (null), and the e-mails about
+// the guest are gone from the outbox. The visits themselves, their times, badges, cards and
+// employees stay. Shared by the removal of old data and the guest registry's erasure of one
+// guest.
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -23,6 +24,7 @@ int countGuestVisits(Desk& desk, int guestId);
 struct ErasedRows {
     int guests = 0;
     int visits = 0;
+    int messages = 0;  // e-mails about the guest not yet sent
 };
 
 // Erases the guest's record and the copies in all their visits, in the desk's
@@ -42,6 +44,10 @@ struct Erasure {
     int guestId = 0;  // 0: a removal before the cut-off day
     QDate cutOff;
 };
+
+// Whether the database has the outbox (POCZTA): one made by an older program lacks it until
+// it is upgraded, and then holds no e-mail to erase.
+bool hasOutbox(db::Database& database);
 
 // Adds the erasure to USUNIECIA in the connection's transaction; a database without the
 // table (made by an older program, not yet upgraded) records nothing.

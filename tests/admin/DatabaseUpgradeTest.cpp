@@ -7,6 +7,7 @@
 #include "db/Error.h"
 #include "desk/LiveUpdates.h"
 #include "desk/PersonalData.h"
+#include "mail/Outbox.h"
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/OlderDatabase.h"
@@ -40,7 +41,7 @@ private slots:
         for (const QString& sql :
              testsupport::splitSql(testsupport::readProjectFile("schema/schema.sql")))
             schema << normalised(sql);
-        QCOMPARE(DatabaseUpgrade::additions().size(), size_t(10));
+        QCOMPARE(DatabaseUpgrade::additions().size(), size_t(13));
         for (const admin::SchemaAddition& addition : DatabaseUpgrade::additions())
             QVERIFY2(schema.contains(normalised(addition.statement)),
                      qPrintable(addition.statement));
@@ -55,7 +56,17 @@ private slots:
         QVERIFY_THROWS_NO_EXCEPTION(erased = desk::eraseGuestData(desk, 1).guests);
         QCOMPARE(erased, 1);
         QVERIFY(desk.commitWork());
-        QCOMPARE(DatabaseUpgrade::missing(database.db()).size(), size_t(10));
+        QCOMPARE(DatabaseUpgrade::missing(database.db()).size(), size_t(13));
+        const mail::Message notice{"jan@firma.pl", "Gość w recepcji: Bielecka Halina", "..."};
+        try {
+            desk.queueMail(notice, mail::Kind::HostNotice, 2);
+            QFAIL("mail was queued without an outbox");
+        } catch (const db::Error& error) {
+            QVERIFY2(error.message().startsWith("Wiadomość e-mail nie może zostać wysłana: baza "
+                                                "danych nie ma poczty wychodzącej"),
+                     qPrintable(error.message()));
+        }
+        desk.rollbackWork();
 
         // Another desk's unfinished work on the visits: nothing is added, the tables made
         // before the visits' index go too.
@@ -75,7 +86,7 @@ private slots:
                                                 "Inne stanowisko ma niezakończoną pracę"),
                      qPrintable(error.message()));
         }
-        QCOMPARE(DatabaseUpgrade::missing(database.db()).size(), size_t(10));
+        QCOMPARE(DatabaseUpgrade::missing(database.db()).size(), size_t(13));
         other->transaction().commit();
 
         DatabaseUpgradeDialog window(desk);
@@ -94,7 +105,9 @@ private slots:
         QVERIFY2(lacking.contains("zmiany z innych stanowisk widoczne dopiero po 30 s (brak: "
                                   "TR_FIRMY_ZMIANY, TR_DZIALY_ZMIANY") &&
                      lacking.contains("nie przetrwają odtworzenia kopii (brak: USUNIECIA, "
-                                      "GEN_USUNIECIA_ID)"),
+                                      "GEN_USUNIECIA_ID)") &&
+                     lacking.contains("- Poczta: wiadomości nie są wysyłane (brak: POCZTA, "
+                                      "IX_POCZTA_DTNASTEPNEJ, GEN_POCZTA_ID)"),
                  qPrintable(lacking));
         QVERIFY2(log.contains("Dodawanie: indeks IX_WIZYTY_GOSC_DTPRZYBYCIA\nDodawanie: indeks "
                               "IX_WIZYTY_DTWYJSCIA") &&
@@ -118,11 +131,14 @@ private slots:
         live.start(*other);
         QVERIFY(live.followsEvents());
         QTest::qWait(300);
-        QCOMPARE(desk::eraseGuestData(desk, 2).guests, 1);
+        desk.queueMail(notice, mail::Kind::HostNotice, 2);
+        QVERIFY(desk.commitWork());
+        QCOMPARE(desk::eraseGuestData(desk, 2).messages, 1);
         QVERIFY(desk.commitWork());
         QVERIFY(changed.wait(2000));
         QVERIFY(changed.at(0).at(0).toStringList().contains("GOSCIE"));
         QCOMPARE(database.scalar("select GOSC_ID from USUNIECIA").toInt(), 2);
+        QCOMPARE(database.scalar("select count(*) from POCZTA").toInt(), 0);
 
         QStringList again;
         job.backup.backupFile = backups.filePath("b.fbk");

@@ -72,6 +72,12 @@ const QStringList kRows = {
     "insert into WIZYTY values (18, 1, 1, 3, 'Cieślak Piotr', 'dowód CCC333', 1, 'Nowak Anna', "
     "null, '2022-06-02 10:00', '2022-06-02 11:00', 'ID-18', 'K-18', 'Legitymacja', "
     "'2022-06-02 12:00')",
+    // The outbox: a notice made a minute before the cut-off day goes, one made on it stays.
+    "insert into POCZTA (ID, DTUTWORZENIA, RODZAJ, WIZYTA_ID, ADRESAT, TEMAT, TRESC) values "
+    "(1, '2024-03-04 23:59', 1, 13, 'a.nowak@tervik.pl', 'Gość w recepcji: Cieślak Piotr', "
+    "'Cieślak Piotr czeka w recepcji.')",
+    "insert into POCZTA (ID, DTUTWORZENIA, RODZAJ, WIZYTA_ID, ADRESAT, TEMAT) values "
+    "(2, '2024-03-05 00:00', 1, 14, 'a.nowak@tervik.pl', 'Gość w recepcji: Dudek Anna')",
 };
 
 // Files the program may have written (in its folder, or "s/" the settings folder), each last
@@ -189,7 +195,8 @@ private slots:
                  QStringLiteral("Usunąć dane osobowe sprzed dnia 05-03-2024?\n\n"
                                 "Goście widziani ostatnio przed tym dniem: 1\n"
                                 "Wizyty sprzed tego dnia: 6\n"
-                                "Pliki programu sprzed tego dnia (logi importu, eksporty): 3\n\n"
+                                "Pliki programu sprzed tego dnia (logi importu, eksporty): 3\n"
+                                "Wiadomości e-mail sprzed tego dnia (poczta wychodząca): 1\n\n"
                                 "Pozostają goście bez wizyt (nie ma daty): 1\n"
                                 "i wizyty z wejściem bez wyjścia (gość może być w budynku): 1\n\n"
                                 "Tej operacji nie można cofnąć. Następnie plik bazy danych "
@@ -205,7 +212,9 @@ private slots:
         compareTables(testsupport::snapshotAll(r.database),
                       erasedFrom(before, {3}, {10, 12, 13, 15, 16, 18}));
         QCOMPARE(r.desk.answers.shown.at(r.desk.answers.shown.size() - 2).text,
-                 QStringLiteral("Usunięto dane osobowe.\n\nGości: 1\nWizyt: 6\nPlików: 3"));
+                 QStringLiteral("Usunięto dane osobowe.\n\nGości: 1\nWizyt: 6\nPlików: 3\n"
+                                "Wiadomości e-mail: 1"));
+        QCOMPARE(r.database.scalar("select list(ID) from POCZTA").toString(), QString("2"));
         QCOMPARE(r.present(), QString("011001"));
         // The file is purged at once.
         QCOMPARE(r.lastShown().text, Purged);

@@ -57,6 +57,7 @@ private slots:
             << "upgradeAction" << QStringList{"DatabaseUpgradeDialog"};
         QTest::newRow("information clause")
             << "informationClauseAction" << QStringList{"InformationClauseDialog"};
+        QTest::newRow("mail") << "mailAction" << QStringList{"MailDialog"};
         QTest::newRow("guests, a guest's personal data")
             << "guestsAction" << QStringList{"GuestsDialog=personalDataAction", "GuestDataDialog"};
     }

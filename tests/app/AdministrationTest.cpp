@@ -1,10 +1,13 @@
 // The two administration windows from the main window: the connection is closed while
 // they are open, the settings are written after them and the program connects again, to
-// a database on the server or, when it is not there, reporting the failure.
+// a database on the server or, when it is not there, reporting the failure. The mail set up
+// from the menu: stored privately, sent by the desk's courier and told in the status bar.
 #include "support/ServerDatabase.h"
 #include "app/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/Find.h"
+#include "support/MailServer.h"
+#include "support/MailWindow.h"
 #include "support/Modal.h"
 #include "support/OlderDatabase.h"
 #include "support/Typing.h"
@@ -125,17 +128,24 @@ private slots:
     {
         testsupport::AppFixture app(true);
         testsupport::makeOlder(*app.database());
+        // Mail set up here is not sent without the outbox: no courier, said in the status bar.
+        app.writeIni(app.readIni() + "[Poczta]\nSerwer=127.0.0.1\nNadawca=recepcja@tervik.pl\n");
         for (int start = 1; start <= 2; ++start) {
             app.form = std::make_unique<MainWindow>(app.prompts);
             QVERIFY(app.start());
             QCOMPARE(app.prompts.messages().size(), 1);
             QVERIFY(!child<QLabel>(app.form.get(), "upgradeHintLabel")->isHidden());
+            QVERIFY(!app.form->courier());
+            QCOMPARE(child<QLabel>(app.form.get(), "mailLabel")->text(),
+                     QString("Poczta nie jest wysyłana: baza danych wymaga aktualizacji "
+                             "(Dodatki > Aktualizacja bazy danych)"));
         }
         const QString told = app.prompts.messages().at(0);
         for (const char* said : {"zmiany z innych stanowisk widoczne dopiero po 30 s (brak: "
                                  "TR_FIRMY_ZMIANY",
                                  "IX_WIZYTY_GOSC_DTPRZYBYCIA", "USTAWIENIA",
-                                 "nie przetrwają odtworzenia kopii", "Dodatki > Aktualizacja"})
+                                 "nie przetrwają odtworzenia kopii", "Dodatki > Aktualizacja",
+                                 "Poczta: wiadomości nie są wysyłane (brak: POCZTA"})
             QVERIFY2(told.contains(said), qPrintable(told));
         bool closedMeanwhile = false;
         {
@@ -153,6 +163,66 @@ private slots:
         QVERIFY(app.form->database().connected());
         QVERIFY(child<QLabel>(app.form.get(), "upgradeHintLabel")->isHidden());
         QCOMPARE(app.prompts.messages().size(), 1);
+        QVERIFY(app.form->courier());
+        QCOMPARE(child<QLabel>(app.form.get(), "mailLabel")->text(), QString());
+    }
+
+    // The password (the server wants a login) is in neither file, which are the user's alone;
+    // the courier made from what was stored sends a host notice, and one that waits too long
+    // is named with the server's answer. The courier is gone while the connection is closed.
+    void theMailSetUpFromTheMenuIsSentAndWhatDidNotGoIsSaid()
+    {
+        testsupport::MailServer server(testsupport::MailServer::Mode::Auth);
+        testsupport::AppFixture app(true);
+        QVERIFY(app.start());
+        MainWindow& f = *app.form;
+        QVERIFY(!f.courier());
+        QString placeholder;
+        for (const bool store : {true, false}) {
+            testsupport::ModalAction act([&](QWidget* modal) {
+                if (store)
+                    testsupport::typeMailSettings(modal, server.settings());
+                else  // the stored password is never shown
+                    placeholder = child<QLineEdit>(modal, "passwordEdit")->placeholderText() +
+                                  child<QLineEdit>(modal, "passwordEdit")->text();
+                child<QPushButton>(modal, store ? "okButton" : "cancelButton")->click();
+            });
+            testsupport::trigger(&f, "mailAction");
+            QVERIFY(act.acted());
+        }
+        QCOMPARE(placeholder, QString("(zapisane; wpisz nowe, aby je zmienić)"));
+        QFile passwordFile(app.settingsFolder() + "poczta.db");
+        QVERIFY(passwordFile.open(QIODevice::ReadOnly));
+        const QByteArray password = testsupport::MailServer::Password;
+        for (const QByteArray& file : {app.readIni(), passwordFile.readAll()})
+            QVERIFY(!file.contains(password) && !file.contains("123"));
+        QVERIFY(app.readIni().contains("Uzytkownik=recepcja"));
+        for (const char* name : {"Halvane.ini", "poczta.db"})
+            QCOMPARE(testsupport::modeOf(app.settingsFolder() + name), QString("600"));
+
+        QVERIFY(f.courier());
+        f.queueMail({"jan@firma.pl", "Gość w recepcji: Adamczyk Stanisław", "Czeka."},
+                    mail::Kind::HostNotice, 1);
+        QVERIFY(f.commitWork());
+        auto* mailLabel = child<QLabel>(&f, "mailLabel");
+        QTRY_COMPARE_WITH_TIMEOUT(mailLabel->text(), QString("Wysłano do jan@firma.pl"), 10000);
+        QCOMPARE(server.messages().size(), 1);
+
+        app.database()->run(
+            {"insert into POCZTA (ID, DTUTWORZENIA, RODZAJ, ADRESAT, TEMAT, STAN, ODPOWIEDZ) "
+             "values (gen_id(GEN_POCZTA_ID, 1), dateadd(-5 minute to current_timestamp), 1, "
+             "'ewa@firma.pl', 'Gość', 2, 'Serwer poczty odrzucił wiadomość (550 No such user)')"});
+        child<QTimer>(&f, "mailWatchTimer")->start(50);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            mailLabel->text().startsWith("Nie wysłano powiadomienia do ewa@firma.pl (od ") &&
+                mailLabel->text().endsWith(
+                    "): Serwer poczty odrzucił wiadomość (550 No such user)"),
+            5000);
+
+        bool courierWhileClosed = true;
+        QVERIFY(f.withConnectionClosed([&] { courierWhileClosed = f.courier() != nullptr; }));
+        QVERIFY(!courierWhileClosed);
+        QVERIFY(f.courier());
     }
 };
 

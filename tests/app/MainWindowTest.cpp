@@ -667,7 +667,7 @@ private slots:
                  QStringList({"Dane", "Firmy", "Personel", "Goście", "Połącz ponownie", "Zakończ",
                               "Pracownik", "Szukaj", "Info", "Wizyty", "Przegląd", "Dodatki",
                               "O programie", "Kopia bazy danych", "Wybór bazy danych",
-                              "Usuwanie danych osobowych", "Klauzula informacyjna",
+                              "Usuwanie danych osobowych", "Klauzula informacyjna", "Poczta",
                               "Aktualizacja bazy danych"}));
     }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A database as older programs made it: today's schema without the change-event triggers,
-// the two later indexes of the visits, the erasures' and the shared texts' tables and the
-// erasures' generator.
+// the two later indexes of the visits, the erasures', the shared texts' and the outbox's tables
+// (the outbox's index with it) and the erasures' and the outbox's generators.
 #include "support/TestDatabase.h"
 
 namespace testsupport {
@@ -15,7 +15,9 @@ inline void makeOlder(TestDatabase& database)
           << "drop index IX_WIZYTY_DTWYJSCIA"
           << "drop table USUNIECIA"
           << "drop table USTAWIENIA"
-          << "drop generator GEN_USUNIECIA_ID";
+          << "drop generator GEN_USUNIECIA_ID"
+          << "drop table POCZTA"
+          << "drop generator GEN_POCZTA_ID";
     database.run(drops);
     database.db().transaction().commit();  // what it dropped is no longer held
 }
