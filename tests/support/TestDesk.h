@@ -15,7 +15,6 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <functional>
-#include <memory>
 
 namespace testsupport {
 
@@ -107,27 +106,15 @@ public:
         return visitAnswer(visitId);
     }
 
-    // Mail set up as "Dodatki > Poczta" stores it, and a courier delivering the outbox of
-    // this desk's database, woken by every commit as the application's is.
+    // Mail as "Dodatki > Poczta" stores it, and a courier looking at the outbox often.
     void setUpMail(const mail::MailSettings& settings)
     {
         desk::storeMailSettings(*this, settings);
-        mail::CourierOptions options;
-        options.databaseName = database_.databaseName();
-        options.params = database_.params();
-        options.settings = settings;
-        options.deskName = QStringLiteral("test");
-        options.firstPause = options.lookEvery = std::chrono::milliseconds(200);
-        courier_ = std::make_unique<mail::Courier>(options);
+        const std::chrono::milliseconds soon(200);
+        courier_ = std::make_unique<mail::Courier>(mail::CourierOptions{
+            database_.databaseName(), database_.params(), settings, "test", soon, soon, soon});
     }
     mail::Courier* courier() override { return courier_.get(); }
-
-protected:
-    void onMailCommitted() override
-    {
-        if (courier_)
-            courier_->wake();
-    }
 
 private:
     db::Database& database_;
