@@ -87,11 +87,6 @@ mail::Message hostNoticeMessage(const HostNotice& notice, const QString& deskNam
     return message;
 }
 
-bool notifiesByMail(const Desk& desk)
-{
-    return readMailSettings(desk).isSetUp();
-}
-
 void queueHostNotice(Desk& desk, const HostNotice& notice)
 {
     desk.queueMail(hostNoticeMessage(notice, QSysInfo::machineHostName()), mail::Kind::HostNotice,
@@ -100,7 +95,7 @@ void queueHostNotice(Desk& desk, const HostNotice& notice)
 
 bool notifyEmployee(Desk& desk, const HostNotice& notice)
 {
-    if (notifiesByMail(desk)) {
+    if (readMailSettings(desk).isSetUp()) {
         queueHostNotice(desk, notice);
         return true;
     }

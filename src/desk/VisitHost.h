@@ -35,16 +35,12 @@ struct HostNotice {
 // guest, the company, the arrival and this desk (the computer's host name).
 mail::Message hostNoticeMessage(const HostNotice& notice, const QString& deskName);
 
-// Whether this desk tells the employee by e-mail ("Dodatki > Poczta" is set up) rather than
-// through the desktop's mail program.
-bool notifiesByMail(const Desk& desk);
-
 // Puts the notice into the outbox in the unit of work; it goes once that is committed.
 void queueHostNotice(Desk& desk, const HostNotice& notice);
 
-// Tells the employee: where mail is set up the notice is queued in the unit of work and the
-// answer is true (the caller commits it); else the desktop's mail program is opened on the
-// message (where it cannot be, a message gives the address to copy) and the answer is false.
+// Tells the employee: where mail is set up ("Dodatki > Poczta") the notice is queued in the unit of
+// work and the answer is true (the caller commits it); else the desktop's mail program is opened on
+// the message (where it cannot be, a message gives the address to copy) and the answer is false.
 bool notifyEmployee(Desk& desk, const HostNotice& notice);
 
 }  // namespace desk

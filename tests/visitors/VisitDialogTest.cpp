@@ -791,10 +791,9 @@ private slots:
         settings.notifyAutomatically = steps.contains("automatic");
         desk::storeMailSettings(e.desk, settings);
         QVERIFY(visitId == 0 ? e.add(12) : e.edit(visitId));
-        auto* notify = e.control<QPushButton>("notifyButton");
-        QTRY_VERIFY_WITH_TIMEOUT(notify->isEnabled(), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(e.control<QPushButton>("notifyButton")->isEnabled(), 1000);
         if (steps.contains("ask"))
-            notify->click();
+            e.control<QPushButton>("notifyButton")->click();
         if (steps.contains("letIn"))
             e.check("entryCheck")->click();
         QCOMPARE(e.control<QLabel>("noticeLabel")->isVisible(),
