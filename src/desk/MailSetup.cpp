@@ -41,9 +41,9 @@ mail::MailSettings readMailSettings(const Desk& desk)
     settings.password = mail::readPassword(desk.settingsFolder());
     settings.senderAddress = value(desk, mail::key::SenderAddress);
     settings.senderName = value(desk, mail::key::SenderName);
-    settings.wardens = value(desk, mail::key::Wardens)
-                           .split(QRegularExpression(QStringLiteral("[;,\\s]+")),
-                                  Qt::SkipEmptyParts);
+    settings.wardens =
+        value(desk, mail::key::Wardens)
+            .split(QRegularExpression(QStringLiteral("[;,\\s]+")), Qt::SkipEmptyParts);
     settings.notifyAutomatically = value(desk, mail::key::NotifyAutomatically) == u'1';
     settings.caFile = value(desk, mail::key::CaFile);
     settings.timeoutSeconds = numberOr(value(desk, mail::key::Timeout), 30, 1, 600);

@@ -40,7 +40,8 @@ set STAN = :STAN, WYSYLA = null, DTPOBRANIA = null, PROBY = PROBY + :PROBA,
   ODPOWIEDZ = coalesce(:ODPOWIEDZ, ODPOWIEDZ),
   DTNASTEPNEJ = dateadd(:PAUZA millisecond to current_timestamp)
 where ID = :ID and STAN = 1)";
-// A claim older than the pause (given negative): the desk stopped while sending and nobody knows whether the server got it.
+// A claim older than the pause (given negative): the desk stopped while sending and nobody knows
+// whether the server got it.
 constexpr auto MarkAbandoned = R"(update POCZTA
 set STAN = 2, ODPOWIEDZ = :PRZED || coalesce(WYSYLA, '?') || :PO, WYSYLA = null
 where STAN = 1 and DTPOBRANIA < dateadd(:PAUZA millisecond to current_timestamp))";
@@ -131,7 +132,8 @@ private:
         database_.open();
     }
 
-    void run(const char* sql, const db::ParamSource& params, std::vector<db::Values>* rows = nullptr)
+    void run(const char* sql, const db::ParamSource& params,
+             std::vector<db::Values>* rows = nullptr)
     {
         db::Statement statement(database_, QString::fromUtf8(sql));
         statement.execute(params, rows);
@@ -144,8 +146,9 @@ private:
             if (name == QLatin1String("PRZED"))
                 return QStringLiteral("Wysyłanie przerwane na stanowisku ");
             if (name == QLatin1String("PO"))
-                return QStringLiteral(": nie wiadomo, czy serwer poczty przyjął wiadomość. "
-                                      "Wyślij ją ponownie albo usuń.");
+                return QStringLiteral(
+                    ": nie wiadomo, czy serwer poczty przyjął wiadomość. "
+                    "Wyślij ją ponownie albo usuń.");
             return -after;
         });
         database_.transaction().commit();
@@ -211,7 +214,8 @@ private:
     std::optional<Claimed> read(int id)
     {
         std::vector<db::Values> rows;
-        run(SelectMessage, [id](const QString&) -> QVariant { return id; }, &rows);
+        run(
+            SelectMessage, [id](const QString&) -> QVariant { return id; }, &rows);
         if (rows.empty())
             return std::nullopt;
         Claimed c;
@@ -250,9 +254,10 @@ private:
             }
             const bool aborted = stopping_ && result.outcome == SendResult::Outcome::Temporary;
             lastPause = aborted ? std::chrono::milliseconds(0) : pauseAfter(c->tries);
-            putBack(c->id, result.outcome == SendResult::Outcome::Permanent ? State::Failed
-                                                                            : State::Waiting,
-                    aborted ? 0 : 1, aborted ? QVariant() : QVariant(result.answer), lastPause);
+            putBack(
+                c->id,
+                result.outcome == SendResult::Outcome::Permanent ? State::Failed : State::Waiting,
+                aborted ? 0 : 1, aborted ? QVariant() : QVariant(result.answer), lastPause);
         }
         // Not tried in this round: waiting again, after the same pause as the failed one.
         for (size_t i = sentUpTo; i < claimed.size(); ++i)

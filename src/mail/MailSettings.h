@@ -14,17 +14,20 @@ struct MailSettings {
     Security security = Security::StartTls;
     QString user;  // empty: the server is used without logging in
     QString password;
-    QString senderAddress;              // "recepcja@firma.pl"
-    QString senderName;                 // "Recepcja …", shown in the From header
-    QStringList wardens;                // the evacuation wardens' addresses
-    bool notifyAutomatically = false;   // "Powiadamiaj automatycznie"
+    QString senderAddress;             // "recepcja@firma.pl"
+    QString senderName;                // "Recepcja …", shown in the From header
+    QStringList wardens;               // the evacuation wardens' addresses
+    bool notifyAutomatically = false;  // "Powiadamiaj automatycznie"
     // Certificates trusted beside the system's ones (a building's own authority); empty: the
     // system's only.
     QString caFile;
     int timeoutSeconds = 30;  // a server that stops answering is given up after this
 
     // A server and a sender: the host is told by e-mail, not through the desktop's mail program.
-    bool isSetUp() const { return !server.trimmed().isEmpty() && !senderAddress.trimmed().isEmpty(); }
+    bool isSetUp() const
+    {
+        return !server.trimmed().isEmpty() && !senderAddress.trimmed().isEmpty();
+    }
 };
 
 // The settings file's section and keys.

@@ -68,8 +68,9 @@ std::vector<OutboxEntry> readEntries(db::Database& database, const char* sql,
     std::vector<db::Values> rows;
     select.execute([id](const QString&) -> QVariant { return id; }, &rows);
     if (rows.empty())
-        throw db::Error(QStringLiteral("Tej wiadomości nie ma już w poczcie do wysłania: "
-                                       "została wysłana albo usunięta na innym stanowisku."));
+        throw db::Error(
+            QStringLiteral("Tej wiadomości nie ma już w poczcie do wysłania: "
+                           "została wysłana albo usunięta na innym stanowisku."));
     throw db::Error(QStringLiteral("Wiadomość wysyła w tej chwili stanowisko %1; "
                                    "spróbuj ponownie za chwilę.")
                         .arg(rows.front()[0].toString()));

@@ -79,11 +79,13 @@ QString failureText(CURLcode code, long response, const MailSettings& settings)
         case CURLE_PEER_FAILED_VERIFICATION:
             return QStringLiteral("Certyfikat serwera poczty nie został potwierdzony.");
         case CURLE_SSL_CONNECT_ERROR:
-            return QStringLiteral("Nie udało się nawiązać szyfrowanego połączenia z serwerem poczty.");
+            return QStringLiteral(
+                "Nie udało się nawiązać szyfrowanego połączenia z serwerem poczty.");
         case CURLE_ABORTED_BY_CALLBACK:
             return QStringLiteral("Wysyłanie przerwane: program kończy pracę.");
         case CURLE_SSL_CACERT_BADFILE:
-            return QStringLiteral("Nie można odczytać pliku certyfikatu CA „%1”.").arg(settings.caFile);
+            return QStringLiteral("Nie można odczytać pliku certyfikatu CA „%1”.")
+                .arg(settings.caFile);
         default:
             break;
     }
@@ -94,7 +96,8 @@ QString failureText(CURLcode code, long response, const MailSettings& settings)
     if (code == CURLE_SEND_ERROR || code == CURLE_RECV_ERROR || code == CURLE_GOT_NOTHING ||
         code == CURLE_WEIRD_SERVER_REPLY || code == CURLE_PARTIAL_FILE)
         return QStringLiteral("Serwer poczty przerwał połączenie.");
-    return QStringLiteral("Nie wysłano wiadomości: %1.").arg(QString::fromUtf8(curl_easy_strerror(code)));
+    return QStringLiteral("Nie wysłano wiadomości: %1.")
+        .arg(QString::fromUtf8(curl_easy_strerror(code)));
 }
 
 // Failures that trying again will not mend: the server's final refusal, or a certificate
@@ -151,9 +154,9 @@ struct SmtpClient::Handle {
     {
         curl = curl_easy_init();
         curl_easy_setopt(curl, CURLOPT_URL, url().constData());
-        curl_easy_setopt(curl, CURLOPT_USE_SSL, settings.security == Security::None
-                                                    ? long(CURLUSESSL_NONE)
-                                                    : long(CURLUSESSL_ALL));
+        curl_easy_setopt(
+            curl, CURLOPT_USE_SSL,
+            settings.security == Security::None ? long(CURLUSESSL_NONE) : long(CURLUSESSL_ALL));
         if (!settings.caFile.isEmpty())
             curl_easy_setopt(curl, CURLOPT_CAINFO, settings.caFile.toLocal8Bit().constData());
         if (!settings.user.isEmpty()) {

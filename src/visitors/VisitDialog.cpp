@@ -436,6 +436,9 @@ void VisitDialog::Private::build()
     auto* arrivalLabel = new QLabel(QStringLiteral("Przybycie:"));
     arrivalLabel->setBuddy(arrival.dateEdit);
     stampRow(0, arrivalLabel, arrival);
+    // An arrival moved ahead, or back to now, decides whether the host is told automatically.
+    for (QLineEdit* box : {arrival.dateEdit, arrival.timeEdit})
+        QObject::connect(box, &QLineEdit::textChanged, &window, [this] { showNotice(); });
 
     auto* guestLabel = new QLabel(QStringLiteral("Gość:"));
     guestLabel->setBuddy(guestNumberEdit);
@@ -835,13 +838,16 @@ void VisitDialog::Private::notifyHost()
 }
 
 // Asked for, or automatic for a new visit of a guest still to be let in, and once only: the
-// editor stores a visit once.
+// editor stores a visit once. A visit registered ahead is no guest at the desk yet: "Gość w
+// recepcji" would call the host down for someone who comes next week.
 bool VisitDialog::Private::noticeGoesWithVisit() const
 {
     if (!notifiesByMail || hostEmail.isEmpty())
         return false;
+    constexpr qint64 ArrivalLeewaySeconds = 5 * 60;
     return noticeRequested ||
-           (notifiesAutomatically && mode == Mode::Add && !entry.check->isChecked());
+           (notifiesAutomatically && mode == Mode::Add && !entry.check->isChecked() &&
+            shownArrival() <= desk.clock().now().addSecs(ArrivalLeewaySeconds));
 }
 
 void VisitDialog::Private::showNotice()

@@ -779,6 +779,7 @@ private slots:
         QTest::newRow("automatic, cancelled") << 0 << "automatic cancel" << 0;
         QTest::newRow("automatic, let in") << 0 << "automatic letIn" << 0;
         QTest::newRow("automatic, an edit") << 3 << "automatic" << 0;
+        QTest::newRow("automatic, arriving next day") << 0 << "automatic ahead" << 0;
     }
     void theHostIsToldByMailOnceWhenTheVisitIsStored()
     {
@@ -796,6 +797,8 @@ private slots:
             e.control<QPushButton>("notifyButton")->click();
         if (steps.contains("letIn"))
             e.check("entryCheck")->click();
+        if (steps.contains("ahead"))
+            e.retype("arrivalDateEdit", "06-03-2026");
         QCOMPARE(e.control<QLabel>("noticeLabel")->isVisible(),
                  messages > 0 || steps.contains("cancel"));
         e.desk.answers.answers.enqueue(true);  // Anuluj: "Na pewno anulować ...?"
