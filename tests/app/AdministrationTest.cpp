@@ -2,7 +2,6 @@
 // they are open, the settings are written after them and the program connects again, to
 // a database on the server or, when it is not there, reporting the failure. The mail set up
 // from the menu: stored privately, sent by the desk's courier and told in the status bar.
-#include "support/ServerDatabase.h"
 #include "app/MainWindow.h"
 #include "support/AppFixture.h"
 #include "support/Find.h"
@@ -10,6 +9,7 @@
 #include "support/MailWindow.h"
 #include "support/Modal.h"
 #include "support/OlderDatabase.h"
+#include "support/ServerDatabase.h"
 #include "support/Typing.h"
 #include "support/testmain.h"
 
@@ -141,11 +141,11 @@ private slots:
                              "(Dodatki > Aktualizacja bazy danych)"));
         }
         const QString told = app.prompts.messages().at(0);
-        for (const char* said : {"zmiany z innych stanowisk widoczne dopiero po 30 s (brak: "
-                                 "TR_FIRMY_ZMIANY",
-                                 "IX_WIZYTY_GOSC_DTPRZYBYCIA", "USTAWIENIA",
-                                 "nie przetrwają odtworzenia kopii", "Dodatki > Aktualizacja",
-                                 "Poczta: wiadomości nie są wysyłane (brak: POCZTA"})
+        for (const char* said :
+             {"zmiany z innych stanowisk widoczne dopiero po 30 s (brak: "
+              "TR_FIRMY_ZMIANY",
+              "IX_WIZYTY_GOSC_DTPRZYBYCIA", "USTAWIENIA", "nie przetrwają odtworzenia kopii",
+              "Dodatki > Aktualizacja", "Poczta: wiadomości nie są wysyłane (brak: POCZTA"})
             QVERIFY2(told.contains(said), qPrintable(told));
         bool closedMeanwhile = false;
         {
@@ -193,9 +193,12 @@ private slots:
         QCOMPARE(placeholder, QString("(zapisane; wpisz nowe, aby je zmienić)"));
         QFile passwordFile(app.settingsFolder() + "poczta.db");
         QVERIFY(passwordFile.open(QIODevice::ReadOnly));
-        const QByteArray password = testsupport::MailServer::Password;
+        const QString password = QString::fromUtf8(testsupport::MailServer::Password);
+        const QByteArray utf16(reinterpret_cast<const char*>(password.utf16()),
+                               password.size() * 2);
         for (const QByteArray& file : {app.readIni(), passwordFile.readAll()})
-            QVERIFY(!file.contains(password) && !file.contains("123"));
+            QVERIFY(!file.contains(password.toUtf8()) && !file.contains(utf16) &&
+                    !file.contains("123"));
         QVERIFY(app.readIni().contains("Uzytkownik=recepcja"));
         for (const char* name : {"Halvane.ini", "poczta.db"})
             QCOMPARE(testsupport::modeOf(app.settingsFolder() + name), QString("600"));

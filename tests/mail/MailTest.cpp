@@ -4,7 +4,6 @@
 #include "db/Database.h"
 #include "mail/Courier.h"
 #include "mail/Outbox.h"
-#include "mail/PasswordFile.h"
 #include "mail/SmtpClient.h"
 #include "support/MailServer.h"
 #include "support/ServerDatabase.h"
@@ -208,23 +207,6 @@ private slots:
         QTest::qWait(500);
         QCOMPARE(entry(database.db(), beingSent).state, mail::State::Sending);
         QCOMPARE(server.messages().size(), 0);
-    }
-
-    void thePasswordIsKeptEncryptedForItsOwner()
-    {
-        const QTemporaryDir temporary;
-        const QString folder = temporary.path() + u'/';
-        const QString password = QStringLiteral("Tajne hasło ") + Polish;
-        mail::writePassword(folder, password);
-        QCOMPARE(mail::readPassword(folder), password);
-        const QString file = folder + mail::PasswordFileName;
-        QCOMPARE(testsupport::modeOf(file), QStringLiteral("600"));
-        QFile stored(file);
-        const QByteArray bytes = stored.open(QIODevice::ReadOnly) ? stored.readAll() : "";
-        QVERIFY(!bytes.isEmpty());
-        QVERIFY(!bytes.contains(password.toUtf8()));
-        QVERIFY(!bytes.contains(
-            QByteArray(reinterpret_cast<const char*>(password.utf16()), password.size() * 2)));
     }
 };
 
