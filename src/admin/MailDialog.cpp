@@ -40,6 +40,8 @@ const QString TimeFormat = QStringLiteral("dd-MM-yyyy HH:mm");
 constexpr int WidestOutboxColumn = 170;
 // Shown in the empty password box while a password is stored: the stored one is never shown.
 const QString StoredPasswordHint = QStringLiteral("(zapisane; wpisz nowe, aby je zmienić)");
+const QString UnreadablePasswordHint = QStringLiteral(
+    "(zapisane na innym komputerze lub przez innego użytkownika; wpisz je ponownie)");
 
 // One address as a server takes it in RCPT TO: a local part, "@" and a domain, nothing that
 // separates addresses or names in a header.
@@ -269,7 +271,9 @@ void MailDialog::showSettings(const mail::MailSettings& settings)
     portEdit->setText(QString::number(settings.port));
     userEdit->setText(settings.user);
     passwordEdit->clear();
-    passwordEdit->setPlaceholderText(settings.password.isEmpty() ? QString() : StoredPasswordHint);
+    passwordEdit->setPlaceholderText(settings.passwordUnreadable   ? UnreadablePasswordHint
+                                     : settings.password.isEmpty() ? QString()
+                                                                   : StoredPasswordHint);
     senderAddressEdit->setText(settings.senderAddress);
     senderNameEdit->setText(settings.senderName.isEmpty() ? DefaultSenderName
                                                           : settings.senderName);

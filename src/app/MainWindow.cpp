@@ -789,6 +789,14 @@ void MainWindow::startCourier()
                            "(Dodatki > Aktualizacja bazy danych)"));
         return;
     }
+    // Sent without its password, every message would be refused for good by the server's
+    // login; kept in the outbox they go once the password is typed again.
+    if (mailSettings.passwordUnreadable) {
+        showMailState(
+            QStringLiteral("Poczta nie jest wysyłana: hasła serwera poczty nie można odczytać "
+                           "na tym komputerze; wpisz je ponownie (Dodatki > Poczta)"));
+        return;
+    }
     mail::CourierOptions options;
     options.databaseName = database_.databaseName();
     options.params = database_.params();

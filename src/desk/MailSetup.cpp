@@ -38,7 +38,7 @@ mail::MailSettings readMailSettings(const Desk& desk)
                                                                       : 587;
     settings.port = numberOr(value(desk, mail::key::Port), usualPort, 1, 65535);
     settings.user = value(desk, mail::key::User);
-    settings.password = mail::readPassword(desk.settingsFolder());
+    settings.password = mail::readPassword(desk.settingsFolder(), &settings.passwordUnreadable);
     settings.senderAddress = value(desk, mail::key::SenderAddress);
     settings.senderName = value(desk, mail::key::SenderName);
     settings.wardens =

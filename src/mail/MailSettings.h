@@ -14,6 +14,8 @@ struct MailSettings {
     Security security = Security::StartTls;
     QString user;  // empty: the server is used without logging in
     QString password;
+    // A password is stored, but sealed for another computer or user: typed again in "Poczta".
+    bool passwordUnreadable = false;
     QString senderAddress;             // "recepcja@firma.pl"
     QString senderName;                // "Recepcja …", shown in the From header
     QStringList wardens;               // the evacuation wardens' addresses

@@ -92,15 +92,19 @@ QByteArray decrypt(const QByteArray& bytes)
 
 }  // namespace
 
-QString readPassword(const QString& settingsFolder)
+QString readPassword(const QString& settingsFolder, bool* unreadable)
 {
     QFile file(settingsFolder + QLatin1String(PasswordFileName));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray content = file.read(4096);
-    if (!content.startsWith(Header))
-        return {};
-    return QString::fromUtf8(decrypt(QByteArray::fromBase64(content.mid(Header.size()).trimmed())));
+    const QByteArray plain =
+        content.startsWith(Header)
+            ? decrypt(QByteArray::fromBase64(content.mid(Header.size()).trimmed()))
+            : QByteArray();
+    if (unreadable)
+        *unreadable = plain.isEmpty();
+    return QString::fromUtf8(plain);
 }
 
 void writePassword(const QString& settingsFolder, const QString& password)

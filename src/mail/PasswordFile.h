@@ -10,8 +10,8 @@ namespace mail {
 extern const char* const PasswordFileName;  // "poczta.db"
 
 // The stored password; empty when none is stored, or when the file was written on another
-// computer or by another user (then the administrator types it again).
-QString readPassword(const QString& settingsFolder);
+// computer or by another user (then `unreadable` is set, and the administrator types it again).
+QString readPassword(const QString& settingsFolder, bool* unreadable = nullptr);
 // Stores the password (an empty one removes the file). Throws db::Error, leaving the stored
 // one as it was, when the file cannot be written.
 void writePassword(const QString& settingsFolder, const QString& password);

@@ -226,6 +226,14 @@ private slots:
         QVERIFY(f.withConnectionClosed([&] { courierWhileClosed = f.courier() != nullptr; }));
         QVERIFY(!courierWhileClosed);
         QVERIFY(f.courier());
+        // Sealed on another computer: nothing is sent (and refused) until it is typed again.
+        QVERIFY(f.withConnectionClosed([&] {
+            QFile foreign(app.settingsFolder() + "poczta.db");
+            QVERIFY(foreign.open(QIODevice::WriteOnly));
+            foreign.write("Halvane-poczta-1\n" + QByteArray(40, 'x').toBase64());
+        }));
+        QVERIFY(!f.courier());
+        QVERIFY(mailLabel->text().contains("hasła serwera poczty nie można odczytać"));
     }
 };
 
