@@ -82,10 +82,11 @@ ErasedRows eraseGuestData(db::Database& database, int guestId, const QDateTime& 
 ErasedRows eraseGuestRows(db::Database& database, int guestId)
 {
     ErasedRows erased;
-    erased.guests = run(database, EraseGuest, guestId);
-    erased.visits = run(database, EraseGuestVisits, guestId);
+    // First: the outbox finds the lists that name the guest by the visits' names.
     if (hasOutbox(database))
         erased.messages = mail::removeForGuest(database, guestId);
+    erased.guests = run(database, EraseGuest, guestId);
+    erased.visits = run(database, EraseGuestVisits, guestId);
     return erased;
 }
 

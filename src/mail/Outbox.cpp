@@ -33,8 +33,13 @@ from POCZTA
 where ID = :ID)";
 constexpr auto DeleteCreatedBefore = R"(delete from POCZTA
 where DTUTWORZENIA < :GRANICA)";
+// The notices of the guest's visits, and the evacuation lists that name the guest in their
+// text (and their PDF): a list that waits is no longer of use to an evacuation, and its
+// names are to be gone with the guest's.
 constexpr auto DeleteForGuest = R"(delete from POCZTA
-where WIZYTA_ID in (select ID from WIZYTY where GOSC_ID = :GOSC_ID))";
+where WIZYTA_ID in (select ID from WIZYTY where GOSC_ID = :GOSC_ID)
+  or (RODZAJ = 2 and exists (select 1 from WIZYTY w
+        where w.GOSC_ID = :GOSC_ID and POCZTA.TRESC containing w.GOSC_NAZWA)))";
 
 std::vector<OutboxEntry> readEntries(db::Database& database, const char* sql,
                                      const db::ParamSource& params)

@@ -46,7 +46,8 @@ void drop(db::Database& database, int id);
 
 // The removal of old personal data: messages created before the day; the count.
 int removeCreatedBefore(db::Database& database, const QDate& boundary);
-// The erasure of one guest: the notices about the guest's visits; the count.
+// The erasure of one guest, before the visits' copies of the name are erased: the notices
+// about the guest's visits and the evacuation lists that name the guest; the count.
 int removeForGuest(db::Database& database, int guestId);
 
 }  // namespace mail
