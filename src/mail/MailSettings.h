@@ -14,8 +14,6 @@ struct MailSettings {
     Security security = Security::StartTls;
     QString user;  // empty: the server is used without logging in
     QString password;
-    // A password is stored, but sealed for another computer or user: typed again in "Poczta".
-    bool passwordUnreadable = false;
     QString senderAddress;             // "recepcja@firma.pl"
     QString senderName;                // "Recepcja …", shown in the From header
     QStringList wardens;               // the evacuation wardens' addresses
@@ -24,6 +22,8 @@ struct MailSettings {
     // system's only.
     QString caFile;
     int timeoutSeconds = 30;  // a server that stops answering is given up after this
+    // A password is stored, but sealed for another computer or user: typed again in "Poczta".
+    bool passwordUnreadable = false;
 
     // A server and a sender: the host is told by e-mail, not through the desktop's mail program.
     bool isSetUp() const
