@@ -1,10 +1,8 @@
-// The mail window: what it refuses to store, a test message sent with the values typed (not
-// stored) and the real server's answer, and the outbox's messages sent again or dropped, a
+// The mail window: what it refuses to store, and the outbox's messages sent again or dropped, a
 // message another desk dropped meanwhile refused in Polish.
 #include "admin/MailDialog.h"
 #include "desk/MailSetup.h"
 #include "support/AccessibleNames.h"
-#include "support/MailServer.h"
 #include "support/MailWindow.h"
 #include "support/Screenshot.h"
 #include "support/TestDatabase.h"
@@ -16,7 +14,6 @@
 #include <QTest>
 
 using testsupport::child;
-using testsupport::MailServer;
 
 namespace {
 
@@ -95,38 +92,6 @@ private slots:
         w.click("cancelButton");  // what was typed is not dropped unasked
         QCOMPARE(w.lastShown(), QString("Na pewno anulować wprowadzone zmiany?"));
         QVERIFY(w.dialog.isVisible());
-    }
-
-    void aTestMessageGoesWithTheValuesTypedAndTheServerAnswers_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("said");  // and the server's own words after it
-        QTest::addColumn<QString>("answer");
-        const QString sent = "Wysłano wiadomość próbną do ola@tervik.pl.\n\n";
-        QTest::newRow("plain") << int(MailServer::Mode::Plain) << sent << "250";
-        QTest::newRow("login over STARTTLS") << int(MailServer::Mode::Auth) << sent << "250";
-        QTest::newRow("refused") << int(MailServer::Mode::RefusePermanent)
-                                 << "Nie wysłano wiadomości próbnej do ola@tervik.pl.\n\n"
-                                 << "550 5.1.1 No such user here";
-    }
-    void aTestMessageGoesWithTheValuesTypedAndTheServerAnswers()
-    {
-        QFETCH(int, mode);
-        QFETCH(QString, said);
-        QFETCH(QString, answer);
-        MailServer server{MailServer::Mode(mode)};
-        Window w;
-        w.dialog.open();
-        testsupport::typeMailSettings(&w.dialog, server.settings());
-        w.control<QLineEdit>("testAddressEdit")->setText("ola@tervik.pl");
-        w.click("testButton");
-        QVERIFY2(w.lastShown().startsWith(said) && w.lastShown().contains(answer),
-                 qPrintable(w.lastShown()));
-        QCOMPARE(server.messages().size(), answer == "250" ? 1 : 0);
-        if (answer == "250")
-            QCOMPARE(server.messages()[0]["subject"].toString(),
-                     "Wiadomość próbna z programu Halvane");
-        QVERIFY(w.desk.settingsValues.isEmpty());  // nothing stored
     }
 
     void theOutboxIsSentAgainOrDroppedAndAMessageGoneMeanwhileIsRefused()

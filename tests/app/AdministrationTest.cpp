@@ -177,12 +177,15 @@ private slots:
         QVERIFY(app.start());
         MainWindow& f = *app.form;
         QVERIFY(!f.courier());
-        QString placeholder;
+        QString placeholder, said;
         for (const bool store : {true, false}) {
             testsupport::ModalAction act([&](QWidget* modal) {
-                if (store)
+                if (store) {  // a test message goes with the values typed, not yet stored
                     testsupport::typeMailSettings(modal, server.settings());
-                else  // the stored password is never shown
+                    child<QLineEdit>(modal, "testAddressEdit")->setText("ola@tervik.pl");
+                    child<QPushButton>(modal, "testButton")->click();
+                    said = app.prompts.messages().value(0);
+                } else  // the stored password is never shown
                     placeholder = child<QLineEdit>(modal, "passwordEdit")->placeholderText() +
                                   child<QLineEdit>(modal, "passwordEdit")->text();
                 child<QPushButton>(modal, store ? "okButton" : "cancelButton")->click();
@@ -191,6 +194,9 @@ private slots:
             QVERIFY(act.acted());
         }
         QCOMPARE(placeholder, QString("(zapisane; wpisz nowe, aby je zmienić)"));
+        QCOMPARE(said,
+                 "Wysłano wiadomość próbną do ola@tervik.pl.\n\nSerwer poczty przyjął "
+                 "wiadomość. (250 2.0.0 Message accepted)");
         QFile passwordFile(app.settingsFolder() + "poczta.db");
         QVERIFY(passwordFile.open(QIODevice::ReadOnly));
         const QString password = QString::fromUtf8(testsupport::MailServer::Password);
@@ -209,7 +215,7 @@ private slots:
         QVERIFY(f.commitWork());
         auto* mailLabel = child<QLabel>(&f, "mailLabel");
         QTRY_COMPARE_WITH_TIMEOUT(mailLabel->text(), QString("Wysłano do jan@firma.pl"), 10000);
-        QCOMPARE(server.messages().size(), 1);
+        QCOMPARE(server.messages().size(), 2);
 
         app.database()->run(
             {"insert into POCZTA (ID, DTUTWORZENIA, RODZAJ, ADRESAT, TEMAT, STAN, ODPOWIEDZ) "
