@@ -51,12 +51,6 @@ int queued(db::Database& database)
     return id;
 }
 
-// Arrivals of the outbox's message `id`, by its Message-ID.
-int arrivals(const MailServer& server, int id)
-{
-    return server.countOf(QStringLiteral("halvane.%1.").arg(id));
-}
-
 std::unique_ptr<mail::Courier> courier(const db::Database& database, const MailServer& server,
                                        const QString& desk = QStringLiteral("Recepcja 1"))
 {
@@ -160,12 +154,12 @@ private slots:
         const mail::OutboxEntry waiting = entry(database.db(), id);
         QCOMPARE(waiting.state, mail::State::Waiting);
         QVERIFY2(waiting.answer.startsWith(answer), qPrintable(waiting.answer));
-        QCOMPARE(arrivals(server, id), 0);
+        QCOMPARE(server.arrivalsOf(id), 0);
         if (stopped)
             server.start();
         else
             server.setMode(Mode::Plain);
-        QTRY_COMPARE_WITH_TIMEOUT(arrivals(server, id), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(server.arrivalsOf(id), 1, 10000);
         QTRY_VERIFY(mail::outboxEntries(database.db()).empty());
         QTest::qWait(500);  // rounds enough to send it again, were it still there
         QCOMPARE(server.messages().size(), 1);
@@ -188,7 +182,7 @@ private slots:
         QTest::qWait(500);  // rounds enough for a message sent twice to arrive again
         QCOMPARE(server.messages().size(), 40);
         for (const int id : ids)
-            QCOMPARE(arrivals(server, id), 1);
+            QCOMPARE(server.arrivalsOf(id), 1);
         QVERIFY(mail::outboxEntries(*desk).empty());
     }
 

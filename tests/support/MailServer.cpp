@@ -97,11 +97,11 @@ QList<QJsonObject> MailServer::messages() const
     return messages;
 }
 
-int MailServer::countOf(const QString& messageIdStart) const
+int MailServer::arrivalsOf(int outboxId) const
 {
     int count = 0;
     for (const QJsonObject& message : messages())
-        count += message["messageId"].toString().startsWith(messageIdStart) ? 1 : 0;
+        count += message["messageId"].toString().startsWith(QString("halvane.%1.").arg(outboxId));
     return count;
 }
 

@@ -38,7 +38,7 @@ public:
 
     // Oldest first: fromName, from, to [], subject, messageId, body, attachments [{name, file}].
     QList<QJsonObject> messages() const;
-    int countOf(const QString& messageIdStart) const;
+    int arrivalsOf(int outboxId) const;  // by the Message-ID the courier gives it
     static QByteArray attachmentBytes(const QJsonObject& message);
     static QString attachmentText(const QJsonObject& message);  // through pdftotext
 
