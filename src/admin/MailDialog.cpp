@@ -146,7 +146,9 @@ MailDialog::MailDialog(desk::Desk& desk, QWidget* parent) : QDialog(parent), des
     notifyCheck = new QCheckBox(QStringLiteral("Powiadamiaj automatycznie"));
     notifyCheck->setObjectName(QStringLiteral("notifyCheck"));
     notifyCheck->setAccessibleName(QStringLiteral("Powiadamiaj automatycznie"));
-    notifyCheck->setToolTip(QStringLiteral("Pracownik dostaje wiadomość, gdy jego gość wejdzie"));
+    notifyCheck->setToolTip(QStringLiteral(
+        "Pracownik dostaje wiadomość, gdy zapisana zostanie nowa wizyta jego gościa, który "
+        "czeka w recepcji (przybycie bez wejścia)"));
     caFileEdit = lineBox("caFileEdit", QStringLiteral("Certyfikat CA (plik)"));
     caFileEdit->setPlaceholderText(QStringLiteral("(opcjonalnie; puste: certyfikaty systemu)"));
     caFileButton = controls::namedButton("caFileButton", QStringLiteral("Wybierz..."),
