@@ -812,10 +812,12 @@ void MainWindow::startCourier()
     mailWatchTimer->start();
 }
 
+// What the courier last said is not true of a desk without one (a lost or closed connection).
 void MainWindow::stopCourier()
 {
     mailWatchTimer->stop();
     courier_.reset();
+    showMailState({});
 }
 
 void MainWindow::onMailCommitted()
