@@ -31,6 +31,7 @@ constexpr auto SelectOtherDesks = R"(select
   MON$REMOTE_OS_USER
 from MON$ATTACHMENTS
 where MON$ATTACHMENT_ID <> current_connection
+  and MON$ATTACHMENT_ID <> :OWN
   and coalesce(MON$SYSTEM_FLAG, 0) = 0
 order by MON$ATTACHMENT_ID)";
 constexpr auto MarkPurged = R"(update USUNIECIA
@@ -244,12 +245,13 @@ PurgeStatus DatabasePurge::status(db::Database& database)
     return status;
 }
 
-QStringList DatabasePurge::otherDesks(db::Database& database)
+QStringList DatabasePurge::otherDesks(db::Database& database, qint64 ownToo)
 {
     // The monitoring tables hold still for a transaction: each look has one of its own.
     const db::Database::ListReading reading(database);
     QStringList desks;
-    for (const db::Values& row : rowsOf(database, SelectOtherDesks))
+    for (const db::Values& row :
+         rowsOf(database, SelectOtherDesks, [ownToo](const QString&) { return QVariant(ownToo); }))
         desks << deskName(row);
     return desks;
 }

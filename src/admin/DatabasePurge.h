@@ -41,9 +41,10 @@ class DatabasePurge {
 public:
     // What the connection's transaction sees of the erasures and the last purge.
     static PurgeStatus status(db::Database& database);
-    // The other attachments to the database (not this one, not the engine's own), each as
-    // a person knows it: the computer, the program and the user.
-    static QStringList otherDesks(db::Database& database);
+    // The other attachments to the database (not this one, not `ownToo`, the desk's mail
+    // courier's, not the engine's own), each as a person knows it: the computer, the program
+    // and the user.
+    static QStringList otherDesks(db::Database& database, qint64 ownToo = 0);
     // The service job that reaches the connection's database with its user and password.
     static ServiceJob jobFor(const db::Database& database);
 

@@ -8,6 +8,7 @@
 #include "controls/Prompts.h"
 #include "db/Error.h"
 #include "desk/Desk.h"
+#include "mail/Courier.h"
 
 #include <QApplication>
 #include <QFormLayout>
@@ -282,7 +283,9 @@ void PersonalDataDialog::showPurgeStatus()
 bool PersonalDataDialog::otherDesksGone()
 {
     for (;;) {
-        const QStringList others = admin::DatabasePurge::otherDesks(desk_.database());
+        const mail::Courier* courier = desk_.courier();
+        const QStringList others = admin::DatabasePurge::otherDesks(
+            desk_.database(), courier ? courier->attachmentId() : 0);
         if (others.isEmpty())
             return true;
         const QString names = QStringLiteral("- ") + others.join(QStringLiteral("\n- "));

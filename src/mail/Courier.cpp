@@ -20,6 +20,8 @@ namespace {
 // A desk claims this many due messages at once and sends them on one connection.
 constexpr int Batch = 25;
 
+constexpr auto SelectOwnAttachment = R"(select current_connection
+from RDB$DATABASE)";
 constexpr auto SelectDue = R"(select first 25 ID
 from POCZTA
 where STAN = 0 and DTNASTEPNEJ <= current_timestamp
@@ -75,7 +77,9 @@ QString messageIdOf(int id, const QDateTime& created, const QString& sender)
 class Courier::Worker : public QObject {
     Q_OBJECT
 public:
-    explicit Worker(CourierOptions options) : options_(std::move(options)) {}
+    Worker(CourierOptions options, std::shared_ptr<std::atomic<qint64>> attachmentId)
+        : options_(std::move(options)), attachmentId_(std::move(attachmentId))
+    {}
 
     void start()
     {
@@ -97,6 +101,7 @@ public:
         } catch (const db::Error& error) {
             emit outboxUnreachable(error.message());
             database_.close();  // a new connection at the next round
+            attachmentId_->store(0);
         }
         client_.reset();  // no connection is held while the outbox is empty
     }
@@ -115,6 +120,7 @@ public:
         if (timer_)
             timer_->stop();
         database_.close();
+        attachmentId_->store(0);
     }
 
 signals:
@@ -130,6 +136,10 @@ private:
         database_.setDatabaseName(options_.databaseName);
         database_.setParams(options_.params);
         database_.open();
+        std::vector<db::Values> own;
+        run(SelectOwnAttachment, {}, &own);
+        database_.transaction().commit();
+        attachmentId_->store(own.front()[0].toLongLong());
     }
 
     void run(const char* sql, const db::ParamSource& params,
@@ -288,6 +298,7 @@ private:
     }
 
     CourierOptions options_;
+    std::shared_ptr<std::atomic<qint64>> attachmentId_;
     db::Database database_;
     std::unique_ptr<SmtpClient> client_;
     std::atomic<SmtpClient*> clientInUse_{nullptr};
@@ -296,7 +307,10 @@ private:
 };
 
 Courier::Courier(CourierOptions options, QObject* parent)
-    : QObject(parent), thread_(std::make_unique<QThread>()), worker_(new Worker(std::move(options)))
+    : QObject(parent),
+      thread_(std::make_unique<QThread>()),
+      attachmentId_(std::make_shared<std::atomic<qint64>>(0)),
+      worker_(new Worker(std::move(options), attachmentId_))
 {
     worker_->moveToThread(thread_.get());
     connect(worker_, &Worker::delivered, this, &Courier::delivered);

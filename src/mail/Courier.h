@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <chrono>
 #include <memory>
 
@@ -37,6 +38,9 @@ public:
 
     // Messages were committed: look at the outbox now rather than at the next round.
     void wake();
+    // The server's number of the courier's own connection (MON$ATTACHMENT_ID), 0 while it has
+    // none: this desk's, not another desk holding the database.
+    qint64 attachmentId() const { return attachmentId_->load(); }
 
 signals:
     // On the thread of the Courier's owner.
@@ -48,6 +52,7 @@ signals:
 private:
     class Worker;
     std::unique_ptr<class QThread> thread_;
+    std::shared_ptr<std::atomic<qint64>> attachmentId_;
     Worker* worker_;
 };
 

@@ -298,6 +298,8 @@ private slots:
         auto own = testsupport::connectTo(server.name());
         auto other = testsupport::connectTo(server.name());
         testsupport::TestDesk desk(*own);
+        desk.setUpMail({"127.0.0.1", 25, mail::Security::None, {}, {}, "recepcja@tervik.pl"});
+        QTRY_VERIFY(desk.courier()->attachmentId() != 0);  // this desk's, never named
         desk::eraseGuestData(desk, 1);
         QVERIFY(desk.commitWork());
         const QStringList before = testsupport::allRows(server.name());

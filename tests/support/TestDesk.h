@@ -77,9 +77,11 @@ public:
     {
         return controls::treeCursor(kind);
     }
-    // Closes the test's connection around the work and opens it again.
+    // Closes the test's connection (and the courier's, for good) around the work and opens it
+    // again.
     bool withConnectionClosed(const std::function<void()>& work) override
     {
+        courier_.reset();
         database_.close();
         work();
         database_.open();
