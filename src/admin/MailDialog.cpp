@@ -63,19 +63,6 @@ QStringList addressList(const QString& text)
     return addresses;
 }
 
-int defaultPort(Security security)
-{
-    switch (security) {
-        case Security::StartTls:
-            return 587;
-        case Security::Tls:
-            return 465;
-        case Security::None:
-            return 25;
-    }
-    return 587;
-}
-
 QString kindText(mail::Kind kind)
 {
     switch (kind) {
@@ -344,8 +331,8 @@ bool MailDialog::settingsValidOrSaid()
 void MailDialog::onSecurityChanged()
 {
     const auto chosen = Security(securityBox->currentData().toInt());
-    if (portEdit->text().trimmed() == QString::number(defaultPort(shownSecurity_)))
-        portEdit->setText(QString::number(defaultPort(chosen)));
+    if (portEdit->text().trimmed() == QString::number(mail::usualPort(shownSecurity_)))
+        portEdit->setText(QString::number(mail::usualPort(chosen)));
     shownSecurity_ = chosen;
 }
 

@@ -1,6 +1,7 @@
 #include "desk/MailSetup.h"
 
 #include "desk/Desk.h"
+#include "desk/RetentionTime.h"
 #include "mail/PasswordFile.h"
 
 #include <QRegularExpression>
@@ -19,13 +20,6 @@ void store(Desk& desk, const char* key, const QString& text)
     desk.storeSettingsValue(QLatin1String(mail::SettingsSection), QLatin1String(key), text);
 }
 
-int numberOr(const QString& text, int fallback, int lowest, int highest)
-{
-    bool ok = false;
-    const int number = text.toInt(&ok);
-    return ok && number >= lowest && number <= highest ? number : fallback;
-}
-
 }  // namespace
 
 mail::MailSettings readMailSettings(const Desk& desk)
@@ -33,10 +27,8 @@ mail::MailSettings readMailSettings(const Desk& desk)
     mail::MailSettings settings;
     settings.server = value(desk, mail::key::Server);
     settings.security = mail::securityFromText(value(desk, mail::key::Security));
-    const int usualPort = settings.security == mail::Security::Tls    ? 465
-                          : settings.security == mail::Security::None ? 25
-                                                                      : 587;
-    settings.port = numberOr(value(desk, mail::key::Port), usualPort, 1, 65535);
+    settings.port =
+        numberInRange(value(desk, mail::key::Port), 1, 65535, mail::usualPort(settings.security));
     settings.user = value(desk, mail::key::User);
     settings.password = mail::readPassword(desk.settingsFolder(), &settings.passwordUnreadable);
     settings.senderAddress = value(desk, mail::key::SenderAddress);
@@ -46,7 +38,7 @@ mail::MailSettings readMailSettings(const Desk& desk)
             .split(QRegularExpression(QStringLiteral("[;,\\s]+")), Qt::SkipEmptyParts);
     settings.notifyAutomatically = value(desk, mail::key::NotifyAutomatically) == u'1';
     settings.caFile = value(desk, mail::key::CaFile);
-    settings.timeoutSeconds = numberOr(value(desk, mail::key::Timeout), 30, 1, 600);
+    settings.timeoutSeconds = numberInRange(value(desk, mail::key::Timeout), 1, 600, 30);
     return settings;
 }
 

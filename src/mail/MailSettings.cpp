@@ -29,6 +29,19 @@ QString securityText(Security security)
     return QStringLiteral("STARTTLS");
 }
 
+int usualPort(Security security)
+{
+    switch (security) {
+        case Security::Tls:
+            return 465;
+        case Security::None:
+            return 25;
+        case Security::StartTls:
+            break;
+    }
+    return 587;
+}
+
 Security securityFromText(const QString& text)
 {
     if (text.compare(QLatin1String("TLS"), Qt::CaseInsensitive) == 0)

@@ -48,6 +48,8 @@ extern const char* const Timeout;              // "LimitCzasu": seconds
 }  // namespace key
 
 QString securityText(Security security);
+// The port a server usually listens on for the encryption: 587, 465 or 25.
+int usualPort(Security security);
 Security securityFromText(const QString& text);  // STARTTLS for an unknown text
 
 }  // namespace mail

@@ -103,10 +103,8 @@ void InsidePage::updateButtons()
 void InsidePage::sendEvacuationList()
 {
     const mail::MailSettings settings = desk::readMailSettings(desk_);
-    QStringList wardens;
-    for (const QString& address : settings.wardens)
-        if (!address.trimmed().isEmpty() && !wardens.contains(address.trimmed()))
-            wardens << address.trimmed();
+    QStringList wardens = settings.wardens;  // read trimmed, with no empty ones
+    wardens.removeDuplicates();
     if (!settings.isSetUp() || wardens.isEmpty()) {
         desk_.prompts().message(
             settings.isSetUp()
