@@ -116,6 +116,26 @@ CREATE TABLE POCZTA (
   CONSTRAINT PK_POCZTA PRIMARY KEY (ID)
 );
 
+-- An invitation sent to a guest expected at a visit: its code, shown at the desk from the
+-- e-mail or its QR code, opens the visit's entry. One code a visit; the code works until the
+-- visit's exit or the end of its arrival day. The guest's e-mail address is not kept.
+CREATE TABLE ZAPROSZENIA (
+  WIZYTA_ID     INTEGER NOT NULL,
+  KOD           VARCHAR(8) NOT NULL,
+  DTUTWORZENIA  TIMESTAMP DEFAULT CURRENT_TIMESTAMP NOT NULL,
+  CONSTRAINT PK_ZAPROSZENIA PRIMARY KEY (WIZYTA_ID),
+  CONSTRAINT UQ_ZAPROSZENIA_KOD UNIQUE (KOD)
+);
+
+-- Guests who may not enter the building ("Zakaz wstępu"), with the reason and the day it was
+-- set: personal data, erased and removed with the guest's other data.
+CREATE TABLE ZAKAZY_WSTEPU (
+  GOSC_ID  INTEGER NOT NULL,
+  POWOD    VARCHAR(500) NOT NULL,
+  DZIEN    DATE NOT NULL,
+  CONSTRAINT PK_ZAKAZY_WSTEPU PRIMARY KEY (GOSC_ID)
+);
+
 CREATE INDEX IX_DZIALY_FIRMA_POPID ON DZIALY (FIRMA_ID, POPID);
 CREATE INDEX IX_PERSONEL_FIRMA_DZIAL ON PERSONEL (FIRMA_ID, DZIAL_ID);
 CREATE INDEX IX_WIZYTY_DTPRZYBYCIA ON WIZYTY (DTPRZYBYCIA);

@@ -8,7 +8,7 @@ packages=(cmake g++ make pkg-config
           qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-translations-l10n
           firebird-dev firebird3.0-server-core firebird3.0-utils
           libsimpleini-dev libicu-dev libcurl4-openssl-dev libssl-dev fonts-dejavu-core poppler-utils dpkg-dev file
-          python3-aiosmtpd openssl "$@")
+          python3-aiosmtpd openssl libqrencode-dev zbar-tools "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -72,6 +72,19 @@ constexpr auto CreateOutbox = R"(CREATE TABLE POCZTA (
 ))";
 constexpr auto CreateOutboxIndex = R"(CREATE INDEX IX_POCZTA_DTNASTEPNEJ ON POCZTA (DTNASTEPNEJ))";
 constexpr auto CreateOutboxGenerator = R"(CREATE GENERATOR GEN_POCZTA_ID)";
+constexpr auto CreateInvitations = R"(CREATE TABLE ZAPROSZENIA (
+  WIZYTA_ID     INTEGER NOT NULL,
+  KOD           VARCHAR(8) NOT NULL,
+  DTUTWORZENIA  TIMESTAMP DEFAULT CURRENT_TIMESTAMP NOT NULL,
+  CONSTRAINT PK_ZAPROSZENIA PRIMARY KEY (WIZYTA_ID),
+  CONSTRAINT UQ_ZAPROSZENIA_KOD UNIQUE (KOD)
+))";
+constexpr auto CreateWatchlist = R"(CREATE TABLE ZAKAZY_WSTEPU (
+  GOSC_ID  INTEGER NOT NULL,
+  POWOD    VARCHAR(500) NOT NULL,
+  DZIEN    DATE NOT NULL,
+  CONSTRAINT PK_ZAKAZY_WSTEPU PRIMARY KEY (GOSC_ID)
+))";
 // The change-event trigger of one table (%1).
 constexpr auto CreateChangeTrigger = R"(CREATE TRIGGER TR_%1_ZMIANY FOR %1
 ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0
@@ -124,6 +137,18 @@ std::vector<SchemaAddition> makeAdditions()
          MailNotSent,
          text(CreateOutboxIndex)},
         {Kind::Generator, "GEN_POCZTA_ID", {}, {}, MailNotSent, text(CreateOutboxGenerator)},
+        {Kind::Table,
+         "ZAPROSZENIA",
+         {},
+         {},
+         QStringLiteral("zaproszenia z kodem nie mogą być wysyłane"),
+         text(CreateInvitations)},
+        {Kind::Table,
+         "ZAKAZY_WSTEPU",
+         {},
+         {},
+         QStringLiteral("nie można oznaczyć gościa zakazem wstępu"),
+         text(CreateWatchlist)},
     };
     for (const char* table : {"FIRMY", "DZIALY", "PERSONEL", "GOSCIE", "WIZYTY"})
         all.push_back({Kind::Trigger,

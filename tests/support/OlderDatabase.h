@@ -1,7 +1,8 @@
 #pragma once
 // A database as older programs made it: today's schema without the change-event triggers,
 // the two later indexes of the visits, the erasures', the shared texts' and the outbox's tables
-// (the outbox's index with it) and the erasures' and the outbox's generators.
+// (the outbox's index with it), the erasures' and the outbox's generators, and the invitations'
+// and the watchlist's tables.
 #include "support/TestDatabase.h"
 
 namespace testsupport {
@@ -17,7 +18,9 @@ inline void makeOlder(TestDatabase& database)
           << "drop table USTAWIENIA"
           << "drop generator GEN_USUNIECIA_ID"
           << "drop table POCZTA"
-          << "drop generator GEN_POCZTA_ID";
+          << "drop generator GEN_POCZTA_ID"
+          << "drop table ZAPROSZENIA"
+          << "drop table ZAKAZY_WSTEPU";
     database.run(drops);
     database.db().transaction().commit();  // what it dropped is no longer held
 }

@@ -1,0 +1,224 @@
+#include "desk/VisitCodes.h"
+
+#include "controls/Clock.h"
+#include "db/DateTimeText.h"
+#include "db/Error.h"
+#include "db/Statement.h"
+#include "desk/Desk.h"
+
+#include <QRandomGenerator>
+#include <algorithm>
+#include <ibase.h>
+#include <vector>
+
+namespace desk {
+
+const QString InvitationAlphabet = QStringLiteral("ABCDEFGHJKMNPQRSTUVWXYZ23456789");
+
+namespace {
+
+const QString PassPrefix = QStringLiteral("P-");
+
+constexpr auto CountInvitationsTable = R"(select count(*)
+from RDB$RELATIONS
+where RDB$RELATION_NAME = 'ZAPROSZENIA')";
+constexpr auto SelectVisitCode = R"(select KOD
+from ZAPROSZENIA
+where WIZYTA_ID = :wizyta_id)";
+constexpr auto InsertInvitation = R"(insert into ZAPROSZENIA (WIZYTA_ID, KOD)
+values (:wizyta_id, :kod))";
+constexpr auto SelectInvitedVisit = R"(select W.ID, W.GOSC_NAZWA, W.PERSON_NAZWA, W.IDENTYFIKATOR,
+  W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA
+from ZAPROSZENIA Z
+join WIZYTY W on W.ID = Z.WIZYTA_ID
+where Z.KOD = :kod)";
+constexpr auto SelectPassVisit = R"(select W.ID, W.GOSC_NAZWA, W.PERSON_NAZWA, W.IDENTYFIKATOR,
+  W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA
+from WIZYTY W
+where W.ID = :wizyta_id)";
+
+constexpr int DrawsBeforeGivingUp = 5;
+const QString DayFormat = QStringLiteral("dd-MM-yyyy");
+const QString TimeFormat = QStringLiteral("HH:mm");
+
+std::vector<db::Values> select(db::Database& database, const char* sql, const QVariant& value)
+{
+    db::Statement statement(database, QString::fromUtf8(sql));
+    std::vector<db::Values> rows;
+    statement.execute([&value](const QString&) { return value; }, &rows);
+    return rows;
+}
+
+QDateTime timestamp(const QVariant& value)
+{
+    return value.isNull() ? QDateTime() : db::toDateTime(value.toDouble());
+}
+
+// The visit's columns as SelectInvitedVisit and SelectPassVisit give them.
+void readVisit(const db::Values& row, ScannedCode& scanned)
+{
+    scanned.visitId = row[0].toInt();
+    scanned.guestName = row[1].toString();
+    scanned.employeeName = row[2].toString();
+    scanned.badge = row[3].toString();
+    scanned.arrival = timestamp(row[4]);
+    scanned.entry = timestamp(row[5]);
+    scanned.exit = timestamp(row[6]);
+}
+
+QString when(const QDateTime& at, const QDate& today)
+{
+    return at.date() == today ? at.toString(TimeFormat)
+                              : at.toString(DayFormat + QLatin1Char(' ') + TimeFormat);
+}
+
+void judgeInvitation(ScannedCode& scanned, const QDate& today)
+{
+    using State = ScannedCode::State;
+    const QDate day = scanned.arrival.date();
+    if (!scanned.exit.isNull()) {
+        scanned.state = State::Used;
+        scanned.problem = QStringLiteral("Kod zaproszenia %1 został już użyty: %2 wyszedł(a) o %3.")
+                              .arg(scanned.code, scanned.guestName, when(scanned.exit, today));
+    } else if (!scanned.entry.isNull()) {
+        scanned.state = State::Used;
+        scanned.problem = QStringLiteral("Kod zaproszenia %1 został już użyty: %2 wszedł(a) o %3.")
+                              .arg(scanned.code, scanned.guestName, when(scanned.entry, today));
+    } else if (!day.isValid() || day < today) {
+        scanned.state = State::Expired;
+        scanned.problem = QStringLiteral("Kod zaproszenia %1 wygasł: zaproszenie było na %2.")
+                              .arg(scanned.code, day.toString(DayFormat));
+    } else if (day > today) {
+        scanned.state = State::Early;
+        scanned.problem = QStringLiteral("Kod zaproszenia %1 jest ważny dopiero %2.")
+                              .arg(scanned.code, day.toString(DayFormat));
+    } else {
+        scanned.state = State::Usable;
+    }
+}
+
+void judgePass(ScannedCode& scanned, const QDate& today)
+{
+    using State = ScannedCode::State;
+    if (!scanned.exit.isNull()) {
+        scanned.state = State::Used;
+        scanned.problem = QStringLiteral("Przepustka %1 jest już nieważna: %2 wyszedł(a) o %3.")
+                              .arg(scanned.code, scanned.guestName, when(scanned.exit, today));
+    } else if (scanned.entry.isNull()) {
+        scanned.state = State::NotInside;
+        scanned.problem = QStringLiteral("Przepustka %1: %2 nie ma zapisanego wejścia.")
+                              .arg(scanned.code, scanned.guestName);
+    } else {
+        scanned.state = State::Usable;
+    }
+}
+
+// The visit's number of a pass code, 0 when the text is not one.
+int passVisitId(const QString& code)
+{
+    if (!code.startsWith(PassPrefix))
+        return 0;
+    bool ok = false;
+    const int id = code.mid(PassPrefix.size()).toInt(&ok);
+    return ok && id > 0 ? id : 0;
+}
+
+bool isInvitationCode(const QString& code)
+{
+    return code.size() == InvitationCodeLength &&
+           std::all_of(code.begin(), code.end(),
+                       [](QChar c) { return InvitationAlphabet.contains(c); });
+}
+
+}  // namespace
+
+QString newInvitationCode()
+{
+    QString code;
+    for (int i = 0; i < InvitationCodeLength; ++i)
+        code += InvitationAlphabet.at(
+            int(QRandomGenerator::system()->bounded(quint32(InvitationAlphabet.size()))));
+    return code;
+}
+
+bool hasInvitations(db::Database& database)
+{
+    const std::vector<db::Values> rows = select(database, CountInvitationsTable, QVariant());
+    return !rows.empty() && rows.front().front().toInt() > 0;
+}
+
+QString invitationCode(Desk& desk, int visitId)
+{
+    db::Database& database = desk.database();
+    if (!hasInvitations(database))
+        throw db::Error(QStringLiteral(
+            "Zaproszenie nie może zostać wysłane: baza danych nie ma jeszcze miejsca na kody "
+            "zaproszeń (tabeli ZAPROSZENIA); zaktualizuj ją: Dodatki > Aktualizacja bazy danych."));
+    const std::vector<db::Values> stored = select(database, SelectVisitCode, visitId);
+    if (!stored.empty())
+        return stored.front().front().toString();
+    db::Statement insert(database, QString::fromUtf8(InsertInvitation));
+    for (int draw = 0; draw < DrawsBeforeGivingUp; ++draw) {
+        const QString code = newInvitationCode();
+        try {
+            insert.execute([&](const QString& name) -> QVariant {
+                return name == QLatin1String("kod") ? QVariant(code) : QVariant(visitId);
+            });
+            return code;
+        } catch (const db::Error& error) {
+            const bool taken = error.has(isc_unique_key_violation) || error.has(isc_no_dup) ||
+                               error.has(isc_lock_conflict) || error.has(isc_update_conflict);
+            if (!taken)
+                throw;
+            // The visit itself invited at another desk meanwhile: its code is that desk's.
+            if (!select(database, SelectVisitCode, visitId).empty() ||
+                draw + 1 == DrawsBeforeGivingUp)
+                throw db::Error(QStringLiteral("Inne stanowisko właśnie zaprasza gościa tej "
+                                               "wizyty; spróbuj ponownie za chwilę."),
+                                error.codes());
+        }
+    }
+    return {};  // not reached: the last draw returns or throws
+}
+
+QString passCode(int visitId)
+{
+    return PassPrefix + QString::number(visitId);
+}
+
+ScannedCode lookUpCode(Desk& desk, const QString& typed)
+{
+    ScannedCode scanned;
+    scanned.code = typed.toUpper().remove(QLatin1Char(' '));
+    const QDate today = desk.clock().today();
+    if (const int visitId = passVisitId(scanned.code)) {
+        const std::vector<db::Values> rows = select(desk.database(), SelectPassVisit, visitId);
+        if (!rows.empty()) {
+            scanned.kind = ScannedCode::Kind::Pass;
+            readVisit(rows.front(), scanned);
+            judgePass(scanned, today);
+            return scanned;
+        }
+    } else if (isInvitationCode(scanned.code)) {
+        std::vector<db::Values> rows;
+        try {
+            rows = select(desk.database(), SelectInvitedVisit, scanned.code);
+        } catch (const db::Error&) {
+            // A database not yet upgraded has no invitations: the code is unknown there.
+            if (hasInvitations(desk.database()))
+                throw;
+        }
+        if (!rows.empty()) {
+            scanned.kind = ScannedCode::Kind::Invitation;
+            readVisit(rows.front(), scanned);
+            judgeInvitation(scanned, today);
+            return scanned;
+        }
+    }
+    scanned.problem = scanned.code.isEmpty()
+                          ? QStringLiteral("Nie odczytano kodu.")
+                          : QStringLiteral("Nieznany kod: %1.").arg(scanned.code);
+    return scanned;
+}
+
+}  // namespace desk
