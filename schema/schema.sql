@@ -96,7 +96,8 @@ CREATE TABLE USTAWIENIA (
 -- names). A desk claims a row (STAN 1, WYSYLA, DTPOBRANIA) and commits before it sends, so
 -- that two desks never send one message. STAN: 0 waiting for DTNASTEPNEJ, 1 being sent,
 -- 2 refused for good (the administrator sends it again or drops it). RODZAJ: 1 a host's
--- notice of a guest (WIZYTA_ID), 2 the evacuation list.
+-- notice of a guest (WIZYTA_ID), 2 the evacuation list, 3 a test message, 4 an invitation
+-- to a guest expected at a visit (WIZYTA_ID; the guest's address is kept only here, until sent).
 CREATE TABLE POCZTA (
   ID               INTEGER NOT NULL,
   DTUTWORZENIA     TIMESTAMP DEFAULT CURRENT_TIMESTAMP NOT NULL,

@@ -7,7 +7,7 @@
 namespace mail {
 
 // What a message is about; stored in the outbox (POCZTA.RODZAJ).
-enum class Kind { HostNotice = 1, EvacuationList = 2, Test = 3 };
+enum class Kind { HostNotice = 1, EvacuationList = 2, Test = 3, Invitation = 4 };
 
 struct Attachment {
     QString fileName;  // "Lista ewakuacyjna 09-12-2026 10.30.pdf"

@@ -1,0 +1,50 @@
+#pragma once
+// Guests who may not enter the building ("Zakaz wstępu"): the mark with its reason and day,
+// kept in ZAKAZY_WSTEPU. Personal data like the guest's own: erased and removed with it.
+// Before a visit or an entry is stored for a marked guest, or for a new guest whose document
+// number a marked guest has, the desk is shown the reason in red and asked. No widgets.
+#include <QDate>
+#include <QString>
+#include <optional>
+
+namespace db {
+class Database;
+}
+namespace controls {
+class Prompts;
+}
+
+namespace desk {
+
+class Desk;
+
+struct Ban {
+    int guestId = 0;
+    QString guestName;
+    QString reason;
+    QDate day;  // since when
+};
+
+// Whether the database has the watchlist's table (an older one lacks it until upgraded).
+bool hasWatchlist(db::Database& database);
+
+// The guest's mark; none for a guest without one, or a database without the table.
+std::optional<Ban> banOfGuest(db::Database& database, int guestId);
+// A marked guest with this document number (compared without case and spaces); none for an
+// empty number.
+std::optional<Ban> banOfDocument(db::Database& database, const QString& document);
+
+// Marks the guest, or changes the reason, in the unit of work, dated today; the caller
+// commits. Throws db::Error in Polish for an empty reason or a database without the table.
+void markGuest(Desk& desk, int guestId, const QString& reason);
+// Takes the mark away in the unit of work; true when there was one.
+bool unmarkGuest(Desk& desk, int guestId);
+// Removes the mark with the guest's other data (an erasure); the number of marks removed.
+int removeGuestMark(db::Database& database, int guestId);
+
+// The question before a visit or an entry of a marked guest: the name, the reason and the
+// day in red, then `action` ("Zapisać wizytę mimo to?"). No is the default. True for Yes.
+bool goOnDespiteBan(controls::Prompts& prompts, const Ban& ban, const QString& action,
+                    const QString& caption);
+
+}  // namespace desk
