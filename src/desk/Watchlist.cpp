@@ -31,6 +31,10 @@ matching (GOSC_ID))";
 constexpr auto DeleteBan = R"(delete from ZAKAZY_WSTEPU
 where GOSC_ID = :gosc_id)";
 
+constexpr auto SelectVisitGuest = R"(select GOSC_ID, GOSC_DOKUM
+from WIZYTY
+where ID = :id)";
+
 constexpr int ReasonWidth = 500;  // ZAKAZY_WSTEPU.POWOD
 
 const QString MissingTableMessage = QStringLiteral(
@@ -119,6 +123,23 @@ bool goOnDespiteBan(controls::Prompts& prompts, const Ban& ban, const QString& a
             .arg(ban.guestName.toHtmlEscaped(), ban.reason.toHtmlEscaped(),
                  ban.day.toString(QStringLiteral("dd-MM-yyyy")), action.toHtmlEscaped());
     return prompts.question(text, caption, true);
+}
+
+bool mayLetIn(Desk& desk, int visitId)
+{
+    db::Database& database = desk.database();
+    if (!hasWatchlist(database))
+        return true;
+    db::Statement select(database, QString::fromUtf8(SelectVisitGuest));
+    std::vector<db::Values> rows;
+    select.execute([visitId](const QString&) -> QVariant { return visitId; }, &rows);
+    if (rows.empty())
+        return true;
+    std::optional<Ban> ban = banOfGuest(database, rows.front()[0].toInt());
+    if (!ban)
+        ban = banOfDocument(database, rows.front()[1].toString());
+    return !ban || goOnDespiteBan(desk.prompts(), *ban, QStringLiteral("Wpuścić gościa mimo to?"),
+                                  QStringLiteral("Wejście"));
 }
 
 }  // namespace desk

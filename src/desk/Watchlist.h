@@ -47,4 +47,9 @@ int removeGuestMark(db::Database& database, int guestId);
 bool goOnDespiteBan(controls::Prompts& prompts, const Ban& ban, const QString& action,
                     const QString& caption);
 
+// Before the entry of a stored visit: the mark of its guest, or of a marked guest with the
+// visit's document number, asked about ("Wpuścić gościa mimo to?"); true to go on (no mark,
+// or Yes).
+bool mayLetIn(Desk& desk, int visitId);
+
 }  // namespace desk
