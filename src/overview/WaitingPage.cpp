@@ -4,9 +4,8 @@
 #include "controls/Prompts.h"
 #include "db/DateTimeText.h"
 #include "desk/Desk.h"
-#include "desk/HandedOut.h"
 #include "desk/VisitHost.h"
-#include "overview/EntryDialog.h"
+#include "overview/Admission.h"
 
 #include <QPushButton>
 
@@ -19,25 +18,9 @@ constexpr auto WaitingWhere = R"(where
   and
   W.DTPRZYBYCIA >= :dzis
 order by W.DTPRZYBYCIA, W.ID)";
-// Only a guest still waiting is let in: another desk may have done it meanwhile.
-constexpr auto LetIn = R"(update WIZYTY
-set
-  DTWEJSCIA = :teraz,
-  IDENTYFIKATOR = :identyfikator,
-  NRKARTY = :nrkarty
-where
-  ID = :ID
-  and
-  DTWEJSCIA is null)";
 
 const QString Arrival = QStringLiteral("DTPRZYBYCIA");
 const QString DateTimeFormat = QStringLiteral("dd-MM-yyyy  hh:mm");
-
-// An empty box stores null, as the visit editor stores it.
-QVariant storedText(const QString& text)
-{
-    return text.trimmed().isEmpty() ? QVariant() : QVariant(text.trimmed());
-}
 
 }  // namespace
 
@@ -104,22 +87,12 @@ void WaitingPage::letIn()
     const int visitId = currentVisitId();
     if (visitId == 0)
         return;
-    EntryDialog dialog(this);
-    const auto handedOut = dialog.ask(visitText(QStringLiteral("GOSC_NAZWA")),
-                                      visitText(QStringLiteral("IDENTYFIKATOR")),
-                                      visitText(QStringLiteral("NRKARTY")));
+    const auto handedOut = admission::askEntry(
+        desk_, this,
+        {visitId, visitText(QStringLiteral("GOSC_NAZWA")),
+         visitText(QStringLiteral("IDENTYFIKATOR")), visitText(QStringLiteral("NRKARTY"))});
     if (!handedOut)
         return;
     const QDateTime now = desk_.clock().now();
-    storeAndRead([&] {
-        if (!desk::mayHandOut(desk_, visitId, handedOut->badge, handedOut->card))
-            return;
-        db::DataSet update(desk_.database());
-        update.setSelectSql(QString::fromUtf8(LetIn));
-        update.setParam(QStringLiteral("teraz"), now);
-        update.setParam(QStringLiteral("identyfikator"), storedText(handedOut->badge));
-        update.setParam(QStringLiteral("nrkarty"), storedText(handedOut->card));
-        update.setParam(QStringLiteral("ID"), visitId);
-        update.execSql();
-    });
+    storeAndRead([&] { admission::storeEntry(desk_, visitId, *handedOut, now); });
 }
