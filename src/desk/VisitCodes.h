@@ -49,7 +49,7 @@ struct ScannedCode {
     State state = State::Unknown;
     QString code;  // as looked up: upper case, without spaces
     int visitId = 0;
-    QString guestName, employeeName, badge;
+    QString guestName, employeeName, badge, card;
     QDateTime arrival, entry, exit;
     // Polish, for the desk: why the code cannot be used (empty when it can).
     QString problem;
