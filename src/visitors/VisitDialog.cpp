@@ -14,10 +14,12 @@
 #include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/RecordRules.h"
+#include "db/Statement.h"
 #include "desk/Desk.h"
 #include "desk/HandedOut.h"
 #include "desk/InformationClause.h"
 #include "desk/MailSetup.h"
+#include "desk/VisitCodes.h"
 #include "desk/VisitHost.h"
 #include "visitors/GuestsDialog.h"
 
@@ -45,6 +47,9 @@ where ID = :id)";
 constexpr auto SelectEmployee = R"(select NAZWISKO, IMIE, EMAIL
 from PERSONEL
 where ID = :id)";
+
+constexpr auto NextVisitId = R"(select gen_id(GEN_WIZYTY_ID, 1)
+from RDB$DATABASE)";
 
 const QString GuestId = QStringLiteral("GOSC_ID");
 const QString GuestName = QStringLiteral("GOSC_NAZWA");
@@ -127,6 +132,15 @@ struct Stamp {
     QLineEdit* timeEdit = nullptr;
     QCheckBox* check = nullptr;  // none for the arrival
 };
+
+// The number the next visit stored gets.
+QVariant nextVisitId(db::Database& database)
+{
+    db::Statement next(database, QString::fromUtf8(NextVisitId));
+    std::vector<db::Values> rows;
+    next.execute({}, &rows);
+    return rows.front().front();
+}
 
 }  // namespace
 
@@ -806,6 +820,10 @@ void VisitDialog::Private::printVisitPass()
 {
     if (!readShownVisit())
         return;
+    // A new visit takes its number now: the pass printed before it is stored has its code.
+    db::Field& id = visits.field(QStringLiteral("ID"));
+    if (id.isNull())
+        id.setValue(nextVisitId(desk.database()));
     const desk::VisitHost host = shownHost();
     // The employee as the visit names them, which stays when they have left the registry.
     const controls::VisitPass pass{visits.field(GuestName).asString(),
@@ -815,7 +833,8 @@ void VisitDialog::Private::printVisitPass()
                                    host.room,
                                    visits.field(Badge).asString(),
                                    shownArrival().date(),
-                                   desk::passBackText(desk)};
+                                   desk::passBackText(desk),
+                                   desk::passCode(id.asInteger())};
     controls::printPass(desk.prompts(), pass);
 }
 
