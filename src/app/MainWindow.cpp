@@ -329,7 +329,7 @@ void MainWindow::buildActions()
     auto* spacer = new QWidget;
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolBar->addWidget(spacer);
-    scanBox = new ScanBox(*this);
+    scanBox = new ScanBox(*this, Qt::Vertical);
     toolBar->addWidget(scanBox);
 
     QMenu* dataMenu = menuBar()->addMenu(QStringLiteral("&Dane"));

@@ -132,14 +132,11 @@ void OverviewDialog::Private::buildView()
     bottomRow->addWidget(printButton);
     bottomRow->addSpacing(16);
     bottomRow->addWidget(closeButton);
-    scanBox = new ScanBox(desk);
+    scanBox = new ScanBox(desk, Qt::Horizontal);
     QObject::connect(scanBox, &ScanBox::visitStored, &window,
                      [this](int visitId) { showScanned(visitId); });
-    auto* topRow = new QHBoxLayout;
-    topRow->addWidget(scanBox);
-    topRow->addStretch();
     auto* layout = new QVBoxLayout(&window);
-    layout->addLayout(topRow);
+    layout->addWidget(scanBox);
     layout->addWidget(pageTabs, 1);
     layout->addLayout(bottomRow);
 }

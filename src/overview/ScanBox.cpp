@@ -8,21 +8,23 @@
 #include "overview/Admission.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QVBoxLayout>
 
 namespace {
 
 const QString TimeFormat = QStringLiteral("HH:mm");
 const QString DateTimeFormat = QStringLiteral("dd-MM-yyyy HH:mm");
 constexpr int CodeLength = 32;  // longer than any code: a stray scan is still read whole
-constexpr int BoxWidth = 340;
+constexpr int BoxWidth = 340;   // under a toolbar's buttons, two lines of what was said
+constexpr int EditWidth = 260;  // beside what was said
 
 }  // namespace
 
-ScanBox::ScanBox(desk::Desk& desk, QWidget* parent) : QWidget(parent), desk_(desk)
+ScanBox::ScanBox(desk::Desk& desk, Qt::Orientation orientation, QWidget* parent)
+    : QWidget(parent), desk_(desk)
 {
     setObjectName(QStringLiteral("scanBox"));
     scanEdit = new QLineEdit;
@@ -45,12 +47,18 @@ ScanBox::ScanBox(desk::Desk& desk, QWidget* parent) : QWidget(parent), desk_(des
     connect(scanAction, &QAction::triggered, this, &ScanBox::takeFocus);
     addAction(scanAction);
 
-    setFixedWidth(BoxWidth);
-    auto* layout = new QVBoxLayout(this);
+    QBoxLayout* layout = nullptr;
+    if (orientation == Qt::Vertical) {
+        setFixedWidth(BoxWidth);
+        layout = new QVBoxLayout(this);
+        layout->setSpacing(2);
+    } else {
+        scanEdit->setFixedWidth(EditWidth);
+        layout = new QHBoxLayout(this);
+    }
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
     layout->addWidget(scanEdit);
-    layout->addWidget(scanMessageLabel);
+    layout->addWidget(scanMessageLabel, 1);
 }
 
 void ScanBox::takeFocus()
@@ -88,14 +96,14 @@ void ScanBox::scan()
     } else {
         stored = seeOut(scanned);
     }
-    if (stored.isEmpty()) {
-        takeFocus();
-        return;
+    if (!stored.isEmpty()) {
+        scanEdit->clear();
+        say(stored, false);
+        emit visitStored(scanned.visitId);
     }
-    scanEdit->clear();
-    scanEdit->setFocus();
-    say(stored, false);
-    emit visitStored(scanned.visitId);
+    // Back from a dialog, ready for the next scan.
+    window()->activateWindow();
+    takeFocus();
 }
 
 QString ScanBox::letIn(const desk::ScannedCode& scanned)

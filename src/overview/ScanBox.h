@@ -18,7 +18,8 @@ struct ScannedCode;
 class ScanBox : public QWidget {
     Q_OBJECT
 public:
-    explicit ScanBox(desk::Desk& desk, QWidget* parent = nullptr);
+    // Vertical: what was said below the box (a toolbar); horizontal: beside it (a window).
+    ScanBox(desk::Desk& desk, Qt::Orientation orientation, QWidget* parent = nullptr);
     // The focus in the box, its text selected so that a scan replaces it.
     void takeFocus();
 

@@ -9,6 +9,7 @@
 #include "support/Screenshot.h"
 #include "support/testmain.h"
 
+#include <QLineEdit>
 #include <QTest>
 
 class WindowPicturesTest : public QObject {
@@ -22,6 +23,11 @@ private slots:
         f.resize(1280, 800);
         // Second company, a sub-department with staff; the grid has the focus.
         f.goTo(2, 7, 0);
+        // A guest seen out through the scan box.
+        auto* scanEdit = testsupport::child<QLineEdit>(&f, "scanEdit");
+        app.prompts.answers.enqueue(true);
+        QTest::keyClicks(scanEdit, "P-2");
+        QTest::keyClick(scanEdit, Qt::Key_Return);
         testsupport::child<controls::DataGrid>(&f, "staffGrid")->setFocus();
         QTest::qWait(50);
         QVERIFY(testsupport::saveScreenshot(f, "glowne_okno.png"));

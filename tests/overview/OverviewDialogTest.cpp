@@ -18,6 +18,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -239,6 +240,106 @@ private slots:
         QCOMPARE(Overview::cell(badges, 2, 7), QString());
     }
 
+    // The scanner types the code and Enter at once; an invitation lets its guest in through
+    // the entry dialog, a pass sees its guest out; anything else beeps and says why.
+    void aScannedCodeLetsInSeesOutOrSaysWhy_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("visit");
+        QTest::addColumn<QString>("stored");  // the column given the clock's time, if any
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QList<int>>("inside");
+        const QList<int> nobodyMoved{1, 2, 4};
+        QTest::newRow("invitation for today")
+            << "WEJDZ567" << 5 << "DTWEJSCIA"
+            << "Wejście: Wiśniewska Ewa 10:32" << QList<int>{1, 2, 4, 5};
+        QTest::newRow("invitation typed by hand")
+            << "wejdz 567" << 5 << "DTWEJSCIA"
+            << "Wejście: Wiśniewska Ewa 10:32" << QList<int>{1, 2, 4, 5};
+        QTest::newRow("pass of a guest inside")
+            << "P-4" << 4 << "DTWYJSCIA"
+            << "Wyjście: Kowalski Jan 10:32" << QList<int>{1, 2};
+        QTest::newRow("expired invitation")
+            << "WYGASZKA" << 7 << ""
+            << "Kod zaproszenia WYGASZKA wygasł: zaproszenie było na 03-03-2026." << nobodyMoved;
+        QTest::newRow("used invitation") << "UZYTY234" << 3 << ""
+                                         << "Kod zaproszenia UZYTY234 został już użyty: Wyszedł "
+                                            "Adam wyszedł(a) o 09:30."
+                                         << nobodyMoved;
+        QTest::newRow("invitation for tomorrow")
+            << "JUTRZE22" << 6 << ""
+            << "Kod zaproszenia JUTRZE22 jest ważny dopiero 06-03-2026." << nobodyMoved;
+        QTest::newRow("unknown code") << "ZZZZZZZZ" << 5 << ""
+                                      << "Nieznany kod: ZZZZZZZZ." << nobodyMoved;
+        QTest::newRow("pass of a guest not inside")
+            << "P-5" << 5 << ""
+            << "Przepustka P-5: Wiśniewska Ewa nie ma zapisanego wejścia." << nobodyMoved;
+        QTest::newRow("pass of a guest who left")
+            << "P-3" << 3 << ""
+            << "Przepustka P-3 jest już nieważna: Wyszedł Adam wyszedł(a) o 09:30." << nobodyMoved;
+    }
+    void aScannedCodeLetsInSeesOutOrSaysWhy()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, visit);
+        QFETCH(QString, stored);
+        QFETCH(QString, said);
+        QFETCH(QList<int>, inside);
+        Overview o({"insert into ZAPROSZENIA (WIZYTA_ID, KOD) values (5, 'WEJDZ567')",
+                    "insert into ZAPROSZENIA (WIZYTA_ID, KOD) values (7, 'WYGASZKA')",
+                    "insert into ZAPROSZENIA (WIZYTA_ID, KOD) values (3, 'UZYTY234')",
+                    "insert into ZAPROSZENIA (WIZYTA_ID, KOD) values (6, 'JUTRZE22')"});
+        QWidget* insidePage = o.show("insidePage");
+        const QDateTime entry = o.storedTime("DTWEJSCIA", visit),
+                        exit = o.storedTime("DTWYJSCIA", visit);
+        o.desk.fixedClock.time = QDateTime(Today, QTime(10, 32));
+        o.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(o.window.get()));
+        auto* scanEdit = child<QLineEdit>(o.window.get(), "scanEdit");
+        child<QWidget>(insidePage, "visitGrid")->setFocus();
+        QVERIFY(!scanEdit->hasFocus());
+        QTest::keyClick(o.window.get(), Qt::Key_F2);
+        QVERIFY(scanEdit->hasFocus());
+
+        QString dialogGuest;
+        testsupport::ModalAction entryDialog([&dialogGuest](QWidget* dialog) {
+            dialogGuest = child<QLabel>(dialog, "guestLabel")->text();
+            child<QLineEdit>(dialog, "badgeEdit")->setText("G-7");
+            child<QLineEdit>(dialog, "cardEdit")->setText("55");
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        o.desk.answers.answers.enqueue(true);  // the exit's question
+        QTest::keyClicks(scanEdit, typed);
+        QTest::keyClick(scanEdit, Qt::Key_Return);
+
+        const QDateTime now = o.desk.fixedClock.time;
+        QCOMPARE(o.storedTime("DTWEJSCIA", visit), stored == "DTWEJSCIA" ? now : entry);
+        QCOMPARE(o.storedTime("DTWYJSCIA", visit), stored == "DTWYJSCIA" ? now : exit);
+        QCOMPARE(child<QLabel>(o.window.get(), "scanMessageLabel")->text(), said);
+        QCOMPARE(entryDialog.acted(), stored == "DTWEJSCIA");
+        QCOMPARE(o.desk.answers.beeps, stored.isEmpty() ? 1 : 0);
+        QVERIFY(o.desk.answers.messages().isEmpty());
+        QCOMPARE(Overview::listed(insidePage), inside);
+        QTRY_VERIFY(scanEdit->hasFocus());  // once the window is active again
+        if (stored.isEmpty()) {  // the next scan replaces the text
+            QCOMPARE(scanEdit->selectedText(), typed);
+            return;
+        }
+        QCOMPARE(scanEdit->text(), QString());
+        if (stored == "DTWEJSCIA") {
+            QCOMPARE(dialogGuest, QString("Wiśniewska Ewa"));
+            QCOMPARE(
+                o.stored("IDENTYFIKATOR", visit).toString() + o.stored("NRKARTY", visit).toString(),
+                QString("G-755"));
+            return;
+        }
+        // Whose pass it is, asked with Yes for Enter.
+        const testsupport::Shown& question = o.desk.answers.shown.last();
+        QCOMPARE(question.caption + question.detail, QString("WyjścieTak"));
+        for (const char* shown : {"Kowalski Jan", "Kowal Piotr", "05-03-2026 10:10"})
+            QVERIFY2(question.text.contains(QString::fromUtf8(shown)), shown);
+    }
+
     void passingAMessageOnStoresTheTimeAndTakesItOffThePage()
     {
         Overview o;
@@ -360,6 +461,10 @@ private slots:
         const QImage passPage = testsupport::firstPage(
             pass, testsupport::screenshotFolder() + "przeglad_przepustka.png", 150);
         QVERIFY(testsupport::inkShare(passPage) > 0.005);
+        QCOMPARE(testsupport::runTool("zbarimg", {"-q", "--raw", testsupport::screenshotFolder() +
+                                                                   "przeglad_przepustka.png"})
+                     .trimmed(),
+                 QString("P-1"));
         QCOMPARE(testsupport::modeOf(list) + testsupport::modeOf(pass), QString("600600"));
         QCOMPARE(testsupport::pageCount(pass), 1);
 

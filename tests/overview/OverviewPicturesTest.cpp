@@ -8,6 +8,7 @@
 #include "support/TestDesk.h"
 #include "support/testmain.h"
 
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
 
@@ -25,6 +26,10 @@ private slots:
         window.open();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* tabs = testsupport::child<QTabWidget>(&window, "pageTabs");
+        // A pass of a guest still waiting, said beside the scan box.
+        auto* scanEdit = testsupport::child<QLineEdit>(&window, "scanEdit");
+        QTest::keyClicks(scanEdit, "P-3");
+        QTest::keyClick(scanEdit, Qt::Key_Return);
         const char* const files[] = {"przeglad_w_budynku.png", "przeglad_oczekujacy.png",
                                      "przeglad_identyfikatory.png", "przeglad_wiadomosci.png",
                                      "przeglad_historia.png"};

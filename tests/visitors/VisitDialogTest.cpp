@@ -850,11 +850,23 @@ private slots:
         QCOMPARE(stamp(e.stored(2, "DTWYJSCIA")), yes ? "05-03-2026 14:05:00.000" : QString());
     }
 
-    void thePassShowsTheVisitAndNeverTheGuestsDocument()
+    // A new visit's pass, printed before it is stored, has the number it is then stored with.
+    void thePassShowsTheVisitItsCodeAndNeverTheGuestsDocument_data()
     {
+        QTest::addColumn<int>("visit");  // 0: a new one
+        QTest::addColumn<QString>("code");
+        QTest::newRow("stored visit") << 1 << "P-1";
+        QTest::newRow("new visit") << 0 << "P-21";
+    }
+    void thePassShowsTheVisitItsCodeAndNeverTheGuestsDocument()
+    {
+        QFETCH(int, visit);
+        QFETCH(QString, code);
         Editor e;
-        QVERIFY(e.edit(1));
+        QVERIFY(visit ? e.edit(visit) : e.add(12));
         QCOMPARE(e.label("guestDocumentText"), QString("dowód 12"));
+        if (!visit)
+            e.check("entryCheck")->click();  // a badge goes out with the entry
         e.retype("badgeEdit", "G-77");
         QTemporaryDir folder;
         const QString pdf = folder.filePath("przepustka.pdf");
@@ -868,9 +880,17 @@ private slots:
                                      "Pokój: 312", "G-77", "05-03-2026"})
             QVERIFY2(text.contains(shown), qPrintable(shown + " in " + text));
         QVERIFY2(!text.contains("dowód"), qPrintable(text));
+        const QString png = folder.filePath("przepustka.png");
+        testsupport::firstPage(pdf, png, 300);
+        QCOMPARE(testsupport::runTool("zbarimg", {"-q", "--raw", png}).trimmed(), code);
         QVERIFY(e.dialog->isVisible());
-        QCOMPARE(e.visits->state(), db::DataSetState::Edit);
-        QCOMPARE(e.stored(1, "IDENTYFIKATOR").toString(), QString("G-1"));
+        if (visit) {
+            QCOMPARE(e.visits->state(), db::DataSetState::Edit);
+            QCOMPARE(e.stored(1, "IDENTYFIKATOR").toString(), QString("G-1"));
+            return;
+        }
+        e.ok();
+        QCOMPARE(e.stored(code.mid(2).toInt(), "IDENTYFIKATOR").toString(), QString("G-77"));
     }
 
     void everyControlHasAName()
