@@ -31,9 +31,21 @@ matching (GOSC_ID))";
 constexpr auto DeleteBan = R"(delete from ZAKAZY_WSTEPU
 where GOSC_ID = :gosc_id)";
 
-constexpr auto SelectVisitGuest = R"(select GOSC_ID, GOSC_DOKUM
-from WIZYTY
-where ID = :id)";
+// The mark of the visit's guest first, else the latest of a marked guest with the visit's
+// document number (compared without case and spaces): one statement, as the scan box asks
+// it between a scan and the entry dialog.
+constexpr auto SelectVisitBan = R"(select first 1 Z.GOSC_ID, G.NAZWA, Z.POWOD, Z.DZIEN
+from WIZYTY W
+join ZAKAZY_WSTEPU Z on
+  Z.GOSC_ID = W.GOSC_ID
+  or
+  (replace(W.GOSC_DOKUM, ' ', '') <> ''
+   and
+   upper(replace(W.GOSC_DOKUM, ' ', '')) =
+     (select upper(replace(D.DOKUM, ' ', '')) from GOSCIE D where D.ID = Z.GOSC_ID))
+left join GOSCIE G on G.ID = Z.GOSC_ID
+where W.ID = :id
+order by iif(Z.GOSC_ID = W.GOSC_ID, 0, 1), Z.DZIEN desc)";
 
 constexpr int ReasonWidth = 500;  // ZAKAZY_WSTEPU.POWOD
 
@@ -41,10 +53,9 @@ const QString MissingTableMessage = QStringLiteral(
     "Ta baza danych nie ma jeszcze miejsca na zakazy wstępu (tabeli ZAKAZY_WSTEPU); "
     "zaktualizuj ją: Dodatki > Aktualizacja bazy danych. Nic nie zapisano.");
 
-std::optional<Ban> firstBan(db::Database& database, const char* sql, const QVariant& value)
+// The first row of a select of GOSC_ID, NAZWA, POWOD, DZIEN.
+std::optional<Ban> selectBan(db::Database& database, const char* sql, const QVariant& value)
 {
-    if (!hasWatchlist(database))
-        return std::nullopt;
     db::Statement select(database, QString::fromUtf8(sql));
     std::vector<db::Values> rows;
     select.execute([&value](const QString&) { return value; }, &rows);
@@ -53,6 +64,13 @@ std::optional<Ban> firstBan(db::Database& database, const char* sql, const QVari
     const db::Values& row = rows.front();
     return Ban{row[0].toInt(), row[1].toString(), row[2].toString(),
                row[3].isNull() ? QDate() : db::toDate(row[3].toDouble())};
+}
+
+std::optional<Ban> firstBan(db::Database& database, const char* sql, const QVariant& value)
+{
+    if (!hasWatchlist(database))
+        return std::nullopt;
+    return selectBan(database, sql, value);
 }
 
 }  // namespace
@@ -128,16 +146,14 @@ bool goOnDespiteBan(controls::Prompts& prompts, const Ban& ban, const QString& a
 bool mayLetIn(Desk& desk, int visitId)
 {
     db::Database& database = desk.database();
-    if (!hasWatchlist(database))
-        return true;
-    db::Statement select(database, QString::fromUtf8(SelectVisitGuest));
-    std::vector<db::Values> rows;
-    select.execute([visitId](const QString&) -> QVariant { return visitId; }, &rows);
-    if (rows.empty())
-        return true;
-    std::optional<Ban> ban = banOfGuest(database, rows.front()[0].toInt());
-    if (!ban)
-        ban = banOfDocument(database, rows.front()[1].toString());
+    std::optional<Ban> ban;
+    try {
+        ban = selectBan(database, SelectVisitBan, visitId);
+    } catch (const db::Error&) {
+        // A database not yet upgraded has no watchlist: nobody is marked there.
+        if (hasWatchlist(database))
+            throw;
+    }
     return !ban || goOnDespiteBan(desk.prompts(), *ban, QStringLiteral("Wpuścić gościa mimo to?"),
                                   QStringLiteral("Wejście"));
 }

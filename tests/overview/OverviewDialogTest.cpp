@@ -257,6 +257,9 @@ private slots:
         QTest::newRow("invitation typed by hand")
             << "wejdz 567" << 5 << "DTWEJSCIA"
             << "Wejście: Wiśniewska Ewa 10:32" << QList<int>{1, 2, 4, 5} << QStringList();
+        QTest::newRow("invitation, no watchlist yet")
+            << "WEJDZ567" << 5 << "DTWEJSCIA" << "Wejście: Wiśniewska Ewa 10:32"
+            << QList<int>{1, 2, 4, 5} << QStringList{"drop table ZAKAZY_WSTEPU"};
         QTest::newRow("pass of a guest inside")
             << "P-4" << 4 << "DTWYJSCIA"
             << "Wyjście: Kowalski Jan 10:32" << QList<int>{1, 2} << QStringList();
