@@ -7,7 +7,6 @@
 #include "controls/DataGrid.h"
 #include "controls/DepartmentTree.h"
 #include "controls/Icons.h"
-#include "db/DateTimeText.h"
 #include "directory/CompaniesDialog.h"
 #include "support/AppFixture.h"
 #include "support/Find.h"
@@ -673,30 +672,6 @@ private slots:
                               "O programie", "Kopia bazy danych", "Wybór bazy danych",
                               "Usuwanie danych osobowych", "Klauzula informacyjna", "Poczta",
                               "Aktualizacja bazy danych"}));
-    }
-
-    // The toolbar's scan box takes a scanner's pass wherever the focus was.
-    void f2GoesToTheScanBoxWhereAPassSeesItsGuestOut()
-    {
-        AppFixture app(true);
-        QVERIFY(app.start());
-        MainWindow& f = *app.form;
-        auto* scanEdit = child<QLineEdit>(child<QToolBar>(&f, "toolBar"), "scanEdit");
-        grid(f, "staffGrid").setFocus();
-        QTest::keyClick(&f, Qt::Key_F2);
-        QVERIFY(scanEdit->hasFocus());
-        app.prompts.answers.enqueue(true);
-        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-        QTest::keyClicks(scanEdit, "P-2");  // Bielecka Halina, inside
-        QTest::keyClick(scanEdit, Qt::Key_Return);
-        const QVariant exit = app.database()->scalar("select DTWYJSCIA from WIZYTY where ID = 2");
-        QVERIFY(!exit.isNull());
-        const QDateTime stored = db::toDateTime(exit.toDouble());
-        QVERIFY2(stored >= before && stored <= QDateTime::currentDateTime(),
-                 qPrintable(stored.toString()));
-        QCOMPARE(text(f, "scanMessageLabel"),
-                 "Wyjście: Bielecka Halina " + stored.toString("HH:mm"));
-        QVERIFY(app.prompts.shown.last().text.contains("Źrałek Elżbieta"));
     }
 
     void aDoubleClickUnderTheListsOpensTheCompaniesEditor_data()

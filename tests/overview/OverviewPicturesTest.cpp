@@ -8,7 +8,6 @@
 #include "support/TestDesk.h"
 #include "support/testmain.h"
 
-#include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
 
@@ -27,9 +26,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* tabs = testsupport::child<QTabWidget>(&window, "pageTabs");
         // A pass of a guest still waiting, said beside the scan box.
-        auto* scanEdit = testsupport::child<QLineEdit>(&window, "scanEdit");
-        QTest::keyClicks(scanEdit, "P-3");
-        QTest::keyClick(scanEdit, Qt::Key_Return);
+        QTest::keyClicks(testsupport::child<QWidget>(&window, "scanEdit"), "P-3\r");
         const char* const files[] = {"przeglad_w_budynku.png", "przeglad_oczekujacy.png",
                                      "przeglad_identyfikatory.png", "przeglad_wiadomosci.png",
                                      "przeglad_historia.png"};
