@@ -136,8 +136,8 @@ private slots:
             prompts.printPage = QPageSize(QPageSize::PageSizeId(page));
         const QString name = "Łukasiewicz Bożydar Konstanty",
                       company = "Biuro Rachunkowe Żurawski i Wspólnicy Spółka Komandytowa";
-        const controls::VisitPass pass{name, company, "Nowak Anna", "3", "312", "G-17",
-                                       {2026, 3, 5}, {}, "P-100017"};
+        const controls::VisitPass pass{name,   company,      "Nowak Anna", "3",       "312",
+                                       "G-17", {2026, 3, 5}, {},           "P-100017"};
         QVERIFY(controls::printPass(prompts, pass));
         QCOMPARE(prompts.shown.front().caption, QString("Drukuj przepustkę"));
         QCOMPARE(pageCount(pdf), 1);
