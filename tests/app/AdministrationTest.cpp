@@ -177,17 +177,22 @@ private slots:
         QVERIFY(app.start());
         MainWindow& f = *app.form;
         QVERIFY(!f.courier());
-        QString placeholder, said;
+        QString placeholder, said, shownAddress;
+        mail::MailSettings typed = server.settings();
+        typed.buildingAddress = "ul. Prosta 51\n00-838 Warszawa \\ Wola";
         for (const bool store : {true, false}) {
             testsupport::ModalAction act([&](QWidget* modal) {
                 if (store) {  // a test message goes with the values typed, not yet stored
-                    testsupport::typeMailSettings(modal, server.settings());
+                    testsupport::typeMailSettings(modal, typed);
                     child<QLineEdit>(modal, "testAddressEdit")->setText("ola@tervik.pl");
                     child<QPushButton>(modal, "testButton")->click();
                     said = app.prompts.messages().value(0);
-                } else  // the stored password is never shown
+                } else {  // the stored password is never shown
                     placeholder = child<QLineEdit>(modal, "passwordEdit")->placeholderText() +
                                   child<QLineEdit>(modal, "passwordEdit")->text();
+                    shownAddress =
+                        child<QPlainTextEdit>(modal, "buildingAddressEdit")->toPlainText();
+                }
                 child<QPushButton>(modal, store ? "okButton" : "cancelButton")->click();
             });
             testsupport::trigger(&f, "mailAction");
@@ -206,6 +211,9 @@ private slots:
             QVERIFY(!file.contains(password.toUtf8()) && !file.contains(utf16) &&
                     !file.contains("123"));
         QVERIFY(app.readIni().contains("Uzytkownik=recepcja"));
+        // The building's address on one line of the file, read back as typed.
+        QVERIFY(app.readIni().contains("AdresBudynku=ul. Prosta 51\\n00-838 Warszawa \\\\ Wola"));
+        QCOMPARE(shownAddress, typed.buildingAddress);
         for (const char* name : {"Halvane.ini", "poczta.db"})
             QCOMPARE(testsupport::modeOf(app.settingsFolder() + name), QString("600"));
 
