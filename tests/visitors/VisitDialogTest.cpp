@@ -5,11 +5,13 @@
 #include "db/DataSet.h"
 #include "db/Database.h"
 #include "db/DateTimeText.h"
+#include "desk/MailSetup.h"
 #include "support/AccessibleNames.h"
 #include "support/Find.h"
 #include "support/MailServer.h"
 #include "support/Modal.h"
 #include "support/PdfPages.h"
+#include "support/Screenshot.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
 #include "support/Typing.h"
@@ -21,9 +23,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QFile>
+#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTabWidget>
@@ -84,9 +89,9 @@ struct Editor {
     db::DataSet* visits = nullptr;
     VisitDialog* dialog = nullptr;
 
-    Editor()
+    explicit Editor(const QStringList& more = {})
     {
-        database.run(kRows);
+        database.run(kRows + more);
         desk.fixedClock.time = Now;
         visitsRegister = std::make_unique<VisitsDialog>(desk);
         visits = child<db::DataSet>(visitsRegister.get(), "visits");
@@ -170,6 +175,41 @@ QString stamp(const QVariant& value)
     // Timestamps come as the program's day counts.
     return value.isNull() ? QString()
                           : db::toDateTime(value.toDouble()).toString("dd-MM-yyyy hh:mm:ss.zzz");
+}
+
+// What zbarimg reads in a picture.
+QString decodedQrCode(const QByteArray& png)
+{
+    QTemporaryDir folder;
+    QFile file(folder.filePath("kod.png"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size())
+        return {};
+    file.close();
+    QProcess zbar;
+    zbar.start("zbarimg", {"-q", "--raw", file.fileName()});
+    zbar.waitForFinished();
+    return QString::fromUtf8(zbar.readAllStandardOutput()).trimmed();
+}
+
+// The rows of a table with `text` in any of its text columns.
+int rowsHolding(testsupport::TestDatabase& database, const QString& table, const QString& text)
+{
+    const QStringList columns =
+        database
+            .scalar(
+                "select list(trim(RF.RDB$FIELD_NAME)) from RDB$RELATION_FIELDS RF join "
+                "RDB$FIELDS F on F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE where "
+                "RF.RDB$RELATION_NAME = '" +
+                table + "' and F.RDB$FIELD_TYPE in (14, 37, 261)")
+            .toString()
+            .split(',', Qt::SkipEmptyParts);
+    int rows = columns.isEmpty() ? -1 : 0;  // a table without text columns is a mistake here
+    for (const QString& column : columns)
+        rows += database
+                    .scalar(QString("select count(*) from %1 where %2 containing '%3'")
+                                .arg(table, column, text))
+                    .toInt();
+    return rows;
 }
 
 }  // namespace
@@ -817,6 +857,102 @@ private slots:
                          "gość: Łukasz Ząbek.\nFirma: Firma.\nPrzybycie: 05-03-2026 %1.\n"
                          "Stanowisko recepcji: %2.")
                      .arg(visitId ? "10:00" : "14:05", QSysInfo::machineHostName()));
+    }
+
+    // A visit ahead invites its guest with the stored visit: the code as text and as a QR
+    // code; the address typed is kept nowhere once the message has gone.
+    void theGuestIsInvitedWithTheStoredVisit_data()
+    {
+        QTest::addColumn<int>("visitId");  // 0: a new visit
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("shown");  // the message shown, "" for none
+        QTest::newRow("new visit") << 0 << ""
+                                   << "";
+        QTest::newRow("after a refused commit") << 0 << "refused"
+                                                << "Błąd zatwierdzenia";
+        QTest::newRow("stored visit, a wrong address first")
+            << 3 << "wrong"
+            << "\"ewa.gosc@\" nie jest poprawnym adresem e-mail";
+        QTest::newRow("cancelled") << 0 << "cancel"
+                                   << "";
+        QTest::newRow("let in since") << 0 << "letIn"
+                                      << "";
+        QTest::newRow("not upgraded") << 0 << "older"
+                                      << "Zaproszenie nie może zostać wysłane";
+    }
+    void theGuestIsInvitedWithTheStoredVisit()
+    {
+        QFETCH(int, visitId);
+        QFETCH(QString, steps);
+        QFETCH(QString, shown);
+        const QString address = "ewa.gosc@przyklad.pl";
+        testsupport::MailServer server;
+        Editor e(steps == "older" ? QStringList{"drop table ZAPROSZENIA"} : QStringList());
+        mail::MailSettings settings = server.settings();
+        settings.buildingAddress = "ul. Prosta 51\n00-838 Warszawa";
+        desk::storeMailSettings(e.desk, settings);
+        QStringList typed{" " + address};
+        if (steps == "wrong")
+            typed.prepend("ewa.gosc@");
+        e.desk.valueAnswer = [&typed](const desk::ValueRequest&) {
+            return std::optional<QString>(typed.takeFirst());
+        };
+        QVERIFY(visitId == 0 ? e.add(12) : e.edit(visitId));
+        auto* invite = e.control<QPushButton>("inviteButton");
+        QVERIFY(!invite->isEnabled());  // arriving now, or earlier today
+        e.retype("arrivalDateEdit", "06-03-2026");
+        QVERIFY(invite->isEnabled());
+        invite->click();
+        if (steps == "letIn")
+            e.check("entryCheck")->click();
+        QCOMPARE(invite->isEnabled(), steps != "letIn");
+        const bool invited = steps.isEmpty() || steps == "refused" || steps == "wrong";
+        QCOMPARE(e.control<QLabel>("invitationLabel")->isVisible(), invited || steps == "cancel");
+        if (steps.isEmpty())
+            QVERIFY(testsupport::saveScreenshot(*e.dialog, "wizyty_edycja_zaproszenie.png"));
+        if (steps == "refused")  // built, and refused, only at the commit
+            e.database.db().execute("create unique index UX_WIZYTY_GOSC on WIZYTY (GOSC_ID)");
+        e.desk.answers.answers.enqueue(true);  // Anuluj: "Na pewno anulować ...?"
+        steps == "cancel" ? e.dialog->reject() : e.ok();
+        const QStringList messages = e.desk.answers.messages();
+        QCOMPARE(messages.size(), shown.isEmpty() ? 0 : 1);
+        QVERIFY2(shown.isEmpty() || messages[0].startsWith(shown), qPrintable(messages.join("")));
+        const QString outbox = "select list(RODZAJ || ' ' || WIZYTA_ID) from POCZTA";
+        if (steps == "refused") {  // nothing of the rolled-back visit stays
+            QCOMPARE(e.database.scalar(outbox).toString(), QString());
+            QCOMPARE(e.database.scalar("select count(*) from ZAPROSZENIA").toInt(), 0);
+            e.ok();
+        }
+        const int id = visitId ? visitId : 21;
+        QCOMPARE(e.database.scalar(outbox).toString(), invited ? QString("4 %1").arg(id) : "");
+        if (!invited) {
+            if (steps != "older")
+                QCOMPARE(e.database.scalar("select count(*) from ZAPROSZENIA").toInt(), 0);
+            return;
+        }
+        const QString code =
+            e.database.scalar(QString("select KOD from ZAPROSZENIA where WIZYTA_ID = %1").arg(id))
+                .toString();
+        QCOMPARE(code.size(), 8);
+        e.desk.setUpMail(settings);
+        QTRY_COMPARE_WITH_TIMEOUT(server.messages().size(), 1, 10000);
+        const QJsonObject sent = server.messages()[0];
+        QCOMPARE(sent["to"][0].toString() + ": " + sent["subject"].toString(),
+                 address + ": Zaproszenie: Firma, 06-03-2026 " + (visitId ? "10:00" : "14:05"));
+        const QString body = sent["body"].toString();
+        for (const QString& part : {"Osoba przyjmująca: Nowak Anna.\nFirma: Firma.\nPiętro 3, "
+                                    "pokój 312.\n\nAdres budynku:\nul. Prosta 51\n00-838 "
+                                    "Warszawa\n\nKod zaproszenia: " +
+                                        code,
+                                    QString("Kod jest ważny w dniu wizyty.")})
+            QVERIFY2(body.contains(part), qPrintable(body));
+        QCOMPARE(sent["attachments"][0]["name"].toString(), "Kod zaproszenia " + code + ".png");
+        QCOMPARE(decodedQrCode(testsupport::MailServer::attachmentBytes(sent)), code);
+        QTRY_COMPARE_WITH_TIMEOUT(e.database.scalar("select count(*) from POCZTA").toInt(), 0,
+                                  5000);
+        for (const char* table : {"POCZTA", "WIZYTY", "GOSCIE", "ZAPROSZENIA"})
+            QCOMPARE(rowsHolding(e.database, table, address), 0);
+        QVERIFY(!QStringList(e.desk.settingsValues.values()).join(' ').contains(address));
     }
 
     // A badge or card still out on a visit that another desk has just stored goes out again
