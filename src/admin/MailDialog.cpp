@@ -226,7 +226,7 @@ MailDialog::MailDialog(desk::Desk& desk, QWidget* parent) : QDialog(parent), des
             [this] { desk_.prompts().guarded([this] { readOutbox(); }); });
     connect(okButton, &QPushButton::clicked, this, &MailDialog::accept);
     connect(cancelButton, &QPushButton::clicked, this, &MailDialog::reject);
-    resize(1020, 760);
+    resize(1020, 790);
 }
 
 int MailDialog::exec()
