@@ -22,7 +22,6 @@ inline void typeMailSettings(QWidget* window, const mail::MailSettings& settings
     child<QLineEdit>(window, "senderNameEdit")->setText(settings.senderName);
     child<QPlainTextEdit>(window, "wardensEdit")->setPlainText(settings.wardens.join(u'\n'));
     child<QCheckBox>(window, "notifyCheck")->setChecked(settings.notifyAutomatically);
-    child<QPlainTextEdit>(window, "buildingAddressEdit")->setPlainText(settings.buildingAddress);
     child<QLineEdit>(window, "caFileEdit")->setText(settings.caFile);
 }
 
