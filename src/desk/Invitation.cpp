@@ -39,7 +39,7 @@ QByteArray pngBytes(const QImage& image)
     return bytes;
 }
 
-// "Piętro: 3, pokój: 312", or the one of them that is known.
+// "Piętro 3, pokój 312.", or the one of them that is known.
 QString whereHostSits(const VisitHost& host)
 {
     QStringList parts;
