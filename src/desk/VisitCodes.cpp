@@ -148,13 +148,18 @@ bool hasInvitations(db::Database& database)
     return !rows.empty() && rows.front().front().toInt() > 0;
 }
 
-QString invitationCode(Desk& desk, int visitId)
+void requireInvitations(db::Database& database)
 {
-    db::Database& database = desk.database();
     if (!hasInvitations(database))
         throw db::Error(QStringLiteral(
             "Zaproszenie nie może zostać wysłane: baza danych nie ma jeszcze miejsca na kody "
             "zaproszeń (tabeli ZAPROSZENIA); zaktualizuj ją: Dodatki > Aktualizacja bazy danych."));
+}
+
+QString invitationCode(Desk& desk, int visitId)
+{
+    db::Database& database = desk.database();
+    requireInvitations(database);
     const std::vector<db::Values> stored = select(database, SelectVisitCode, visitId);
     if (!stored.empty())
         return stored.front().front().toString();

@@ -4,6 +4,8 @@
 #include "controls/Prompts.h"
 #include "db/DateTimeText.h"
 #include "desk/Desk.h"
+#include "desk/Invitation.h"
+#include "desk/MailSetup.h"
 #include "desk/VisitHost.h"
 #include "overview/Admission.h"
 
@@ -50,6 +52,8 @@ WaitingPage::WaitingPage(desk::Desk& desk, QWidget* parent)
             [this] { desk_.prompts().guarded([this] { letIn(); }); });
     notifyButton = addButton("notifyButton", QStringLiteral("Powiadom pracownika"));
     connect(notifyButton, &QPushButton::clicked, this, [this] { notifyEmployee(); });
+    inviteButton = addButton("inviteButton", QStringLiteral("Zaproś"));
+    connect(inviteButton, &QPushButton::clicked, this, [this] { inviteGuest(); });
 }
 
 void WaitingPage::prepareRead()
@@ -61,6 +65,26 @@ void WaitingPage::updateButtons()
 {
     entryButton->setEnabled(currentVisitId() != 0);
     notifyButton->setEnabled(!currentValue(QStringLiteral("EMAIL")).toString().trimmed().isEmpty());
+    const QVariant arrival = currentValue(Arrival);
+    inviteButton->setEnabled(
+        currentVisitId() != 0 && !arrival.isNull() &&
+        desk::awaitsInvitation(db::toDateTime(arrival.toDouble()), false, desk_.clock().now()) &&
+        desk::mailIsSetUp(desk_));
+}
+
+// Committed at once, on its own, as the notice by e-mail.
+void WaitingPage::inviteGuest()
+{
+    const int visitId = currentVisitId();
+    if (visitId == 0)
+        return;
+    std::optional<QString> address;
+    if (!desk_.prompts().guarded([&] { address = desk::askInvitationAddress(desk_); }) || !address)
+        return;
+    if (desk_.prompts().guarded([&] { desk::queueInvitation(desk_, visitId, *address); }))
+        desk_.commitWork();
+    else
+        desk_.rollbackWork();
 }
 
 // By e-mail the notice is committed at once, on its own: nothing else is pending here.

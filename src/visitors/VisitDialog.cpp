@@ -18,6 +18,7 @@
 #include "desk/Desk.h"
 #include "desk/HandedOut.h"
 #include "desk/InformationClause.h"
+#include "desk/Invitation.h"
 #include "desk/MailSetup.h"
 #include "desk/VisitCodes.h"
 #include "desk/VisitHost.h"
@@ -67,6 +68,8 @@ const QString MessagePassedOn = QStringLiteral("DTODEBRWIADOM");
 
 const QString NoticeAfterStore =
     QStringLiteral("Powiadomienie zostanie wysłane po zapisaniu wizyty");
+const QString InvitationAfterStore =
+    QStringLiteral("Zaproszenie zostanie wysłane po zapisaniu wizyty");
 
 const QString DateFormat = QStringLiteral("dd-MM-yyyy");
 const QString TimeFormat = QStringLiteral("hh:mm");
@@ -168,6 +171,9 @@ public:
     bool notifiesAutomatically = false;  // a new visit of a guest not yet let in
     bool noticeRequested = false;        // "Powiadom pracownika" was pressed
     QString hostEmail;                   // of the employee shown, as last looked up
+    // The guest's address typed for an invitation, which goes with the stored visit; kept
+    // nowhere else.
+    QString invitationAddress;
 
     // What a stored visit held when the editor opened: its own copies of the names stay
     // when the guest or employee has since been deleted from the registry.
@@ -205,6 +211,8 @@ public:
     QPushButton* printPassButton = nullptr;
     QPushButton* notifyButton = nullptr;
     QLabel* noticeLabel = nullptr;
+    QPushButton* inviteButton = nullptr;
+    QLabel* invitationLabel = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
     GuestsDialog* guestsDialog = nullptr;
@@ -246,6 +254,9 @@ public:
     bool noticeGoesWithVisit() const;
     void showNotice();
     void queueNotice();
+    bool invitationPossible() const;
+    void inviteGuest();
+    void queueGuestInvitation();
 
     void onCheckToggled(Stamp& stamp);
     void showStamp(const Stamp& stamp);
@@ -523,9 +534,20 @@ void VisitDialog::Private::build()
     noticeLabel->setAccessibleName(NoticeAfterStore);
     noticeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     noticeLabel->hide();
+    inviteButton = controls::namedButton("inviteButton", QStringLiteral("Zaproś"),
+                                         QStringLiteral("Zaproś gościa e-mailem"));
+    inviteButton->setToolTip(InvitationAfterStore);
+    QObject::connect(inviteButton, &QPushButton::clicked, &window,
+                     [this] { desk.prompts().guarded([this] { inviteGuest(); }); });
+    invitationLabel = new QLabel(InvitationAfterStore);
+    invitationLabel->setObjectName(QStringLiteral("invitationLabel"));
+    invitationLabel->setAccessibleName(InvitationAfterStore);
+    invitationLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    invitationLabel->hide();
     QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
     buttons->insertWidget(0, printPassButton);
     buttons->insertWidget(1, notifyButton);
+    buttons->insertWidget(2, inviteButton);
     QObject::connect(okButton, &QPushButton::clicked, &window,
                      [this] { desk.prompts().guarded([this] { storeVisit(); }); });
     QObject::connect(cancelButton, &QPushButton::clicked, &window, &QDialog::reject);
@@ -533,6 +555,7 @@ void VisitDialog::Private::build()
     auto* layout = new QVBoxLayout(&window);
     layout->addWidget(pages, 1);
     layout->addWidget(noticeLabel);
+    layout->addWidget(invitationLabel);
     layout->addLayout(buttons);
 
     QWidget::setTabOrder(arrival.dateEdit, arrival.timeEdit);
@@ -576,6 +599,7 @@ void VisitDialog::Private::onShown()
     notifiesAutomatically = notifiesByMail && mailSettings.notifyAutomatically;
     noticeRequested = false;
     hostEmail.clear();
+    invitationAddress.clear();
     notifyButton->setToolTip(notifiesByMail ? NoticeAfterStore : QString());
     notifyButton->setAccessibleDescription(notifyButton->toolTip());
     showNotice();
@@ -872,6 +896,37 @@ bool VisitDialog::Private::noticeGoesWithVisit() const
 void VisitDialog::Private::showNotice()
 {
     noticeLabel->setVisible(noticeGoesWithVisit());
+    const bool invitable = invitationPossible();
+    inviteButton->setEnabled(invitable);
+    invitationLabel->setVisible(invitable && !invitationAddress.isEmpty());
+}
+
+bool VisitDialog::Private::invitationPossible() const
+{
+    return notifiesByMail &&
+           desk::awaitsInvitation(shownArrival(), entry.check->isChecked(), desk.clock().now());
+}
+
+// Asked again, the address typed last is offered for correcting.
+void VisitDialog::Private::inviteGuest()
+{
+    if (!invitationPossible())
+        return;
+    const std::optional<QString> address = desk::askInvitationAddress(desk, invitationAddress);
+    if (!address)
+        return;
+    invitationAddress = *address;
+    showNotice();
+    setChanged();
+}
+
+// With the visit just written, as the notice; an arrival moved back to the past, or an entry
+// ticked since, sends none (the label had said so by going).
+void VisitDialog::Private::queueGuestInvitation()
+{
+    if (invitationAddress.isEmpty() || !invitationPossible())
+        return;
+    desk::queueInvitation(desk, shownNumber(QStringLiteral("ID")), invitationAddress);
 }
 
 // In the unit of work of the visit just written, which has its number now.
@@ -1043,7 +1098,10 @@ void VisitDialog::Private::storeVisit()
         return;
     // A row the database refuses keeps the dialog open with everything typed.
     visits.post();
-    const bool queued = desk.prompts().guarded([this] { queueNotice(); });
+    const bool queued = desk.prompts().guarded([this] {
+        queueNotice();
+        queueGuestInvitation();
+    });
     if (!queued)
         desk.rollbackWork();
     if (!queued || !desk.commitWork()) {

@@ -503,6 +503,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(server.messages().value(0)["body"].toString().contains(
                                      "Firma: Alfa.\nPrzybycie: 05-03-2026 10:20."),
                                  10000);
+        Overview::select(waiting, 6);  // expected tomorrow: invited, committed at once
+        o.desk.valueAnswer = [](const desk::ValueRequest&) { return QString("jj@beta.pl"); };
+        child<QPushButton>(waiting, "inviteButton")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(server.messages().value(1)["subject"].toString(),
+                                  QString("Zaproszenie: Beta, 06-03-2026 09:00"), 10000);
     }
 
     // One message to each warden, the printed list attached, the deliveries counted.
