@@ -1,5 +1,7 @@
 #include "db/Database.h"
 
+#include "db/Statement.h"
+
 #include "db/Attach.h"
 #include "db/ChangeEvents.h"
 #include "db/DataSet.h"
@@ -260,6 +262,7 @@ void Database::close()
         events->stop();
     for (DataSet* set : std::vector<DataSet*>(dataSets_))
         set->releaseStatements();
+    prepared_.clear();
     try {
         readingTransaction_.rollback();
         transaction_.rollback();
@@ -274,6 +277,20 @@ void Database::close()
         else
             attachment_.forget();
     }
+}
+
+Statement& Database::prepared(const QString& sql)
+{
+    std::unique_ptr<Statement>& kept = prepared_[sql];
+    if (!kept) {
+        try {
+            kept = std::make_unique<Statement>(*this, sql);
+        } catch (...) {
+            prepared_.erase(sql);
+            throw;
+        }
+    }
+    return *kept;
 }
 
 void Database::execute(const QString& sql)

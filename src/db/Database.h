@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringConverter>
 #include <QStringList>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,7 @@ namespace db {
 class ChangeEvents;
 class Database;
 class DataSet;
+class Statement;
 
 // Read committed, record versions, no wait, read-write (or read-only, for reading lists);
 // starts with the first statement after connecting and lives until the connection closes.
@@ -97,6 +99,10 @@ public:
 
     // Runs one statement without parameters or result in the shared transaction.
     void execute(const QString& sql);
+    // The statement prepared on this connection once and kept until it closes, for what a
+    // desk runs over and over (a scanned code's look-up): each run is then one exchange with
+    // the server, not two. A statement that cannot be prepared is not kept.
+    Statement& prepared(const QString& sql);
 
     // Used by the data layer.
     Firebird::IAttachment* attachment();
@@ -136,6 +142,7 @@ private:
     Transaction readingTransaction_{*this, Transaction::Access::ReadOnly};
     int listReadings_ = 0;
     std::vector<DataSet*> dataSets_;
+    std::map<QString, std::unique_ptr<Statement>> prepared_;
     std::vector<ChangeEvents*> changeEvents_;
 };
 

@@ -1,10 +1,12 @@
 #include "desk/VisitCodes.h"
 
 #include "controls/Clock.h"
+#include "db/Database.h"
 #include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/Statement.h"
 #include "desk/Desk.h"
+#include "desk/Watchlist.h"
 
 #include <QRandomGenerator>
 #include <algorithm>
@@ -32,11 +34,30 @@ constexpr auto SelectInvitedVisit = R"(select W.ID, W.GOSC_NAZWA, W.PERSON_NAZWA
 from ZAPROSZENIA Z
 join WIZYTY W on W.ID = Z.WIZYTA_ID
 where Z.KOD = :kod)";
+// The same with the watchlist's mark of the guest, read with the visit so that a scan takes
+// one statement up to the entry dialog: the guest's own mark, else the latest of a marked
+// guest with the visit's document number (compared without case and spaces).
+constexpr auto SelectInvitedVisitAndMark = R"(select W.ID, W.GOSC_NAZWA, W.PERSON_NAZWA,
+  W.IDENTYFIKATOR, W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA, W.NRKARTY,
+  B.GOSC_ID, BG.NAZWA, B.POWOD, B.DZIEN
+from ZAPROSZENIA Z
+join WIZYTY W on W.ID = Z.WIZYTA_ID
+left join ZAKAZY_WSTEPU B on B.GOSC_ID = (
+  select first 1 M.GOSC_ID
+  from ZAKAZY_WSTEPU M
+  where M.GOSC_ID = W.GOSC_ID
+    or (replace(W.GOSC_DOKUM, ' ', '') <> ''
+        and upper(replace(W.GOSC_DOKUM, ' ', '')) =
+          (select upper(replace(D.DOKUM, ' ', '')) from GOSCIE D where D.ID = M.GOSC_ID))
+  order by iif(M.GOSC_ID = W.GOSC_ID, 0, 1), M.DZIEN desc)
+left join GOSCIE BG on BG.ID = B.GOSC_ID
+where Z.KOD = :kod)";
 constexpr auto SelectPassVisit = R"(select W.ID, W.GOSC_NAZWA, W.PERSON_NAZWA, W.IDENTYFIKATOR,
   W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA, W.NRKARTY
 from WIZYTY W
 where W.ID = :wizyta_id)";
 
+constexpr int MarkColumn = 8;  // the first of the mark's in SelectInvitedVisitAndMark
 constexpr int DrawsBeforeGivingUp = 5;
 const QString DayFormat = QStringLiteral("dd-MM-yyyy");
 const QString TimeFormat = QStringLiteral("HH:mm");
@@ -46,6 +67,15 @@ std::vector<db::Values> select(db::Database& database, const char* sql, const QV
     db::Statement statement(database, QString::fromUtf8(sql));
     std::vector<db::Values> rows;
     statement.execute([&value](const QString&) { return value; }, &rows);
+    return rows;
+}
+
+// The same with the statement kept prepared on the connection: a scan is one exchange.
+std::vector<db::Values> lookUp(db::Database& database, const char* sql, const QVariant& value)
+{
+    std::vector<db::Values> rows;
+    database.prepared(QString::fromUtf8(sql))
+        .execute([&value](const QString&) { return value; }, &rows);
     return rows;
 }
 
@@ -65,6 +95,33 @@ void readVisit(const db::Values& row, ScannedCode& scanned)
     scanned.entry = timestamp(row[5]);
     scanned.exit = timestamp(row[6]);
     scanned.card = row[7].toString();
+}
+
+// The invited visit with its guest's mark. The tables are looked for only when the statement
+// fails: a database not yet upgraded has no invitations (the code is unknown there), and one
+// without the watchlist marks nobody.
+std::vector<db::Values> selectInvitedVisit(db::Database& database, const QString& code)
+{
+    try {
+        return lookUp(database, SelectInvitedVisitAndMark, code);
+    } catch (const db::Error&) {
+        if (!hasInvitations(database))
+            return {};
+        if (hasWatchlist(database))
+            throw;
+    }
+    return lookUp(database, SelectInvitedVisit, code);
+}
+
+void readMark(const db::Values& row, ScannedCode& scanned)
+{
+    scanned.markRead = true;
+    if (row.size() <= size_t(MarkColumn) || row[MarkColumn].isNull())
+        return;
+    const QVariant day = row[MarkColumn + 3];
+    scanned.mark =
+        Ban{row[MarkColumn].toInt(), row[MarkColumn + 1].toString(), row[MarkColumn + 2].toString(),
+            day.isNull() ? QDate() : db::toDate(day.toDouble())};
 }
 
 QString when(const QDateTime& at, const QDate& today)
@@ -198,7 +255,7 @@ ScannedCode lookUpCode(Desk& desk, const QString& typed)
     scanned.code = typed.toUpper().remove(QLatin1Char(' '));
     const QDate today = desk.clock().today();
     if (const int visitId = passVisitId(scanned.code)) {
-        const std::vector<db::Values> rows = select(desk.database(), SelectPassVisit, visitId);
+        const std::vector<db::Values> rows = lookUp(desk.database(), SelectPassVisit, visitId);
         if (!rows.empty()) {
             scanned.kind = ScannedCode::Kind::Pass;
             readVisit(rows.front(), scanned);
@@ -206,17 +263,11 @@ ScannedCode lookUpCode(Desk& desk, const QString& typed)
             return scanned;
         }
     } else if (isInvitationCode(scanned.code)) {
-        std::vector<db::Values> rows;
-        try {
-            rows = select(desk.database(), SelectInvitedVisit, scanned.code);
-        } catch (const db::Error&) {
-            // A database not yet upgraded has no invitations: the code is unknown there.
-            if (hasInvitations(desk.database()))
-                throw;
-        }
+        const std::vector<db::Values> rows = selectInvitedVisit(desk.database(), scanned.code);
         if (!rows.empty()) {
             scanned.kind = ScannedCode::Kind::Invitation;
             readVisit(rows.front(), scanned);
+            readMark(rows.front(), scanned);
             judgeInvitation(scanned, today);
             return scanned;
         }

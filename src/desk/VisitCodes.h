@@ -4,8 +4,11 @@
 // Enter, into the scan box; lookUpCode() says which visit it is and whether it may be used
 // now. Invitation codes are random, stored in ZAPROSZENIA; a pass code is the visit's number
 // after "P-", so a pass can be printed before the visit is stored. No widgets.
+#include "desk/Watchlist.h"
+
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 namespace db {
 class Database;
@@ -55,6 +58,10 @@ struct ScannedCode {
     QDateTime arrival, entry, exit;
     // Polish, for the desk: why the code cannot be used (empty when it can).
     QString problem;
+    // An invitation's: the watchlist's mark of its guest, read with it (markRead), so that
+    // the question before the entry needs no statement of its own.
+    bool markRead = false;
+    std::optional<Ban> mark;
 };
 
 // One indexed look-up in the desk's transaction; "today" is the desk's clock's.

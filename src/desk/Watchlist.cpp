@@ -154,8 +154,13 @@ bool mayLetIn(Desk& desk, int visitId)
         if (hasWatchlist(database))
             throw;
     }
-    return !ban || goOnDespiteBan(desk.prompts(), *ban, QStringLiteral("Wpuścić gościa mimo to?"),
-                                  QStringLiteral("Wejście"));
+    return mayLetIn(desk.prompts(), ban);
+}
+
+bool mayLetIn(controls::Prompts& prompts, const std::optional<Ban>& mark)
+{
+    return !mark || goOnDespiteBan(prompts, *mark, QStringLiteral("Wpuścić gościa mimo to?"),
+                                   QStringLiteral("Wejście"));
 }
 
 }  // namespace desk

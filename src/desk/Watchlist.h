@@ -51,5 +51,7 @@ bool goOnDespiteBan(controls::Prompts& prompts, const Ban& ban, const QString& a
 // visit's document number, asked about ("Wpuścić gościa mimo to?"); true to go on (no mark,
 // or Yes).
 bool mayLetIn(Desk& desk, int visitId);
+// The same for a mark already read with the visit (none: go on).
+bool mayLetIn(controls::Prompts& prompts, const std::optional<Ban>& mark);
 
 }  // namespace desk

@@ -31,7 +31,9 @@ QVariant storedText(const QString& text)
 std::optional<EntryDialog::HandedOut> askEntry(desk::Desk& desk, QWidget* parent,
                                                const Arrival& arrival)
 {
-    if (!desk::mayLetIn(desk, arrival.visitId))
+    const bool goOn = arrival.markRead ? desk::mayLetIn(desk.prompts(), arrival.mark)
+                                       : desk::mayLetIn(desk, arrival.visitId);
+    if (!goOn)
         return std::nullopt;
     EntryDialog dialog(parent);
     return dialog.ask(arrival.guestName, arrival.badge, arrival.card);

@@ -1,6 +1,7 @@
 #pragma once
 // Letting the guest of a stored visit in and seeing them out: the same steps whether the
 // desk works from a page of the overview or from the scan box.
+#include "desk/Watchlist.h"
 #include "overview/EntryDialog.h"
 
 #include <QDateTime>
@@ -18,6 +19,9 @@ namespace admission {
 struct Arrival {
     int visitId = 0;
     QString guestName, badge, card;
+    // The watchlist's mark when it was read with the visit (a scan); else it is read here.
+    bool markRead = false;
+    std::optional<desk::Ban> mark;
 };
 
 // The watchlist's question (desk::mayLetIn), then the entry dialog over `parent`; the badge

@@ -108,8 +108,9 @@ void ScanBox::scan()
 
 QString ScanBox::letIn(const desk::ScannedCode& scanned)
 {
-    const auto handedOut = admission::askEntry(
-        desk_, window(), {scanned.visitId, scanned.guestName, scanned.badge, scanned.card});
+    const auto handedOut = admission::askEntry(desk_, window(),
+                                               {scanned.visitId, scanned.guestName, scanned.badge,
+                                                scanned.card, scanned.markRead, scanned.mark});
     const QDateTime now = desk_.clock().now();
     if (!handedOut || !storeAndCommit([&] {
             return admission::storeEntry(desk_, scanned.visitId, *handedOut, now);
