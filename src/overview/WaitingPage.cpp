@@ -6,6 +6,7 @@
 #include "desk/Desk.h"
 #include "desk/HandedOut.h"
 #include "desk/VisitHost.h"
+#include "desk/Watchlist.h"
 #include "overview/EntryDialog.h"
 
 #include <QPushButton>
@@ -45,7 +46,7 @@ WaitingPage::WaitingPage(desk::Desk& desk, QWidget* parent)
     : OverviewPage(desk, QStringLiteral("Oczekujący"), parent)
 {
     setObjectName(QStringLiteral("waitingPage"));
-    visits.setSelectSql(selectVisits(WaitingWhere));
+    selectVisitsWithBans(WaitingWhere);
     grid->setColumns({
         {Arrival,
          QStringLiteral("Przybycie"),
@@ -55,6 +56,7 @@ WaitingPage::WaitingPage(desk::Desk& desk, QWidget* parent)
          {},
          DateTimeFormat},
         {QStringLiteral("GOSC_NAZWA"), QStringLiteral("Gość"), 180},
+        banColumn(),
         {QStringLiteral("PERSON_NAZWA"), QStringLiteral("Pracownik"), 160},
         {QStringLiteral("FIRMA"), QStringLiteral("Firma"), 150},
         {QStringLiteral("PIETRO_POKOJ"), QStringLiteral("Piętro / pokój"), 90},
@@ -103,6 +105,8 @@ void WaitingPage::letIn()
 {
     const int visitId = currentVisitId();
     if (visitId == 0)
+        return;
+    if (!desk::mayLetIn(desk_, visitId))
         return;
     EntryDialog dialog(this);
     const auto handedOut = dialog.ask(visitText(QStringLiteral("GOSC_NAZWA")),

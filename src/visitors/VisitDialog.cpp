@@ -19,6 +19,7 @@
 #include "desk/InformationClause.h"
 #include "desk/MailSetup.h"
 #include "desk/VisitHost.h"
+#include "desk/Watchlist.h"
 #include "visitors/GuestsDialog.h"
 
 #include <QCheckBox>
@@ -1020,7 +1021,10 @@ void VisitDialog::Private::storeVisit()
     okButton->setFocus();
     guestLookupTimer->stop();
     employeeLookupTimer->stop();
-    if (!visits.editing() || !checkAndWrite() || !handOut())
+    // A guest marked "Zakaz wstępu" is asked about once, whatever is stored (an entry too).
+    if (!visits.editing() || !checkAndWrite() ||
+        !desk::mayStoreVisit(desk, shownNumber(GuestId), visits.field(GuestDocument).asString()) ||
+        !handOut())
         return;
     // A row the database refuses keeps the dialog open with everything typed.
     visits.post();
