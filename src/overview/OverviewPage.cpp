@@ -98,7 +98,7 @@ void OverviewPage::selectVisitsWithBans(const char* whereAndOrder)
 
 controls::GridColumn OverviewPage::banColumn()
 {
-    return {BanText, QStringLiteral("Zakaz"), 95};
+    return {BanText, QStringLiteral("Zakaz"), 100};
 }
 
 QFont OverviewPage::listFont() const

@@ -241,7 +241,7 @@ void GuestsDialog::Private::buildView()
         {Id, QStringLiteral("ID"), 70, std::nullopt, Qt::AlignCenter},
         {Name, QStringLiteral("Nazwisko i imię"), 250},
         {Document, QStringLiteral("Dokument"), 250},
-        {BanText, QStringLiteral("Zakaz wstępu"), 100},
+        {BanText, QStringLiteral("Zakaz wstępu"), 110},
     });
     guestGrid->dataModel().setRowTextColour([this](int row) {
         return shownBan(row) ? controls::windowsColor(controls::colours::Banned) : QColor();

@@ -2,6 +2,7 @@
 // lists and in which order, closing a visit, letting a waiting guest in, passing a message
 // on, the history's counts, the visit editor opened from a page, and the files and prints
 // made from the pages.
+#include "controls/Colours.h"
 #include "controls/DataGrid.h"
 #include "db/DataSet.h"
 #include "db/DateTimeText.h"
@@ -179,15 +180,73 @@ private slots:
         QCOMPARE(o.tabText(shown), title);
     }
 
-    void insideMarksAVisitEnteredOnAnEarlierDayInWords()
+    void insideMarksAVisitEnteredOnAnEarlierDayAndAMarkedGuestInWords()
     {
-        Overview o;
+        Overview o({"insert into ZAKAZY_WSTEPU values (12, 'Groził ochronie', '2026-01-10')"});
         QWidget* inside = o.show("insidePage");
         QCOMPARE(Overview::cell(inside, 0, 0), QString("04-03-2026  15:00"));
-        QCOMPARE(Overview::cell(inside, 0, 8), QString("niezamknięta z 04-03-2026"));
-        QCOMPARE(Overview::cell(inside, 1, 8), QString());
+        QCOMPARE(Overview::cell(inside, 0, 9), QString("niezamknięta z 04-03-2026"));
+        QCOMPARE(Overview::cell(inside, 1, 9), QString());
         // The employee's floor and room come with the visit.
-        QCOMPARE(Overview::cell(inside, 1, 5), QString("3 / 305"));
+        QCOMPARE(Overview::cell(inside, 1, 6), QString("3 / 305"));
+        // Świątek Iga is marked: said in its column, the row red, in the printout too.
+        QCOMPARE(Overview::cell(inside, 1, 2), QString("ZAKAZ WSTĘPU"));
+        QCOMPARE(Overview::cell(inside, 0, 2), QString());
+        auto* grid = child<controls::DataGrid>(inside, "visitGrid");
+        QCOMPARE(grid->model()->index(1, 1).data(Qt::ForegroundRole).value<QColor>(),
+                 controls::windowsColor(controls::colours::Banned));
+        QCOMPARE(grid->model()->index(0, 1).data(Qt::ForegroundRole).value<QColor>(),
+                 QColor(Qt::black));
+        QVERIFY(testsupport::saveScreenshot(*o.window, "przeglad_zakaz_wstepu.png"));
+    }
+
+    // "Wejście" of a marked guest, or of a visit with a marked guest's document, asks first;
+    // a database without the watchlist lists and lets in as before.
+    void aMarkedGuestIsLetInOnlyWhenConfirmed_data()
+    {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("entered");
+        QTest::addColumn<QString>("column");  // visit 5's
+        const QString mark =
+            "insert into ZAKAZY_WSTEPU values (15, 'Groził ochronie', '2026-01-10')";
+        const QString guest =
+            "insert into GOSCIE (ID, NAZWA, DOKUM) values (15, 'Wiśniewska E.', "
+            "'dok -5')";
+        QTest::newRow("guest, No")
+            << QStringList{guest, mark, "update WIZYTY set GOSC_ID = 15 where ID = 5"} << false
+            << false << "ZAKAZ WSTĘPU";
+        QTest::newRow("guest, Yes")
+            << QStringList{guest, mark, "update WIZYTY set GOSC_ID = 15 where ID = 5"} << true
+            << true << "ZAKAZ WSTĘPU";
+        QTest::newRow("document, No") << QStringList{guest, mark} << false << false << "";
+        QTest::newRow("older database")
+            << QStringList{"drop trigger TR_ZAKAZY_WSTEPU_ZMIANY", "drop table ZAKAZY_WSTEPU"}
+            << false << true << "";
+    }
+    void aMarkedGuestIsLetInOnlyWhenConfirmed()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(bool, yes);
+        QFETCH(bool, entered);
+        QFETCH(QString, column);
+        Overview o(rows);
+        QWidget* waiting = o.show("waitingPage");
+        QCOMPARE(Overview::listed(waiting), QList<int>({5, 6}));
+        QCOMPARE(Overview::cell(waiting, 0, 2), column);
+        Overview::select(waiting, 5);
+        o.desk.answers.answers.enqueue(yes);
+        testsupport::ModalAction entry(
+            [](QWidget* dialog) { child<QPushButton>(dialog, "okButton")->click(); });
+        child<QPushButton>(waiting, "entryButton")->click();
+        QCOMPARE(entry.acted(), entered);
+        QCOMPARE(o.stored("DTWEJSCIA", 5).isNull(), !entered);
+        const bool asked = rows.size() > 1 && rows[0].startsWith("insert");
+        QCOMPARE(o.desk.answers.shown.size(), asked ? 1 : 0);
+        if (asked) {
+            QVERIFY(o.desk.answers.shown[0].text.contains("Wpuścić gościa mimo to?"));
+            QCOMPARE(o.desk.answers.shown[0].detail, QString("Nie"));
+        }
     }
 
     void closingAVisitAsksThenStoresTheExitNow()
@@ -303,7 +362,7 @@ private slots:
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, row.center());
         QCOMPARE(o.desk.visitsEdited, QList<int>({4}));
         QCOMPARE(Overview::current(inside), 4);
-        QCOMPARE(Overview::cell(inside, 2, 6), QString("G-44"));
+        QCOMPARE(Overview::cell(inside, 2, 7), QString("G-44"));
         // Now with a badge, it is among the badges too.
         QCOMPARE(Overview::listed(o.show("badgesPage")), QList<int>({1, 2, 4}));
     }
@@ -461,6 +520,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Overview::listed(inside), QList<int>({1, 4}), 1000);
         QCOMPARE(Overview::current(inside), 4);
         QCOMPARE(o.tabText(inside), QString("W budynku (2)"));
+        // A guest marked at another desk is shown marked as soon.
+        other->execute("insert into ZAKAZY_WSTEPU values (11, 'Groził ochronie', '2026-03-05')");
+        other->transaction().commit();
+        QTRY_COMPARE_WITH_TIMEOUT(Overview::cell(inside, 0, 2), QString("ZAKAZ WSTĘPU"), 1000);
         o.desk.liveUpdates().stop();
     }
 
