@@ -17,9 +17,6 @@ private slots:
     void everyPage()
     {
         testsupport::TestDatabase database(true);
-        // One guest inside and one waiting are marked "Zakaz wstępu".
-        database.run({"insert into ZAKAZY_WSTEPU values (2, 'Awantura w recepcji', '2026-02-14')",
-                      "insert into ZAKAZY_WSTEPU values (3, 'Groził ochronie', '2026-01-10')"});
         testsupport::TestDesk desk(database.db());
         // The demo's visits are today's.
         desk.fixedClock.time = QDateTime(QDate::currentDate(), QTime(13, 0));

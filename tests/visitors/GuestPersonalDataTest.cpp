@@ -164,27 +164,13 @@ private slots:
                      pdf, testsupport::screenshotFolder() + "goscie_dane_osobowe_raport.png", 60)
                      .isNull());
         for (const QString& text : {printed, saved}) {
-            for (const char* kept : {"Adamski Jan",
-                                     "dowód AAA111",
-                                     "stały gość, wtorki",
-                                     "ID-10",
-                                     "K-10",
-                                     "10-01-2023 09:00",
-                                     "10-01-2023 09:05",
-                                     "10-01-2023 11:00",
-                                     "10-01-2023 12:00",
-                                     "Proszę oddzwonić",
-                                     "Nowak Anna",
-                                     "Tervik sp. z o.o.",
-                                     "Adamski J.",
-                                     "dowód AAA110",
-                                     "ID-11",
-                                     "K-11",
-                                     "04-03-2026 14:00",
-                                     "Żuk Piotr",
-                                     "Łąkowa SA",
-                                     "Zakaz wstępu: od 10-01-2026, powód: Groził ochronie"})
+            for (const char* kept :
+                 {"Adamski Jan", "dowód AAA111", "stały gość, wtorki", "ID-10", "K-10",
+                  "10-01-2023 09:00", "10-01-2023 09:05", "10-01-2023 11:00", "10-01-2023 12:00",
+                  "Proszę oddzwonić", "Nowak Anna", "Tervik sp. z o.o.", "Adamski J.",
+                  "dowód AAA110", "ID-11", "K-11", "04-03-2026 14:00", "Żuk Piotr", "Łąkowa SA"})
                 QVERIFY2(text.contains(QString::fromUtf8(kept)), kept);
+            QVERIFY(text.contains("Zakaz wstępu: od 10-01-2026, powód: Groził ochronie"));
             // What the guest is told beside the data, the purposes as the desks store them.
             for (const char* told : {"Cele przetwarzania: Ochrona biurowca", "Odbiorcy danych:",
                                      "przez 24 miesiące", "Źródło danych:", "prawo dostępu",

@@ -1,5 +1,5 @@
-// Renders the guest list (one guest marked "Zakaz wstępu") and its guest dialog, filled from
-// the demo database, to PNG files in the build folder (screenshots/).
+// Renders the guest list and its guest dialog, filled from the demo database, to PNG files
+// in the build folder (screenshots/).
 #include "support/Find.h"
 #include "support/Modal.h"
 #include "support/Screenshot.h"
@@ -19,9 +19,6 @@ private slots:
     void guestListAndGuestDialog()
     {
         testsupport::TestDatabase database(true);
-        database.run(
-            {"insert into ZAKAZY_WSTEPU values (7, 'Groził ochronie budynku', "
-             "'2026-02-14')"});
         testsupport::TestDesk desk(database.db());
         GuestsDialog guests(desk);
         guests.open(GuestsDialog::Mode::Pick, 7);
