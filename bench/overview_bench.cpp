@@ -3,13 +3,15 @@
 // 2,000 employees. Each page read through the program (its data set and list, counts
 // included) against its statements through the Firebird client alone; the visits register
 // over one year, with the peak memory; and the time from another desk's commit to a page
-// showing it. Prints one line per figure.
+// showing it; a scanned invitation's code up to its visit. Prints one line per figure.
 #include "BenchFigures.h"
 #include "controls/DataGrid.h"
 #include "db/DataSet.h"
 #include "db/Database.h"
 #include "db/Statement.h"
 #include "desk/LiveUpdates.h"
+#include "desk/VisitCodes.h"
+#include "desk/Watchlist.h"
 #include "overview/OverviewDialog.h"
 #include "overview/OverviewPage.h"
 #include "support/TestDatabase.h"
@@ -40,6 +42,14 @@ constexpr auto InsertVisit = R"(insert into WIZYTY
 values
   (:ID, :FIRMA_ID, 0, :GOSC_ID, :GOSC_NAZWA, :GOSC_DOKUM, :PERSON_ID, :PERSON_NAZWA,
    :DTPRZYBYCIA, :DTWEJSCIA, :DTWYJSCIA, :IDENTYFIKATOR, :NRKARTY, :WIADOMOSC, :DTODEBRWIADOM))";
+constexpr auto InsertInvitation = R"(insert into ZAPROSZENIA (WIZYTA_ID, KOD)
+values (:WIZYTA_ID, :KOD))";
+// The look-up's statement (desk/VisitCodes.cpp).
+constexpr auto SelectInvitedVisit = R"(select W.ID, W.GOSC_NAZWA, W.PERSON_NAZWA, W.IDENTYFIKATOR,
+  W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA, W.NRKARTY
+from ZAPROSZENIA Z
+join WIZYTY W on W.ID = Z.WIZYTA_ID
+where Z.KOD = :kod)";
 constexpr auto CloseOneVisit = R"(update WIZYTY set DTWYJSCIA = :teraz where ID = :ID)";
 // The register's statement.
 constexpr auto SelectRegister = R"(select *
@@ -60,9 +70,19 @@ QString nameOf(int n)
     return QString::fromUtf8(Surnames[n % 10]) + u' ' + QString::fromUtf8(FirstNames[(n / 10) % 10]);
 }
 
+// The visit's invitation code: its number in the codes' alphabet, eight characters.
+QString invitationCodeOf(int visitId)
+{
+    QString code;
+    for (int i = 0; i < desk::InvitationCodeLength; ++i, visitId /= desk::InvitationAlphabet.size())
+        code += desk::InvitationAlphabet.at(visitId % desk::InvitationAlphabet.size());
+    return code;
+}
+
 // Visits spread evenly over five years up to now; the last 2,000 went in and have not left
 // (a few of them on earlier days), the 150 before them wait or are expected; one in twenty
-// left a message, the last 300 of which wait.
+// left a message, the last 300 of which wait. One in ten, and every one waiting, was
+// invited with a code.
 void fill(db::Database& database)
 {
     db::Statement companies(database, QString::fromLatin1(InsertCompany));
@@ -129,6 +149,12 @@ void fill(db::Database& database)
             return message && id < Visits - 6000 ? QVariant(entry.addSecs(600)) : QVariant();
         });
     }
+    db::Statement invitations(database, QString::fromUtf8(InsertInvitation));
+    for (int id = 10; id <= Visits; ++id)
+        if (id % 10 == 0 || (id > waiting && id <= Visits - Inside))
+            invitations.execute([&](const QString& name) -> QVariant {
+                return name == "KOD" ? QVariant(invitationCodeOf(id)) : QVariant(id);
+            });
     database.transaction().commit();
 }
 
@@ -245,6 +271,34 @@ int main(int argc, char** argv)
             bench::print(QStringLiteral("register one year: peak %1 MB")
                              .arg(bench::peakMegabytes(), 0, 'f', 0));
             visitsWindow.reject();
+        }
+
+        // A guest waiting since ten minutes ago shows the invitation's code at the scan box:
+        // its look-up and what the box asks before the entry dialog opens (the watchlist),
+        // against the look-up's one select.
+        {
+            const QString code = invitationCodeOf(Visits - Inside - 150 + 50);
+            bench::compare(
+                QStringLiteral("scan to visit"),
+                [&] {
+                    const desk::ScannedCode scanned = desk::lookUpCode(desk, code);
+                    return scanned.state == desk::ScannedCode::State::Usable &&
+                                   desk::mayLetIn(desk, scanned.visitId)
+                               ? 1
+                               : 0;
+                },
+                [&] {
+                    db::Statement select(database, QString::fromUtf8(SelectInvitedVisit));
+                    std::vector<db::Values> rows;
+                    select.execute([&](const QString&) { return QVariant(code); }, &rows);
+                    return int(rows.size());
+                },
+                {}, 21);
+            std::vector<double> times;
+            for (int run = 0; run < 21; ++run)
+                times.push_back(bench::elapsedMs([&] { desk::lookUpCode(desk, code); }));
+            bench::print(QStringLiteral("  of which the look-up alone: %1 ms")
+                             .arg(bench::ms(bench::median(times))));
         }
 
         // Another desk closes a visit: the time from its commit to the page showing it.

@@ -43,15 +43,6 @@ const QString StoredPasswordHint = QStringLiteral("(zapisane; wpisz nowe, aby je
 const QString UnreadablePasswordHint = QStringLiteral(
     "(zapisane na innym komputerze lub przez innego użytkownika; wpisz je ponownie)");
 
-// One address as a server takes it in RCPT TO: a local part, "@" and a domain, nothing that
-// separates addresses or names in a header.
-bool isAddress(const QString& text)
-{
-    static const QRegularExpression address(QStringLiteral(
-        R"(^[^@\s<>(),;:"\[\]\\]+@[^@\s<>(),;:"\[\]\\.]+(\.[^@\s<>(),;:"\[\]\\.]+)*$)"));
-    return address.match(text).hasMatch();
-}
-
 // The wardens' box: one address a line, or several separated by ";".
 QStringList addressList(const QString& text)
 {
@@ -72,6 +63,8 @@ QString kindText(mail::Kind kind)
             return QStringLiteral("lista ewakuacyjna");
         case mail::Kind::Test:
             return QStringLiteral("wiadomość próbna");
+        case mail::Kind::Invitation:
+            return QStringLiteral("zaproszenie");
     }
     return {};
 }
@@ -136,6 +129,14 @@ MailDialog::MailDialog(desk::Desk& desk, QWidget* parent) : QDialog(parent), des
     notifyCheck->setToolTip(QStringLiteral(
         "Pracownik dostaje wiadomość, gdy zapisana zostanie nowa wizyta jego gościa, który "
         "czeka w recepcji (przybycie bez wejścia)"));
+    buildingAddressEdit = new QPlainTextEdit;
+    buildingAddressEdit->setObjectName(QStringLiteral("buildingAddressEdit"));
+    buildingAddressEdit->setAccessibleName(QStringLiteral("Adres budynku (w zaproszeniach)"));
+    buildingAddressEdit->setTabChangesFocus(true);
+    buildingAddressEdit->setFixedHeight(buildingAddressEdit->fontMetrics().lineSpacing() * 3 + 12);
+    buildingAddressEdit->setPlaceholderText(
+        QStringLiteral("ulica i numer, kod pocztowy i miasto; puste: zaproszenia go nie podają"));
+    controls::nameScrollBars(buildingAddressEdit, QStringLiteral("Adres budynku"));
     caFileEdit = lineBox("caFileEdit", QStringLiteral("Certyfikat CA (plik)"));
     caFileEdit->setPlaceholderText(QStringLiteral("(opcjonalnie; puste: certyfikaty systemu)"));
     caFileButton = controls::namedButton("caFileButton", QStringLiteral("Wybierz..."),
@@ -160,6 +161,7 @@ MailDialog::MailDialog(desk::Desk& desk, QWidget* parent) : QDialog(parent), des
     fields->addRow(QStringLiteral("Nazwa nadawcy:"), senderNameEdit);
     fields->addRow(QStringLiteral("Adresy koordynatorów ewakuacji:"), wardensEdit);
     fields->addRow(QString(), notifyCheck);
+    fields->addRow(QStringLiteral("Adres budynku (w zaproszeniach):"), buildingAddressEdit);
     fields->addRow(QStringLiteral("Certyfikat CA (plik):"), caRow);
     fields->addRow(QStringLiteral("Wiadomość próbna do:"), testRow);
     auto* settingsBox = new QGroupBox(QStringLiteral("Serwer poczty tego stanowiska"));
@@ -224,7 +226,7 @@ MailDialog::MailDialog(desk::Desk& desk, QWidget* parent) : QDialog(parent), des
             [this] { desk_.prompts().guarded([this] { readOutbox(); }); });
     connect(okButton, &QPushButton::clicked, this, &MailDialog::accept);
     connect(cancelButton, &QPushButton::clicked, this, &MailDialog::reject);
-    resize(1020, 760);
+    resize(1020, 790);
 }
 
 int MailDialog::exec()
@@ -268,6 +270,7 @@ void MailDialog::showSettings(const mail::MailSettings& settings)
                                                           : settings.senderName);
     wardensEdit->setPlainText(settings.wardens.join(u'\n'));
     notifyCheck->setChecked(settings.notifyAutomatically);
+    buildingAddressEdit->setPlainText(settings.buildingAddress);
     caFileEdit->setText(settings.caFile);
 }
 
@@ -288,6 +291,7 @@ mail::MailSettings MailDialog::shownSettings() const
     settings.senderName = senderNameEdit->text().trimmed();
     settings.wardens = addressList(wardensEdit->toPlainText());
     settings.notifyAutomatically = notifyCheck->isChecked();
+    settings.buildingAddress = buildingAddressEdit->toPlainText().trimmed();
     settings.caFile = caFileEdit->text().trimmed();
     return settings;
 }
@@ -311,12 +315,12 @@ bool MailDialog::settingsValidOrSaid()
     const mail::MailSettings settings = shownSettings();
     if (!settings.server.isEmpty() && settings.senderAddress.isEmpty())
         return refused(senderAddressEdit, QStringLiteral("Podaj adres nadawcy wiadomości."));
-    if (!settings.senderAddress.isEmpty() && !isAddress(settings.senderAddress))
+    if (!settings.senderAddress.isEmpty() && !mail::isAddress(settings.senderAddress))
         return refused(senderAddressEdit,
                        QStringLiteral("Adres nadawcy \"%1\" nie jest poprawnym adresem e-mail.")
                            .arg(settings.senderAddress));
     for (const QString& warden : settings.wardens)
-        if (!isAddress(warden))
+        if (!mail::isAddress(warden))
             return refused(wardensEdit, QStringLiteral("Adres koordynatora ewakuacji \"%1\" nie "
                                                        "jest poprawnym adresem e-mail.")
                                             .arg(warden));
@@ -357,7 +361,7 @@ void MailDialog::sendTestMessage()
         return;
     }
     const QString to = testAddressEdit->text().trimmed();
-    if (!isAddress(to)) {
+    if (!mail::isAddress(to)) {
         refused(testAddressEdit,
                 QStringLiteral("Podaj poprawny adres, na który wysłać wiadomość próbną."));
         return;
@@ -414,7 +418,8 @@ bool MailDialog::changed() const
            shown.senderName !=
                (read_.senderName.isEmpty() ? DefaultSenderName : read_.senderName) ||
            shown.wardens != read_.wardens ||
-           shown.notifyAutomatically != read_.notifyAutomatically || shown.caFile != read_.caFile;
+           shown.notifyAutomatically != read_.notifyAutomatically || shown.caFile != read_.caFile ||
+           shown.buildingAddress != read_.buildingAddress;
 }
 
 void MailDialog::reject()

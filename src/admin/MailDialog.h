@@ -67,6 +67,7 @@ private:
     QLineEdit* senderAddressEdit;
     QLineEdit* senderNameEdit;
     QPlainTextEdit* wardensEdit;
+    QPlainTextEdit* buildingAddressEdit;
     QCheckBox* notifyCheck;
     QLineEdit* caFileEdit;
     QPushButton* caFileButton;

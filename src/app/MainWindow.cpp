@@ -31,6 +31,7 @@
 #include "mail/Courier.h"
 #include "mail/Outbox.h"
 #include "overview/OverviewDialog.h"
+#include "overview/ScanBox.h"
 #include "personnel/EmployeeInfoDialog.h"
 #include "personnel/EmployeeSearchDialog.h"
 #include "personnel/PersonnelDialog.h"
@@ -324,6 +325,12 @@ void MainWindow::buildActions()
     toolBar->addActions({searchAction, infoAction, visitsAction, overviewAction});
     toolBar->addSeparator();
     toolBar->addAction(aboutAction);
+    // The scan box at the toolbar's right end: an arrival or a leaving guest's code, F2.
+    auto* spacer = new QWidget;
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolBar->addWidget(spacer);
+    scanBox = new ScanBox(*this, Qt::Vertical);
+    toolBar->addWidget(scanBox);
 
     QMenu* dataMenu = menuBar()->addMenu(QStringLiteral("&Dane"));
     dataMenu->setObjectName(QStringLiteral("dataMenu"));

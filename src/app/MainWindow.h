@@ -28,6 +28,7 @@ class EmployeeInfoDialog;
 class GuestsDialog;
 class VisitsDialog;
 class OverviewDialog;
+class ScanBox;
 class EmployeeSearchDialog;
 class PersonnelDialog;
 class TypedInputDialog;
@@ -186,6 +187,7 @@ private:
     QLabel* hintLabel;
     QLabel* upgradeHintLabel;
     QLabel* mailLabel;
+    ScanBox* scanBox;
     QTimer* startTimer;
     QTimer* windowCloser;    // while the windows close after the connection was lost
     QTimer* catchUpTimer;    // tries again to read the changed lists

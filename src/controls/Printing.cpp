@@ -3,6 +3,7 @@
 #include "controls/CsvFields.h"
 #include "controls/PrivateFiles.h"
 #include "controls/Prompts.h"
+#include "controls/QrCode.h"
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -420,9 +421,16 @@ public:
         painter.drawLine(QPointF(0, y), QPointF(page_.width(), y));
         painter.setPen(Qt::black);
         y += gap;
+        // The code at the right, beside the lines of text, above the badge's line.
+        qreal textWidth = page_.width();
+        if (!pass_.code.isEmpty()) {
+            const qreal side = page_.height() * CodeShare;
+            drawQrCode(painter, QRectF(page_.width() - side, y, side, side), pass_.code);
+            textWidth -= side + gap;
+        }
         for (const PassLine& line : bodyLines()) {
             const qreal height = page_.height() * line.share;
-            drawLine(painter, line, QRectF(0, y, page_.width(), height));
+            drawLine(painter, line, QRectF(0, y, textWidth, height));
             y += height;
         }
         if (!pass_.badge.isEmpty()) {
@@ -441,6 +449,8 @@ public:
 private:
     static constexpr double HeaderShare = 0.12;
     static constexpr double BadgeShare = 0.16;
+    // The code's square, quiet zone included: a module of about 0.9 mm on the card.
+    static constexpr double CodeShare = 0.55;
     static constexpr double MinimumPoints = 3;
 
     // The font size whose line fills `share` of the card's height.

@@ -40,6 +40,9 @@ struct VisitPass {
     // Printed on a second page, the back of the card, in the largest type that holds it;
     // no second page when empty.
     QString back;
+    // Drawn as a QR code at the card's right side, for the scanner at the way out; none
+    // when empty.
+    QString code;
 };
 
 // A visitor pass: a card of 86 x 54 mm, or A6 where the printer has no such size; the

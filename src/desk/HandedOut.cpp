@@ -95,12 +95,13 @@ bool mayHandOut(Desk& desk, int visitId, const QString& badge, const QString& ca
     return true;
 }
 
-void recordExit(db::Database& database, int visitId, const QDateTime& at)
+bool recordExit(db::Database& database, int visitId, const QDateTime& at)
 {
     db::Statement close(database, QString::fromUtf8(CloseVisit));
     close.execute([&](const QString& name) -> QVariant {
         return name == QLatin1String("teraz") ? QVariant(at) : QVariant(visitId);
     });
+    return close.affectedRows() > 0;
 }
 
 }  // namespace desk

@@ -24,7 +24,7 @@ class Desk;
 bool mayHandOut(Desk& desk, int visitId, const QString& badge, const QString& card);
 
 // Gives visit `visitId` its exit at `at`, unless it has one already (another desk may have
-// closed it meanwhile), in the shared transaction.
-void recordExit(db::Database& database, int visitId, const QDateTime& at);
+// closed it meanwhile), in the shared transaction; false when it had one.
+bool recordExit(db::Database& database, int visitId, const QDateTime& at);
 
 }  // namespace desk

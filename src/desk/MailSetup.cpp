@@ -20,7 +20,43 @@ void store(Desk& desk, const char* key, const QString& text)
     desk.storeSettingsValue(QLatin1String(mail::SettingsSection), QLatin1String(key), text);
 }
 
+// A settings line holds one line: the address's line breaks, and the backslash that marks
+// them, are written as "\n" and "\\".
+QString oneLine(const QString& text)
+{
+    QString line;
+    for (const QChar c : text) {
+        if (c == u'\\')
+            line += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            line += QStringLiteral("\\n");
+        else if (c != u'\r')
+            line += c;
+    }
+    return line;
+}
+
+QString linesOf(const QString& line)
+{
+    QString text;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == u'\\' && i + 1 < line.size()) {
+            ++i;
+            text += line[i] == u'n' ? QChar(u'\n') : line[i];
+        } else {
+            text += line[i];
+        }
+    }
+    return text;
+}
+
 }  // namespace
+
+bool mailIsSetUp(const Desk& desk)
+{
+    return !value(desk, mail::key::Server).isEmpty() &&
+           !value(desk, mail::key::SenderAddress).isEmpty();
+}
 
 mail::MailSettings readMailSettings(const Desk& desk)
 {
@@ -39,6 +75,7 @@ mail::MailSettings readMailSettings(const Desk& desk)
     settings.notifyAutomatically = value(desk, mail::key::NotifyAutomatically) == u'1';
     settings.caFile = value(desk, mail::key::CaFile);
     settings.timeoutSeconds = numberInRange(value(desk, mail::key::Timeout), 1, 600, 30);
+    settings.buildingAddress = linesOf(value(desk, mail::key::BuildingAddress));
     return settings;
 }
 
@@ -58,6 +95,7 @@ void storeMailSettings(Desk& desk, const mail::MailSettings& settings)
           settings.notifyAutomatically ? QStringLiteral("1") : QStringLiteral("0"));
     store(desk, mail::key::CaFile, settings.caFile.trimmed());
     store(desk, mail::key::Timeout, QString::number(settings.timeoutSeconds));
+    store(desk, mail::key::BuildingAddress, oneLine(settings.buildingAddress.trimmed()));
 }
 
 }  // namespace desk

@@ -28,12 +28,12 @@ where WIZYTA_ID = :wizyta_id)";
 constexpr auto InsertInvitation = R"(insert into ZAPROSZENIA (WIZYTA_ID, KOD)
 values (:wizyta_id, :kod))";
 constexpr auto SelectInvitedVisit = R"(select W.ID, W.GOSC_NAZWA, W.PERSON_NAZWA, W.IDENTYFIKATOR,
-  W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA
+  W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA, W.NRKARTY
 from ZAPROSZENIA Z
 join WIZYTY W on W.ID = Z.WIZYTA_ID
 where Z.KOD = :kod)";
 constexpr auto SelectPassVisit = R"(select W.ID, W.GOSC_NAZWA, W.PERSON_NAZWA, W.IDENTYFIKATOR,
-  W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA
+  W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA, W.NRKARTY
 from WIZYTY W
 where W.ID = :wizyta_id)";
 
@@ -64,6 +64,7 @@ void readVisit(const db::Values& row, ScannedCode& scanned)
     scanned.arrival = timestamp(row[4]);
     scanned.entry = timestamp(row[5]);
     scanned.exit = timestamp(row[6]);
+    scanned.card = row[7].toString();
 }
 
 QString when(const QDateTime& at, const QDate& today)
@@ -147,13 +148,18 @@ bool hasInvitations(db::Database& database)
     return !rows.empty() && rows.front().front().toInt() > 0;
 }
 
-QString invitationCode(Desk& desk, int visitId)
+void requireInvitations(db::Database& database)
 {
-    db::Database& database = desk.database();
     if (!hasInvitations(database))
         throw db::Error(QStringLiteral(
             "Zaproszenie nie może zostać wysłane: baza danych nie ma jeszcze miejsca na kody "
             "zaproszeń (tabeli ZAPROSZENIA); zaktualizuj ją: Dodatki > Aktualizacja bazy danych."));
+}
+
+QString invitationCode(Desk& desk, int visitId)
+{
+    db::Database& database = desk.database();
+    requireInvitations(database);
     const std::vector<db::Values> stored = select(database, SelectVisitCode, visitId);
     if (!stored.empty())
         return stored.front().front().toString();

@@ -24,6 +24,8 @@ QString newInvitationCode();
 
 // Whether the database has the invitations' table (an older one lacks it until upgraded).
 bool hasInvitations(db::Database& database);
+// Throws db::Error in Polish when the database lacks the invitations' table.
+void requireInvitations(db::Database& database);
 
 // The visit's invitation code: the one it has, else a new one stored in the unit of work (a
 // code already taken, here or by another desk at the same moment, is drawn again). Throws
@@ -49,7 +51,7 @@ struct ScannedCode {
     State state = State::Unknown;
     QString code;  // as looked up: upper case, without spaces
     int visitId = 0;
-    QString guestName, employeeName, badge;
+    QString guestName, employeeName, badge, card;
     QDateTime arrival, entry, exit;
     // Polish, for the desk: why the code cannot be used (empty when it can).
     QString problem;

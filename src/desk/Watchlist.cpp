@@ -40,9 +40,21 @@ when not matched then
 constexpr auto DeleteBan = R"(delete from ZAKAZY_WSTEPU
 where GOSC_ID = :gosc_id)";
 
-constexpr auto SelectVisitGuest = R"(select GOSC_ID, GOSC_DOKUM
-from WIZYTY
-where ID = :id)";
+// The mark of the visit's guest first, else the latest of a marked guest with the visit's
+// document number (compared without case and spaces): one statement, as the scan box asks
+// it between a scan and the entry dialog.
+constexpr auto SelectVisitBan = R"(select first 1 Z.GOSC_ID, G.NAZWA, Z.POWOD, Z.DZIEN
+from WIZYTY W
+join ZAKAZY_WSTEPU Z on
+  Z.GOSC_ID = W.GOSC_ID
+  or
+  (replace(W.GOSC_DOKUM, ' ', '') <> ''
+   and
+   upper(replace(W.GOSC_DOKUM, ' ', '')) =
+     (select upper(replace(D.DOKUM, ' ', '')) from GOSCIE D where D.ID = Z.GOSC_ID))
+left join GOSCIE G on G.ID = Z.GOSC_ID
+where W.ID = :id
+order by iif(Z.GOSC_ID = W.GOSC_ID, 0, 1), Z.DZIEN desc)";
 
 constexpr int ReasonWidth = 500;  // ZAKAZY_WSTEPU.POWOD
 
@@ -50,24 +62,34 @@ const QString MissingTableMessage = QStringLiteral(
     "Ta baza danych nie ma jeszcze miejsca na zakazy wstępu (tabeli ZAKAZY_WSTEPU); "
     "zaktualizuj ją: Dodatki > Aktualizacja bazy danych. Nic nie zapisano.");
 
-std::vector<Ban> bansOf(db::Database& database, const char* sql, const QVariant& value)
+// Every row of a select of GOSC_ID, NAZWA, POWOD, DZIEN.
+std::vector<Ban> selectBans(db::Database& database, const char* sql, const QVariant& value)
 {
-    std::vector<Ban> bans;
-    if (!hasWatchlist(database))
-        return bans;
     db::Statement select(database, QString::fromUtf8(sql));
     std::vector<db::Values> rows;
     select.execute([&value](const QString&) { return value; }, &rows);
+    std::vector<Ban> bans;
     for (const db::Values& row : rows)
         bans.push_back({row[0].toInt(), row[1].toString(), row[2].toString(),
                         row[3].isNull() ? QDate() : db::toDate(row[3].toDouble())});
     return bans;
 }
 
+// The first row of such a select.
+std::optional<Ban> selectBan(db::Database& database, const char* sql, const QVariant& value)
+{
+    std::vector<Ban> bans = selectBans(database, sql, value);
+    return bans.empty() ? std::nullopt : std::optional<Ban>(std::move(bans.front()));
+}
+
+std::vector<Ban> bansOf(db::Database& database, const char* sql, const QVariant& value)
+{
+    return hasWatchlist(database) ? selectBans(database, sql, value) : std::vector<Ban>();
+}
+
 std::optional<Ban> firstBan(db::Database& database, const char* sql, const QVariant& value)
 {
-    std::vector<Ban> bans = bansOf(database, sql, value);
-    return bans.empty() ? std::nullopt : std::optional<Ban>(std::move(bans.front()));
+    return hasWatchlist(database) ? selectBan(database, sql, value) : std::nullopt;
 }
 
 }  // namespace
@@ -168,15 +190,14 @@ bool goOnDespiteBan(controls::Prompts& prompts, const Ban& ban, const QString& a
 bool mayLetIn(Desk& desk, int visitId)
 {
     db::Database& database = desk.database();
-    if (!hasWatchlist(database))
-        return true;
-    db::Statement select(database, QString::fromUtf8(SelectVisitGuest));
-    std::vector<db::Values> rows;
-    select.execute([visitId](const QString&) -> QVariant { return visitId; }, &rows);
-    if (rows.empty())
-        return true;
-    const std::optional<Ban> ban =
-        banOfVisitGuest(database, rows.front()[0].toInt(), rows.front()[1].toString());
+    std::optional<Ban> ban;
+    try {
+        ban = selectBan(database, SelectVisitBan, visitId);
+    } catch (const db::Error&) {
+        // A database not yet upgraded has no watchlist: nobody is marked there.
+        if (hasWatchlist(database))
+            throw;
+    }
     return !ban || goOnDespiteBan(desk.prompts(), *ban, QStringLiteral("Wpuścić gościa mimo to?"),
                                   QStringLiteral("Wejście"));
 }

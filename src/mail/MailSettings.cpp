@@ -1,5 +1,7 @@
 #include "mail/MailSettings.h"
 
+#include <QRegularExpression>
+
 namespace mail {
 
 const char* const SettingsSection = "Poczta";
@@ -14,7 +16,15 @@ const char* const Wardens = "Ewakuacja";
 const char* const NotifyAutomatically = "PowiadamiajAutomatycznie";
 const char* const CaFile = "PlikCA";
 const char* const Timeout = "LimitCzasu";
+const char* const BuildingAddress = "AdresBudynku";
 }  // namespace key
+
+bool isAddress(const QString& text)
+{
+    static const QRegularExpression address(QStringLiteral(
+        R"(^[^@\s<>(),;:"\[\]\\]+@[^@\s<>(),;:"\[\]\\.]+(\.[^@\s<>(),;:"\[\]\\.]+)*$)"));
+    return address.match(text).hasMatch();
+}
 
 QString securityText(Security security)
 {

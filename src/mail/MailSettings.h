@@ -22,6 +22,9 @@ struct MailSettings {
     // system's only.
     QString caFile;
     int timeoutSeconds = 30;  // a server that stops answering is given up after this
+    // The building's address as invitations give it, lines apart (a desk may stand in
+    // another building than the rest); empty: invitations say nothing of it.
+    QString buildingAddress;
     // A password is stored, but sealed for another computer or user: typed again in "Poczta".
     bool passwordUnreadable = false;
 
@@ -45,7 +48,12 @@ extern const char* const Wardens;              // "Ewakuacja": addresses separat
 extern const char* const NotifyAutomatically;  // "PowiadamiajAutomatycznie": "1" or "0"
 extern const char* const CaFile;               // "PlikCA"
 extern const char* const Timeout;              // "LimitCzasu": seconds
+// "AdresBudynku": one line, "\n" between the address's lines and "\\" for a backslash
+extern const char* const BuildingAddress;
 }  // namespace key
+
+// The shape of one e-mail address: "name@domain.tld" without blanks or special characters.
+bool isAddress(const QString& text);
 
 QString securityText(Security security);
 // The port a server usually listens on for the encryption: 587, 465 or 25.

@@ -5,9 +5,9 @@
 #include "controls/Prompts.h"
 #include "db/DateTimeText.h"
 #include "desk/Desk.h"
-#include "desk/HandedOut.h"
 #include "desk/MailSetup.h"
 #include "mail/Courier.h"
+#include "overview/Admission.h"
 
 #include <QPushButton>
 #include <QSysInfo>
@@ -211,5 +211,5 @@ void InsidePage::closeVisit()
     if (!desk_.prompts().question(question, QStringLiteral("Zamknij wizytę")))
         return;
     const QDateTime now = desk_.clock().now();
-    storeAndRead([&] { desk::recordExit(desk_.database(), visitId, now); });
+    storeAndRead([&] { admission::storeExit(desk_, visitId, now); });
 }

@@ -11,10 +11,12 @@
 #include "desk/Desk.h"
 #include "desk/InformationClause.h"
 #include "desk/LiveUpdates.h"
+#include "desk/VisitCodes.h"
 #include "overview/BadgesPage.h"
 #include "overview/HistoryPage.h"
 #include "overview/InsidePage.h"
 #include "overview/MessagesPage.h"
+#include "overview/ScanBox.h"
 #include "overview/WaitingPage.h"
 
 #include <QApplication>
@@ -47,6 +49,7 @@ public:
     void saveCsv();
     void print();
     void printPass();
+    void showScanned(int visitId);
 
     OverviewDialog& window;
     desk::Desk& desk;
@@ -55,6 +58,7 @@ public:
     std::vector<OverviewPage*> stale;
 
     QTabWidget* pageTabs = nullptr;
+    ScanBox* scanBox = nullptr;
     QPushButton* passButton = nullptr;
     QPushButton* csvButton = nullptr;
     QPushButton* printButton = nullptr;
@@ -128,7 +132,11 @@ void OverviewDialog::Private::buildView()
     bottomRow->addWidget(printButton);
     bottomRow->addSpacing(16);
     bottomRow->addWidget(closeButton);
+    scanBox = new ScanBox(desk, Qt::Horizontal);
+    QObject::connect(scanBox, &ScanBox::visitStored, &window,
+                     [this](int visitId) { showScanned(visitId); });
     auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(scanBox);
     layout->addWidget(pageTabs, 1);
     layout->addLayout(bottomRow);
 }
@@ -213,6 +221,16 @@ void OverviewDialog::Private::editVisit(int visitId)
     page->selectVisit(visitId);
 }
 
+// A scan stored an entry or an exit: every page may show it, the one shown at once.
+void OverviewDialog::Private::showScanned(int visitId)
+{
+    stale = pages;
+    OverviewPage* page = currentPage();
+    readPage(page);
+    page->selectVisit(visitId);
+    updateButtons();
+}
+
 void OverviewDialog::Private::saveCsv()
 {
     const OverviewPage* page = currentPage();
@@ -256,5 +274,6 @@ void OverviewDialog::Private::printPass()
     const QVariant arrival = page->currentValue(QStringLiteral("DTPRZYBYCIA"));
     pass.day = arrival.isNull() ? desk.clock().today() : db::toDateTime(arrival.toDouble()).date();
     pass.back = desk::passBackText(desk);
+    pass.code = desk::passCode(page->currentVisitId());
     controls::printPass(desk.prompts(), pass);
 }

@@ -4,10 +4,10 @@
 #include "controls/Prompts.h"
 #include "db/DateTimeText.h"
 #include "desk/Desk.h"
-#include "desk/HandedOut.h"
+#include "desk/Invitation.h"
+#include "desk/MailSetup.h"
 #include "desk/VisitHost.h"
-#include "desk/Watchlist.h"
-#include "overview/EntryDialog.h"
+#include "overview/Admission.h"
 
 #include <QPushButton>
 
@@ -20,25 +20,9 @@ constexpr auto WaitingWhere = R"(where
   and
   W.DTPRZYBYCIA >= :dzis
 order by W.DTPRZYBYCIA, W.ID)";
-// Only a guest still waiting is let in: another desk may have done it meanwhile.
-constexpr auto LetIn = R"(update WIZYTY
-set
-  DTWEJSCIA = :teraz,
-  IDENTYFIKATOR = :identyfikator,
-  NRKARTY = :nrkarty
-where
-  ID = :ID
-  and
-  DTWEJSCIA is null)";
 
 const QString Arrival = QStringLiteral("DTPRZYBYCIA");
 const QString DateTimeFormat = QStringLiteral("dd-MM-yyyy  hh:mm");
-
-// An empty box stores null, as the visit editor stores it.
-QVariant storedText(const QString& text)
-{
-    return text.trimmed().isEmpty() ? QVariant() : QVariant(text.trimmed());
-}
 
 }  // namespace
 
@@ -69,6 +53,8 @@ WaitingPage::WaitingPage(desk::Desk& desk, QWidget* parent)
             [this] { desk_.prompts().guarded([this] { letIn(); }); });
     notifyButton = addButton("notifyButton", QStringLiteral("Powiadom pracownika"));
     connect(notifyButton, &QPushButton::clicked, this, [this] { notifyEmployee(); });
+    inviteButton = addButton("inviteButton", QStringLiteral("Zaproś"));
+    connect(inviteButton, &QPushButton::clicked, this, [this] { inviteGuest(); });
 }
 
 void WaitingPage::prepareRead()
@@ -80,6 +66,26 @@ void WaitingPage::updateButtons()
 {
     entryButton->setEnabled(currentVisitId() != 0);
     notifyButton->setEnabled(!currentValue(QStringLiteral("EMAIL")).toString().trimmed().isEmpty());
+    const QVariant arrival = currentValue(Arrival);
+    inviteButton->setEnabled(
+        currentVisitId() != 0 && !arrival.isNull() &&
+        desk::awaitsInvitation(db::toDateTime(arrival.toDouble()), false, desk_.clock().now()) &&
+        desk::mailIsSetUp(desk_));
+}
+
+// Committed at once, on its own, as the notice by e-mail.
+void WaitingPage::inviteGuest()
+{
+    const int visitId = currentVisitId();
+    if (visitId == 0)
+        return;
+    std::optional<QString> address;
+    if (!desk_.prompts().guarded([&] { address = desk::askInvitationAddress(desk_); }) || !address)
+        return;
+    if (desk_.prompts().guarded([&] { desk::queueInvitation(desk_, visitId, *address); }))
+        desk_.commitWork();
+    else
+        desk_.rollbackWork();
 }
 
 // By e-mail the notice is committed at once, on its own: nothing else is pending here.
@@ -106,24 +112,12 @@ void WaitingPage::letIn()
     const int visitId = currentVisitId();
     if (visitId == 0)
         return;
-    if (!desk::mayLetIn(desk_, visitId))
-        return;
-    EntryDialog dialog(this);
-    const auto handedOut = dialog.ask(visitText(QStringLiteral("GOSC_NAZWA")),
-                                      visitText(QStringLiteral("IDENTYFIKATOR")),
-                                      visitText(QStringLiteral("NRKARTY")));
+    const auto handedOut = admission::askEntry(
+        desk_, this,
+        {visitId, visitText(QStringLiteral("GOSC_NAZWA")),
+         visitText(QStringLiteral("IDENTYFIKATOR")), visitText(QStringLiteral("NRKARTY"))});
     if (!handedOut)
         return;
     const QDateTime now = desk_.clock().now();
-    storeAndRead([&] {
-        if (!desk::mayHandOut(desk_, visitId, handedOut->badge, handedOut->card))
-            return;
-        db::DataSet update(desk_.database());
-        update.setSelectSql(QString::fromUtf8(LetIn));
-        update.setParam(QStringLiteral("teraz"), now);
-        update.setParam(QStringLiteral("identyfikator"), storedText(handedOut->badge));
-        update.setParam(QStringLiteral("nrkarty"), storedText(handedOut->card));
-        update.setParam(QStringLiteral("ID"), visitId);
-        update.execSql();
-    });
+    storeAndRead([&] { admission::storeEntry(desk_, visitId, *handedOut, now); });
 }

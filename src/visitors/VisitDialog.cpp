@@ -14,10 +14,13 @@
 #include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/RecordRules.h"
+#include "db/Statement.h"
 #include "desk/Desk.h"
 #include "desk/HandedOut.h"
 #include "desk/InformationClause.h"
+#include "desk/Invitation.h"
 #include "desk/MailSetup.h"
+#include "desk/VisitCodes.h"
 #include "desk/VisitHost.h"
 #include "desk/Watchlist.h"
 #include "visitors/GuestsDialog.h"
@@ -47,6 +50,9 @@ constexpr auto SelectEmployee = R"(select NAZWISKO, IMIE, EMAIL
 from PERSONEL
 where ID = :id)";
 
+constexpr auto NextVisitId = R"(select gen_id(GEN_WIZYTY_ID, 1)
+from RDB$DATABASE)";
+
 const QString GuestId = QStringLiteral("GOSC_ID");
 const QString GuestName = QStringLiteral("GOSC_NAZWA");
 const QString GuestDocument = QStringLiteral("GOSC_DOKUM");
@@ -63,6 +69,8 @@ const QString MessagePassedOn = QStringLiteral("DTODEBRWIADOM");
 
 const QString NoticeAfterStore =
     QStringLiteral("Powiadomienie zostanie wysłane po zapisaniu wizyty");
+const QString InvitationAfterStore =
+    QStringLiteral("Zaproszenie zostanie wysłane po zapisaniu wizyty");
 
 const QString DateFormat = QStringLiteral("dd-MM-yyyy");
 const QString TimeFormat = QStringLiteral("hh:mm");
@@ -129,6 +137,15 @@ struct Stamp {
     QCheckBox* check = nullptr;  // none for the arrival
 };
 
+// The number the next visit stored gets.
+QVariant nextVisitId(db::Database& database)
+{
+    db::Statement next(database, QString::fromUtf8(NextVisitId));
+    std::vector<db::Values> rows;
+    next.execute({}, &rows);
+    return rows.front().front();
+}
+
 }  // namespace
 
 class VisitDialog::Private {
@@ -155,6 +172,9 @@ public:
     bool notifiesAutomatically = false;  // a new visit of a guest not yet let in
     bool noticeRequested = false;        // "Powiadom pracownika" was pressed
     QString hostEmail;                   // of the employee shown, as last looked up
+    // The guest's address typed for an invitation, which goes with the stored visit; kept
+    // nowhere else.
+    QString invitationAddress;
 
     // What a stored visit held when the editor opened: its own copies of the names stay
     // when the guest or employee has since been deleted from the registry.
@@ -192,6 +212,8 @@ public:
     QPushButton* printPassButton = nullptr;
     QPushButton* notifyButton = nullptr;
     QLabel* noticeLabel = nullptr;
+    QPushButton* inviteButton = nullptr;
+    QLabel* invitationLabel = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
     GuestsDialog* guestsDialog = nullptr;
@@ -233,6 +255,9 @@ public:
     bool noticeGoesWithVisit() const;
     void showNotice();
     void queueNotice();
+    bool invitationPossible() const;
+    void inviteGuest();
+    void queueGuestInvitation();
 
     void onCheckToggled(Stamp& stamp);
     void showStamp(const Stamp& stamp);
@@ -510,9 +535,20 @@ void VisitDialog::Private::build()
     noticeLabel->setAccessibleName(NoticeAfterStore);
     noticeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     noticeLabel->hide();
+    inviteButton = controls::namedButton("inviteButton", QStringLiteral("Zaproś"),
+                                         QStringLiteral("Zaproś gościa e-mailem"));
+    inviteButton->setToolTip(InvitationAfterStore);
+    QObject::connect(inviteButton, &QPushButton::clicked, &window,
+                     [this] { desk.prompts().guarded([this] { inviteGuest(); }); });
+    invitationLabel = new QLabel(InvitationAfterStore);
+    invitationLabel->setObjectName(QStringLiteral("invitationLabel"));
+    invitationLabel->setAccessibleName(InvitationAfterStore);
+    invitationLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    invitationLabel->hide();
     QHBoxLayout* buttons = controls::okCancelButtons(okButton, cancelButton);
     buttons->insertWidget(0, printPassButton);
     buttons->insertWidget(1, notifyButton);
+    buttons->insertWidget(2, inviteButton);
     QObject::connect(okButton, &QPushButton::clicked, &window,
                      [this] { desk.prompts().guarded([this] { storeVisit(); }); });
     QObject::connect(cancelButton, &QPushButton::clicked, &window, &QDialog::reject);
@@ -520,6 +556,7 @@ void VisitDialog::Private::build()
     auto* layout = new QVBoxLayout(&window);
     layout->addWidget(pages, 1);
     layout->addWidget(noticeLabel);
+    layout->addWidget(invitationLabel);
     layout->addLayout(buttons);
 
     QWidget::setTabOrder(arrival.dateEdit, arrival.timeEdit);
@@ -563,6 +600,7 @@ void VisitDialog::Private::onShown()
     notifiesAutomatically = notifiesByMail && mailSettings.notifyAutomatically;
     noticeRequested = false;
     hostEmail.clear();
+    invitationAddress.clear();
     notifyButton->setToolTip(notifiesByMail ? NoticeAfterStore : QString());
     notifyButton->setAccessibleDescription(notifyButton->toolTip());
     showNotice();
@@ -807,6 +845,10 @@ void VisitDialog::Private::printVisitPass()
 {
     if (!readShownVisit())
         return;
+    // A new visit takes its number now: the pass printed before it is stored has its code.
+    db::Field& id = visits.field(QStringLiteral("ID"));
+    if (id.isNull())
+        id.setValue(nextVisitId(desk.database()));
     const desk::VisitHost host = shownHost();
     // The employee as the visit names them, which stays when they have left the registry.
     const controls::VisitPass pass{visits.field(GuestName).asString(),
@@ -816,7 +858,8 @@ void VisitDialog::Private::printVisitPass()
                                    host.room,
                                    visits.field(Badge).asString(),
                                    shownArrival().date(),
-                                   desk::passBackText(desk)};
+                                   desk::passBackText(desk),
+                                   desk::passCode(id.asInteger())};
     controls::printPass(desk.prompts(), pass);
 }
 
@@ -854,6 +897,37 @@ bool VisitDialog::Private::noticeGoesWithVisit() const
 void VisitDialog::Private::showNotice()
 {
     noticeLabel->setVisible(noticeGoesWithVisit());
+    const bool invitable = invitationPossible();
+    inviteButton->setEnabled(invitable);
+    invitationLabel->setVisible(invitable && !invitationAddress.isEmpty());
+}
+
+bool VisitDialog::Private::invitationPossible() const
+{
+    return notifiesByMail &&
+           desk::awaitsInvitation(shownArrival(), entry.check->isChecked(), desk.clock().now());
+}
+
+// Asked again, the address typed last is offered for correcting.
+void VisitDialog::Private::inviteGuest()
+{
+    if (!invitationPossible())
+        return;
+    const std::optional<QString> address = desk::askInvitationAddress(desk, invitationAddress);
+    if (!address)
+        return;
+    invitationAddress = *address;
+    showNotice();
+    setChanged();
+}
+
+// With the visit just written, as the notice; an arrival moved back to the past, or an entry
+// ticked since, sends none (the label had said so by going).
+void VisitDialog::Private::queueGuestInvitation()
+{
+    if (invitationAddress.isEmpty() || !invitationPossible())
+        return;
+    desk::queueInvitation(desk, shownNumber(QStringLiteral("ID")), invitationAddress);
 }
 
 // In the unit of work of the visit just written, which has its number now.
@@ -1028,7 +1102,10 @@ void VisitDialog::Private::storeVisit()
         return;
     // A row the database refuses keeps the dialog open with everything typed.
     visits.post();
-    const bool queued = desk.prompts().guarded([this] { queueNotice(); });
+    const bool queued = desk.prompts().guarded([this] {
+        queueNotice();
+        queueGuestInvitation();
+    });
     if (!queued)
         desk.rollbackWork();
     if (!queued || !desk.commitWork()) {

@@ -9,6 +9,7 @@
 #include "support/Screenshot.h"
 #include "support/testmain.h"
 
+#include <QLabel>
 #include <QTest>
 
 class WindowPicturesTest : public QObject {
@@ -22,6 +23,14 @@ private slots:
         f.resize(1280, 800);
         // Second company, a sub-department with staff; the grid has the focus.
         f.goTo(2, 7, 0);
+        // F2, and a guest seen out through the scan box.
+        auto* scanEdit = testsupport::child<QWidget>(&f, "scanEdit");
+        QTest::keyClick(&f, Qt::Key_F2);
+        QVERIFY(scanEdit->hasFocus());
+        app.prompts.answers.enqueue(true);
+        QTest::keyClicks(scanEdit, "P-2\r");
+        const QString said = testsupport::child<QLabel>(&f, "scanMessageLabel")->text();
+        QVERIFY2(said.startsWith("Wyjście: Bielecka Halina "), qPrintable(said));
         testsupport::child<controls::DataGrid>(&f, "staffGrid")->setFocus();
         QTest::qWait(50);
         QVERIFY(testsupport::saveScreenshot(f, "glowne_okno.png"));

@@ -136,8 +136,8 @@ private slots:
             prompts.printPage = QPageSize(QPageSize::PageSizeId(page));
         const QString name = "Łukasiewicz Bożydar Konstanty",
                       company = "Biuro Rachunkowe Żurawski i Wspólnicy Spółka Komandytowa";
-        const controls::VisitPass pass{name,  company, "Nowak Anna", "3",
-                                       "312", "G-17",  {2026, 3, 5}};
+        const controls::VisitPass pass{name,   company,      "Nowak Anna", "3",       "312",
+                                       "G-17", {2026, 3, 5}, {},           "P-100017"};
         QVERIFY(controls::printPass(prompts, pass));
         QCOMPARE(prompts.shown.front().caption, QString("Drukuj przepustkę"));
         QCOMPARE(pageCount(pdf), 1);
@@ -153,6 +153,11 @@ private slots:
         QCOMPARE(inkShare(card.copy(width, 0, card.width() - width, card.height())) +
                      inkShare(card.copy(0, height, card.width(), card.height() - height)),
                  0.0);
+        // The code beside the text, as a scanner at the way out reads the paper.
+        const QString scanned = folder.filePath("przepustka300.png");
+        firstPage(pdf, scanned, 300);
+        QCOMPARE(testsupport::runTool("zbarimg", {"-q", "--raw", scanned}).trimmed(),
+                 QString("P-100017"));
     }
 
     void aListAsCsvQuotesWhatTheSeparatorOrAQuoteWouldBreak()

@@ -1,5 +1,10 @@
 // Ending a unit of work in the shared transaction, as every window does.
 #include "db/DataSet.h"
+#include "db/Error.h"
+#include "desk/Invitation.h"
+#include "desk/VisitCodes.h"
+#include "mail/Outbox.h"
+#include "support/ServerDatabase.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
 #include "support/testmain.h"
@@ -62,6 +67,33 @@ private slots:
         QCOMPARE(t.scalar("select count(*) from FIRMY").toInt(), 2);
     }
 
+    // The second is refused in Polish until the first commits; then both send the one code.
+    void twoDesksInvitingOneVisitAtOnceShareOneCode()
+    {
+        REQUIRE_FIREBIRD_SERVER();
+        testsupport::ServerDatabase server;
+        auto connection1 = testsupport::connectTo(server.name()),
+             connection2 = testsupport::connectTo(server.name());
+        testsupport::TestDesk first(*connection1), second(*connection2);
+        // The demo's visit 3 is expected at 10:40 today.
+        first.fixedClock.time = second.fixedClock.time =
+            QDateTime(QDate::currentDate(), QTime(0, 0));
+        desk::queueInvitation(first, 3, "pierwszy@przyklad.pl");
+        QString refusal;
+        try {
+            desk::queueInvitation(second, 3, "drugi@przyklad.pl");
+        } catch (const db::Error& error) {
+            refusal = error.message();
+        }
+        QVERIFY2(refusal.startsWith("Inne stanowisko właśnie zaprasza gościa"),
+                 qPrintable(refusal));
+        second.rollbackWork();
+        QVERIFY(first.commitWork());
+        desk::queueInvitation(second, 3, "drugi@przyklad.pl");
+        QVERIFY(second.commitWork());
+        QCOMPARE(desk::invitationCode(second, 3), desk::invitationCode(first, 3));
+        QCOMPARE(mail::outboxEntries(*connection2).size(), size_t(2));
+    }
 };
 
 HALVANE_TEST(DeskTest);

@@ -25,6 +25,8 @@ private slots:
         window.open();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* tabs = testsupport::child<QTabWidget>(&window, "pageTabs");
+        // A pass of a guest still waiting, said beside the scan box.
+        QTest::keyClicks(testsupport::child<QWidget>(&window, "scanEdit"), "P-3\r");
         const char* const files[] = {"przeglad_w_budynku.png", "przeglad_oczekujacy.png",
                                      "przeglad_identyfikatory.png", "przeglad_wiadomosci.png",
                                      "przeglad_historia.png"};

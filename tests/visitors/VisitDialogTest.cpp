@@ -24,10 +24,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -84,9 +86,9 @@ struct Editor {
     db::DataSet* visits = nullptr;
     VisitDialog* dialog = nullptr;
 
-    Editor()
+    explicit Editor(const QStringList& more = {})
     {
-        database.run(kRows);
+        database.run(kRows + more);
         desk.fixedClock.time = Now;
         visitsRegister = std::make_unique<VisitsDialog>(desk);
         visits = child<db::DataSet>(visitsRegister.get(), "visits");
@@ -819,6 +821,95 @@ private slots:
                      .arg(visitId ? "10:00" : "14:05", QSysInfo::machineHostName()));
     }
 
+    // A visit ahead invites its guest with it; the address is kept nowhere once the mail went.
+    void theGuestIsInvitedWithTheStoredVisit_data()
+    {
+        QTest::addColumn<int>("visitId");  // 0: a new visit
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("shown");  // the message shown
+        QTest::newRow("new visit") << 0 << QString() << QString();
+        QTest::newRow("after a refused commit") << 0 << "refused"
+                                                << "Błąd zatwierdzenia danych";
+        QTest::newRow("stored visit") << 3 << "wrong"
+                                      << "\"ewa.gosc@\" nie jest poprawnym adresem";
+        QTest::newRow("let in since, cancelled") << 0 << "cancel" << QString();
+        QTest::newRow("not upgraded") << 0 << "older"
+                                      << "Zaproszenie nie może zostać wysłane";
+    }
+    void theGuestIsInvitedWithTheStoredVisit()
+    {
+        QFETCH(int, visitId);
+        QFETCH(QString, steps);
+        QFETCH(QString, shown);
+        using testsupport::MailServer;
+        MailServer server;
+        Editor e(steps == "older" ? QStringList{"drop table ZAPROSZENIA"} : QStringList());
+        mail::MailSettings settings = server.settings();
+        settings.buildingAddress = "ul. Prosta 51\n00-838 Warszawa";
+        desk::storeMailSettings(e.desk, settings);
+        QStringList typed{"ewa.gosc@", " ewa.gosc@przyklad.pl"};
+        e.desk.valueAnswer = [&](const desk::ValueRequest&) {
+            return std::optional<QString>(typed.takeAt(steps == "wrong" ? 0 : typed.size() - 1));
+        };
+        QVERIFY(visitId == 0 ? e.add(12) : e.edit(visitId));
+        auto* invite = e.control<QPushButton>("inviteButton");
+        QVERIFY(!invite->isEnabled());  // arriving now, or earlier today
+        e.retype("arrivalDateEdit", "06-03-2026");
+        invite->click();
+        if (steps == "cancel")  // a guest let in needs no invitation
+            e.check("entryCheck")->click();
+        const bool invited = steps != "cancel" && steps != "older";
+        QCOMPARE(invite->isEnabled(), steps != "cancel");
+        QCOMPARE(e.control<QLabel>("invitationLabel")->isVisible(), invited);
+        if (steps == "refused")  // built, and refused, only at the commit
+            e.database.db().execute("create unique index UX_WIZYTY_GOSC on WIZYTY (GOSC_ID)");
+        e.desk.answers.answers.enqueue(true);  // Anuluj: "Na pewno anulować ...?"
+        steps == "cancel" ? e.dialog->reject() : e.ok();
+        QCOMPARE(e.desk.answers.messages().value(0).left(shown.size()), shown);
+        const QString storedSql =
+            "select list(coalesce(P.RODZAJ, 0) || ' ' || Z.WIZYTA_ID || ' ' || "
+            "Z.KOD) from ZAPROSZENIA Z full join POCZTA P on P.WIZYTA_ID = "
+            "Z.WIZYTA_ID";
+        if (steps == "refused") {  // the rolled-back visit left neither a code nor a mail
+            QCOMPARE(e.database.scalar(storedSql).toString(), QString());
+            e.ok();
+        }
+        if (steps == "older")
+            return;
+        const QStringList stored = e.database.scalar(storedSql).toString().split(' ');
+        QCOMPARE(stored.mid(0, 2).join(' '), invited ? QString("4 %1").arg(visitId ?: 21) : "");
+        if (!invited)
+            return;
+        const QString code = stored.value(2);
+        e.desk.setUpMail(settings);
+        QTRY_COMPARE_WITH_TIMEOUT(server.messages().size(), 1, 10000);
+        const QJsonObject sent = server.messages()[0];
+        const QString text = sent["to"][0].toString() + ": " + sent["subject"].toString() + "\n" +
+                             sent["body"].toString();
+        QVERIFY2(text.contains(QString("ewa.gosc@przyklad.pl: Zaproszenie: Firma, 06-03-2026 %1\n"
+                                       "Dzień dobry,\n\nzapraszamy na wizytę dnia 06-03-2026 o "
+                                       "godz. %1.\nOsoba przyjmująca: Nowak Anna.\nFirma: Firma."
+                                       "\nPiętro 3, pokój 312.\n\nAdres budynku:\nul. Prosta 51\n"
+                                       "00-838 Warszawa\n\nKod zaproszenia: %2\nProsimy pokazać")
+                                   .arg(visitId ? "10:00" : "14:05", code)),
+                 qPrintable(text));
+        QCOMPARE(sent["attachments"][0]["name"].toString(), "Kod zaproszenia " + code + ".png");
+        QTemporaryFile png;  // the QR code as a scanner reads it
+        QVERIFY(png.open() && png.write(MailServer::attachmentBytes(sent)) > 0 && png.flush());
+        QProcess zbar;
+        zbar.start("zbarimg", {"-q", "--raw", png.fileName()});
+        QVERIFY(zbar.waitForFinished());
+        QCOMPARE(QString(zbar.readAllStandardOutput()).trimmed(), code);
+        QTRY_COMPARE_WITH_TIMEOUT(e.database.scalar("select count(*) from POCZTA").toInt(), 0,
+                                  5000);  // the message sent is deleted
+        QVERIFY(e.database
+                    .scalar("select count(*) from WIZYTY W join GOSCIE G on G.ID = W.GOSC_ID "
+                            "where W.GOSC_NAZWA || G.NAZWA || G.DOKUM containing 'gosc@'")
+                    .toInt() == 0);
+        QVERIFY(!QStringList(e.desk.settingsValues.values()).join(' ').contains("ewa.gosc"));
+        QCOMPARE(e.desk.settingsValues["Poczta/AdresBudynku"], "ul. Prosta 51\\n00-838 Warszawa");
+    }
+
     // A badge or card still out on a visit that another desk has just stored goes out again
     // only when handed over; that visit then gets its exit now.
     void aBadgeOrCardStillOutIsHandedOverOnlyWhenConfirmed_data()
@@ -901,11 +992,23 @@ private slots:
                  stored && !entry ? 2 : 1);
     }
 
-    void thePassShowsTheVisitAndNeverTheGuestsDocument()
+    // A new visit's pass, printed before it is stored, has the number it is then stored with.
+    void thePassShowsTheVisitItsCodeAndNeverTheGuestsDocument_data()
     {
+        QTest::addColumn<int>("visit");  // 0: a new one
+        QTest::addColumn<QString>("code");
+        QTest::newRow("stored visit") << 1 << "P-1";
+        QTest::newRow("new visit") << 0 << "P-21";
+    }
+    void thePassShowsTheVisitItsCodeAndNeverTheGuestsDocument()
+    {
+        QFETCH(int, visit);
+        QFETCH(QString, code);
         Editor e;
-        QVERIFY(e.edit(1));
+        QVERIFY(visit ? e.edit(visit) : e.add(12));
         QCOMPARE(e.label("guestDocumentText"), QString("dowód 12"));
+        if (!visit)
+            e.check("entryCheck")->click();  // a badge goes out with the entry
         e.retype("badgeEdit", "G-77");
         QTemporaryDir folder;
         const QString pdf = folder.filePath("przepustka.pdf");
@@ -919,9 +1022,14 @@ private slots:
                                      "Pokój: 312", "G-77", "05-03-2026"})
             QVERIFY2(text.contains(shown), qPrintable(shown + " in " + text));
         QVERIFY2(!text.contains("dowód"), qPrintable(text));
+        const QString png = folder.filePath("przepustka.png");
+        testsupport::firstPage(pdf, png, 300);
+        QCOMPARE(testsupport::runTool("zbarimg", {"-q", "--raw", png}).trimmed(), code);
         QVERIFY(e.dialog->isVisible());
-        QCOMPARE(e.visits->state(), db::DataSetState::Edit);
-        QCOMPARE(e.stored(1, "IDENTYFIKATOR").toString(), QString("G-1"));
+        QCOMPARE(e.visits->state(), visit ? db::DataSetState::Edit : db::DataSetState::Insert);
+        if (!visit)
+            e.ok();  // stored with the number on its pass
+        QCOMPARE(e.stored(code.mid(2).toInt(), "IDENTYFIKATOR").toString(), visit ? "G-1" : "G-77");
     }
 
     void everyControlHasAName()
