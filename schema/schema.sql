@@ -197,4 +197,13 @@ BEGIN
   POST_EVENT 'WIZYTY';
 END^
 
+-- A guest's mark "Zakaz wstępu" is shown with the guests and their visits: its change is
+-- posted as a change of the guests.
+CREATE TRIGGER TR_ZAKAZY_WSTEPU_ZMIANY FOR ZAKAZY_WSTEPU
+ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0
+AS
+BEGIN
+  POST_EVENT 'GOSCIE';
+END^
+
 SET TERM ; ^

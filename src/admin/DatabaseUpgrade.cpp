@@ -93,6 +93,14 @@ BEGIN
   POST_EVENT '%1';
 END)";
 
+// A mark "Zakaz wstępu" set or taken away is posted as a change of the guests.
+constexpr auto CreateWatchlistTrigger = R"(CREATE TRIGGER TR_ZAKAZY_WSTEPU_ZMIANY FOR ZAKAZY_WSTEPU
+ACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0
+AS
+BEGIN
+  POST_EVENT 'GOSCIE';
+END)";
+
 const QString ChangesSeenLate =
     QStringLiteral("zmiany z innych stanowisk widoczne dopiero po 30 s");
 const QString ErasuresNotRecorded = QStringLiteral(
@@ -157,6 +165,14 @@ std::vector<SchemaAddition> makeAdditions()
                        {},
                        ChangesSeenLate,
                        text(CreateChangeTrigger).arg(table)});
+    // After its table.
+    all.push_back({Kind::Trigger,
+                   "TR_ZAKAZY_WSTEPU_ZMIANY",
+                   "ZAKAZY_WSTEPU",
+                   {},
+                   QStringLiteral("zakaz wstępu zmieniony na innym stanowisku widoczny dopiero "
+                                  "po ponownym odczytaniu list"),
+                   text(CreateWatchlistTrigger)});
     return all;
 }
 

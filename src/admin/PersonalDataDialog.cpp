@@ -51,8 +51,8 @@ PersonalDataDialog::PersonalDataDialog(desk::Desk& desk, QWidget* parent)
         "(nazwisko i imię, dokument, wiadomość, kopia nazwiska pracownika) są przechowywane "
         "tylko przez podany okres. Starsze dane zostaną zastąpione tekstem \"(usunięto)\"; "
         "same wizyty, ich czasy, identyfikatory, karty i pracownicy pozostają. Starsze logi "
-        "importu i eksporty programu w folderze ustawień oraz starsze wiadomości e-mail poczty "
-        "wychodzącej zostaną usunięte."));
+        "importu i eksporty programu w folderze ustawień, starsze wiadomości e-mail poczty "
+        "wychodzącej oraz zakazy wstępu tych gości zostaną usunięte."));
     explanation->setObjectName(QStringLiteral("explanation"));
     explanation->setWordWrap(true);
 
@@ -180,7 +180,8 @@ bool PersonalDataDialog::questionAnswered(const RemovalCounts& counts)
                        "Goście widziani ostatnio przed tym dniem: %2\n"
                        "Wizyty sprzed tego dnia: %3\n"
                        "Pliki programu sprzed tego dnia (logi importu, eksporty): %6\n"
-                       "Wiadomości e-mail sprzed tego dnia (poczta wychodząca): %7\n\n"
+                       "Wiadomości e-mail sprzed tego dnia (poczta wychodząca): %7\n"
+                       "Zakazy wstępu tych gości: %8\n\n"
                        "Pozostają goście bez wizyt (nie ma daty): %4\n"
                        "i wizyty z wejściem bez wyjścia (gość może być w budynku): %5\n\n"
                        "Tej operacji nie można cofnąć. Następnie plik bazy danych zostanie "
@@ -192,7 +193,8 @@ bool PersonalDataDialog::questionAnswered(const RemovalCounts& counts)
             .arg(counts.guestsWithoutVisits)
             .arg(counts.openVisits)
             .arg(counts.files)
-            .arg(counts.messages),
+            .arg(counts.messages)
+            .arg(counts.marks),
         Caption, /*defaultNo*/ true);
 }
 
@@ -201,7 +203,8 @@ bool PersonalDataDialog::questionAnswered(const RemovalCounts& counts)
 void PersonalDataDialog::removeOldData()
 {
     const RemovalCounts shown = showCounts();  // the question names what is there now
-    if (shown.guests == 0 && shown.visits == 0 && shown.files == 0 && shown.messages == 0) {
+    if (shown.guests == 0 && shown.visits == 0 && shown.files == 0 && shown.messages == 0 &&
+        shown.marks == 0) {
         // Nothing is kept longer than allowed: that check counts as a removal.
         desk_.prompts().message(QStringLiteral("Nie ma danych osobowych sprzed dnia %1.")
                                     .arg(cutOff_.toString(DayFormat)),
@@ -236,11 +239,12 @@ void PersonalDataDialog::removeOldData()
     const int filesLeft = showCounts().files;
     desk_.prompts().message(QStringLiteral("Usunięto dane osobowe.\n\n"
                                            "Gości: %1\nWizyt: %2\nPlików: %3\n"
-                                           "Wiadomości e-mail: %4")
+                                           "Wiadomości e-mail: %4\nZakazów wstępu: %5")
                                     .arg(removed.guests)
                                     .arg(removed.visits)
                                     .arg(removed.files)
-                                    .arg(removed.messages) +
+                                    .arg(removed.messages)
+                                    .arg(removed.marks) +
                                 (filesLeft > 0 ? QStringLiteral("\n\nNie udało się usunąć "
                                                                 "plików: %1")
                                                      .arg(filesLeft)

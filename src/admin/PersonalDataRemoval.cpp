@@ -3,6 +3,7 @@
 #include "db/Statement.h"
 #include "desk/PersonalData.h"
 #include "desk/RetentionTime.h"
+#include "desk/Watchlist.h"
 #include "mail/Outbox.h"
 
 #include <QDateTime>
@@ -76,6 +77,17 @@ constexpr auto CountVisits = "select count(*)\nfrom WIZYTY W";
 constexpr auto CountOldMessages = R"(select count(*)
 from POCZTA
 where DTUTWORZENIA < :granica)";
+// A guest's mark "Zakaz wstępu" is the guest's data too: it goes when the guest was seen last
+// before the cut-off day (whether the guest's record still holds data or not), or when the
+// guest is no longer in the registry.
+constexpr auto CountMarks = "select count(*)\nfrom ZAKAZY_WSTEPU Z";
+constexpr auto DeleteMarks = "delete from ZAKAZY_WSTEPU Z";
+constexpr auto OldMarks = R"(
+where
+  not exists (select 1 from GOSCIE G where G.ID = Z.GOSC_ID)
+  or
+  exists (select 1 from GOSCIE G %1))";
+constexpr auto MarkedGuest = "G.ID = Z.GOSC_ID";
 constexpr auto EraseGuests = R"(update GOSCIE G
 set
   NAZWA = :usunieto,
@@ -96,6 +108,11 @@ QString sql(const char* text)
 QString oldGuests()
 {
     return sql(OldGuests).arg(sql(GuestHoldsData));
+}
+
+QString oldMarks()
+{
+    return sql(OldMarks).arg(sql(OldGuests).arg(sql(MarkedGuest)));
 }
 
 // The visits before the cut-off day that are closed (erased) or open (kept).
@@ -207,6 +224,8 @@ RemovalCounts PersonalDataRemoval::count(const QDate& cutOff) const
     counts.openVisits = countOf(database_, sql(CountVisits) + oldVisits(true), cutOff);
     if (desk::hasOutbox(database_))
         counts.messages = countOf(database_, sql(CountOldMessages), cutOff);
+    if (desk::hasWatchlist(database_))
+        counts.marks = countOf(database_, sql(CountMarks) + oldMarks(), cutOff);
     return counts;
 }
 
@@ -220,6 +239,8 @@ RemovalCounts PersonalDataRemoval::remove(const QDate& cutOff, const QDateTime& 
 RemovalCounts PersonalDataRemoval::erase(const QDate& cutOff)
 {
     RemovalCounts counts;
+    if (desk::hasWatchlist(database_))
+        counts.marks = written(database_, sql(DeleteMarks) + oldMarks(), cutOff);
     counts.guests = written(database_, sql(EraseGuests) + oldGuests(), cutOff);
     counts.visits = written(database_, sql(EraseVisits) + oldVisits(false), cutOff);
     if (desk::hasOutbox(database_))

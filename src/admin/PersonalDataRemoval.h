@@ -38,6 +38,7 @@ struct RemovalCounts {
     int guests = 0;    // with visits, every one of them before the cut-off day and closed
     int visits = 0;    // before the cut-off day and closed
     int messages = 0;  // e-mails of the outbox created before the cut-off day, sent or not
+    int marks = 0;     // "Zakaz wstępu" of those guests (and of guests no longer registered)
     // Left alone, counted only (never by remove()):
     int guestsWithoutVisits = 0;
     int openVisits = 0;  // before the cut-off day, with an entry and no exit

@@ -17,6 +17,7 @@ constexpr unsigned OddRow = 0xF5F5F5; // rows with an odd record number
 constexpr unsigned InactiveBox = 0xEEEEEE;    // disabled or read-only input boxes
 constexpr unsigned NotFound = 0x8080FF;     // number box without its record, reversed dates
 constexpr unsigned NoMatch = 0xB9B9FF;   // a search text that matches nothing
+constexpr unsigned Banned = 0x0000C0;    // the text of a guest marked "Zakaz wstępu"
 }  // namespace colours
 
 // Background of a list row: the current row by focus, then odd record numbers grey.

@@ -76,8 +76,10 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const
         return QVariant::fromValue(column.alignment);
     case Qt::FontRole:
         return column.font ? QVariant(*column.font) : QVariant();
-    case Qt::ForegroundRole:
-        return QColor(Qt::black);
+    case Qt::ForegroundRole: {
+        const QColor colour = rowTextColour_ ? rowTextColour_(index.row()) : QColor();
+        return colour.isValid() ? colour : QColor(Qt::black);
+    }
     default:
         return {};
     }

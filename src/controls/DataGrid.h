@@ -40,6 +40,11 @@ public:
 
     // The text of one field of a row as the grid shows it.
     QString fieldText(int row, const QString& field, const QString& dateTimeFormat = {}) const;
+    // The colour of a row's text; black where it gives an invalid colour or is not set.
+    void setRowTextColour(std::function<QColor(int row)> colour)
+    {
+        rowTextColour_ = std::move(colour);
+    }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -49,6 +54,7 @@ public:
 private:
     QPointer<db::DataSet> set_;
     std::vector<GridColumn> columns_;
+    std::function<QColor(int)> rowTextColour_;
 };
 
 class DataGrid;

@@ -3,6 +3,7 @@
 #include "controls/Clock.h"
 #include "db/Statement.h"
 #include "desk/Desk.h"
+#include "desk/Watchlist.h"
 #include "mail/Outbox.h"
 
 namespace desk {
@@ -87,6 +88,7 @@ ErasedRows eraseGuestRows(db::Database& database, int guestId)
         erased.messages = mail::removeForGuest(database, guestId);
     erased.guests = run(database, EraseGuest, guestId);
     erased.visits = run(database, EraseGuestVisits, guestId);
+    erased.marks = removeGuestMark(database, guestId);
     return erased;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 // What is left of a guest's personal data once it is erased: the name says "(usunięto)",
 // the document, the notes and the visits' messages are empty (null), and the e-mails about
-// the guest are gone from the outbox. The visits themselves, their times, badges, cards and
-// employees stay. Shared by the removal of old data and the guest registry's erasure of one
-// guest.
+// the guest and the guest's mark "Zakaz wstępu" are gone. The visits themselves, their times,
+// badges, cards and employees stay. Shared by the removal of old data and the guest registry's
+// erasure of one guest.
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -25,6 +25,7 @@ struct ErasedRows {
     int guests = 0;
     int visits = 0;
     int messages = 0;  // e-mails about the guest not yet sent
+    int marks = 0;     // "Zakaz wstępu" with its reason
 };
 
 // Erases the guest's record and the copies in all their visits, in the desk's

@@ -7,6 +7,7 @@
 #include "db/Statement.h"
 #include "desk/Desk.h"
 
+#include <ibase.h>
 #include <vector>
 
 namespace desk {
@@ -25,9 +26,17 @@ from ZAKAZY_WSTEPU Z
 join GOSCIE G on G.ID = Z.GOSC_ID
 where upper(replace(G.DOKUM, ' ', '')) = :dokum
 order by Z.DZIEN desc)";
-constexpr auto StoreBan = R"(update or insert into ZAKAZY_WSTEPU (GOSC_ID, POWOD, DZIEN)
-values (:gosc_id, :powod, :dzien)
-matching (GOSC_ID))";
+constexpr auto SelectAllBans = R"(select Z.GOSC_ID, G.NAZWA, Z.POWOD, Z.DZIEN
+from ZAKAZY_WSTEPU Z
+left join GOSCIE G on G.ID = Z.GOSC_ID)";
+// Only a guest still in the registry is marked: another desk may have deleted them.
+constexpr auto StoreBan = R"(merge into ZAKAZY_WSTEPU Z
+using (select ID from GOSCIE where ID = :gosc_id) G
+on Z.GOSC_ID = G.ID
+when matched then
+  update set POWOD = :powod, DZIEN = :dzien
+when not matched then
+  insert (GOSC_ID, POWOD, DZIEN) values (G.ID, :powod, :dzien))";
 constexpr auto DeleteBan = R"(delete from ZAKAZY_WSTEPU
 where GOSC_ID = :gosc_id)";
 
@@ -53,24 +62,34 @@ const QString MissingTableMessage = QStringLiteral(
     "Ta baza danych nie ma jeszcze miejsca na zakazy wstępu (tabeli ZAKAZY_WSTEPU); "
     "zaktualizuj ją: Dodatki > Aktualizacja bazy danych. Nic nie zapisano.");
 
-// The first row of a select of GOSC_ID, NAZWA, POWOD, DZIEN.
-std::optional<Ban> selectBan(db::Database& database, const char* sql, const QVariant& value)
+// Every row of a select of GOSC_ID, NAZWA, POWOD, DZIEN.
+std::vector<Ban> selectBans(db::Database& database, const char* sql, const QVariant& value)
 {
     db::Statement select(database, QString::fromUtf8(sql));
     std::vector<db::Values> rows;
     select.execute([&value](const QString&) { return value; }, &rows);
-    if (rows.empty())
-        return std::nullopt;
-    const db::Values& row = rows.front();
-    return Ban{row[0].toInt(), row[1].toString(), row[2].toString(),
-               row[3].isNull() ? QDate() : db::toDate(row[3].toDouble())};
+    std::vector<Ban> bans;
+    for (const db::Values& row : rows)
+        bans.push_back({row[0].toInt(), row[1].toString(), row[2].toString(),
+                        row[3].isNull() ? QDate() : db::toDate(row[3].toDouble())});
+    return bans;
+}
+
+// The first row of such a select.
+std::optional<Ban> selectBan(db::Database& database, const char* sql, const QVariant& value)
+{
+    std::vector<Ban> bans = selectBans(database, sql, value);
+    return bans.empty() ? std::nullopt : std::optional<Ban>(std::move(bans.front()));
+}
+
+std::vector<Ban> bansOf(db::Database& database, const char* sql, const QVariant& value)
+{
+    return hasWatchlist(database) ? selectBans(database, sql, value) : std::vector<Ban>();
 }
 
 std::optional<Ban> firstBan(db::Database& database, const char* sql, const QVariant& value)
 {
-    if (!hasWatchlist(database))
-        return std::nullopt;
-    return selectBan(database, sql, value);
+    return hasWatchlist(database) ? selectBan(database, sql, value) : std::nullopt;
 }
 
 }  // namespace
@@ -94,6 +113,17 @@ std::optional<Ban> banOfDocument(db::Database& database, const QString& document
     return key.isEmpty() ? std::nullopt : firstBan(database, SelectDocumentBan, key);
 }
 
+std::optional<Ban> banOfVisitGuest(db::Database& database, int guestId, const QString& document)
+{
+    std::optional<Ban> ban = banOfGuest(database, guestId);
+    return ban ? ban : banOfDocument(database, document);
+}
+
+std::vector<Ban> allBans(db::Database& database)
+{
+    return bansOf(database, SelectAllBans, QVariant());
+}
+
 void markGuest(Desk& desk, int guestId, const QString& reason)
 {
     const QString trimmed = reason.trimmed();
@@ -107,13 +137,27 @@ void markGuest(Desk& desk, int guestId, const QString& reason)
         throw db::Error(MissingTableMessage);
     const QDate today = desk.clock().today();
     db::Statement store(desk.database(), QString::fromUtf8(StoreBan));
-    store.execute([&](const QString& name) -> QVariant {
-        if (name == QLatin1String("powod"))
-            return trimmed;
-        if (name == QLatin1String("dzien"))
-            return today;
-        return guestId;
-    });
+    try {
+        store.execute([&](const QString& name) -> QVariant {
+            if (name == QLatin1String("powod"))
+                return trimmed;
+            if (name == QLatin1String("dzien"))
+                return today;
+            return guestId;
+        });
+    } catch (const db::Error& error) {
+        // Another desk's mark of the same guest, not yet committed, holds the key.
+        if (!error.has(isc_unique_key_violation) && !error.has(isc_no_dup))
+            throw;
+        throw db::Error(QStringLiteral("Zakaz wstępu tego gościa zmienia w tej chwili inne "
+                                       "stanowisko; nic nie zapisano. Spróbuj ponownie, gdy "
+                                       "tamto stanowisko zatwierdzi lub wycofa swoje zmiany."),
+                        error.codes());
+    }
+    if (store.affectedRows() == 0)
+        throw db::Error(
+            QStringLiteral("Tego gościa nie ma już w rejestrze gości (usunięto go na "
+                           "innym stanowisku). Nic nie zapisano."));
 }
 
 bool unmarkGuest(Desk& desk, int guestId)
@@ -161,6 +205,13 @@ bool mayLetIn(controls::Prompts& prompts, const std::optional<Ban>& mark)
 {
     return !mark || goOnDespiteBan(prompts, *mark, QStringLiteral("Wpuścić gościa mimo to?"),
                                    QStringLiteral("Wejście"));
+}
+
+bool mayStoreVisit(Desk& desk, int guestId, const QString& document)
+{
+    const std::optional<Ban> ban = banOfVisitGuest(desk.database(), guestId, document);
+    return !ban || goOnDespiteBan(desk.prompts(), *ban, QStringLiteral("Zapisać wizytę mimo to?"),
+                                  QStringLiteral("Zapis wizyty"));
 }
 
 }  // namespace desk

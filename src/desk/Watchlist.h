@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace db {
 class Database;
@@ -33,9 +34,14 @@ std::optional<Ban> banOfGuest(db::Database& database, int guestId);
 // A marked guest with this document number (compared without case and spaces); none for an
 // empty number.
 std::optional<Ban> banOfDocument(db::Database& database, const QString& document);
+// The mark of a visit's guest, else of a marked guest with the visit's document number.
+std::optional<Ban> banOfVisitGuest(db::Database& database, int guestId, const QString& document);
+// Every mark, for a list that shows them; none on a database without the table.
+std::vector<Ban> allBans(db::Database& database);
 
 // Marks the guest, or changes the reason, in the unit of work, dated today; the caller
-// commits. Throws db::Error in Polish for an empty reason or a database without the table.
+// commits. Throws db::Error in Polish for an empty reason, a database without the table or a
+// guest another desk has deleted.
 void markGuest(Desk& desk, int guestId, const QString& reason);
 // Takes the mark away in the unit of work; true when there was one.
 bool unmarkGuest(Desk& desk, int guestId);
@@ -53,5 +59,8 @@ bool goOnDespiteBan(controls::Prompts& prompts, const Ban& ban, const QString& a
 bool mayLetIn(Desk& desk, int visitId);
 // The same for a mark already read with the visit (none: go on).
 bool mayLetIn(controls::Prompts& prompts, const std::optional<Ban>& mark);
+// Before a visit of this guest (or with this document number) is stored: the same question
+// ("Zapisać wizytę mimo to?"); true to go on.
+bool mayStoreVisit(Desk& desk, int guestId, const QString& document);
 
 }  // namespace desk

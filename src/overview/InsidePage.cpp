@@ -33,7 +33,7 @@ InsidePage::InsidePage(desk::Desk& desk, QWidget* parent)
     : OverviewPage(desk, QStringLiteral("W budynku"), parent)
 {
     setObjectName(QStringLiteral("insidePage"));
-    visits.setSelectSql(selectVisits(InsideWhere));
+    selectVisitsWithBans(InsideWhere);
     // Said in words too, for a black-and-white print and a screen reader.
     visits.addCalculatedField(Note, 40, [this](const db::DataSet& set) -> QVariant {
         const db::Field& entry = set.field(Entry);
@@ -49,6 +49,7 @@ InsidePage::InsidePage(desk::Desk& desk, QWidget* parent)
     grid->setColumns({
         {Entry, QStringLiteral("Wejście"), dateWidth, {}, centred, {}, DateTimeFormat},
         {QStringLiteral("GOSC_NAZWA"), QStringLiteral("Gość"), 180},
+        banColumn(),
         {QStringLiteral("GOSC_DOKUM"), QStringLiteral("Dokument"), 110},
         {QStringLiteral("PERSON_NAZWA"), QStringLiteral("Pracownik"), 160},
         {QStringLiteral("FIRMA"), QStringLiteral("Firma"), 150},

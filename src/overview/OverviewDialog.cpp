@@ -198,11 +198,11 @@ void OverviewDialog::Private::followOtherDesks(const QStringList& tables)
 {
     if (!window.isVisible() || desk.closingWindows() || !desk.database().connected())
         return;
-    // The pages show visits with their company and employee; guests' records and the
-    // department trees are not on them.
-    const bool shown = tables.contains(QStringLiteral("WIZYTY")) ||
-                       tables.contains(QStringLiteral("FIRMY")) ||
-                       tables.contains(QStringLiteral("PERSONEL"));
+    // The pages show visits with their company, employee and the guest's mark "Zakaz
+    // wstępu" (whose changes the guests' event says); the department trees are not on them.
+    const bool shown =
+        tables.contains(QStringLiteral("WIZYTY")) || tables.contains(QStringLiteral("FIRMY")) ||
+        tables.contains(QStringLiteral("PERSONEL")) || tables.contains(QStringLiteral("GOSCIE"));
     if (!shown)
         return;
     stale = pages;

@@ -1,9 +1,11 @@
 #include "overview/OverviewPage.h"
 
+#include "controls/Colours.h"
 #include "controls/DialogButtons.h"
 #include "controls/Prompts.h"
 #include "db/Database.h"
 #include "desk/Desk.h"
+#include "desk/Watchlist.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -18,13 +20,21 @@ constexpr auto VisitColumns = R"(select
   W.ID, W.GOSC_ID, W.GOSC_NAZWA, W.GOSC_DOKUM, W.PERSON_ID, W.PERSON_NAZWA, W.FIRMA_ID,
   F.NAZWA as FIRMA, P.PIETRO, P.POKOJ, P.EMAIL,
   W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA, W.IDENTYFIKATOR, W.NRKARTY,
-  W.WIADOMOSC, W.DTODEBRWIADOM
+  W.WIADOMOSC, W.DTODEBRWIADOM%1
 from WIZYTY W
   left join FIRMY F on F.ID = W.FIRMA_ID
   left join PERSONEL P on P.ID = W.PERSON_ID
+%2)";
+// The guest's mark "Zakaz wstępu", by the visit's guest; a database not yet upgraded has no
+// table of marks, and its pages none.
+constexpr auto BanColumn = R"(, Z.POWOD as ZAKAZ_POWOD)";
+constexpr auto BanJoin = R"(  left join ZAKAZY_WSTEPU Z on Z.GOSC_ID = W.GOSC_ID
 )";
+constexpr auto NoBanColumn = R"(, cast(null as varchar(500)) as ZAKAZ_POWOD)";
 
 const QString Id = QStringLiteral("ID");
+const QString BanReason = QStringLiteral("ZAKAZ_POWOD");
+const QString BanText = QStringLiteral("ZAKAZ");
 
 }  // namespace
 
@@ -67,7 +77,28 @@ OverviewPage::OverviewPage(desk::Desk& desk, const QString& caption, QWidget* pa
 
 QString OverviewPage::selectVisits(const char* whereAndOrder)
 {
-    return QString::fromUtf8(VisitColumns) + QString::fromUtf8(whereAndOrder);
+    return QString::fromUtf8(VisitColumns).arg(QString(), QString()) +
+           QString::fromUtf8(whereAndOrder);
+}
+
+void OverviewPage::selectVisitsWithBans(const char* whereAndOrder)
+{
+    bansWhere_ = whereAndOrder;
+    visits.addCalculatedField(BanText, 12, [](const db::DataSet& set) {
+        return set.field(BanReason).isNull() ? QVariant()
+                                             : QVariant(QStringLiteral("ZAKAZ WSTĘPU"));
+    });
+    grid->dataModel().setRowTextColour([this](int row) {
+        const db::Field* reason = visits.findField(BanReason);
+        return reason && !visits.value(row, reason->index()).isNull()
+                   ? controls::windowsColor(controls::colours::Banned)
+                   : QColor();
+    });
+}
+
+controls::GridColumn OverviewPage::banColumn()
+{
+    return {BanText, QStringLiteral("Zakaz"), 100};
 }
 
 QFont OverviewPage::listFont() const
@@ -93,6 +124,13 @@ void OverviewPage::read()
     const int selected = currentVisitId();
     const int row = visits.recNo();
     visits.close();
+    if (bansWhere_) {
+        const bool bans = desk::hasWatchlist(desk_.database());
+        visits.setSelectSql(QString::fromUtf8(VisitColumns)
+                                .arg(QString::fromUtf8(bans ? BanColumn : NoBanColumn),
+                                     bans ? QString::fromUtf8(BanJoin) : QString()) +
+                            QString::fromUtf8(bansWhere_));
+    }
     prepareRead();
     visits.open();
     if (!selectVisit(selected) && row > 1 && !visits.isEmpty())

@@ -55,6 +55,11 @@ protected:
     // The overview's one select of visits, with their company and the employee's floor,
     // room and e-mail, completed by the page's where and order by.
     static QString selectVisits(const char* whereAndOrder);
+    // The same with the guests' marks "Zakaz wstępu": the field ZAKAZ says it, in banColumn(),
+    // and a marked guest's row is red. Set in the constructor; chosen at every reading, since
+    // an older database has no marks until it is upgraded.
+    void selectVisitsWithBans(const char* whereAndOrder);
+    static controls::GridColumn banColumn();
     // The list's type, and the width of a date and time in it.
     QFont listFont() const;
     int dateTimeWidth() const;
@@ -80,4 +85,5 @@ protected:
 private:
     QString caption_;
     QHBoxLayout* buttonRow_ = nullptr;
+    const char* bansWhere_ = nullptr;
 };

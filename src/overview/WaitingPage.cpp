@@ -30,7 +30,7 @@ WaitingPage::WaitingPage(desk::Desk& desk, QWidget* parent)
     : OverviewPage(desk, QStringLiteral("Oczekujący"), parent)
 {
     setObjectName(QStringLiteral("waitingPage"));
-    visits.setSelectSql(selectVisits(WaitingWhere));
+    selectVisitsWithBans(WaitingWhere);
     grid->setColumns({
         {Arrival,
          QStringLiteral("Przybycie"),
@@ -40,6 +40,7 @@ WaitingPage::WaitingPage(desk::Desk& desk, QWidget* parent)
          {},
          DateTimeFormat},
         {QStringLiteral("GOSC_NAZWA"), QStringLiteral("Gość"), 180},
+        banColumn(),
         {QStringLiteral("PERSON_NAZWA"), QStringLiteral("Pracownik"), 160},
         {QStringLiteral("FIRMA"), QStringLiteral("Firma"), 150},
         {QStringLiteral("PIETRO_POKOJ"), QStringLiteral("Piętro / pokój"), 90},

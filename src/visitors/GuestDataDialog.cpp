@@ -9,6 +9,7 @@
 #include "db/Statement.h"
 #include "desk/Desk.h"
 #include "desk/InformationClause.h"
+#include "desk/Watchlist.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -91,6 +92,10 @@ controls::PrintedTable guestDataTable(desk::Desk& desk, int guestId)
         table.rows.push_back({QStringLiteral("Dokument: ") + guest[0][2].toString()});
         table.rows.push_back({QStringLiteral("Info: ") + guest[0][3].toString()});
     }
+    if (const std::optional<desk::Ban> ban = desk::banOfGuest(desk.database(), guestId))
+        table.rows.push_back(
+            {QStringLiteral("Zakaz wstępu: od %1, powód: %2")
+                 .arg(ban->day.toString(QStringLiteral("dd-MM-yyyy")), ban->reason)});
     table.rows.push_back({QStringLiteral("Wizyty: %1").arg(visits.size())});
     for (const db::Values& visit : visits)
         table.rows.push_back(visitRow(visit));

@@ -1,7 +1,8 @@
 #pragma once
-// "Dane osobowe gościa": everything the register keeps about one guest (the registry record
-// and every visit with its times, employee, badge, card and message), shown as a list and
-// saved, on request, as a PDF on A4 or a CSV file.
+// "Dane osobowe gościa": everything the register keeps about one guest (the registry record,
+// the mark "Zakaz wstępu" with its reason and day, and every visit with its times, employee,
+// badge, card and message), shown as a list and saved, on request, as a PDF on A4 or a CSV
+// file.
 #include "controls/Printing.h"
 
 #include <QDialog>

@@ -7,6 +7,7 @@
 #include "controls/FieldBinder.h"
 #include "controls/Prompts.h"
 #include "db/DataSet.h"
+#include "desk/Watchlist.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -38,6 +39,7 @@ struct GuestDialog::Ui {
     controls::BoundTextEdit* infoEdit = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
+    QString shownDocument;  // the stored guest's, when the dialog was shown
 
     // The number of a stored guest; a new one has none until it is stored.
     void showId()
@@ -45,6 +47,21 @@ struct GuestDialog::Ui {
         const bool stored =
             guests.active() && guests.recNo() > 0 && guests.state() != db::DataSetState::Insert;
         idText->setText(stored ? guests.field(Id).asString() : QString());
+    }
+
+    // A new guest, or a document changed, with the document number of a guest marked "Zakaz
+    // wstępu" (another record of the same person) is stored only after the question.
+    bool mayStoreDocument()
+    {
+        const bool adding = guests.state() == db::DataSetState::Insert;
+        const QString document = guests.field(Document).asString();
+        if (!adding && document == shownDocument)
+            return true;
+        const std::optional<desk::Ban> ban = desk::banOfDocument(guests.database(), document);
+        if (!ban || (!adding && ban->guestId == guests.field(Id).asInteger()))
+            return true;
+        return desk::goOnDespiteBan(prompts, *ban, QStringLiteral("Zapisać gościa mimo to?"),
+                                    QStringLiteral("Goście :: Edycja"));
     }
 };
 
@@ -108,6 +125,11 @@ GuestDialog::GuestDialog(db::DataSet& guests, controls::Prompts& prompts, QWidge
         if (!ui->nameEdit->writePending() || !ui->documentEdit->writePending() ||
             !ui->infoEdit->writePending())
             return;
+        bool mayStore = false;
+        if (!ui->prompts.guarded([&] { mayStore = ui->mayStoreDocument(); }) || !mayStore) {
+            ui->documentEdit->setFocus();
+            return;
+        }
         // A guest the database would not store is no OK: the dialog stays with what was
         // typed, for another try or Anuluj.
         if (ui->prompts.guarded([this] { ui->guests.post(); }))
@@ -123,6 +145,7 @@ GuestDialog::~GuestDialog() = default;
 void GuestDialog::showEvent(QShowEvent* event)
 {
     ui->showId();
+    ui->shownDocument = ui->guests.field(Document).asString();
     ui->nameEdit->showField();
     ui->documentEdit->showField();
     ui->infoEdit->showField();

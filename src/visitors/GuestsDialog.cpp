@@ -10,12 +10,14 @@
 #include "db/DataSet.h"
 #include "desk/Desk.h"
 #include "desk/PersonalData.h"
+#include "desk/Watchlist.h"
 #include "visitors/GuestDataDialog.h"
 #include "visitors/GuestDialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,6 +62,9 @@ const QString Id = QStringLiteral("ID");
 const QString Name = QStringLiteral("NAZWA");
 const QString Document = QStringLiteral("DOKUM");
 const QString Info = QStringLiteral("INFO");
+const QString BanText = QStringLiteral("ZAKAZ");  // calculated: "ZAKAZ WSTĘPU" for a marked guest
+const QString BanCaption = QStringLiteral("Zakaz wstępu");
+constexpr int ReasonLength = 500;  // ZAKAZY_WSTEPU.POWOD
 
 bool isEnter(const QKeyEvent* key)
 {
@@ -105,6 +110,11 @@ public:
     void deleteGuestWithVisits(int visits);
     void showPersonalData();
     void erasePersonalData();
+    void readBans();
+    const desk::Ban* shownBan(int row) const;
+    void showBan();
+    void changeBan();
+    void storeBanChange(int id, const std::function<void()>& change);
     void choose();
     void onGridDoubleClicked();
     bool typeIntoSearch(const QKeyEvent* key);
@@ -118,6 +128,8 @@ public:
     int shownFirstId = 0;
     Guest chosenGuest;
     bool searchMatched = true;
+    // The marks "Zakaz wstępu" as read with the list, by guest.
+    QHash<int, desk::Ban> bans;
 
     db::DataSet guests;
 
@@ -125,6 +137,7 @@ public:
     controls::DataGrid* guestGrid = nullptr;
     QSplitter* infoSplitter = nullptr;
     QPlainTextEdit* infoEdit = nullptr;
+    QLabel* banLabel = nullptr;
     QLineEdit* searchEdit = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
@@ -135,6 +148,7 @@ public:
     QAction* goToSearchAction = nullptr;
     QAction* personalDataAction = nullptr;
     QAction* eraseDataAction = nullptr;
+    QAction* banAction = nullptr;
 
     GuestDialog* guestDialog = nullptr;
     GuestDataDialog* guestDataDialog = nullptr;
@@ -151,6 +165,12 @@ GuestsDialog::Private::Private(GuestsDialog& window, desk::Desk& desk)
     guests.setDeleteSql(QString::fromUtf8(DeleteGuest));
     guests.setRefreshSql(QString::fromUtf8(RefreshGuest));
     guests.setGenerator(QStringLiteral("GEN_GOSCIE_ID"), Id, db::GeneratorApply::OnPost);
+    guests.addCalculatedField(BanText, 12, [this](const db::DataSet& set) {
+        const db::Field& id = set.field(Id);
+        return !id.isNull() && bans.contains(id.asInteger())
+                   ? QVariant(QStringLiteral("ZAKAZ WSTĘPU"))
+                   : QVariant();
+    });
 }
 
 QAction* GuestsDialog::Private::makeAction(const char* name, const QString& text,
@@ -173,7 +193,7 @@ void GuestsDialog::Private::buildView()
     window.setObjectName(QStringLiteral("GuestsDialog"));
     window.setWindowTitle(QStringLiteral("Goście"));
     window.setSizeGripEnabled(true);
-    window.resize(640, 520);
+    window.resize(740, 520);
 
     addAction = makeAction("addAction", QStringLiteral("Dodaj"), QStringLiteral("Dodaj wpis"),
                            Picture::Add, [this] { addGuest(); });
@@ -190,6 +210,10 @@ void GuestsDialog::Private::buildView()
     eraseDataAction = makeAction("eraseDataAction", QStringLiteral("Usuń dane"),
                                  QStringLiteral("Usuń dane gościa"), Picture::Delete,
                                  [this] { erasePersonalData(); });
+    banAction = makeAction("banAction", QStringLiteral("Zakaz wstępu..."),
+                           QStringLiteral("Zakaz wstępu gościa, na polecenie administratora "
+                                          "budynku"),
+                           Picture::Guests, [this] { changeBan(); });
     goToSearchAction = new QAction(&window);
     goToSearchAction->setObjectName(QStringLiteral("goToSearchAction"));
     goToSearchAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F3)});
@@ -204,6 +228,8 @@ void GuestsDialog::Private::buildView()
     toolBar->addActions({addAction, deleteAction, editAction});
     toolBar->addSeparator();
     toolBar->addActions({personalDataAction, eraseDataAction});
+    toolBar->addSeparator();
+    toolBar->addAction(banAction);
     for (QAction* action : toolBar->actions())
         if (!action->isSeparator())
             toolBar->widgetForAction(action)->setAccessibleName(action->text());
@@ -215,6 +241,10 @@ void GuestsDialog::Private::buildView()
         {Id, QStringLiteral("ID"), 70, std::nullopt, Qt::AlignCenter},
         {Name, QStringLiteral("Nazwisko i imię"), 250},
         {Document, QStringLiteral("Dokument"), 250},
+        {BanText, QStringLiteral("Zakaz wstępu"), 110},
+    });
+    guestGrid->dataModel().setRowTextColour([this](int row) {
+        return shownBan(row) ? controls::windowsColor(controls::colours::Banned) : QColor();
     });
     guestGrid->installEventFilter(this);
     guestGrid->viewport()->installEventFilter(this);
@@ -243,7 +273,19 @@ void GuestsDialog::Private::buildView()
     });
     auto* infoLabel = new QLabel(QStringLiteral("Info:"));
     infoLabel->setBuddy(infoEdit);
-    infoLayout->addWidget(infoLabel);
+    banLabel = new QLabel;
+    banLabel->setObjectName(QStringLiteral("banLabel"));
+    controls::markDataLabel(banLabel, BanCaption);
+    QPalette red = banLabel->palette();
+    red.setColor(QPalette::WindowText, controls::windowsColor(controls::colours::Banned));
+    banLabel->setPalette(red);
+    banLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    controls::followCurrentRow(banLabel, guests, [this] { showBan(); });
+    auto* infoCaptions = new QHBoxLayout;
+    infoCaptions->addWidget(infoLabel);
+    infoCaptions->addStretch();
+    infoCaptions->addWidget(banLabel);
+    infoLayout->addLayout(infoCaptions);
     infoLayout->addWidget(infoEdit);
 
     infoSplitter = new QSplitter(Qt::Vertical);
@@ -298,6 +340,7 @@ void GuestsDialog::Private::onShown()
     setSearchColour(true);
     applyMode();
     guests.close();
+    readBans();
     guests.open();
     if (shownFirstId != 0)
         guests.locate(Id, shownFirstId, 0);
@@ -318,13 +361,16 @@ void GuestsDialog::Private::applyMode()
         okButton->setDefault(false);
         cancelButton->setText(QStringLiteral("Zamknij"));
         eraseDataAction->setVisible(true);
+        banAction->setVisible(true);
     } else {
         editAction->setShortcuts({ctrlEnter, ctrlKeypadEnter});
         okButton->show();
         okButton->setDefault(true);
         cancelButton->setText(QStringLiteral("Anuluj"));
-        // A picker leaves its work to the visit editor: an erasure cannot wait for that.
+        // A picker leaves its work to the visit editor: an erasure or a mark cannot wait for
+        // that.
         eraseDataAction->setVisible(false);
+        banAction->setVisible(false);
     }
 }
 
@@ -349,6 +395,8 @@ void GuestsDialog::Private::updateActions()
     editAction->setEnabled(hasGuest);
     personalDataAction->setEnabled(hasGuest);
     eraseDataAction->setEnabled(hasGuest && mode == Mode::Edit);
+    banAction->setEnabled(hasGuest && mode == Mode::Edit);
+    showBan();
 }
 
 // ------------------------------------------------------------ adding, editing, deleting
@@ -390,6 +438,7 @@ void GuestsDialog::Private::editRow(bool adding)
 void GuestsDialog::Private::showStored(int id)
 {
     guests.close();
+    readBans();
     guests.open();
     if (id != 0)
         guests.locate(Id, id, 0);
@@ -404,6 +453,15 @@ void GuestsDialog::Private::deleteGuest()
     const int id = currentId();
     if (id == 0)
         return;
+    // The mark is the administrator's decision: it does not go with a deleted record.
+    if (desk::banOfGuest(desk.database(), id)) {
+        desk.prompts().message(
+            QStringLiteral("Gościa: '%1' nie można usunąć: ma zakaz wstępu. Zakaz wstępu "
+                           "zdejmuje się na polecenie administratora budynku.")
+                .arg(guests.field(Name).asString()),
+            QStringLiteral("Usunięcie wpisu"), controls::Icon::Warning);
+        return;
+    }
     if (const int visits = desk::countGuestVisits(desk, id); visits > 0) {
         deleteGuestWithVisits(visits);
         return;
@@ -489,6 +547,93 @@ void GuestsDialog::Private::erasePersonalData()
         desk::eraseGuestData(desk, id);
     } catch (const std::exception&) {
         desk.rollbackWork();  // neither the record nor a visit keeps half of it
+        showStored(id);
+        throw;
+    }
+    desk.commitWork();
+    showStored(id);
+}
+
+// ------------------------------------------------------------ the mark "Zakaz wstępu"
+
+void GuestsDialog::Private::readBans()
+{
+    bans.clear();
+    for (desk::Ban& ban : desk::allBans(desk.database()))
+        bans.insert(ban.guestId, std::move(ban));
+}
+
+const desk::Ban* GuestsDialog::Private::shownBan(int row) const
+{
+    const db::Field* id = guests.findField(Id);
+    const QVariant value = id ? guests.value(row, id->index()) : QVariant();
+    const auto found = value.isNull() ? bans.end() : bans.find(value.toInt());
+    return found == bans.end() ? nullptr : &*found;
+}
+
+// The reason under the list, and the action of the current guest: to mark or to take away.
+void GuestsDialog::Private::showBan()
+{
+    const desk::Ban* ban =
+        guests.active() && guests.recNo() > 0 ? shownBan(guests.recNo() - 1) : nullptr;
+    banLabel->setText(ban ? QStringLiteral("%1 (od %2)")
+                                .arg(ban->reason, ban->day.toString(QStringLiteral("dd-MM-yyyy")))
+                          : QString());
+    banAction->setText(ban ? QStringLiteral("Zdejmij zakaz wstępu")
+                           : QStringLiteral("Zakaz wstępu..."));
+    if (QWidget* button = toolBar->widgetForAction(banAction))
+        button->setAccessibleName(banAction->text());
+}
+
+// Set or taken away on the building administrator's word, and committed at once, as every
+// change of the list in Mode::Edit. The mark is read again first: another desk may have
+// changed it since the list was read.
+void GuestsDialog::Private::changeBan()
+{
+    struct ActionsAfter {
+        Private& p;
+        ~ActionsAfter() { p.updateActions(); }
+    } after{*this};
+    const int id = currentId();
+    if (id == 0 || mode != Mode::Edit)
+        return;
+    const QString name = guests.field(Name).asString();
+    if (const std::optional<desk::Ban> ban = desk::banOfGuest(desk.database(), id)) {
+        if (desk.prompts().question(
+                QStringLiteral("Zakaz wstępu zdejmuje się na polecenie administratora budynku. "
+                               "Zdjąć zakaz wstępu gościa: '%1'?\n\nPowód: %2\nOd: %3")
+                    .arg(name, ban->reason, ban->day.toString(QStringLiteral("dd-MM-yyyy"))),
+                BanCaption, /*defaultNo*/ true))
+            storeBanChange(id, [&] { desk::unmarkGuest(desk, id); });
+        return;
+    }
+    const std::optional<QString> reason =
+        desk.askValue({BanCaption,
+                       QStringLiteral("Powód zakazu wstępu gościa: '%1'").arg(name),
+                       {},
+                       desk::ValueType::Text,
+                       ReasonLength});
+    if (!reason)
+        return;
+    if (reason->trimmed().isEmpty()) {
+        desk.prompts().message(QStringLiteral("Nie podano powodu: zakazu wstępu nie wpisano."),
+                               BanCaption, controls::Icon::Warning);
+        return;
+    }
+    if (desk.prompts().question(
+            QStringLiteral("Zakaz wstępu wpisuje się na polecenie administratora budynku. "
+                           "Oznaczyć gościa: '%1' zakazem wstępu?\n\nPowód: %2")
+                .arg(name, reason->trimmed()),
+            BanCaption, /*defaultNo*/ true))
+        storeBanChange(id, [&] { desk::markGuest(desk, id, *reason); });
+}
+
+void GuestsDialog::Private::storeBanChange(int id, const std::function<void()>& change)
+{
+    try {
+        change();
+    } catch (const std::exception&) {
+        desk.rollbackWork();  // another desk's change of the mark, or a guest gone
         showStored(id);
         throw;
     }

@@ -22,6 +22,7 @@
 #include "desk/MailSetup.h"
 #include "desk/VisitCodes.h"
 #include "desk/VisitHost.h"
+#include "desk/Watchlist.h"
 #include "visitors/GuestsDialog.h"
 
 #include <QCheckBox>
@@ -1094,7 +1095,10 @@ void VisitDialog::Private::storeVisit()
     okButton->setFocus();
     guestLookupTimer->stop();
     employeeLookupTimer->stop();
-    if (!visits.editing() || !checkAndWrite() || !handOut())
+    // A guest marked "Zakaz wstępu" is asked about once, whatever is stored (an entry too).
+    if (!visits.editing() || !checkAndWrite() ||
+        !desk::mayStoreVisit(desk, shownNumber(GuestId), visits.field(GuestDocument).asString()) ||
+        !handOut())
         return;
     // A row the database refuses keeps the dialog open with everything typed.
     visits.post();

@@ -41,7 +41,7 @@ private slots:
         for (const QString& sql :
              testsupport::splitSql(testsupport::readProjectFile("schema/schema.sql")))
             schema << normalised(sql);
-        QCOMPARE(DatabaseUpgrade::additions().size(), size_t(15));
+        QCOMPARE(DatabaseUpgrade::additions().size(), size_t(16));
         for (const admin::SchemaAddition& addition : DatabaseUpgrade::additions())
             QVERIFY2(schema.contains(normalised(addition.statement)),
                      qPrintable(addition.statement));
@@ -56,7 +56,7 @@ private slots:
         QVERIFY_THROWS_NO_EXCEPTION(erased = desk::eraseGuestData(desk, 1).guests);
         QCOMPARE(erased, 1);
         QVERIFY(desk.commitWork());
-        QCOMPARE(DatabaseUpgrade::missing(database.db()).size(), size_t(15));
+        QCOMPARE(DatabaseUpgrade::missing(database.db()).size(), size_t(16));
         const mail::Message notice{"jan@firma.pl", "Gość w recepcji: Bielecka Halina", "..."};
         try {
             desk.queueMail(notice, mail::Kind::HostNotice, 2);
@@ -86,7 +86,7 @@ private slots:
                                                 "Inne stanowisko ma niezakończoną pracę"),
                      qPrintable(error.message()));
         }
-        QCOMPARE(DatabaseUpgrade::missing(database.db()).size(), size_t(15));
+        QCOMPARE(DatabaseUpgrade::missing(database.db()).size(), size_t(16));
         other->transaction().commit();
 
         DatabaseUpgradeDialog window(desk);

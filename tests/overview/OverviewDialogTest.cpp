@@ -2,6 +2,7 @@
 // lists and in which order, closing a visit, letting a waiting guest in, passing a message
 // on, the history's counts, the visit editor opened from a page, and the files and prints
 // made from the pages.
+#include "controls/Colours.h"
 #include "controls/DataGrid.h"
 #include "db/DataSet.h"
 #include "db/DateTimeText.h"
@@ -180,15 +181,60 @@ private slots:
         QCOMPARE(o.tabText(shown), title);
     }
 
-    void insideMarksAVisitEnteredOnAnEarlierDayInWords()
+    void insideMarksAVisitEnteredOnAnEarlierDayAndAMarkedGuestInWords()
     {
-        Overview o;
+        Overview o({"insert into ZAKAZY_WSTEPU values (12, 'Groził ochronie', '2026-01-10')"});
         QWidget* inside = o.show("insidePage");
         QCOMPARE(Overview::cell(inside, 0, 0), QString("04-03-2026  15:00"));
-        QCOMPARE(Overview::cell(inside, 0, 8), QString("niezamknięta z 04-03-2026"));
-        QCOMPARE(Overview::cell(inside, 1, 8), QString());
+        QCOMPARE(Overview::cell(inside, 0, 9), QString("niezamknięta z 04-03-2026"));
+        QCOMPARE(Overview::cell(inside, 1, 9), QString());
         // The employee's floor and room come with the visit.
-        QCOMPARE(Overview::cell(inside, 1, 5), QString("3 / 305"));
+        QCOMPARE(Overview::cell(inside, 1, 6), QString("3 / 305"));
+        // Świątek Iga is marked: said in its column, the row red, in the printout too.
+        QCOMPARE(Overview::cell(inside, 1, 2), QString("ZAKAZ WSTĘPU"));
+        QCOMPARE(Overview::cell(inside, 0, 2), QString());
+        auto* grid = child<controls::DataGrid>(inside, "visitGrid");
+        QCOMPARE(grid->model()->index(1, 1).data(Qt::ForegroundRole).value<QColor>(),
+                 controls::windowsColor(controls::colours::Banned));
+        QCOMPARE(grid->model()->index(0, 1).data(Qt::ForegroundRole).value<QColor>(),
+                 QColor(Qt::black));
+        QVERIFY(testsupport::saveScreenshot(*o.window, "przeglad_zakaz_wstepu.png"));
+    }
+
+    // "Wejście" of a marked guest (listed so), or of a visit with a marked guest's document,
+    // asks first; a database without the watchlist lists and lets in as before.
+    void aMarkedGuestIsLetInOnlyWhenConfirmed_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("listed");  // visit 5's column "Zakaz"
+        const QString byGuest = "update WIZYTY set GOSC_ID = 15 where ID = 5";
+        QTest::newRow("guest, No") << byGuest << false << "ZAKAZ WSTĘPU";
+        QTest::newRow("guest, Yes") << byGuest << true << "ZAKAZ WSTĘPU";
+        QTest::newRow("document, No") << "" << false << "";
+        QTest::newRow("older database") << "drop table ZAKAZY_WSTEPU" << true << "";
+    }
+    void aMarkedGuestIsLetInOnlyWhenConfirmed()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, yes);
+        QFETCH(QString, listed);
+        const bool older = change.startsWith("drop");
+        QStringList rows{"insert into GOSCIE (ID, NAZWA, DOKUM) values (15, 'Ewa', 'dok -5')",
+                         "insert into ZAKAZY_WSTEPU values (15, 'Groził ochronie', '2026-01-10')"};
+        if (older)
+            rows << "drop trigger TR_ZAKAZY_WSTEPU_ZMIANY";
+        Overview o(change.isEmpty() ? rows : rows << change);
+        QWidget* waiting = o.show("waitingPage");
+        QCOMPARE(Overview::cell(waiting, 0, 2), listed);
+        Overview::select(waiting, 5);
+        o.desk.answers.answers.enqueue(yes);
+        testsupport::ModalAction entry(
+            [](QWidget* d) { child<QPushButton>(d, "okButton")->click(); });
+        child<QPushButton>(waiting, "entryButton")->click();
+        QCOMPARE(o.stored("DTWEJSCIA", 5).isNull(), !yes);
+        QCOMPARE(o.desk.answers.shown.size(), older ? 0 : 1);
+        QVERIFY(older || o.desk.answers.shown[0].text.contains("Wpuścić gościa mimo to?"));
     }
 
     void closingAVisitAsksThenStoresTheExitNow()
@@ -401,7 +447,7 @@ private slots:
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, row.center());
         QCOMPARE(o.desk.visitsEdited, QList<int>({4}));
         QCOMPARE(Overview::current(inside), 4);
-        QCOMPARE(Overview::cell(inside, 2, 6), QString("G-44"));
+        QCOMPARE(Overview::cell(inside, 2, 7), QString("G-44"));
         // Now with a badge, it is among the badges too.
         QCOMPARE(Overview::listed(o.show("badgesPage")), QList<int>({1, 2, 4}));
     }
@@ -564,6 +610,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Overview::listed(inside), QList<int>({1, 4}), 1000);
         QCOMPARE(Overview::current(inside), 4);
         QCOMPARE(o.tabText(inside), QString("W budynku (2)"));
+        // A guest marked at another desk is shown marked as soon.
+        other->execute("insert into ZAKAZY_WSTEPU values (11, 'Groził ochronie', '2026-03-05')");
+        other->transaction().commit();
+        QTRY_COMPARE_WITH_TIMEOUT(Overview::cell(inside, 0, 2), QString("ZAKAZ WSTĘPU"), 1000);
         o.desk.liveUpdates().stop();
     }
 

@@ -2,7 +2,7 @@
 // A database as older programs made it: today's schema without the change-event triggers,
 // the two later indexes of the visits, the erasures', the shared texts' and the outbox's tables
 // (the outbox's index with it), the erasures' and the outbox's generators, and the invitations'
-// and the watchlist's tables.
+// and the watchlist's tables (the watchlist's trigger with it).
 #include "support/TestDatabase.h"
 
 namespace testsupport {
@@ -20,6 +20,7 @@ inline void makeOlder(TestDatabase& database)
           << "drop table POCZTA"
           << "drop generator GEN_POCZTA_ID"
           << "drop table ZAPROSZENIA"
+          << "drop trigger TR_ZAKAZY_WSTEPU_ZMIANY"
           << "drop table ZAKAZY_WSTEPU";
     database.run(drops);
     database.db().transaction().commit();  // what it dropped is no longer held

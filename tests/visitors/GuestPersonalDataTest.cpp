@@ -50,6 +50,8 @@ const QStringList kRows = {
     "insert into WIZYTY values (12, 1, 0, 2, 'Bielska Ewa', 'paszport EB2', 1, 'Nowak Anna', "
     "'2025-07-01 10:00', '2025-07-01 10:01', '2025-07-01 10:30', 'ID-12', 'K-12', "
     "'Oddzwonić do Bielskiej', '2025-07-01 11:00')",
+    "insert into ZAKAZY_WSTEPU values (1, 'Groził ochronie', '2026-01-10')",
+    "insert into ZAKAZY_WSTEPU values (2, 'Inny powód Bielskiej', '2026-02-01')",
 };
 
 struct Registry {
@@ -147,8 +149,8 @@ private slots:
               }}});
         QTest::keyClick(child<QWidget>(&r.window, "guestGrid"), Qt::Key_D, Qt::ControlModifier);
         QVERIFY(script.finished());
-        // Name, document, notes, the count, two visits; what the guest is told, in six.
-        QCOMPARE(shownRows, 12);
+        // Name, document, notes, the mark, the count, two visits; what the guest is told, in six.
+        QCOMPARE(shownRows, 13);
         QVERIFY(pictured);
         QCOMPARE(unnamed, QStringList());
 
@@ -168,24 +170,25 @@ private slots:
                   "Proszę oddzwonić", "Nowak Anna", "Tervik sp. z o.o.", "Adamski J.",
                   "dowód AAA110", "ID-11", "K-11", "04-03-2026 14:00", "Żuk Piotr", "Łąkowa SA"})
                 QVERIFY2(text.contains(QString::fromUtf8(kept)), kept);
+            QVERIFY(text.contains("Zakaz wstępu: od 10-01-2026, powód: Groził ochronie"));
             // What the guest is told beside the data, the purposes as the desks store them.
             for (const char* told : {"Cele przetwarzania: Ochrona biurowca", "Odbiorcy danych:",
                                      "przez 24 miesiące", "Źródło danych:", "prawo dostępu",
                                      "Prezesa Urzędu Ochrony Danych Osobowych"})
                 QVERIFY2(text.contains(QString::fromUtf8(told)), told);
-            for (const char* other :
-                 {"Bielska", "EB2", "uczulona", "ID-12", "K-12", "Cieślak", "01-07-2025"})
+            for (const char* other : {"Bielska", "EB2", "uczulona", "ID-12", "K-12", "Cieślak",
+                                      "01-07-2025", "Inny powód"})
                 QVERIFY2(!text.contains(QString::fromUtf8(other)), other);
         }
-        // The header line, the record's three lines, the count, one line per visit and six
-        // of what the guest is told.
+        // The header line, the record's three lines, the mark, the count, one line per visit
+        // and six of what the guest is told.
         const QJsonArray records = readByPython(csv);
-        QCOMPARE(records.size(), 13);
+        QCOMPARE(records.size(), 14);
         const QVariantList header = records[0].toArray().toVariantList();
-        const QVariantList visit11 = records[6].toArray().toVariantList();
+        const QVariantList visit11 = records[7].toArray().toVariantList();
         QCOMPARE(visit11.value(header.indexOf("Wiadomość")).toString(),
                  guarded ? "'" + message : message);
-        QCOMPARE(records[5].toArray()[header.indexOf("Dział")].toString(), QString("Księgowość"));
+        QCOMPARE(records[6].toArray()[header.indexOf("Dział")].toString(), QString("Księgowość"));
         QVERIFY(printed.contains(QString("Księgowość")));
     }
 
@@ -221,6 +224,9 @@ private slots:
         const auto after = testsupport::snapshotAll(r.database);  // committed: read elsewhere
         for (const QString& table : testsupport::ProgramTables)
             QCOMPARE(after[table].lines(), expected[table].lines());
+        // The guest's mark went with the data; the other guest's stays.
+        QCOMPARE(r.database.scalar("select list(GOSC_ID) from ZAKAZY_WSTEPU").toString(),
+                 QString("2"));
         // The list shows what is stored now, on the same guest.
         auto* guests = child<db::DataSet>(&r.window, "guests");
         QCOMPARE(guests->field("ID").asInteger(), 1);

@@ -5,6 +5,8 @@
 #include "db/DataSet.h"
 #include "support/Find.h"
 #include "support/Modal.h"
+#include "support/Screenshot.h"
+#include "support/ServerDatabase.h"
 #include "support/TestDatabase.h"
 #include "support/TestDesk.h"
 #include "support/Typing.h"
@@ -86,6 +88,10 @@ struct GuestList {
     }
     QVariant committed(const QString& sql) { return database.scalar(sql); }
 };
+
+const QString StoredMarks =
+    "select list(GOSC_ID || '|' || POWOD || '|' || DZIEN) from "
+    "(select * from ZAKAZY_WSTEPU order by GOSC_ID)";
 
 void typeIntoDialog(QWidget* dialog, const QString& editName, const QString& text)
 {
@@ -487,6 +493,83 @@ private slots:
                                       "jego wizyty (1) mają kopie jego danych osobowych."
                                     : "Na pewno usunąć gościa: 'Jan' razem z danymi osobowymi w "
                                       "jego wizytach (1)?");
+    }
+
+    // Two desks on the server. The mark is asked for (No the default) and committed at once,
+    // shown in the list, and taken away the same way; one the other desk is changing, or of a
+    // guest it has deleted, is refused in Polish with nothing written.
+    void aMarkIsStoredOnlyWhenConfirmedAndNotOverAnotherDesk_data()
+    {
+        QTest::addColumn<int>("guest");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("other");  // the other desk's statement
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("stored");
+        const QString kept = "4|Stary powód|2026-01-10";
+        const QString busy = "Zakaz wstępu tego gościa zmienia w tej chwili inne stanowisko";
+        QTest::newRow("Yes") << 5 << true << ""
+                             << "" << kept + ",5|Groził ochronie|2026-03-05";
+        QTest::newRow("No") << 5 << false << ""
+                            << "" << kept;
+        QTest::newRow("taken away") << 4 << true << ""
+                                    << ""
+                                    << "";
+        QTest::newRow("other marking") << 5 << true
+                                       << "insert into ZAKAZY_WSTEPU values (5, 'Inny', "
+                                          "'2026-03-01')"
+                                       << busy << kept;
+        QTest::newRow("other taking away")
+            << 4 << true << "delete from ZAKAZY_WSTEPU where GOSC_ID = 4"
+            << "Te same dane zmienia w tej chwili" << kept;
+        QTest::newRow("guest deleted") << 5 << true << "delete from GOSCIE where ID = 5"
+                                       << "Tego gościa nie ma już w rejestrze gości" << kept;
+    }
+    void aMarkIsStoredOnlyWhenConfirmedAndNotOverAnotherDesk()
+    {
+        QFETCH(int, guest);
+        QFETCH(bool, yes);
+        QFETCH(QString, other);
+        QFETCH(QString, refusal);
+        QFETCH(QString, stored);
+        REQUIRE_FIREBIRD_SERVER();
+        testsupport::ServerDatabase server;
+        auto own = testsupport::connectTo(server.name());
+        own->execute("insert into ZAKAZY_WSTEPU values (4, 'Stary powód', '2026-01-10')");
+        own->transaction().commit();
+        testsupport::TestDesk desk(*own);
+        GuestsDialog window(desk);
+        window.open(Mode::Edit, guest);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto otherDesk = testsupport::connectTo(server.name());
+        if (!other.isEmpty())
+            otherDesk->execute(other);
+        if (other.contains("GOSCIE"))
+            otherDesk->transaction().commit();
+        desk.valueAnswer = [](const desk::ValueRequest& asked) {
+            return asked.maxLength == 500 ? QString(" Groził ochronie ") : QString();
+        };
+        desk.answers.answers.enqueue(yes);
+        testsupport::trigger(&window, "banAction");
+        QCOMPARE(desk.answers.shown[0].text.section(' ', 0, 7),
+                 guest == 4 ? "Zakaz wstępu zdejmuje się na polecenie administratora budynku."
+                            : "Zakaz wstępu wpisuje się na polecenie administratora budynku.");
+        QCOMPARE(desk.answers.shown[0].detail, QString("Nie"));
+        QCOMPARE(desk.answers.messages().value(0).left(refusal.size()), refusal);
+        auto reader = testsupport::connectTo(server.name());
+        db::DataSet marks(*reader);
+        marks.setSelectSql(StoredMarks);
+        marks.open();
+        QCOMPARE(marks.value(0, 0).toString(), stored);
+        // The list shows what is stored: the column, the row's colour, the action's text.
+        const bool marked = stored.contains(QString::number(guest) + "|");
+        auto* grid = child<controls::DataGrid>(&window, "guestGrid");
+        const QModelIndex row = grid->currentIndex();
+        QCOMPARE(row.siblingAtColumn(3).data().toString(), marked ? "ZAKAZ WSTĘPU" : "");
+        QCOMPARE(row.data(Qt::ForegroundRole).value<QColor>() == QColor(Qt::black), !marked);
+        QCOMPARE(child<QAction>(&window, "banAction")->text(),
+                 marked ? "Zdejmij zakaz wstępu" : "Zakaz wstępu...");
+        QVERIFY(testsupport::saveScreenshot(window, "goscie_zakaz_wstepu.png"));
+        window.reject();
     }
 
     void aNameOfAHundredPolishLettersIsStoredWhole()

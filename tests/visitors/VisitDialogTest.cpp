@@ -941,6 +941,57 @@ private slots:
         QCOMPARE(stamp(e.stored(2, "DTWYJSCIA")), yes ? "05-03-2026 14:05:00.000" : QString());
     }
 
+    // A marked guest, or a new guest with a marked guest's document (asked in the guest editor
+    // too), is asked about once per OK, an entry too; No leaves the editor, nothing stored.
+    void aMarkedGuestsVisitIsStoredOnlyWhenConfirmed_data()
+    {
+        QTest::addColumn<int>("guest");  // 0: a new one, added in the guest list
+        QTest::addColumn<bool>("entry");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::newRow("Yes") << 13 << false << QList<bool>{true};
+        QTest::newRow("No") << 13 << false << QList<bool>{false};
+        QTest::newRow("entry, No") << 13 << true << QList<bool>{false};
+        QTest::newRow("new, Yes") << 0 << true << QList<bool>{true, true};
+        QTest::newRow("new, No") << 0 << false << QList<bool>{true, false};
+        QTest::newRow("not marked") << 12 << true << QList<bool>{};
+    }
+    void aMarkedGuestsVisitIsStoredOnlyWhenConfirmed()
+    {
+        QFETCH(int, guest);
+        QFETCH(bool, entry);
+        QFETCH(QList<bool>, answers);
+        Editor e;
+        e.database.run({"insert into ZAKAZY_WSTEPU values (13, 'Groził ochronie', '2026-01-10')"});
+        e.desk.answers.answers << answers;
+        QVERIFY(e.add(guest));
+        if (guest == 0) {
+            testsupport::ModalAction list(
+                [](QWidget* w) {
+                    testsupport::ModalAction editor(
+                        [](QWidget* d) {
+                            testsupport::type(child<QLineEdit>(d, "documentEdit"), "Paszport 13");
+                            child<QPushButton>(d, "okButton")->click();
+                        },
+                        w);
+                    trigger(w, "addAction");
+                    child<QPushButton>(w, "okButton")->click();
+                },
+                e.dialog);
+            e.control<QPushButton>("guestPickButton")->click();
+        }
+        if (entry)
+            e.check("entryCheck")->click();
+        e.ok();
+        const bool stored = answers.isEmpty() || answers.last();
+        QCOMPARE(e.desk.answers.shown.size(), answers.size());
+        for (const testsupport::Shown& asked : e.desk.answers.shown)
+            QVERIFY(asked.text.contains("Powód: Groził ochronie<br>Od: 10-01-2026") &&
+                    asked.detail == "Nie");
+        QCOMPARE(e.visitCount(), stored ? 4 : 3);
+        QCOMPARE(e.database.scalar("select count(*) from WIZYTY where DTWEJSCIA is null").toInt(),
+                 stored && !entry ? 2 : 1);
+    }
+
     // A new visit's pass, printed before it is stored, has the number it is then stored with.
     void thePassShowsTheVisitItsCodeAndNeverTheGuestsDocument_data()
     {
