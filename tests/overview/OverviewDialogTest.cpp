@@ -381,6 +381,15 @@ private slots:
             QVERIFY(asked.text.contains("Kowal Piotr") && asked.detail == "Tak");
         else if (stored.isEmpty())
             QCOMPARE(asked.text.contains("Powód: Awantura"), !more.isEmpty());
+        // The look-up kept prepared goes with its connection: on a new one the same code is
+        // read afresh, and is used now.
+        if (stored.isEmpty())
+            return;
+        QVERIFY(o.desk.withConnectionClosed([] {}));
+        QTest::keyClicks(scanEdit, typed + "\r");
+        QVERIFY(child<QLabel>(o.window.get(), "scanMessageLabel")
+                    ->text()
+                    .contains(typed.startsWith("P-") ? "jest już nieważna" : "został już użyty"));
     }
 
     void passingAMessageOnStoresTheTimeAndTakesItOffThePage()
