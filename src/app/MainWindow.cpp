@@ -1040,6 +1040,9 @@ void MainWindow::updateActions()
     upgradeAction->setEnabled(connected);
     informationClauseAction->setEnabled(connected);
     mailAction->setEnabled(connected);
+    // A code needs the database to be read: without it a scan would only say so.
+    if (scanBox)
+        scanBox->setEnabled(connected);
 }
 
 // ------------------------------------------------------------ what other desks commit

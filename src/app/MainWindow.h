@@ -187,7 +187,7 @@ private:
     QLabel* hintLabel;
     QLabel* upgradeHintLabel;
     QLabel* mailLabel;
-    ScanBox* scanBox;
+    ScanBox* scanBox = nullptr;
     QTimer* startTimer;
     QTimer* windowCloser;    // while the windows close after the connection was lost
     QTimer* catchUpTimer;    // tries again to read the changed lists

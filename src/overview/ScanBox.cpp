@@ -128,8 +128,10 @@ QString ScanBox::seeOut(const desk::ScannedCode& scanned)
                                  "Zapisać wyjście teraz?")
                                  .arg(scanned.guestName, scanned.employeeName, scanned.badge,
                                       scanned.entry.toString(DateTimeFormat));
+    // The guest leaves when the desk says so, not when the question came up.
+    const bool confirmed = desk_.prompts().question(question, QStringLiteral("Wyjście"), false);
     const QDateTime now = desk_.clock().now();
-    if (!desk_.prompts().question(question, QStringLiteral("Wyjście"), false) ||
+    if (!confirmed ||
         !storeAndCommit([&] { return admission::storeExit(desk_, scanned.visitId, now); })) {
         say(QStringLiteral("Nie zapisano wyjścia: %1.").arg(scanned.guestName), false);
         return {};

@@ -142,6 +142,7 @@ private slots:
                                  "searchAction", "visitsAction", "overviewAction", "infoAction",
                                  "backupAction"})
             QVERIFY2(!testsupport::child<QAction>(&f, name)->isEnabled(), name);
+        QVERIFY(!testsupport::child<QWidget>(&f, "scanBox")->isEnabled());
         QVERIFY(!f.database().connected());
         QCOMPARE(app.database()->scalar("select count(*) from FIRMY where ID = 99").toInt(), 0);
     }
@@ -188,6 +189,7 @@ private slots:
         QCOMPARE(state->text(), connectedState);
         QVERIFY(!reconnect->isEnabled());
         QVERIFY(testsupport::child<QAction>(&f, "companiesAction")->isEnabled());
+        QVERIFY(testsupport::child<QWidget>(&f, "scanBox")->isEnabled());
         auto* staff = testsupport::child<db::DataSet>(&f, "staff");
         QCOMPARE(staff->field("ID").asInteger(), employee);
         QCOMPARE(testsupport::child<db::DataSet>(&f, "companies")->field("ID").asInteger(),
