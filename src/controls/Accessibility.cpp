@@ -46,6 +46,8 @@ void markDataLabel(QLabel* label, const QString& caption)
     }();
     Q_UNUSED(installed);
     label->setProperty(CaptionProperty, caption);
+    // What people typed (a name, a reason) is shown as typed, never read as HTML.
+    label->setTextFormat(Qt::PlainText);
 }
 
 void nameScrollBars(QAbstractScrollArea* area, const QString& caption)

@@ -33,6 +33,7 @@ inline bool isControl(QAccessible::Role role)
 
 // The controls of a shown window that a screen reader would announce without a name, as
 // "role objectName", and the labels whose name hides the text they show, as "mute
+// objectName", and the labels of data that would read typed text as HTML, as "rich
 // objectName"; `names` collects the names of the controls that have one.
 inline QStringList unnamedControls(QWidget& window, QStringList* names = nullptr)
 {
@@ -46,6 +47,10 @@ inline QStringList unnamedControls(QWidget& window, QStringList* names = nullptr
             const QString shown = label ? label->text().trimmed() : QString();
             if (label && !shown.isEmpty() && !child->text(QAccessible::Name).contains(shown))
                 unnamed << QStringLiteral("mute ") + label->objectName();
+            // A label of data shows typed text as it is: "<b>" stays "<b>".
+            if (label && label->property("dataCaption").isValid() &&
+                label->textFormat() != Qt::PlainText)
+                unnamed << QStringLiteral("rich ") + label->objectName();
             if (isControl(child->role())) {
                 if (child->text(QAccessible::Name).trimmed().isEmpty())
                     unnamed << QString::number(int(child->role()), 16) + u' ' +
