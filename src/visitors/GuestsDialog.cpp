@@ -89,6 +89,11 @@ bool isSearchCharacter(const QString& typed)
 
 class GuestsDialog::Private : public QObject {
 public:
+    // The actions are brought up to date however the change ends (stored, refused, failed).
+    struct ActionsAfter {
+        Private& p;
+        ~ActionsAfter() { p.updateActions(); }
+    };
     Private(GuestsDialog& window, desk::Desk& desk);
 
     void buildView();
@@ -414,10 +419,7 @@ void GuestsDialog::Private::editGuest()
 
 void GuestsDialog::Private::editRow(bool adding)
 {
-    struct ActionsAfter {
-        Private& p;
-        ~ActionsAfter() { p.updateActions(); }
-    } after{*this};
+    const ActionsAfter after{*this};
     const int id = currentId();  // shown again should the commit be refused
     if (adding)
         guests.append();
@@ -446,10 +448,7 @@ void GuestsDialog::Private::showStored(int id)
 
 void GuestsDialog::Private::deleteGuest()
 {
-    struct ActionsAfter {
-        Private& p;
-        ~ActionsAfter() { p.updateActions(); }
-    } after{*this};
+    const ActionsAfter after{*this};
     const int id = currentId();
     if (id == 0)
         return;
@@ -528,10 +527,7 @@ void GuestsDialog::Private::showPersonalData()
 // data; committed at once, as every change of the list in Mode::Edit.
 void GuestsDialog::Private::erasePersonalData()
 {
-    struct ActionsAfter {
-        Private& p;
-        ~ActionsAfter() { p.updateActions(); }
-    } after{*this};
+    const ActionsAfter after{*this};
     const int id = currentId();
     if (id == 0 || mode != Mode::Edit)
         return;
@@ -590,10 +586,7 @@ void GuestsDialog::Private::showBan()
 // changed it since the list was read.
 void GuestsDialog::Private::changeBan()
 {
-    struct ActionsAfter {
-        Private& p;
-        ~ActionsAfter() { p.updateActions(); }
-    } after{*this};
+    const ActionsAfter after{*this};
     const int id = currentId();
     if (id == 0 || mode != Mode::Edit)
         return;
