@@ -504,6 +504,13 @@ void DataSet::resumeEdit()
     beginEdit(true);
 }
 
+void DataSet::assignKey()
+{
+    if (state_ == DataSetState::Insert && !generator_.name.isEmpty() &&
+        field(generator_.field).isNull())
+        assignGeneratorValue();
+}
+
 void DataSet::assignGeneratorValue()
 {
     const QString sql = QString::asprintf(SelectGeneratorValue,
@@ -615,9 +622,8 @@ void DataSet::post()
 {
     requireActive();
     requireEditing();
-    if (state_ == DataSetState::Insert && generator_.apply == GeneratorApply::OnPost &&
-        !generator_.name.isEmpty() && field(generator_.field).isNull())
-        assignGeneratorValue();
+    if (generator_.apply == GeneratorApply::OnPost)
+        assignKey();
     for (const auto& f : fields_)
         if (f->required() && !f->calculated() && f->isNull())
             throw Error(QStringLiteral("Pole '%1' musi mieć wartość").arg(f->name()));

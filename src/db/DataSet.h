@@ -85,6 +85,10 @@ public:
 
     void setGenerator(const QString& generator, const QString& field, GeneratorApply apply,
                       int step = 1);
+    // A new row without its key takes it from the generator now, as post() would (a pass
+    // printed before the row is stored carries the number it is stored with); any other row
+    // is left as it is.
+    void assignKey();
     // A field computed for every row from the row's other fields.
     void addCalculatedField(const QString& name, int size,
                             std::function<QVariant(const DataSet&)> compute);

@@ -15,6 +15,10 @@
 namespace db {
 namespace {
 
+constexpr auto CountTable = R"(select count(*)
+from RDB$RELATIONS
+where RDB$RELATION_NAME = :name)";
+
 QByteArray codecName(const QString& firebirdName)
 {
     const QString name = firebirdName.toUpper();
@@ -291,6 +295,14 @@ Statement& Database::prepared(const QString& sql)
         }
     }
     return *kept;
+}
+
+bool Database::hasTable(const QString& name)
+{
+    Statement count(*this, QString::fromUtf8(CountTable));
+    std::vector<Values> rows;
+    count.execute([&name](const QString&) { return QVariant(name); }, &rows);
+    return !rows.empty() && rows.front().front().toInt() > 0;
 }
 
 void Database::execute(const QString& sql)

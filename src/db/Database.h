@@ -103,6 +103,9 @@ public:
     // desk runs over and over (a scanned code's look-up): each run is then one exchange with
     // the server, not two. A statement that cannot be prepared is not kept.
     Statement& prepared(const QString& sql);
+    // Whether the database has the table: one made by an older program lacks the later ones
+    // until it is upgraded.
+    bool hasTable(const QString& name);
 
     // Used by the data layer.
     Firebird::IAttachment* attachment();

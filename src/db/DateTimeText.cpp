@@ -41,6 +41,16 @@ QDate toDate(DayCount value)
     return kOrigin.addDays(qint64(std::trunc(value)));
 }
 
+QDate dateOf(const QVariant& value)
+{
+    return value.isNull() ? QDate() : toDate(value.toDouble());
+}
+
+QDateTime dateTimeOf(const QVariant& value)
+{
+    return value.isNull() ? QDateTime() : toDateTime(value.toDouble());
+}
+
 QDateTime toDateTime(DayCount value)
 {
     const IscTimestamp isc = toIsc(value);

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QVariant>
 
 namespace db {
 
@@ -13,6 +14,9 @@ DayCount fromDate(const QDate& date);
 DayCount fromDateTime(const QDateTime& dateTime);
 QDate toDate(DayCount value);
 QDateTime toDateTime(DayCount value);
+// A column's value as read (a day count, or null): a null gives an invalid date.
+QDate dateOf(const QVariant& value);
+QDateTime dateTimeOf(const QVariant& value);
 
 // A finite value within the days a TIMESTAMP can hold (years 1 to 9999).
 bool isValidDayCount(DayCount value);

@@ -2,6 +2,7 @@
 
 #include "controls/PrivateFiles.h"
 
+#include "db/Database.h"
 #include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/Statement.h"
@@ -20,10 +21,6 @@ namespace {
 constexpr auto SelectErasures = R"(select DTUSUNIECIA, GOSC_ID, GRANICA
 from USUNIECIA
 order by DTUSUNIECIA, ID)";
-
-constexpr auto SelectErasureTable = R"(select count(*)
-from RDB$RELATIONS
-where RDB$RELATION_NAME = 'USUNIECIA')";
 
 const QString TimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
 const QString GuestKind = QStringLiteral("gosc");
@@ -108,10 +105,7 @@ void addToLedger(const QString& path, const QString& database, const QList<Erasu
 
 bool recordsErasures(db::Database& database)
 {
-    db::Statement count(database, QString::fromUtf8(SelectErasureTable));
-    std::vector<db::Values> rows;
-    count.execute([](const QString&) { return QVariant(); }, &rows);
-    return !rows.empty() && rows.front().front().toInt() > 0;
+    return database.hasTable(QStringLiteral("USUNIECIA"));
 }
 
 QList<Erasure> recordedErasures(db::Database& database)
@@ -123,8 +117,7 @@ QList<Erasure> recordedErasures(db::Database& database)
     select.execute([](const QString&) { return QVariant(); }, &rows);
     QList<Erasure> erasures;
     for (const db::Values& row : rows)
-        erasures << Erasure{db::toDateTime(row[0].toDouble()), row[1].toInt(),
-                            row[2].isNull() ? QDate() : db::toDate(row[2].toDouble())};
+        erasures << Erasure{db::toDateTime(row[0].toDouble()), row[1].toInt(), db::dateOf(row[2])};
     return erasures;
 }
 

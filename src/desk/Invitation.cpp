@@ -78,11 +78,6 @@ QString invitationBody(const InvitationContent& content)
     return lines.join(LineEnd);
 }
 
-QDateTime timestamp(const QVariant& value)
-{
-    return value.isNull() ? QDateTime() : db::toDateTime(value.toDouble());
-}
-
 }  // namespace
 
 mail::Message invitationMessage(const InvitationContent& content)
@@ -139,7 +134,7 @@ void queueInvitation(Desk& desk, int visitId, const QString& address)
         throw db::Error(QStringLiteral("Tej wizyty już nie ma: usunięto ją na innym stanowisku."));
     const db::Values& visit = rows.front();
     InvitationContent content;
-    content.arrival = timestamp(visit[3]);
+    content.arrival = db::dateTimeOf(visit[3]);
     if (!awaitsInvitation(content.arrival, !visit[4].isNull(), desk.clock().now()))
         throw db::Error(
             QStringLiteral("Zaproszenie wysyła się przed przybyciem gościa; ta wizyta "

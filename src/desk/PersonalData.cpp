@@ -1,6 +1,7 @@
 #include "desk/PersonalData.h"
 
 #include "controls/Clock.h"
+#include "db/Database.h"
 #include "db/Statement.h"
 #include "desk/Desk.h"
 #include "desk/Watchlist.h"
@@ -28,13 +29,6 @@ set
   WIADOMOSC = null
 where GOSC_ID = :gosc_id)";
 
-// A database made before erasures were recorded has no USUNIECIA until it is upgraded.
-constexpr auto CountErasuresTable = R"(select count(*)
-from RDB$RELATIONS
-where RDB$RELATION_NAME = 'USUNIECIA')";
-constexpr auto CountOutboxTable = R"(select count(*)
-from RDB$RELATIONS
-where RDB$RELATION_NAME = 'POCZTA')";
 constexpr auto InsertErasure = R"(insert into USUNIECIA (ID, DTUSUNIECIA, GOSC_ID, GRANICA)
 values (gen_id(GEN_USUNIECIA_ID, 1), :dtusuniecia, :gosc_id, :granica))";
 
@@ -45,14 +39,6 @@ int run(db::Database& database, const char* sql, int guestId)
         return name == QLatin1String("usunieto") ? QVariant(ErasedName) : QVariant(guestId);
     });
     return int(statement.affectedRows());
-}
-
-bool counted(db::Database& database, const char* sql)
-{
-    db::Statement count(database, QString::fromUtf8(sql));
-    std::vector<db::Values> rows;
-    count.execute([](const QString&) { return QVariant(); }, &rows);
-    return !rows.empty() && rows.front().front().toInt() > 0;
 }
 
 }  // namespace
@@ -94,12 +80,13 @@ ErasedRows eraseGuestRows(db::Database& database, int guestId)
 
 bool hasOutbox(db::Database& database)
 {
-    return counted(database, CountOutboxTable);
+    return database.hasTable(QStringLiteral("POCZTA"));
 }
 
 void recordErasure(db::Database& database, const Erasure& erasure)
 {
-    if (!counted(database, CountErasuresTable))
+    // A database made before erasures were recorded has no USUNIECIA until it is upgraded.
+    if (!database.hasTable(QStringLiteral("USUNIECIA")))
         return;
     db::Statement insert(database, QString::fromUtf8(InsertErasure));
     insert.execute([&erasure](const QString& name) -> QVariant {

@@ -21,9 +21,6 @@ namespace {
 
 const QString PassPrefix = QStringLiteral("P-");
 
-constexpr auto CountInvitationsTable = R"(select count(*)
-from RDB$RELATIONS
-where RDB$RELATION_NAME = 'ZAPROSZENIA')";
 constexpr auto SelectVisitCode = R"(select KOD
 from ZAPROSZENIA
 where WIZYTA_ID = :wizyta_id)";
@@ -34,23 +31,13 @@ constexpr auto SelectInvitedVisit = R"(select W.ID, W.GOSC_NAZWA, W.PERSON_NAZWA
 from ZAPROSZENIA Z
 join WIZYTY W on W.ID = Z.WIZYTA_ID
 where Z.KOD = :kod)";
-// The same with the watchlist's mark of the guest, read with the visit so that a scan takes
-// one statement up to the entry dialog: the guest's own mark, else the latest of a marked
-// guest with the visit's document number (compared without case and spaces).
+// The same with the watchlist's mark of the guest (desk/Watchlist.h), read with the visit so
+// that a scan takes one statement up to the entry dialog.
 constexpr auto SelectInvitedVisitAndMark = R"(select W.ID, W.GOSC_NAZWA, W.PERSON_NAZWA,
-  W.IDENTYFIKATOR, W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA, W.NRKARTY,
-  B.GOSC_ID, BG.NAZWA, B.POWOD, B.DZIEN
+  W.IDENTYFIKATOR, W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA, W.NRKARTY, %1
 from ZAPROSZENIA Z
 join WIZYTY W on W.ID = Z.WIZYTA_ID
-left join ZAKAZY_WSTEPU B on B.GOSC_ID = (
-  select first 1 M.GOSC_ID
-  from ZAKAZY_WSTEPU M
-  where M.GOSC_ID = W.GOSC_ID
-    or (replace(W.GOSC_DOKUM, ' ', '') <> ''
-        and upper(replace(W.GOSC_DOKUM, ' ', '')) =
-          (select upper(replace(D.DOKUM, ' ', '')) from GOSCIE D where D.ID = M.GOSC_ID))
-  order by iif(M.GOSC_ID = W.GOSC_ID, 0, 1), M.DZIEN desc)
-left join GOSCIE BG on BG.ID = B.GOSC_ID
+%2
 where Z.KOD = :kod)";
 constexpr auto SelectPassVisit = R"(select W.ID, W.GOSC_NAZWA, W.PERSON_NAZWA, W.IDENTYFIKATOR,
   W.DTPRZYBYCIA, W.DTWEJSCIA, W.DTWYJSCIA, W.NRKARTY
@@ -71,17 +58,11 @@ std::vector<db::Values> select(db::Database& database, const char* sql, const QV
 }
 
 // The same with the statement kept prepared on the connection: a scan is one exchange.
-std::vector<db::Values> lookUp(db::Database& database, const char* sql, const QVariant& value)
+std::vector<db::Values> lookUp(db::Database& database, const QString& sql, const QVariant& value)
 {
     std::vector<db::Values> rows;
-    database.prepared(QString::fromUtf8(sql))
-        .execute([&value](const QString&) { return value; }, &rows);
+    database.prepared(sql).execute([&value](const QString&) { return value; }, &rows);
     return rows;
-}
-
-QDateTime timestamp(const QVariant& value)
-{
-    return value.isNull() ? QDateTime() : db::toDateTime(value.toDouble());
 }
 
 // The visit's columns as SelectInvitedVisit and SelectPassVisit give them.
@@ -91,9 +72,9 @@ void readVisit(const db::Values& row, ScannedCode& scanned)
     scanned.guestName = row[1].toString();
     scanned.employeeName = row[2].toString();
     scanned.badge = row[3].toString();
-    scanned.arrival = timestamp(row[4]);
-    scanned.entry = timestamp(row[5]);
-    scanned.exit = timestamp(row[6]);
+    scanned.arrival = db::dateTimeOf(row[4]);
+    scanned.entry = db::dateTimeOf(row[5]);
+    scanned.exit = db::dateTimeOf(row[6]);
     scanned.card = row[7].toString();
 }
 
@@ -103,25 +84,23 @@ void readVisit(const db::Values& row, ScannedCode& scanned)
 std::vector<db::Values> selectInvitedVisit(db::Database& database, const QString& code)
 {
     try {
-        return lookUp(database, SelectInvitedVisitAndMark, code);
+        static const QString withMark =
+            QString::fromUtf8(SelectInvitedVisitAndMark)
+                .arg(QString::fromUtf8(MarkColumns), QString::fromUtf8(VisitMarkJoin));
+        return lookUp(database, withMark, code);
     } catch (const db::Error&) {
         if (!hasInvitations(database))
             return {};
         if (hasWatchlist(database))
             throw;
     }
-    return lookUp(database, SelectInvitedVisit, code);
+    return lookUp(database, QString::fromUtf8(SelectInvitedVisit), code);
 }
 
 void readMark(const db::Values& row, ScannedCode& scanned)
 {
     scanned.markRead = true;
-    if (row.size() <= size_t(MarkColumn) || row[MarkColumn].isNull())
-        return;
-    const QVariant day = row[MarkColumn + 3];
-    scanned.mark =
-        Ban{row[MarkColumn].toInt(), row[MarkColumn + 1].toString(), row[MarkColumn + 2].toString(),
-            day.isNull() ? QDate() : db::toDate(day.toDouble())};
+    scanned.mark = markAt(row, MarkColumn);
 }
 
 QString when(const QDateTime& at, const QDate& today)
@@ -201,8 +180,7 @@ QString newInvitationCode()
 
 bool hasInvitations(db::Database& database)
 {
-    const std::vector<db::Values> rows = select(database, CountInvitationsTable, QVariant());
-    return !rows.empty() && rows.front().front().toInt() > 0;
+    return database.hasTable(QStringLiteral("ZAPROSZENIA"));
 }
 
 void requireInvitations(db::Database& database)
@@ -255,7 +233,8 @@ ScannedCode lookUpCode(Desk& desk, const QString& typed)
     scanned.code = typed.toUpper().remove(QLatin1Char(' '));
     const QDate today = desk.clock().today();
     if (const int visitId = passVisitId(scanned.code)) {
-        const std::vector<db::Values> rows = lookUp(desk.database(), SelectPassVisit, visitId);
+        const std::vector<db::Values> rows =
+            lookUp(desk.database(), QString::fromUtf8(SelectPassVisit), visitId);
         if (!rows.empty()) {
             scanned.kind = ScannedCode::Kind::Pass;
             readVisit(rows.front(), scanned);

@@ -2,6 +2,7 @@
 
 #include "controls/Clock.h"
 #include "controls/Prompts.h"
+#include "db/Database.h"
 #include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/Statement.h"
@@ -14,9 +15,6 @@ namespace desk {
 
 namespace {
 
-constexpr auto CountWatchlistTable = R"(select count(*)
-from RDB$RELATIONS
-where RDB$RELATION_NAME = 'ZAKAZY_WSTEPU')";
 constexpr auto SelectGuestBan = R"(select Z.GOSC_ID, G.NAZWA, Z.POWOD, Z.DZIEN
 from ZAKAZY_WSTEPU Z
 left join GOSCIE G on G.ID = Z.GOSC_ID
@@ -40,21 +38,10 @@ when not matched then
 constexpr auto DeleteBan = R"(delete from ZAKAZY_WSTEPU
 where GOSC_ID = :gosc_id)";
 
-// The mark of the visit's guest first, else the latest of a marked guest with the visit's
-// document number (compared without case and spaces): one statement, as the scan box asks
-// it between a scan and the entry dialog.
-constexpr auto SelectVisitBan = R"(select first 1 Z.GOSC_ID, G.NAZWA, Z.POWOD, Z.DZIEN
+constexpr auto SelectVisitMark = R"(select %1
 from WIZYTY W
-join ZAKAZY_WSTEPU Z on
-  Z.GOSC_ID = W.GOSC_ID
-  or
-  (replace(W.GOSC_DOKUM, ' ', '') <> ''
-   and
-   upper(replace(W.GOSC_DOKUM, ' ', '')) =
-     (select upper(replace(D.DOKUM, ' ', '')) from GOSCIE D where D.ID = Z.GOSC_ID))
-left join GOSCIE G on G.ID = Z.GOSC_ID
-where W.ID = :id
-order by iif(Z.GOSC_ID = W.GOSC_ID, 0, 1), Z.DZIEN desc)";
+%2
+where W.ID = :id)";
 
 constexpr int ReasonWidth = 500;  // ZAKAZY_WSTEPU.POWOD
 
@@ -62,44 +49,55 @@ const QString MissingTableMessage = QStringLiteral(
     "Ta baza danych nie ma jeszcze miejsca na zakazy wstępu (tabeli ZAKAZY_WSTEPU); "
     "zaktualizuj ją: Dodatki > Aktualizacja bazy danych. Nic nie zapisano.");
 
-// Every row of a select of GOSC_ID, NAZWA, POWOD, DZIEN.
-std::vector<Ban> selectBans(db::Database& database, const char* sql, const QVariant& value)
+// Every mark a select of GOSC_ID, NAZWA, POWOD, DZIEN gives. A database not yet upgraded has
+// no watchlist and marks nobody; the table is looked for only when the select fails.
+std::vector<Ban> selectBans(db::Database& database, const QString& sql, const QVariant& value)
 {
-    db::Statement select(database, QString::fromUtf8(sql));
     std::vector<db::Values> rows;
-    select.execute([&value](const QString&) { return value; }, &rows);
+    try {
+        db::Statement select(database, sql);
+        select.execute([&value](const QString&) { return value; }, &rows);
+    } catch (const db::Error&) {
+        if (hasWatchlist(database))
+            throw;
+    }
     std::vector<Ban> bans;
     for (const db::Values& row : rows)
-        bans.push_back({row[0].toInt(), row[1].toString(), row[2].toString(),
-                        row[3].isNull() ? QDate() : db::toDate(row[3].toDouble())});
+        if (std::optional<Ban> ban = markAt(row, 0))
+            bans.push_back(std::move(*ban));
     return bans;
-}
-
-// The first row of such a select.
-std::optional<Ban> selectBan(db::Database& database, const char* sql, const QVariant& value)
-{
-    std::vector<Ban> bans = selectBans(database, sql, value);
-    return bans.empty() ? std::nullopt : std::optional<Ban>(std::move(bans.front()));
-}
-
-std::vector<Ban> bansOf(db::Database& database, const char* sql, const QVariant& value)
-{
-    return hasWatchlist(database) ? selectBans(database, sql, value) : std::vector<Ban>();
 }
 
 std::optional<Ban> firstBan(db::Database& database, const char* sql, const QVariant& value)
 {
-    return hasWatchlist(database) ? selectBan(database, sql, value) : std::nullopt;
+    std::vector<Ban> bans = selectBans(database, QString::fromUtf8(sql), value);
+    return bans.empty() ? std::nullopt : std::optional<Ban>(std::move(bans.front()));
 }
 
 }  // namespace
 
+const char* const MarkColumns = "B.GOSC_ID, BG.NAZWA, B.POWOD, B.DZIEN";
+const char* const VisitMarkJoin = R"(left join ZAKAZY_WSTEPU B on B.GOSC_ID = (
+  select first 1 M.GOSC_ID
+  from ZAKAZY_WSTEPU M
+  where M.GOSC_ID = W.GOSC_ID
+    or (replace(W.GOSC_DOKUM, ' ', '') <> ''
+        and upper(replace(W.GOSC_DOKUM, ' ', '')) =
+          (select upper(replace(D.DOKUM, ' ', '')) from GOSCIE D where D.ID = M.GOSC_ID))
+  order by iif(M.GOSC_ID = W.GOSC_ID, 0, 1), M.DZIEN desc)
+left join GOSCIE BG on BG.ID = B.GOSC_ID)";
+
+std::optional<Ban> markAt(const db::Values& row, size_t first)
+{
+    if (row.size() < first + 4 || row[first].isNull())
+        return std::nullopt;
+    return Ban{row[first].toInt(), row[first + 1].toString(), row[first + 2].toString(),
+               db::dateOf(row[first + 3])};
+}
+
 bool hasWatchlist(db::Database& database)
 {
-    db::Statement count(database, QString::fromUtf8(CountWatchlistTable));
-    std::vector<db::Values> rows;
-    count.execute([](const QString&) { return QVariant(); }, &rows);
-    return !rows.empty() && rows.front().front().toInt() > 0;
+    return database.hasTable(QStringLiteral("ZAKAZY_WSTEPU"));
 }
 
 std::optional<Ban> banOfGuest(db::Database& database, int guestId)
@@ -121,7 +119,7 @@ std::optional<Ban> banOfVisitGuest(db::Database& database, int guestId, const QS
 
 std::vector<Ban> allBans(db::Database& database)
 {
-    return bansOf(database, SelectAllBans, QVariant());
+    return selectBans(database, QString::fromUtf8(SelectAllBans), QVariant());
 }
 
 void markGuest(Desk& desk, int guestId, const QString& reason)
@@ -189,16 +187,11 @@ bool goOnDespiteBan(controls::Prompts& prompts, const Ban& ban, const QString& a
 
 bool mayLetIn(Desk& desk, int visitId)
 {
-    db::Database& database = desk.database();
-    std::optional<Ban> ban;
-    try {
-        ban = selectBan(database, SelectVisitBan, visitId);
-    } catch (const db::Error&) {
-        // A database not yet upgraded has no watchlist: nobody is marked there.
-        if (hasWatchlist(database))
-            throw;
-    }
-    return mayLetIn(desk.prompts(), ban);
+    const QString sql = QString::fromUtf8(SelectVisitMark)
+                            .arg(QString::fromUtf8(MarkColumns), QString::fromUtf8(VisitMarkJoin));
+    std::vector<Ban> marks = selectBans(desk.database(), sql, visitId);
+    return mayLetIn(desk.prompts(),
+                    marks.empty() ? std::nullopt : std::optional<Ban>(std::move(marks.front())));
 }
 
 bool mayLetIn(controls::Prompts& prompts, const std::optional<Ban>& mark)

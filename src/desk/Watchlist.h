@@ -3,6 +3,8 @@
 // kept in ZAKAZY_WSTEPU. Personal data like the guest's own: erased and removed with it.
 // Before a visit or an entry is stored for a marked guest, or for a new guest whose document
 // number a marked guest has, the desk is shown the reason in red and asked. No widgets.
+#include "db/Statement.h"
+
 #include <QDate>
 #include <QString>
 #include <optional>
@@ -25,6 +27,14 @@ struct Ban {
     QString reason;
     QDate day;  // since when
 };
+
+// The mark that applies to a visit: its guest's own, else the latest of a marked guest with the
+// visit's document number (compared without case and spaces). In a select over WIZYTY W,
+// VisitMarkJoin gives it as MarkColumns (GOSC_ID, NAZWA, POWOD, DZIEN), null when there is none;
+// markAt() reads those four columns from `first` on.
+extern const char* const MarkColumns;
+extern const char* const VisitMarkJoin;
+std::optional<Ban> markAt(const db::Values& row, size_t first);
 
 // Whether the database has the watchlist's table (an older one lacks it until upgraded).
 bool hasWatchlist(db::Database& database);

@@ -4,6 +4,7 @@
 #include "controls/DialogButtons.h"
 #include "controls/Prompts.h"
 #include "db/Database.h"
+#include "db/Error.h"
 #include "desk/Desk.h"
 #include "desk/Watchlist.h"
 
@@ -124,21 +125,37 @@ void OverviewPage::read()
     const int selected = currentVisitId();
     const int row = visits.recNo();
     visits.close();
-    if (bansWhere_) {
-        const bool bans = desk::hasWatchlist(desk_.database());
-        visits.setSelectSql(QString::fromUtf8(VisitColumns)
-                                .arg(QString::fromUtf8(bans ? BanColumn : NoBanColumn),
-                                     bans ? QString::fromUtf8(BanJoin) : QString()) +
-                            QString::fromUtf8(bansWhere_));
-    }
-    prepareRead();
-    visits.open();
+    openVisits();
     if (!selectVisit(selected) && row > 1 && !visits.isEmpty())
         visits.setRecNo(qMin(row, visits.recordCount()));  // gone: its neighbour
     afterRead();
     updateButtons();
     emit titleChanged();
     emit selectionChanged();
+}
+
+// With the guests' marks; a database not yet upgraded has no table of marks, and its pages
+// none. The table is looked for only when the reading fails, so a reading stays one select.
+void OverviewPage::openVisits()
+{
+    const auto selectWithBans = [this](bool bans) {
+        visits.setSelectSql(QString::fromUtf8(VisitColumns)
+                                .arg(QString::fromUtf8(bans ? BanColumn : NoBanColumn),
+                                     bans ? QString::fromUtf8(BanJoin) : QString()) +
+                            QString::fromUtf8(bansWhere_));
+    };
+    if (bansWhere_)
+        selectWithBans(true);
+    prepareRead();
+    try {
+        visits.open();
+    } catch (const db::Error&) {
+        if (!bansWhere_ || desk::hasWatchlist(desk_.database()))
+            throw;
+        selectWithBans(false);
+        prepareRead();
+        visits.open();
+    }
 }
 
 int OverviewPage::currentVisitId() const

@@ -83,6 +83,8 @@ protected:
     QVBoxLayout* pageLayout = nullptr;
 
 private:
+    void openVisits();
+
     QString caption_;
     QHBoxLayout* buttonRow_ = nullptr;
     const char* bansWhere_ = nullptr;

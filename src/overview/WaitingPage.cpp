@@ -66,10 +66,9 @@ void WaitingPage::updateButtons()
 {
     entryButton->setEnabled(currentVisitId() != 0);
     notifyButton->setEnabled(!currentValue(QStringLiteral("EMAIL")).toString().trimmed().isEmpty());
-    const QVariant arrival = currentValue(Arrival);
     inviteButton->setEnabled(
-        currentVisitId() != 0 && !arrival.isNull() &&
-        desk::awaitsInvitation(db::toDateTime(arrival.toDouble()), false, desk_.clock().now()) &&
+        currentVisitId() != 0 &&
+        desk::awaitsInvitation(db::dateTimeOf(currentValue(Arrival)), false, desk_.clock().now()) &&
         desk::mailIsSetUp(desk_));
 }
 
@@ -95,8 +94,7 @@ void WaitingPage::notifyEmployee()
     notice.email = currentValue(QStringLiteral("EMAIL")).toString().trimmed();
     if (notice.email.isEmpty())
         return;
-    const QVariant arrival = currentValue(QStringLiteral("DTPRZYBYCIA"));
-    notice.arrival = arrival.isNull() ? QDateTime() : db::toDateTime(arrival.toDouble());
+    notice.arrival = db::dateTimeOf(currentValue(Arrival));
     notice.guestName = currentValue(QStringLiteral("GOSC_NAZWA")).toString();
     notice.company = currentValue(QStringLiteral("FIRMA")).toString();
     notice.visitId = currentVisitId();

@@ -14,7 +14,6 @@
 #include "db/DateTimeText.h"
 #include "db/Error.h"
 #include "db/RecordRules.h"
-#include "db/Statement.h"
 #include "desk/Desk.h"
 #include "desk/HandedOut.h"
 #include "desk/InformationClause.h"
@@ -49,9 +48,6 @@ where ID = :id)";
 constexpr auto SelectEmployee = R"(select NAZWISKO, IMIE, EMAIL
 from PERSONEL
 where ID = :id)";
-
-constexpr auto NextVisitId = R"(select gen_id(GEN_WIZYTY_ID, 1)
-from RDB$DATABASE)";
 
 const QString GuestId = QStringLiteral("GOSC_ID");
 const QString GuestName = QStringLiteral("GOSC_NAZWA");
@@ -136,15 +132,6 @@ struct Stamp {
     QLineEdit* timeEdit = nullptr;
     QCheckBox* check = nullptr;  // none for the arrival
 };
-
-// The number the next visit stored gets.
-QVariant nextVisitId(db::Database& database)
-{
-    db::Statement next(database, QString::fromUtf8(NextVisitId));
-    std::vector<db::Values> rows;
-    next.execute({}, &rows);
-    return rows.front().front();
-}
 
 }  // namespace
 
@@ -846,9 +833,8 @@ void VisitDialog::Private::printVisitPass()
     if (!readShownVisit())
         return;
     // A new visit takes its number now: the pass printed before it is stored has its code.
-    db::Field& id = visits.field(QStringLiteral("ID"));
-    if (id.isNull())
-        id.setValue(nextVisitId(desk.database()));
+    visits.assignKey();
+    const db::Field& id = visits.field(QStringLiteral("ID"));
     const desk::VisitHost host = shownHost();
     // The employee as the visit names them, which stays when they have left the registry.
     const controls::VisitPass pass{visits.field(GuestName).asString(),
