@@ -2,7 +2,8 @@
 
 #include "controls/Colours.h"
 #include "controls/Icons.h"
-#include "db/DataSet.h"
+#include "db/Database.h"
+#include "db/Statement.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -12,22 +13,23 @@
 #include <QSignalBlocker>
 #include <functional>
 #include <set>
+#include <unordered_map>
 
 namespace controls {
 namespace {
 
-constexpr auto SelectChildDepartments = R"(select *
+// The whole tree of a company in one reading: a desk far from the server pays for every
+// exchange, so the tree is put together here rather than asked for level by level.
+constexpr auto SelectCompanyDepartments = R"(select ID, POPID, NAZWA
 from DZIALY
-where
-  FIRMA_ID = :firma_id
-  and
-  POPID = :popid
+where FIRMA_ID = :firma_id
 order by KOLEJ)";
 
 }  // namespace
 
-
-NodeColourDelegate::NodeColourDelegate(DepartmentTree& tree) : QStyledItemDelegate(&tree), tree_(tree) {}
+NodeColourDelegate::NodeColourDelegate(DepartmentTree& tree)
+    : QStyledItemDelegate(&tree), tree_(tree)
+{}
 
 void NodeColourDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const
@@ -68,36 +70,55 @@ void DepartmentTree::clear()
 
 void DepartmentTree::loadDepartments(db::Database& database, int companyId)
 {
-    db::DataSet children(database);
-    children.setSelectSql(QString::fromUtf8(SelectChildDepartments));
-    children.setParam(QStringLiteral("firma_id"), companyId);
+    std::vector<db::Values> rows;
+    database.prepared(QString::fromUtf8(SelectCompanyDepartments))
+        .execute([companyId](const QString&) { return QVariant(companyId); }, &rows);
+    showDepartments(departmentsOf(rows));
+}
+
+std::vector<DepartmentTree::Department> DepartmentTree::departmentsOf(
+    const std::vector<db::Values>& rows)
+{
+    std::vector<Department> departments;
+    departments.reserve(rows.size());
+    for (const db::Values& row : rows)
+        departments.push_back({row[0].toInt(),
+                               row[1].isNull() ? std::nullopt : std::optional(row[1].toInt()),
+                               row[2].toString()});
+    return departments;
+}
+
+void DepartmentTree::showDepartments(const std::vector<Department>& departments)
+{
+    // The children of each parent in the order given (by KOLEJ).
+    std::unordered_map<int, std::vector<const Department*>> children;
+    for (const Department& department : departments)
+        if (department.parentId)
+            children[*department.parentId].push_back(&department);
     // Each department is shown at most once: an ID that stands under itself, or a ring of
-    // POPIDs, must not send the reading round for ever. What cannot be reached from the
+    // POPIDs, must not send the building round for ever. What cannot be reached from the
     // top is left out.
     std::set<int> shown;
-    std::function<void(int, QStandardItem*)> loadLevel = [&](int parentId, QStandardItem* parent) {
-        children.close();
-        children.setParam(QStringLiteral("popid"), parentId);
-        children.open();
-        std::vector<std::pair<int, QString>> found;
-        for (children.first(); !children.eof(); children.next())
-            found.emplace_back(children.field(QStringLiteral("ID")).asInteger(),
-                               children.field(QStringLiteral("NAZWA")).asString());
-        children.close();
-        // A whole level is placed before any child is read, so a department listed
-        // again below stays where it was met first.
+    std::function<void(int, QStandardItem*)> addLevel = [&](int parentId, QStandardItem* parent) {
+        const auto level = children.find(parentId);
+        if (level == children.end())
+            return;
+        // A whole level is placed before any child is, so a department listed again below
+        // stays where it was met first.
         std::vector<std::pair<int, QStandardItem*>> placed;
-        for (const auto& [id, name] : found)
-            if (shown.insert(id).second)
-                placed.emplace_back(id, addNode(parent, name, id, icon(Picture::Department, 16)));
+        for (const Department* department : level->second)
+            if (shown.insert(department->id).second)
+                placed.emplace_back(department->id,
+                                    addNode(parent, department->name, department->id,
+                                            icon(Picture::Department, 16)));
         for (const auto& [id, node] : placed)
-            loadLevel(id, node);
+            addLevel(id, node);
     };
     {
         // The tree is empty while it is rebuilt; only the final selection is news.
         const QSignalBlocker quiet(this);
         clear();
-        loadLevel(0, nullptr);
+        addLevel(0, nullptr);
         expandAll();
     }
     const std::vector<QStandardItem*> nodes = nodesInOrder();
@@ -116,14 +137,15 @@ bool DepartmentTree::selectDepartment(int departmentId)
     return false;
 }
 
-QStandardItem* DepartmentTree::addNode(QStandardItem* parent, const QString& text, int id, const QIcon& icon)
+QStandardItem* DepartmentTree::addNode(QStandardItem* parent, const QString& text, int id,
+                                       const QIcon& icon)
 {
     QStandardItem* owner = parent ? parent : model_.invisibleRootItem();
     return insertNode(parent, owner->rowCount(), text, id, icon);
 }
 
-QStandardItem* DepartmentTree::insertNode(QStandardItem* parent, int row, const QString& text, int id,
-                                  const QIcon& icon)
+QStandardItem* DepartmentTree::insertNode(QStandardItem* parent, int row, const QString& text,
+                                          int id, const QIcon& icon)
 {
     auto* node = new QStandardItem(icon, text);
     node->setData(id, kIdRole);

@@ -1,13 +1,18 @@
 #pragma once
 // A tree of numbered nodes (departments): a Qt item model and view, with the selected
 // node painted in the shared colours and nodes counted in depth-first order.
+#include "db/Statement.h"
+
 #include <QIcon>
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
 #include <QTreeView>
+#include <optional>
 #include <vector>
 
-namespace db { class Database; }
+namespace db {
+class Database;
+}
 
 namespace controls {
 
@@ -35,9 +40,20 @@ public:
 
     QStandardItemModel& nodes() { return model_; }
     void clear();
-    // Reads the department tree of a company: the top level (POPID 0) and each node's
-    // children by KOLEJ, depth first, every node expanded; the first node is selected.
+    // A department as the tree needs it; a null POPID leads nowhere.
+    struct Department {
+        int id = 0;
+        std::optional<int> parentId;
+        QString name;
+    };
+    // Reads the department tree of a company in one select and shows it.
     void loadDepartments(db::Database& database, int companyId);
+    // Rows of ID, POPID and NAZWA as departments.
+    static std::vector<Department> departmentsOf(const std::vector<db::Values>& rows);
+    // Shows departments given in KOLEJ order: the top level (POPID 0) and each node's
+    // children in that order, depth first, every node expanded; the first node is selected.
+    // A department that cannot be reached from the top is left out.
+    void showDepartments(const std::vector<Department>& departments);
     // Selects the node of a department; false (and the selection kept) when it is not here.
     bool selectDepartment(int departmentId);
     // Adds a node as the last child of `parent` (the top level when null).
