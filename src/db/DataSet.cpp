@@ -602,6 +602,17 @@ void DataSet::refresh()
     emit afterScroll();
 }
 
+void DataSet::takeStored(int row, int fieldIndex, const QVariant& value)
+{
+    requireActive();
+    if (row < 0 || row >= int(rows_.size()) || (editing() && row == current_))
+        return;
+    Row& stored = rows_[size_t(row)];
+    stored.values[size_t(fieldIndex)] = value;
+    calculate(stored);
+    emit rowChanged(row);
+}
+
 void DataSet::refreshCurrent()
 {
     if (refreshSql_.isEmpty())

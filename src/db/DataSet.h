@@ -155,6 +155,10 @@ public:
     // row shows what is stored, not what the rolled-back work had written.
     void refresh();
 
+    // Takes a value that a statement of this desk has just stored, as if the row had been
+    // read again (nothing is written); a row being edited is left alone.
+    void takeStored(int row, int fieldIndex, const QVariant& value);
+
     // Drops the prepared statements (the connection is closing).
     void releaseStatements();
 

@@ -43,10 +43,23 @@ qsizetype copyUntil(const QString& sql, qsizetype i, const QString& end, QString
 PositionalSql toPositional(const QString& sql)
 {
     PositionalSql result;
+    // An execute block takes its parameters in the list after its name; in its body a
+    // colon marks one of its own variables.
+    const bool block =
+        sql.trimmed().startsWith(QLatin1String("execute block"), Qt::CaseInsensitive);
+    int depth = 0;
     qsizetype i = 0;
     while (i < sql.size()) {
         const QChar c = sql[i];
-        if (c == u'\'' || c == u'"') {
+        if (block && (c == u'(' || c == u')')) {
+            depth += c == u'(' ? 1 : -1;
+            result.text += c;
+            ++i;
+            if (depth == 0) {  // the end of the parameter list: the rest is the body's
+                result.text += sql.mid(i);
+                return result;
+            }
+        } else if (c == u'\'' || c == u'"') {
             i = copyQuoted(sql, i, result.text);
         } else if (c == u'-' && sql.mid(i, 2) == QLatin1String("--")) {
             i = copyUntil(sql, i, QStringLiteral("\n"), result.text);

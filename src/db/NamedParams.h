@@ -11,7 +11,8 @@ struct PositionalSql {
     QStringList names;  // as written, one per "?"
 };
 
-// Colons inside string literals, quoted identifiers and comments are text.
+// Colons inside string literals, quoted identifiers and comments are text, and so are those
+// of an execute block's body (its variables).
 PositionalSql toPositional(const QString& sql);
 
 }  // namespace db

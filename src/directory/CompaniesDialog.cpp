@@ -19,6 +19,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
 
 namespace {
 
@@ -77,14 +79,71 @@ from DZIALY
 where
   ID = :ID)";
 
-// Renumbering writes the place of a department in the tree and nothing else, so a name or
-// location another desk stored meanwhile stays.
-constexpr auto UpdateDepartmentPlace = R"(update DZIALY
-set
-  POPID = :POPID,
-  KOLEJ = :KOLEJ
-where
-  ID = :ID)";
+// Renumbering writes the place of every department of the company in one exchange with the
+// server, and only if the company's departments are stored as this desk read them: a tree
+// that another desk has changed since would otherwise get that change undone. LISTA holds
+// "ID,POPID,KOLEJ,new POPID,new KOLEJ;" for each department this desk holds (an empty value
+// is null; no new place for one the tree does not show), ILE their number.
+// There is no exception to raise without an object in the schema: a text that is no number
+// stops the block instead, which undoes all it wrote, and the text tells the desk why.
+constexpr auto StoredElsewhere = "ZMIENIONE_NA_INNYM_STANOWISKU";
+constexpr auto RenumberDepartments = R"(execute block (
+  FIRMA integer = :FIRMA_ID,
+  ILE integer = :ILE,
+  LISTA varchar(32000) character set ASCII = :LISTA)
+as
+declare variable P integer = 1;
+declare variable Q integer;
+declare variable WPIS varchar(80) character set ASCII;
+declare variable A integer;
+declare variable B integer;
+declare variable C integer;
+declare variable D integer;
+declare variable DZIAL integer;
+declare variable STARY_POPID integer;
+declare variable STARA_KOLEJ integer;
+declare variable NOWY_POPID integer;
+declare variable NOWA_KOLEJ integer;
+declare variable ODMOWA integer;
+begin
+  if ((select count(*) from DZIALY where FIRMA_ID = :FIRMA) <> :ILE) then
+    ODMOWA = 'ZMIENIONE_NA_INNYM_STANOWISKU';
+  while (P < char_length(:LISTA)) do
+  begin
+    Q = position(';', :LISTA, :P);
+    WPIS = substring(:LISTA from :P for :Q - :P);
+    P = :Q + 1;
+    A = position(',', :WPIS);
+    B = position(',', :WPIS, :A + 1);
+    C = position(',', :WPIS, :B + 1);
+    D = position(',', :WPIS, :C + 1);
+    DZIAL = substring(:WPIS from 1 for :A - 1);
+    STARY_POPID = nullif(substring(:WPIS from :A + 1 for :B - :A - 1), '');
+    STARA_KOLEJ = nullif(substring(:WPIS from :B + 1 for :C - :B - 1), '');
+    NOWY_POPID = nullif(substring(:WPIS from :C + 1 for :D - :C - 1), '');
+    NOWA_KOLEJ = nullif(substring(:WPIS from :D + 1), '');
+    if (:NOWA_KOLEJ is null) then
+    begin
+      if (not exists(select 1 from DZIALY
+                     where ID = :DZIAL and FIRMA_ID = :FIRMA
+                       and POPID is not distinct from :STARY_POPID
+                       and KOLEJ is not distinct from :STARA_KOLEJ)) then
+        ODMOWA = 'ZMIENIONE_NA_INNYM_STANOWISKU';
+    end
+    else
+    begin
+      update DZIALY
+      set POPID = :NOWY_POPID, KOLEJ = :NOWA_KOLEJ
+      where ID = :DZIAL and FIRMA_ID = :FIRMA
+        and POPID is not distinct from :STARY_POPID
+        and KOLEJ is not distinct from :STARA_KOLEJ;
+      if (row_count = 0) then
+        ODMOWA = 'ZMIENIONE_NA_INNYM_STANOWISKU';
+    end
+  end
+end)";
+// Room for LISTA in one run; a larger company is written in several, under a savepoint.
+constexpr int RenumberListSize = 32000;
 
 constexpr auto CountStaff = R"(select count(*) as ILOSC
 from PERSONEL
@@ -94,9 +153,10 @@ constexpr auto CountSubDepartments = R"(select count(*) as ILOSC
 from DZIALY
 where POPID = :ID)";
 
-constexpr auto SetSavepoint = R"(SAVEPOINT ZMIANA_STRUKTURY)";
-constexpr auto RollBackToSavepoint = R"(ROLLBACK TO SAVEPOINT ZMIANA_STRUKTURY)";
-constexpr auto ReleaseSavepoint = R"(RELEASE SAVEPOINT ZMIANA_STRUKTURY ONLY)";
+// %1 is the savepoint's name.
+constexpr auto SetSavepoint = R"(SAVEPOINT %1)";
+constexpr auto RollBackToSavepoint = R"(ROLLBACK TO SAVEPOINT %1)";
+constexpr auto ReleaseSavepoint = R"(RELEASE SAVEPOINT %1 ONLY)";
 
 const QString Id = QStringLiteral("ID");
 const QString Name = QStringLiteral("NAZWA");
@@ -105,15 +165,16 @@ const QString Name = QStringLiteral("NAZWA");
 // finished.
 class Savepoint {
 public:
-    explicit Savepoint(db::Database& database) : database_(database)
+    explicit Savepoint(db::Database& database, const char* name = "ZMIANA_STRUKTURY")
+        : database_(database), name_(QLatin1String(name))
     {
-        database_.execute(QString::fromUtf8(SetSavepoint));
+        database_.execute(QString::fromUtf8(SetSavepoint).arg(name_));
     }
     ~Savepoint()
     {
         if (open_) {
             try {
-                database_.execute(QString::fromUtf8(RollBackToSavepoint));
+                database_.execute(QString::fromUtf8(RollBackToSavepoint).arg(name_));
             } catch (const db::Error&) {
                 // the step's own error is the one the user sees
             }
@@ -121,12 +182,13 @@ public:
     }
     void release()
     {
-        database_.execute(QString::fromUtf8(ReleaseSavepoint));
+        database_.execute(QString::fromUtf8(ReleaseSavepoint).arg(name_));
         open_ = false;
     }
 
 private:
     db::Database& database_;
+    QString name_;
     bool open_ = true;
 };
 
@@ -352,10 +414,27 @@ void CompaniesDialog::updateActions()
 
 void CompaniesDialog::onCompanyChanged()
 {
-    const int companyId = currentCompanyId();
-    departmentTree->loadDepartments(desk_.database(), companyId);
     readDepartments();
+    showDepartmentTree();
     updateActions();
+}
+
+// The tree built from the rows just read, in their order (by KOLEJ): one reading of the
+// company's departments serves both.
+void CompaniesDialog::showDepartmentTree()
+{
+    const int idField = departments.field(Id).index();
+    const int parentField = departments.field(QStringLiteral("POPID")).index();
+    const int nameField = departments.field(Name).index();
+    std::vector<controls::DepartmentTree::Department> shown;
+    shown.reserve(size_t(departments.recordCount()));
+    for (int row = 0; row < departments.recordCount(); ++row) {
+        const QVariant parent = departments.value(row, parentField);
+        shown.push_back({departments.value(row, idField).toInt(),
+                         parent.isNull() ? std::nullopt : std::optional(parent.toInt()),
+                         departments.value(row, nameField).toString()});
+    }
+    departmentTree->showDepartments(shown);
 }
 
 // The rows of the current company's departments as this desk's unit of work has them now:
@@ -446,68 +525,114 @@ QStandardItem* CompaniesDialog::sibling(QStandardItem* node, int direction) cons
     return row >= 0 && row < owner->rowCount() ? owner->child(row) : nullptr;
 }
 
+namespace {
+
+QString placeText(const QVariant& value)
+{
+    return value.isNull() ? QString() : QString::number(value.toInt());
+}
+
+}  // namespace
+
+// Each department's place as the tree shows it, written in one exchange with the server
+// for any ordinary company (a very large one takes one exchange more for every 1,000
+// departments or so); the rows held here then hold the new places.
 void CompaniesDialog::renumberDepartments()
 {
     const std::vector<QStandardItem*> nodes = departmentTree->nodesInOrder();
-    db::Statement update(desk_.database(), QString::fromUtf8(UpdateDepartmentPlace));
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        const int id = controls::DepartmentTree::nodeId(nodes[i]);
-        const QVariant values[] = {parentId(nodes[i]), int(i), id};
-        update.execute([&](const QString& name) {
-            const QString upper = name.toUpper();
-            return upper == QLatin1String("POPID")   ? values[0]
-                   : upper == QLatin1String("KOLEJ") ? values[1]
-                                                     : values[2];
-        });
-        if (update.affectedRows() != 1)
-            throw db::Error(QStringLiteral("Nie znaleziono działu o numerze %1").arg(id));
+    Places places;
+    for (size_t i = 0; i < nodes.size(); ++i)
+        places[controls::DepartmentTree::nodeId(nodes[i])] = {parentId(nodes[i]), int(i)};
+    writePlaces(places);
+    const int idField = departments.field(Id).index();
+    const int parentField = departments.field(QStringLiteral("POPID")).index();
+    const int orderField = departments.field(QStringLiteral("KOLEJ")).index();
+    for (int row = 0; row < departments.recordCount(); ++row) {
+        const auto place = places.find(departments.value(row, idField).toInt());
+        if (place == places.end())
+            continue;
+        departments.takeStored(row, parentField, place->second.first);
+        departments.takeStored(row, orderField, place->second.second);
     }
-    // The rows read before hold the old places: read them again, so that editing a
-    // department afterwards does not put its old place back.
-    readDepartments();
+}
+
+// Every step of the tree starts from the tree shown: one that another desk has changed
+// since it was read would put that desk's change back.
+void CompaniesDialog::requireTreeAsStored()
+{
+    if (departments.active())
+        writePlaces({});
+}
+
+void CompaniesDialog::writePlaces(const Places& places)
+{
+    const int idField = departments.field(Id).index();
+    const int parentField = departments.field(QStringLiteral("POPID")).index();
+    const int orderField = departments.field(QStringLiteral("KOLEJ")).index();
+    QStringList lists{QString()};
+    for (int row = 0; row < departments.recordCount(); ++row) {
+        const int id = departments.value(row, idField).toInt();
+        QString entry = QString::number(id) + u',' +
+                        placeText(departments.value(row, parentField)) + u',' +
+                        placeText(departments.value(row, orderField)) + u',';
+        const auto place = places.find(id);
+        if (place != places.end())
+            entry +=
+                QString::number(place->second.first) + u',' + QString::number(place->second.second);
+        else
+            entry += u',';
+        entry += u';';
+        if (lists.back().size() + entry.size() > RenumberListSize)
+            lists << QString();
+        lists.back() += entry;
+    }
+
+    std::optional<Savepoint> savepoint;
+    if (lists.size() > 1)
+        savepoint.emplace(desk_.database(), "NUMERACJA_DZIALOW");
+    db::Statement& renumber = desk_.database().prepared(QString::fromUtf8(RenumberDepartments));
+    for (const QString& list : lists) {
+        try {
+            renumber.execute([&](const QString& name) -> QVariant {
+                if (name == QLatin1String("FIRMA_ID"))
+                    return currentCompanyId();
+                if (name == QLatin1String("ILE"))
+                    return departments.recordCount();
+                return list;
+            });
+        } catch (const db::Error& error) {
+            if (error.message().contains(QLatin1String(StoredElsewhere)))
+                throw db::Error(db::DataSet::changedElsewhereMessage());
+            throw;
+        }
+    }
+    if (savepoint)
+        savepoint->release();
 }
 
 void CompaniesDialog::reloadDepartments(int selectedId)
 {
     readDepartments();
-    departmentTree->loadDepartments(desk_.database(), currentCompanyId());
+    showDepartmentTree();
     departmentTree->selectDepartment(selectedId);
     updateActions();
 }
 
-// Every department is renumbered from the tree shown: a tree that another desk has
-// changed since it was read would put that desk's change back.
-void CompaniesDialog::requireTreeAsStored()
-{
-    if (!departments.active())
-        return;
-    db::Statement stored(desk_.database(), QString::fromUtf8(SelectDepartments));
-    std::vector<db::Values> rows;
-    stored.execute([&](const QString&) { return QVariant(currentCompanyId()); }, &rows);
-    bool same = int(rows.size()) == departments.recordCount();
-    const char* const columns[] = {"ID", "POPID", "KOLEJ"};
-    for (int row = 0; same && row < int(rows.size()); ++row)
-        for (const char* column : columns) {
-            const int index = departments.field(QString::fromLatin1(column)).index();
-            const auto at = std::find_if(
-                stored.columns().begin(), stored.columns().end(),
-                [column](const db::Column& c) { return c.name == QLatin1String(column); });
-            same = same && rows[size_t(row)][size_t(at - stored.columns().begin())] ==
-                               departments.value(row, index);
-        }
-    if (!same)
-        throw db::Error(db::DataSet::changedElsewhereMessage());
-}
-
-void CompaniesDialog::changeStructure(const std::function<bool()>& change)
+void CompaniesDialog::changeStructure(const std::function<bool()>& change, Writes writes)
 {
     const int selectedId = controls::DepartmentTree::nodeId(departmentTree->selectedNode());
     try {
-        Savepoint savepoint(desk_.database());
-        requireTreeAsStored();
-        if (change())
-            renumberDepartments();
-        savepoint.release();
+        if (writes == Writes::PlacesOnly) {
+            // The renumbering compares and writes in one statement, which stores all or none.
+            if (change())
+                renumberDepartments();
+        } else {
+            Savepoint savepoint(desk_.database());
+            requireTreeAsStored();
+            if (change())
+                renumberDepartments();
+            savepoint.release();
+        }
     } catch (...) {
         // The savepoint has undone the step in the database; show the tree as it is there.
         reloadDepartments(selectedId);
@@ -521,22 +646,24 @@ void CompaniesDialog::addDepartment(bool asChild)
     const int newParentId =
         asChild ? controls::DepartmentTree::nodeId(selected) : parentId(selected);
     bool added = false;
-    changeStructure([&] {
-        departments.append();
-        departments.field(QStringLiteral("FIRMA_ID")).setAsInteger(currentCompanyId());
-        departments.field(QStringLiteral("POPID")).setAsInteger(newParentId);
-        if (departmentDialog->exec() != QDialog::Accepted)
-            return false;
-        QStandardItem* parent = asChild ? selected : (selected ? selected->parent() : nullptr);
-        QStandardItem* node = departmentTree->addNode(
-            parent, departments.field(Name).asString(), departments.field(Id).asInteger(),
-            controls::icon(controls::Picture::Department, 16));
-        if (parent)
-            departmentTree->expand(parent->index());
-        departmentTree->selectNode(node);
-        added = true;
-        return true;
-    });
+    changeStructure(
+        [&] {
+            departments.append();
+            departments.field(QStringLiteral("FIRMA_ID")).setAsInteger(currentCompanyId());
+            departments.field(QStringLiteral("POPID")).setAsInteger(newParentId);
+            if (departmentDialog->exec() != QDialog::Accepted)
+                return false;
+            QStandardItem* parent = asChild ? selected : (selected ? selected->parent() : nullptr);
+            QStandardItem* node = departmentTree->addNode(
+                parent, departments.field(Name).asString(), departments.field(Id).asInteger(),
+                controls::icon(controls::Picture::Department, 16));
+            if (parent)
+                departmentTree->expand(parent->index());
+            departmentTree->selectNode(node);
+            added = true;
+            return true;
+        },
+        Writes::RowsToo);
     if (added)
         changed_ = true;
     departmentTree->setFocus();

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <unordered_map>
 
 class QAction;
 class QCursor;
@@ -60,6 +61,7 @@ private:
     int currentCompanyId() const;
     void onCompanyChanged();
     void readDepartments();
+    void showDepartmentTree();
 
     void addCompany();
     void renameCompany();
@@ -68,11 +70,19 @@ private:
     static int parentId(const QStandardItem* node);
     QStandardItem* sibling(QStandardItem* node, int direction) const;
     void renumberDepartments();
+    // ID: the parent's ID and the position in the tree.
+    using Places = std::unordered_map<int, std::pair<int, int>>;
+    // Writes the places given after checking that every department held here is stored as
+    // held, in one exchange; with no places it only checks. Error when another desk changed
+    // the departments meanwhile, with nothing written.
+    void writePlaces(const Places& places);
+    void requireTreeAsStored();
+    // What a change of the tree writes besides the places of the departments.
+    enum class Writes { PlacesOnly, RowsToo };
     // Runs a change of the tree (true when it changed anything) and the renumbering after
     // it as one step: when the database refuses any part of it, none of it stays and the
     // tree is read again.
-    void requireTreeAsStored();
-    void changeStructure(const std::function<bool()>& change);
+    void changeStructure(const std::function<bool()>& change, Writes writes = Writes::PlacesOnly);
     void reloadDepartments(int selectedId);
     void addDepartment(bool asChild);
     void editDepartment();
