@@ -19,12 +19,12 @@ const QString LastPurgeSetting = QStringLiteral("OCZYSZCZENIE");
 
 namespace {
 
-constexpr auto SelectWaiting = R"(select count(*), min(DTUSUNIECIA)
+// What waits for the purge and when the last one ran, in one reading (it is looked at every
+// start).
+constexpr auto SelectWaiting = R"(select count(*), min(DTUSUNIECIA),
+  (select WARTOSC from USTAWIENIA where KLUCZ = :klucz)
 from USUNIECIA
 where DTOCZYSZCZENIA is null)";
-constexpr auto SelectSetting = R"(select WARTOSC
-from USTAWIENIA
-where KLUCZ = :klucz)";
 // Engine's own attachments (the garbage collector, the cache writer) carry the system flag.
 constexpr auto SelectOtherDesks = R"(select
   MON$REMOTE_HOST, MON$REMOTE_ADDRESS, MON$REMOTE_PROCESS, MON$REMOTE_PID, MON$USER,
@@ -232,16 +232,15 @@ PurgeStatus DatabasePurge::status(db::Database& database)
 {
     const db::Database::ListReading reading(database);
     PurgeStatus status;
-    const auto waiting = rowsOf(database, SelectWaiting);
+    const auto waiting = rowsOf(database, SelectWaiting,
+                                [](const QString&) -> QVariant { return LastPurgeSetting; });
     if (!waiting.empty()) {
         status.waiting = waiting.front()[0].toInt();
         if (!waiting.front()[1].isNull())
             status.oldestWaiting = db::toDateTime(waiting.front()[1].toDouble());
+        if (!waiting.front()[2].isNull())
+            status.lastPurge = QDateTime::fromString(trimmed(waiting.front()[2]), Qt::ISODate);
     }
-    const auto last = rowsOf(database, SelectSetting,
-                             [](const QString&) -> QVariant { return LastPurgeSetting; });
-    if (!last.empty())
-        status.lastPurge = QDateTime::fromString(trimmed(last.front()[0]), Qt::ISODate);
     return status;
 }
 

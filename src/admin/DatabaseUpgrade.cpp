@@ -17,23 +17,27 @@ namespace {
 using Kind = SchemaAddition::Kind;
 
 // The database's own objects only: the engine's are many and never among those looked for.
-constexpr auto SelectTriggers = R"(select trim(RDB$TRIGGER_NAME) from RDB$TRIGGERS
-where coalesce(RDB$SYSTEM_FLAG, 0) = 0)";
-constexpr auto SelectRelations = R"(select trim(RDB$RELATION_NAME) from RDB$RELATIONS
-where coalesce(RDB$SYSTEM_FLAG, 0) = 0)";
-constexpr auto SelectGenerators = R"(select trim(RDB$GENERATOR_NAME) from RDB$GENERATORS
-where coalesce(RDB$SYSTEM_FLAG, 0) = 0)";
-// Every index of the database's own with its columns in order; an inactive one serves nothing
-// but holds its name.
-constexpr auto SelectIndexColumns = R"(select
-  trim(I.RDB$INDEX_NAME),
-  trim(I.RDB$RELATION_NAME),
+// The database's own generators (G), tables (R), triggers (T) and indexes (I, one row for
+// each column in order; an inactive one serves nothing but holds its name), in one reading:
+// a desk far from the server looks at them at every start.
+constexpr auto SelectSchemaObjects = R"(select 'G' as RODZAJ, trim(RDB$GENERATOR_NAME) as NAZWA,
+  cast(null as varchar(63)) as TABELA, 0 as STAN, cast(null as varchar(63)) as KOLUMNA,
+  0 as POZYCJA
+from RDB$GENERATORS where coalesce(RDB$SYSTEM_FLAG, 0) = 0
+union all
+select 'R', trim(RDB$RELATION_NAME), null, 0, null, 0
+from RDB$RELATIONS where coalesce(RDB$SYSTEM_FLAG, 0) = 0
+union all
+select 'T', trim(RDB$TRIGGER_NAME), null, 0, null, 0
+from RDB$TRIGGERS where coalesce(RDB$SYSTEM_FLAG, 0) = 0
+union all
+select 'I', trim(I.RDB$INDEX_NAME), trim(I.RDB$RELATION_NAME),
   coalesce(I.RDB$INDEX_INACTIVE, 0) + coalesce(I.RDB$INDEX_TYPE, 0),
-  trim(S.RDB$FIELD_NAME)
+  trim(S.RDB$FIELD_NAME), S.RDB$FIELD_POSITION
 from RDB$INDICES I
 left join RDB$INDEX_SEGMENTS S on S.RDB$INDEX_NAME = I.RDB$INDEX_NAME
 where coalesce(I.RDB$SYSTEM_FLAG, 0) = 0
-order by I.RDB$INDEX_NAME, S.RDB$FIELD_POSITION)";
+order by 1, 2, 6)";
 
 constexpr auto CreateErasures = R"(CREATE TABLE USUNIECIA (
   ID              INTEGER NOT NULL,
@@ -176,37 +180,41 @@ std::vector<SchemaAddition> makeAdditions()
     return all;
 }
 
-QSet<QString> firstColumn(db::Database& database, const char* sql)
-{
-    db::DataSet query(database);
-    query.setSelectSql(QString::fromUtf8(sql));
-    query.open();
-    QSet<QString> values;
-    for (int row = 0; row < query.recordCount(); ++row)
-        values.insert(query.value(row, 0).toString());
-    return values;
-}
-
 struct IndexColumns {
     QString table;
     bool serves = true;  // active and ascending
     QStringList columns;
 };
 
-QHash<QString, IndexColumns> indexColumns(db::Database& database)
+struct SchemaObjects {
+    QSet<QString> generators, tables, triggers;
+    QHash<QString, IndexColumns> indexes;
+};
+
+SchemaObjects schemaObjects(db::Database& database)
 {
     db::DataSet query(database);
-    query.setSelectSql(QString::fromUtf8(SelectIndexColumns));
+    query.setSelectSql(QString::fromUtf8(SelectSchemaObjects));
     query.open();
-    QHash<QString, IndexColumns> indexes;
+    SchemaObjects objects;
     for (int row = 0; row < query.recordCount(); ++row) {
-        IndexColumns& index = indexes[query.value(row, 0).toString()];
-        index.table = query.value(row, 1).toString();
-        index.serves = query.value(row, 2).toInt() == 0;
-        if (!query.value(row, 3).isNull())
-            index.columns << query.value(row, 3).toString();
+        const QString kind = query.value(row, 0).toString();
+        const QString name = query.value(row, 1).toString();
+        if (kind == QLatin1String("G")) {
+            objects.generators.insert(name);
+        } else if (kind == QLatin1String("R")) {
+            objects.tables.insert(name);
+        } else if (kind == QLatin1String("T")) {
+            objects.triggers.insert(name);
+        } else {
+            IndexColumns& index = objects.indexes[name];
+            index.table = query.value(row, 2).toString();
+            index.serves = query.value(row, 3).toInt() == 0;
+            if (!query.value(row, 4).isNull())
+                index.columns << query.value(row, 4).toString();
+        }
     }
-    return indexes;
+    return objects;
 }
 
 bool hasIndex(const QHash<QString, IndexColumns>& indexes, const SchemaAddition& wanted)
@@ -263,25 +271,22 @@ const std::vector<SchemaAddition>& DatabaseUpgrade::additions()
 std::vector<SchemaAddition> DatabaseUpgrade::missing(db::Database& database)
 {
     const db::Database::ListReading reading(database);
-    const QSet<QString> triggers = firstColumn(database, SelectTriggers);
-    const QSet<QString> relations = firstColumn(database, SelectRelations);
-    const QSet<QString> generators = firstColumn(database, SelectGenerators);
-    const QHash<QString, IndexColumns> indexes = indexColumns(database);
+    const SchemaObjects objects = schemaObjects(database);
     std::vector<SchemaAddition> lacking;
     for (const SchemaAddition& addition : additions()) {
         bool present = false;
         switch (addition.kind) {
             case Kind::Trigger:
-                present = triggers.contains(addition.name);
+                present = objects.triggers.contains(addition.name);
                 break;
             case Kind::Index:
-                present = hasIndex(indexes, addition);
+                present = hasIndex(objects.indexes, addition);
                 break;
             case Kind::Table:
-                present = relations.contains(addition.name);
+                present = objects.tables.contains(addition.name);
                 break;
             case Kind::Generator:
-                present = generators.contains(addition.name);
+                present = objects.generators.contains(addition.name);
                 break;
         }
         if (!present)

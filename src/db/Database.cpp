@@ -267,6 +267,7 @@ void Database::close()
     for (DataSet* set : std::vector<DataSet*>(dataSets_))
         set->releaseStatements();
     prepared_.clear();
+    tablesFound_.clear();
     try {
         readingTransaction_.rollback();
         transaction_.rollback();
@@ -299,10 +300,15 @@ Statement& Database::prepared(const QString& sql)
 
 bool Database::hasTable(const QString& name)
 {
-    Statement count(*this, QString::fromUtf8(CountTable));
+    if (tablesFound_.count(name))
+        return true;
     std::vector<Values> rows;
-    count.execute([&name](const QString&) { return QVariant(name); }, &rows);
-    return !rows.empty() && rows.front().front().toInt() > 0;
+    prepared(QString::fromUtf8(CountTable))
+        .execute([&name](const QString&) { return QVariant(name); }, &rows);
+    const bool found = !rows.empty() && rows.front().front().toInt() > 0;
+    if (found)
+        tablesFound_.insert(name);
+    return found;
 }
 
 void Database::execute(const QString& sql)

@@ -8,6 +8,7 @@
 #include <QStringConverter>
 #include <QStringList>
 #include <map>
+#include <set>
 #include <memory>
 #include <vector>
 
@@ -104,7 +105,9 @@ public:
     // the server, not two. A statement that cannot be prepared is not kept.
     Statement& prepared(const QString& sql);
     // Whether the database has the table: one made by an older program lacks the later ones
-    // until it is upgraded.
+    // until it is upgraded. A table found is remembered until the connection closes (tables
+    // are only ever added, by the upgrade, which another desk may run meanwhile: a table
+    // not found is looked for again).
     bool hasTable(const QString& name);
 
     // Used by the data layer.
@@ -146,6 +149,7 @@ private:
     int listReadings_ = 0;
     std::vector<DataSet*> dataSets_;
     std::map<QString, std::unique_ptr<Statement>> prepared_;
+    std::set<QString> tablesFound_;
     std::vector<ChangeEvents*> changeEvents_;
 };
 
