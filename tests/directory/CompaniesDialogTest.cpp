@@ -824,6 +824,33 @@ private slots:
         QCOMPARE(e.database.scalar("select KOLEJ from DZIALY where ID = 5").toInt(), 0);
     }
 
+    // A company too large for one statement's list is renumbered in several, all or none.
+    void aLargeCompanyIsRenumberedWhollyOrNotAtAll()
+    {
+        QStringList rows = kCompanies;
+        rows << "insert into FIRMY (ID, NAZWA) values (3, 'Duża')";
+        for (int i = 0; i < 1500; ++i)
+            rows << QString(
+                        "insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA) "
+                        "values (%1, 3, 0, %2, 'D%2')")
+                        .arg(1000000000 + i)
+                        .arg(i);
+        Editor e(rows, Mode::Edit, 3);
+        QCOMPARE(e.tree->nodeCount(), 1500);
+        // Another desk holds the last department, which only a later statement reaches.
+        auto desk2 = e.database.connect();
+        desk2->execute("update DZIALY set LOKALIZACJA = 'zajęty' where ID = 1000001499");
+        e.tree->selectNode(node(*e.tree, "D0"));
+        e.trigger("moveDepartmentDownAction");
+        QCOMPARE(e.desk.answers.messages().size(), 1);
+        QCOMPARE(e.seen("select KOLEJ from DZIALY where ID = 1000000000").toInt(), 0);
+        QCOMPARE(outline(*e.tree).mid(0, 2), QStringList({"D0", "D1"}));
+        desk2->transaction().rollback();
+        e.trigger("moveDepartmentDownAction");
+        QCOMPARE(outline(*e.tree).mid(0, 2), QStringList({"D1", "D0"}));
+        QCOMPARE(e.invariantBroken(3), QString());
+    }
+
     void aCompanyDeletedElsewhereMeanwhile()
     {
         Editor e(kCompanies, Mode::Edit, 2);
