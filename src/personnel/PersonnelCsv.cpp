@@ -195,6 +195,12 @@ const QByteArray& statusBytes(const char* status)
     return *found;
 }
 
+// Windows-1250 texts go to and from a connection in that character set as they are.
+bool speaksWindows1250(const db::Database& database)
+{
+    return database.charset().compare(QLatin1String("WIN1250"), Qt::CaseInsensitive) == 0;
+}
+
 // ------------------------------------------------------------------ export
 
 // The export's cursor read straight from the client's buffer: the texts arrive as the
@@ -225,8 +231,7 @@ public:
             if (columns_[f] < 0)
                 throw db::Error(QStringLiteral("Brak kolumny %1").arg(QLatin1String(names[f])));
         }
-        sameCodePage_ =
-            database.charset().compare(QLatin1String("WIN1250"), Qt::CaseInsensitive) == 0;
+        sameCodePage_ = speaksWindows1250(database);
         row_.assign(meta_->getMessageLength(&st_), 0);
         st_.check();
         cursor_.reset(statement_->openCursor(&st_, database.transaction().handle(), nullptr,
@@ -439,30 +444,75 @@ private:
 enum Generator { CompanyKeys, DepartmentKeys, EmployeeKeys };
 using KeyCounts = std::array<qint64, 3>;
 
-// The keys drawn from a generator and not yet taken, in the order they are taken: a range
-// for each draw, the rest of one draw taken before the next.
-class DrawnKeys {
+// The keys drawn from the generators and not yet taken, taken in the order they were
+// drawn: a range for each draw, the rest of one draw before the next.
+class KeysInHand {
 public:
-    qint64 available() const { return available_; }
-    void add(qint64 last, qint64 count)
+    // What to draw of each generator to have `needed` in hand.
+    KeyCounts shortOf(const KeyCounts& needed) const
     {
-        ranges_.push_back({last - count + 1, last});
-        available_ += count;
+        KeyCounts draw{};
+        for (size_t g = 0; g < draw.size(); ++g)
+            draw[g] = qMax<qint64>(0, needed[g] - available_[g]);
+        return draw;
     }
-    qint64 take()
+    // Keys drawn: `drawn` of each generator, ending at its `last` value.
+    void add(const KeyCounts& drawn, const KeyCounts& last)
     {
-        std::pair<qint64, qint64>& range = ranges_.front();
+        for (size_t g = 0; g < drawn.size(); ++g) {
+            if (drawn[g] > 0)
+                ranges_[g].push_back({last[g] - drawn[g] + 1, last[g]});
+            available_[g] += drawn[g];
+        }
+    }
+    // Record numbers are 32-bit: a generator past that is refused, never cut.
+    int take(Generator generator)
+    {
+        if (available_[generator] <= 0)
+            throw db::Error(QStringLiteral("Brak pobranych wartości generatora"));
+        std::pair<qint64, qint64>& range = ranges_[generator].front();
         const qint64 key = range.first++;
         if (range.first > range.second)
-            ranges_.pop_front();
-        --available_;
-        return key;
+            ranges_[generator].pop_front();
+        --available_[generator];
+        if (!db::fitsInBits(key, 32))
+            throw db::Error(QStringLiteral("Wartość %1 pola ID nie mieści się w liczbie "
+                                           "całkowitej 32-bitowej.")
+                                .arg(key));
+        return int(key);
     }
 
 private:
-    std::deque<std::pair<qint64, qint64>> ranges_;
-    qint64 available_ = 0;
+    std::array<std::deque<std::pair<qint64, qint64>>, 3> ranges_;
+    KeyCounts available_{};
 };
+
+// The keys the lines from `from` may take, up to `writes` lines that write rows: one for
+// each new company and new department by name, one for each line whose number is no known
+// employee (more than taken when a line names an employee an earlier one of them adds).
+KeyCounts keysNeeded(const std::vector<QByteArrayView>& lines, size_t from, int writes,
+                     const StaffIndexes& indexes)
+{
+    QSet<QString> companies;
+    QSet<std::pair<QString, QString>> departments;
+    KeyCounts needed{};
+    for (size_t i = from; i < lines.size() && writes > 0; ++i) {
+        const std::optional<ReadLine> line = readLine(lines[i]);
+        if (!line)
+            continue;
+        --writes;
+        const std::optional<int> company = indexes.company(line->company);
+        if (!company)
+            companies.insert(line->company);
+        if (!company || !indexes.department(*company, line->department))
+            departments.insert({line->company, line->department});
+        if (!line->employeeId || !indexes.hasEmployee(*line->employeeId))
+            ++needed[EmployeeKeys];
+    }
+    needed[CompanyKeys] = companies.size();
+    needed[DepartmentKeys] = departments.size();
+    return needed;
+}
 
 // The rows one line writes, decided before they are sent; texts in the connection's
 // character set, a null one for NULL.
@@ -482,17 +532,15 @@ struct LineRows {
 // whole by the server, as every statement is.
 class BlockStatement {
 public:
-    BlockStatement(db::Database& database, int lines) : database_(database)
+    BlockStatement(db::Database& database, int lines) : database_(database), lines_(lines)
     {
+        prepare();
         // The input message of a block must stay under 64 KB: with a character set of
         // several bytes a letter, fewer lines go into a block.
-        for (lines_ = lines; lines_ > 1; lines_ /= 2) {
+        while (input_.size() > MessageLimit && lines_ > 1) {
+            lines_ /= 2;
             prepare();
-            if (input_.size() < MessageLimit)
-                break;
         }
-        if (lines_ == 1)
-            prepare();
     }
     ~BlockStatement() { free(); }
     BlockStatement(const BlockStatement&) = delete;
@@ -540,7 +588,7 @@ private:
         FirstTextParam,
         LineParams = FirstTextParam + int(EmployeeColumns.size())
     };
-    static constexpr size_t MessageLimit = 65535;
+    static constexpr size_t MessageLimit = 65535;  // bytes
 
     struct Param {
         unsigned type = 0;
@@ -693,8 +741,7 @@ public:
           report_(report),
           indexes_(database),
           block_(database, LinesPerBlock),
-          sameCodePage_(database.charset().compare(QLatin1String("WIN1250"), Qt::CaseInsensitive) ==
-                        0)
+          sameCodePage_(speaksWindows1250(database))
     {}
 
     void run(const Progress& progress)
@@ -747,7 +794,7 @@ private:
         rows.companyId = company ? *company : addCompany(*line, rows);
         rows.departmentId = department ? *department : addDepartment(*line, rows);
         rows.update = known;
-        rows.employeeId = known ? *line->employeeId : takeKey(EmployeeKeys);
+        rows.employeeId = known ? *line->employeeId : keys_.take(EmployeeKeys);
         // Known at once, so a later line of the file with this number updates it.
         indexes_.addEmployee(rows.employeeId);
         for (size_t c = 0; c < EmployeeColumns.size(); ++c) {
@@ -764,7 +811,7 @@ private:
 
     int addCompany(const ReadLine& line, LineRows& rows)
     {
-        const int id = takeKey(CompanyKeys);
+        const int id = keys_.take(CompanyKeys);
         rows.newCompany = encoded(line.companyBytes, "NAZWA");
         indexes_.addCompany(line.company, id);
         return id;
@@ -772,7 +819,7 @@ private:
 
     int addDepartment(const ReadLine& line, LineRows& rows)
     {
-        const int id = takeKey(DepartmentKeys);
+        const int id = keys_.take(DepartmentKeys);
         rows.newDepartment = encoded(line.departmentBytes, "NAZWA");
         rows.departmentOrder = indexes_.addDepartment(rows.companyId, line.department, id);
         return id;
@@ -787,82 +834,30 @@ private:
                                 QStringLiteral("w parametrze :%1").arg(QLatin1String(column)));
     }
 
-    // Keys the lines from `from` may take, up to `writes` lines that write rows: one for
-    // each new company and new department by name, one for each line whose number is no
-    // known employee.
-    KeyCounts keysNeeded(size_t from, int writes) const
-    {
-        QSet<QString> companies;
-        QSet<std::pair<QString, QString>> departments;
-        KeyCounts needed{};
-        for (size_t i = from; i < lines_.size() && writes > 0; ++i) {
-            const std::optional<ReadLine> line = readLine(lines_[i]);
-            if (!line)
-                continue;
-            --writes;
-            const std::optional<int> company = indexes_.company(line->company);
-            if (!company)
-                companies.insert(line->company);
-            if (!company || !indexes_.department(*company, line->department))
-                departments.insert({line->company, line->department});
-            if (!line->employeeId || !indexes_.hasEmployee(*line->employeeId))
-                ++needed[EmployeeKeys];
-        }
-        needed[CompanyKeys] = companies.size();
-        needed[DepartmentKeys] = departments.size();
-        return needed;
-    }
-
-    // What to draw of each generator for those lines beyond the keys in hand.
+    // What to draw for the lines from `from`, up to `writes` lines that write rows.
     KeyCounts keysToDraw(size_t from, int writes) const
     {
-        KeyCounts draw = keysNeeded(from, writes);
-        for (size_t g = 0; g < draw.size(); ++g)
-            draw[g] = qMax<qint64>(0, draw[g] - keys_[g].available());
-        return draw;
+        return keys_.shortOf(keysNeeded(lines_, from, writes, indexes_));
     }
 
     // Draws keys on their own when the line needs more than are in hand: enough for the
     // rest of its block.
     void ensureKeys(size_t index, const KeyCounts& line)
     {
-        bool enough = true;
-        for (size_t g = 0; g < line.size(); ++g)
-            enough = enough && keys_[g].available() >= line[g];
-        if (enough)
+        if (keys_.shortOf(line) == KeyCounts{})
             return;
         const KeyCounts draw = keysToDraw(index, block_.lines() - int(rows_.size()));
-        addKeys(draw, block_.write(nullptr, 0, draw));
+        keys_.add(draw, block_.write(nullptr, 0, draw));
     }
 
-    void addKeys(const KeyCounts& drawn, const KeyCounts& last)
-    {
-        for (size_t g = 0; g < drawn.size(); ++g)
-            if (drawn[g] > 0)
-                keys_[g].add(last[g], drawn[g]);
-    }
-
-    // Record numbers are 32-bit: a generator past that is refused, never cut.
-    int takeKey(Generator generator)
-    {
-        if (keys_[generator].available() <= 0)
-            throw db::Error(QStringLiteral("Brak pobranych wartości generatora"));
-        const qint64 key = keys_[generator].take();
-        if (!db::fitsInBits(key, 32))
-            throw db::Error(QStringLiteral("Wartość %1 pola ID nie mieści się w liczbie "
-                                           "całkowitej 32-bitowej.")
-                                .arg(key));
-        return int(key);
-    }
-
-    // Sends the block and drawing `draw` keys with it; logs its lines. False when one of
+    // Sends the block, drawing `draw` keys with it, and logs its lines. False when one of
     // them could not be stored: the run stops there.
     bool flush(const KeyCounts& draw)
     {
         const bool drawing = std::any_of(draw.begin(), draw.end(), [](qint64 n) { return n; });
         if (!rows_.empty() || drawing) {
             try {
-                addKeys(draw, block_.write(rows_.data(), int(rows_.size()), draw));
+                keys_.add(draw, block_.write(rows_.data(), int(rows_.size()), draw));
             } catch (const db::Error&) {
                 return writeOneByOne();
             }
@@ -930,7 +925,7 @@ private:
     BlockStatement block_;
     std::unique_ptr<BlockStatement> single_;  // for finding the line a block failed at
     const bool sameCodePage_;
-    std::array<DrawnKeys, 3> keys_;
+    KeysInHand keys_;
     std::vector<PendingLine> pending_;  // the block's lines, refused ones too
     std::vector<LineRows> rows_;        // the rows of the block's lines
 };
