@@ -59,7 +59,7 @@ from PERSONEL)";
 
 // The rows of one line of the import: its company and its department when the line creates
 // them (their names given), then its employee, added (K = 1) or updated (K = 2, INFO left as
-// it is).
+// it is). The texts are as wide as their columns, to which the import cuts them.
 constexpr auto WriteLineProcedure = R"(declare procedure WRITE_LINE (
     K smallint, ID integer, FIRMA_ID integer, DZIAL_ID integer,
     FIRMA varchar(128), DZIAL varchar(64), KOLEJ integer,
