@@ -2,7 +2,8 @@
 // program: each run through the program and, side by side, the same writes or the same
 // query through the Firebird client alone. One line per figure.
 //   import 50k lines: 50,000 lines (half updates, half new employees, 200 new departments)
-//                     into 50,000 employees, against a prepared insert/update loop
+//                     into 50,000 employees, against the same rows written as execute
+//                     blocks of personnelcsv::LinesPerBlock lines, one execute a block
 //   export 100k:      100,000 employees, against the bare ordered join written to a file
 //   import 100k lines: the peak memory of a process that imports 100,000 lines
 #include "BenchFigures.h"
@@ -23,6 +24,7 @@
 #include <cstring>
 #include <functional>
 #include <ibase.h>
+#include <map>
 #include <optional>
 
 namespace {
@@ -41,27 +43,33 @@ values
   (:ID, :FIRMA_ID, :DZIAL_ID, :IMIE, :NAZWISKO, :STANOWISKO, :PIETRO, :POKOJ, :TELSTACJ,
    :TELKOM, :EMAIL))";
 
-// The program's own statements, for the bare loop.
-constexpr auto BareInsertEmployee = R"(insert into PERSONEL
-  (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO, STANOWISKO, PIETRO, POKOJ, TELSTACJ, 
-   TELKOM, EMAIL, INFO)
-values
-  (:ID, :FIRMA_ID, :DZIAL_ID, :IMIE, :NAZWISKO, :STANOWISKO, :PIETRO, :POKOJ, 
-   :TELSTACJ, :TELKOM, :EMAIL, :INFO))";
-constexpr auto BareUpdateEmployee = R"(update PERSONEL
-set
-  ID = :ID, FIRMA_ID = :FIRMA_ID, DZIAL_ID = :DZIAL_ID, IMIE = :IMIE, NAZWISKO = :NAZWISKO,
-  STANOWISKO = :STANOWISKO, PIETRO = :PIETRO, POKOJ = :POKOJ, TELSTACJ = :TELSTACJ,
-  TELKOM = :TELKOM, EMAIL = :EMAIL, INFO = :INFO
-where
-  ID = :OLD_ID)";
-constexpr auto BareInsertDepartment = R"(insert into DZIALY
-  (ID, FIRMA_ID, POPID, KOLEJ, NAZWA, LOKALIZACJA)
-values
-  (:ID, :FIRMA_ID, :POPID, :KOLEJ, :NAZWA, :LOKALIZACJA))";
-constexpr auto BareHighestOrder = R"(select max(KOLEJ)
-from DZIALY
-where FIRMA_ID = :firma_id)";
+// The bare blocks: for each line its new department, if any, and its employee, added (K = 1)
+// or updated (K = 2). %1 the parameters of every line, %2 the writes of every line.
+constexpr auto BareBlock = R"(execute block (%1)
+as
+begin%2
+end)";
+constexpr auto BareBlockParameters = R"(
+  K%1 integer = ?, ID%1 integer = ?, FIRMA_ID%1 integer = ?, DZIAL_ID%1 integer = ?,
+  DZIAL%1 varchar(64) = ?, KOLEJ%1 integer = ?, NAZWISKO%1 varchar(64) = ?,
+  IMIE%1 varchar(32) = ?, STANOWISKO%1 varchar(64) = ?, PIETRO%1 varchar(16) = ?,
+  POKOJ%1 varchar(16) = ?, TELSTACJ%1 varchar(64) = ?, TELKOM%1 varchar(64) = ?,
+  EMAIL%1 varchar(64) = ?)";
+constexpr auto BareBlockWrites = R"(
+  if (DZIAL%1 is not null) then
+    insert into DZIALY (ID, FIRMA_ID, POPID, KOLEJ, NAZWA)
+    values (:DZIAL_ID%1, :FIRMA_ID%1, 0, :KOLEJ%1, :DZIAL%1);
+  if (K%1 = 1) then
+    insert into PERSONEL (ID, FIRMA_ID, DZIAL_ID, IMIE, NAZWISKO, STANOWISKO, PIETRO, POKOJ,
+      TELSTACJ, TELKOM, EMAIL)
+    values (:ID%1, :FIRMA_ID%1, :DZIAL_ID%1, :IMIE%1, :NAZWISKO%1, :STANOWISKO%1, :PIETRO%1,
+      :POKOJ%1, :TELSTACJ%1, :TELKOM%1, :EMAIL%1);
+  else if (K%1 = 2) then
+    update PERSONEL set FIRMA_ID = :FIRMA_ID%1, DZIAL_ID = :DZIAL_ID%1, IMIE = :IMIE%1,
+      NAZWISKO = :NAZWISKO%1, STANOWISKO = :STANOWISKO%1, PIETRO = :PIETRO%1,
+      POKOJ = :POKOJ%1, TELSTACJ = :TELSTACJ%1, TELKOM = :TELKOM%1, EMAIL = :EMAIL%1
+    where ID = :ID%1;)";
+constexpr int BareLineParams = 14;
 constexpr auto SelectExport = R"(select
   P.*,
   F.NAZWA as FIRMA,
@@ -195,11 +203,14 @@ class BareStatement {
 public:
     using Value = std::optional<std::variant<qint64, QByteArray>>;
 
-    BareStatement(db::Database& database, const QString& sql) : database_(database)
+    // An execute block's text has its "?" already: its ":NAME" are its own variables.
+    enum class Params { Named, Positional };
+    BareStatement(db::Database& database, const QString& sql, Params params = Params::Named)
+        : database_(database)
     {
-        const db::PositionalSql positional = db::toPositional(sql);
         db::fb::Status st;
-        const QByteArray text = database.encode(positional.text);
+        const QByteArray text =
+            database.encode(params == Params::Named ? db::toPositional(sql).text : sql);
         statement_.reset(database.attachment()->prepare(
             &st, database.transaction().handle(), unsigned(text.size()), text.constData(), 3,
             Firebird::IStatement::PREPARE_PREFETCH_METADATA));
@@ -268,47 +279,59 @@ private:
     std::vector<unsigned char> output_;
 };
 
-// The writes of the import done by hand: the new departments (with their highest KOLEJ and
-// generator value), the updates, and the new employees with their generator values.
+// The writes of the import done by hand, in blocks: the keys drawn once for the whole file,
+// each new department placed after its company's last (the filled ones end at
+// DepartmentsPerCompany - 1).
 int bareImport(db::Database& database, const std::vector<Line>& lines)
 {
-    BareStatement update(database, QString::fromLatin1(BareUpdateEmployee));
-    BareStatement insert(database, QString::fromLatin1(BareInsertEmployee));
-    BareStatement insertDepartment(database, QString::fromLatin1(BareInsertDepartment));
-    BareStatement highest(database, QString::fromLatin1(BareHighestOrder));
-    BareStatement employeeKey(
-        database, QStringLiteral("SELECT GEN_ID(GEN_PERSONEL_ID, 1) FROM RDB$DATABASE"));
-    BareStatement departmentKey(
-        database, QStringLiteral("SELECT GEN_ID(GEN_DZIALY_ID, 1) FROM RDB$DATABASE"));
-    std::vector<int> newDepartments(NewDepartments, 0);
-    int written = 0;
-    for (const Line& line : lines) {
-        int department = line.department;
-        if (line.newDepartment >= 0) {
-            const qint64 order = highest.run({qint64(line.company)}) + 1;
-            department = int(departmentKey.run({}));
-            insertDepartment.run({qint64(department), qint64(line.company), qint64(0), order,
-                                  cp1250(QStringLiteral("Nowy dział %1").arg(line.newDepartment)),
-                                  std::nullopt});
-        }
-        std::vector<BareStatement::Value> values;
-        const qint64 id = line.id ? line.id : employeeKey.run({});
-        values = {id, qint64(line.company), qint64(department)};
-        values.push_back(line.fields[1]);  // IMIE
-        values.push_back(line.fields[0]);  // NAZWISKO
-        for (int f = 2; f < 8; ++f)
-            values.push_back(line.fields[f].isEmpty() ? BareStatement::Value()
-                                                      : BareStatement::Value(line.fields[f]));
-        values.push_back(std::nullopt);  // INFO
-        if (line.id) {
-            values.push_back(id);
-            update.run(values);
-        } else {
-            insert.run(values);
-        }
-        ++written;
+    QString parameters, writes;
+    for (int line = 1; line <= personnelcsv::LinesPerBlock; ++line) {
+        parameters += (line > 1 ? "," : "") + QString::fromLatin1(BareBlockParameters).arg(line);
+        writes += QString::fromLatin1(BareBlockWrites).arg(line);
     }
-    return written;
+    BareStatement block(database, QString::fromLatin1(BareBlock).arg(parameters, writes),
+                        BareStatement::Params::Positional);
+    const auto count = [&](bool (*wanted)(const Line&)) {
+        return qint64(std::count_if(lines.begin(), lines.end(), wanted));
+    };
+    const qint64 newEmployees = count([](const Line& line) { return line.id == 0; });
+    const qint64 newDepartments = count([](const Line& line) { return line.newDepartment >= 0; });
+    qint64 employeeKey =
+        BareStatement(database,
+                      QStringLiteral("SELECT GEN_ID(GEN_PERSONEL_ID, CAST(:n AS INTEGER)) FROM "
+                                     "RDB$DATABASE"))
+            .run({newEmployees}) -
+        newEmployees;
+    qint64 departmentKey =
+        BareStatement(
+            database,
+            QStringLiteral("SELECT GEN_ID(GEN_DZIALY_ID, CAST(:n AS INTEGER)) FROM RDB$DATABASE"))
+            .run({newDepartments}) -
+        newDepartments;
+    std::map<int, qint64> highest;
+    std::vector<BareStatement::Value> values;
+    for (size_t first = 0; first < lines.size(); first += personnelcsv::LinesPerBlock) {
+        values.assign(size_t(personnelcsv::LinesPerBlock) * BareLineParams, std::nullopt);
+        for (size_t i = first; i < qMin(lines.size(), first + personnelcsv::LinesPerBlock); ++i) {
+            const Line& line = lines[i];
+            BareStatement::Value* at = values.data() + (i - first) * BareLineParams;
+            at[0] = qint64(line.id ? 2 : 1);
+            at[1] = line.id ? qint64(line.id) : ++employeeKey;
+            at[2] = qint64(line.company);
+            at[3] = qint64(line.department);
+            if (line.newDepartment >= 0) {
+                at[3] = ++departmentKey;
+                at[4] = cp1250(QStringLiteral("Nowy dział %1").arg(line.newDepartment));
+                auto order = highest.try_emplace(line.company, DepartmentsPerCompany - 1).first;
+                at[5] = ++order->second;
+            }
+            for (int f = 0; f < 8; ++f)  // NAZWISKO, IMIE, ... in the order of the fields
+                if (!line.fields[f].isEmpty())
+                    at[6 + f] = line.fields[f];
+        }
+        block.run(values);
+    }
+    return int(lines.size());
 }
 
 // The bare export: the ordered join fetched through the client and its eleven columns

@@ -29,6 +29,11 @@ extern const char* const StatusError;
 // Told the number of lines done so far; false stops the work.
 using Progress = std::function<bool(int lines)>;
 
+// The import sends the rows of this many lines to the server in one exchange (fewer when
+// the connection's character set takes more than a byte a letter): over a slow link each
+// exchange costs its round trip, however little it carries.
+constexpr int LinesPerBlock = 50;
+
 // "lista_personelu_YYYY-MM-DD.csv"
 QString exportFileName(const QDate& today);
 // "log_importu_YYYY-MM-DD_HHNN.txt"
@@ -58,10 +63,12 @@ struct ImportReport {
 };
 
 // Imports the lines of a file into the shared transaction: employees found by ID are
-// updated, the others added; missing companies and departments are created by name.
-// Nothing is committed. A database failure on a line stops the run there and is
-// reported in the result, with that line logged as an error; a failure while reading the
-// tables at the start throws db::Error.
+// updated (their INFO kept), the others added; missing companies and departments are
+// created by name. Nothing is committed. A database failure on a line stops the run there
+// and is reported in the result, with that line logged as an error, the lines before it
+// stored and nothing of it or after it; a failure while reading the tables at the start
+// throws db::Error. `progress` hears of each line as it is read; the rows of the lines up
+// to the one at which it stops the run are stored.
 ImportReport importStaff(db::Database& database, const QByteArray& file,
                          const Progress& progress = {});
 

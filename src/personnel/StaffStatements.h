@@ -1,7 +1,7 @@
 #pragma once
-// The statements that store an employee row, shared by the personnel list and the CSV
-// import, which both keep the staff table through the same data set rules; and the list of
-// a company's employees of no department, shared with the main window.
+// The statements that store an employee row from the personnel list (the CSV import writes
+// the same columns in blocks of lines of its own, and leaves INFO as it is on an update);
+// and the list of a company's employees of no department, shared with the main window.
 namespace personnel {
 
 // Department 0 lists the employees of the company that no department of it holds: those of

@@ -454,6 +454,35 @@ private slots:
         QCOMPARE(dump(t.db(), "PERSONEL").filter("|A|").size(), 1);
     }
 
+    void aBlockRefusedHalfwayKeepsItsLinesBeforeTheFaultyOneAndNothingAfter()
+    {
+        TestDatabase t;
+        t.run(kRows);
+        t.run(
+            {"alter table PERSONEL add constraint CK_POKOJ check (POKOJ is null or POKOJ <> 'X')"});
+        const int faulty = personnelcsv::LinesPerBlock * 3 / 2;  // amid the second block
+        QStringList lines = {kHeader};
+        for (int i = 1; i <= personnelcsv::LinesPerBlock * 2 + 10; ++i)  // the faulty line also
+            lines << (i == faulty ? ";F;;Omega;Nowy;;;X;;;" : ";N;;Alfa;Kadry;;;;;;");  // adds
+        const personnelcsv::ImportReport report = personnelcsv::importStaff(t.db(), crlf(lines));
+        QCOMPARE(report.stoppedAtLine, faulty + 1);
+        QString alone;  // the server's message for the faulty row sent on its own
+        try {
+            t.db().execute("insert into PERSONEL (ID, POKOJ) values (999, 'X')");
+        } catch (const db::Error& error) {
+            alone = error.message();
+        }
+        QVERIFY2(alone.contains("CK_POKOJ"), qPrintable(alone));
+        QCOMPARE(report.failure, alone);
+        QCOMPARE(report.added, faulty - 1);
+        QCOMPARE(logLineCount(report.log), faulty + 1);
+        QVERIFY(report.log.endsWith(cp1250("błąd:           ;;F;;Omega;Nowy;;;X;;;\r\n")));
+        QCOMPARE(dump(t.db(), "PERSONEL").filter("|N|").size(), faulty - 1);
+        QCOMPARE(dump(t.db(), "PERSONEL").filter("|F|").size(), 0);
+        QCOMPARE(dump(t.db(), "FIRMY").size(), 2);  // nor its company, nor its department
+        QCOMPARE(dump(t.db(), "DZIALY").size(), 4);
+    }
+
     void hostileTextsOfAFileAreStoredAsTheirBytesCutToTheColumns_data()
     {
         QTest::addColumn<QByteArray>("bytes");  // every text field of the line holds them
