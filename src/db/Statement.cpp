@@ -530,6 +530,7 @@ void Statement::execute(const ParamSource& params, std::vector<Values>* rows, si
 {
     if (!statement_)
         throw Error(QStringLiteral("Polecenie nie jest przygotowane"));
+    executed_ = false;
     fb::Status st(database_.decoder());
     Input input = bindInput(params, st);
     Firebird::ITransaction* tra = database_.statementTransaction().handle();
@@ -543,8 +544,7 @@ void Statement::execute(const ParamSource& params, std::vector<Values>* rows, si
                             returnsRows() ? outMeta_.get() : nullptr,
                             returnsRows() ? output.data() : nullptr);
         st.check();
-        affected_ = statement_->getAffectedRecords(&st);
-        st.check();
+        executed_ = true;
         if (rows && returnsRows())
             rows->push_back(readRow(output.data(), rowWidth));
         return;
@@ -561,6 +561,16 @@ void Statement::execute(const ParamSource& params, std::vector<Values>* rows, si
     if (!st.failed())
         cursor.forget();
     st.check();
+}
+
+quint64 Statement::affectedRows()
+{
+    if (!statement_ || !executed_)
+        return 0;
+    fb::Status st(database_.decoder());
+    const quint64 affected = statement_->getAffectedRecords(&st);
+    st.check();
+    return affected;
 }
 
 }  // namespace db

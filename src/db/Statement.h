@@ -43,8 +43,9 @@ public:
     // caller adds, such as calculated fields).
     void execute(const ParamSource& params, std::vector<Values>* rows = nullptr,
                  size_t rowWidth = 0);
-    // Rows the last insert, update or delete touched.
-    quint64 affectedRows() const { return affected_; }
+    // Rows the last insert, update or delete touched: asked of the server only when wanted,
+    // as the asking is an exchange of its own.
+    quint64 affectedRows();
     // Frees the prepared statement on the server; never throws.
     void free();
 
@@ -74,7 +75,7 @@ private:
     std::vector<Column> columns_;
     std::vector<OutputSlot> slots_;
     bool isSelect_ = false;
-    quint64 affected_ = 0;
+    bool executed_ = false;  // the last run was an insert, update, delete or procedure
 };
 
 }  // namespace db
