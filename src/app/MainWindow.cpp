@@ -640,6 +640,7 @@ void MainWindow::showConnectionState(const QString& text)
 
 void MainWindow::connectToDatabase()
 {
+    std::vector<admin::SchemaAddition> lacking;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     showConnectionState(QStringLiteral("ŁĄCZENIE"));
     QCoreApplication::processEvents();
@@ -653,6 +654,7 @@ void MainWindow::connectToDatabase()
         liveUpdates().start(database_);
         companies.open();
         remindOfPurge();
+        lacking = whatDatabaseLacks();
     } catch (const std::exception& error) {
         const auto* dbError = dynamic_cast<const db::Error*>(&error);
         const QString text = dbError ? dbError->message() : QString::fromLocal8Bit(error.what());
@@ -664,7 +666,7 @@ void MainWindow::connectToDatabase()
     }
     showConnectionState(database_.connected() ? settings.host : QStringLiteral("Niepodłączony"));
     QApplication::restoreOverrideCursor();
-    tellWhatDatabaseLacks();
+    tellWhatDatabaseLacks(lacking);
     startCourier();
 }
 
@@ -722,15 +724,18 @@ void MainWindow::upgradeDatabase()
     });
 }
 
-void MainWindow::tellWhatDatabaseLacks()
+// Read with the lists of the start, in the same reading.
+std::vector<admin::SchemaAddition> MainWindow::whatDatabaseLacks()
 {
-    std::vector<admin::SchemaAddition> missing;
     try {
-        if (database_.connected())
-            missing = admin::DatabaseUpgrade::missing(database_);
+        return admin::DatabaseUpgrade::missing(database_);
     } catch (const db::Error&) {
-        // not told; the program works as it can
+        return {};  // not told; the program works as it can
     }
+}
+
+void MainWindow::tellWhatDatabaseLacks(const std::vector<admin::SchemaAddition>& missing)
+{
     upgradeHintLabel->setVisible(!missing.empty());
     QStringList names;
     for (const admin::SchemaAddition& addition : missing)

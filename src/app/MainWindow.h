@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -32,6 +33,9 @@ class ScanBox;
 class EmployeeSearchDialog;
 class PersonnelDialog;
 class TypedInputDialog;
+namespace admin {
+struct SchemaAddition;
+}
 namespace controls {
 class BoundTextEdit;
 class DataGrid;
@@ -159,7 +163,8 @@ private:
     void upgradeDatabase();
     // What the connected database lacks: said once per database and what it lacks, and
     // kept in the status bar while it lacks it.
-    void tellWhatDatabaseLacks();
+    std::vector<admin::SchemaAddition> whatDatabaseLacks();
+    void tellWhatDatabaseLacks(const std::vector<admin::SchemaAddition>& missing);
     bool drawStaffCell(QPainter* painter, const QRect& cell, int row,
                        const controls::GridColumn& column, const QColor& background);
 
