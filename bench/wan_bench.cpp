@@ -838,8 +838,8 @@ std::vector<Sample> bareMoves(const WanRelay& relay, BareConnection& connection,
     return samples;
 }
 
-// The search window typed into as a receptionist types; the time from the last letter to
-// the list of its result.
+// The search window typed into as a receptionist types; the time from the end of the
+// window's wait after the last letter (the search starts then) to the list of its result.
 class SearchWindow {
 public:
     explicit SearchWindow(const QString& databaseName)
@@ -872,7 +872,8 @@ public:
             }))
             giveUp(QStringLiteral("the search did not end"));
         *rows = results->recordCount();
-        return {lastLetter->read().ms, typing.read().roundTrips};
+        const int wait = child<QTimer>(&window_, QStringLiteral("searchTimer"))->interval();
+        return {lastLetter->read().ms - wait, typing.read().roundTrips};
     }
 
 private:
@@ -1109,13 +1110,14 @@ void benchmark(int delay)
                 return measure(relay,
                                [&] { bareRows = select.run({statement->params.front().second}); });
             });
-        bench::print(QStringLiteral("  (\"%1\" typed %2 ms a letter: %3 rows, the client alone %4; "
-                                    "the window waits %5 ms after the last letter)")
-                         .arg(Typed)
-                         .arg(LetterGapMs)
-                         .arg(programRows)
-                         .arg(bareRows)
-                         .arg(SearchDelayMs));
+        bench::print(
+            QStringLiteral("  (\"%1\" typed %2 ms a letter: %3 rows, the client alone %4; "
+                           "timed from the end of the window's %5 ms wait after the last letter)")
+                .arg(Typed)
+                .arg(LetterGapMs)
+                .arg(programRows)
+                .arg(bareRows)
+                .arg(SearchDelayMs));
     }
 
     const std::vector<ImportLine> lines = importLines(office);
