@@ -23,6 +23,48 @@ namespace bench {
 
 using Params = std::vector<std::pair<QString, QVariant>>;
 
+// The input message of a statement with the values in the order of its parameters (null,
+// texts, timestamps and whole numbers), texts in the connection's bytes.
+inline std::vector<unsigned char> bindMessage(
+    Firebird::IMessageMetadata* in, const std::vector<QVariant>& values,
+    const std::function<QByteArray(const QString&)>& encode)
+{
+    db::fb::Status st;
+    std::vector<unsigned char> input(in->getMessageLength(&st), 0);
+    for (unsigned i = 0; i < unsigned(values.size()); ++i) {
+        const QVariant& value = values[i];
+        unsigned char* at = input.data() + in->getOffset(&st, i);
+        *reinterpret_cast<short*>(input.data() + in->getNullOffset(&st, i)) =
+            value.isNull() ? -1 : 0;
+        if (value.isNull())
+            continue;
+        const unsigned type = in->getType(&st, i) & ~1u;
+        if (type == SQL_VARYING) {
+            const QByteArray bytes = encode(value.toString());
+            const unsigned short length = (unsigned short)bytes.size();
+            std::memcpy(at, &length, sizeof length);
+            std::memcpy(at + 2, bytes.constData(), size_t(bytes.size()));
+        } else if (type == SQL_TIMESTAMP) {
+            const QDateTime when = value.toDateTime();
+            Firebird::IUtil* util = db::fb::master()->getUtilInterface();
+            const ISC_TIMESTAMP stamp{
+                util->encodeDate(unsigned(when.date().year()), unsigned(when.date().month()),
+                                 unsigned(when.date().day())),
+                util->encodeTime(unsigned(when.time().hour()), unsigned(when.time().minute()),
+                                 unsigned(when.time().second()), 0)};
+            std::memcpy(at, &stamp, sizeof stamp);
+        } else if (type == SQL_INT64) {
+            const qint64 number = value.toLongLong();
+            std::memcpy(at, &number, sizeof number);
+        } else {
+            const qint32 number = value.toInt();
+            std::memcpy(at, &number, sizeof number);
+        }
+    }
+    st.check();
+    return input;
+}
+
 // The statement prepared once through the Firebird client; each run binds the values,
 // opens the cursor and fetches every row.
 class BareQuery {
@@ -90,40 +132,13 @@ public:
 private:
     std::vector<unsigned char> bind(const Params& params)
     {
-        db::fb::Status st;
-        std::vector<unsigned char> input(in_->getMessageLength(&st), 0);
-        for (unsigned i = 0; i < unsigned(names_.size()); ++i) {
-            QVariant value;
+        std::vector<QVariant> values(size_t(names_.size()));
+        for (size_t i = 0; i < values.size(); ++i)
             for (const auto& [name, v] : params)
                 if (name.compare(names_[int(i)], Qt::CaseInsensitive) == 0)
-                    value = v;
-            unsigned char* at = input.data() + in_->getOffset(&st, i);
-            short* null = reinterpret_cast<short*>(input.data() + in_->getNullOffset(&st, i));
-            *null = value.isNull() ? -1 : 0;
-            if (value.isNull())
-                continue;
-            const unsigned type = in_->getType(&st, i) & ~1u;
-            if (type == SQL_VARYING) {
-                const QByteArray bytes = database_.encode(value.toString());
-                const unsigned short length = (unsigned short)bytes.size();
-                std::memcpy(at, &length, sizeof length);
-                std::memcpy(at + 2, bytes.constData(), size_t(bytes.size()));
-            } else if (type == SQL_TIMESTAMP) {
-                const QDateTime when = value.toDateTime();
-                Firebird::IUtil* util = db::fb::master()->getUtilInterface();
-                const ISC_TIMESTAMP stamp{
-                    util->encodeDate(unsigned(when.date().year()), unsigned(when.date().month()),
-                                     unsigned(when.date().day())),
-                    util->encodeTime(unsigned(when.time().hour()), unsigned(when.time().minute()),
-                                     unsigned(when.time().second()), 0)};
-                std::memcpy(at, &stamp, sizeof stamp);
-            } else {
-                const qint32 number = value.toInt();
-                std::memcpy(at, &number, sizeof number);
-            }
-        }
-        st.check();
-        return input;
+                    values[i] = v;
+        return bindMessage(in_.get(), values,
+                           [this](const QString& text) { return database_.encode(text); });
     }
 
     db::Database& database_;
