@@ -65,6 +65,26 @@ inline std::vector<unsigned char> bindMessage(
     return input;
 }
 
+// Opens the select's cursor with the input message and fetches every row; the number of rows.
+inline int fetchAll(Firebird::IStatement* statement, Firebird::ITransaction* transaction,
+                    Firebird::IMessageMetadata* in, std::vector<unsigned char>& input,
+                    Firebird::IMessageMetadata* out)
+{
+    db::fb::Status st;
+    std::vector<unsigned char> row(out->getMessageLength(&st));
+    db::fb::Ref<Firebird::IResultSet> cursor(
+        statement->openCursor(&st, transaction, in, input.data(), out, 0));
+    st.check();
+    int rows = 0;
+    while (cursor->fetchNext(&st, row.data()) == Firebird::IStatus::RESULT_OK)
+        ++rows;
+    st.check();
+    cursor->close(&st);
+    st.check();
+    cursor.forget();
+    return rows;
+}
+
 // The statement prepared once through the Firebird client; each run binds the values,
 // opens the cursor and fetches every row.
 class BareQuery {
@@ -102,18 +122,8 @@ public:
     {
         db::fb::Status st;
         std::vector<unsigned char> input = bind(params);
-        std::vector<unsigned char> row(out_->getMessageLength(&st));
-        db::fb::Ref<Firebird::IResultSet> cursor(statement_->openCursor(
-            &st, database_.transaction().handle(), in_.get(), input.data(), out_.get(), 0));
-        st.check();
-        int rows = 0;
-        while (cursor->fetchNext(&st, row.data()) == Firebird::IStatus::RESULT_OK)
-            ++rows;
-        st.check();
-        cursor->close(&st);
-        st.check();
-        cursor.forget();
-        return rows;
+        return fetchAll(statement_.get(), database_.transaction().handle(), in_.get(), input,
+                        out_.get());
     }
 
     // An insert, update or delete: the rows it wrote.

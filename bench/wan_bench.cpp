@@ -255,17 +255,8 @@ public:
             st.check();
             return 0;
         }
-        db::fb::Ref<Firebird::IResultSet> cursor(statement_->openCursor(
-            &st, connection_.transaction(), in_.get(), input.data(), out_.get(), 0));
-        st.check();
-        int rows = 0;
-        while (cursor->fetchNext(&st, row_.data()) == Firebird::IStatus::RESULT_OK)
-            ++rows;
-        st.check();
-        cursor->close(&st);
-        st.check();
-        cursor.forget();
-        return rows;
+        return bench::fetchAll(statement_.get(), connection_.transaction(), in_.get(), input,
+                               out_.get());
     }
 
     // The first column, a whole number, of a select's one row.
