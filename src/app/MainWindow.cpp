@@ -23,7 +23,6 @@
 #include "controls/Prompts.h"
 #include "db/Error.h"
 #include "db/RecordRules.h"
-#include "db/Statement.h"
 #include "desk/LiveUpdates.h"
 #include "desk/MailSetup.h"
 #include "desk/PersonalData.h"
@@ -62,7 +61,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <algorithm>
 
 using controls::Picture;
 
@@ -84,22 +82,6 @@ where
   and
   DZIAL_ID = :dzial_id
 order by ID)";
-// The company's departments (ID, POPID, NAZWA, by KOLEJ) and, flagged in BEZ_DZIALU, one row
-// more when some of its employees are in none of them: the tree in one reading.
-constexpr auto SelectDepartmentTree = R"(select ID, POPID, NAZWA, KOLEJ, 0 as BEZ_DZIALU
-from DZIALY
-where FIRMA_ID = :firma_id
-union all
-select 0, null, null, null, 1
-from RDB$DATABASE
-where exists (select 1 from PERSONEL P
-              where
-                P.FIRMA_ID = :firma_id
-                and
-                not exists (select 1 from DZIALY D
-                            where D.ID = P.DZIAL_ID and D.FIRMA_ID = P.FIRMA_ID))
-order by 4)";
-
 // The tables whose changes the main window's lists show.
 const QString Companies = QStringLiteral("FIRMY");
 const QString Departments = QStringLiteral("DZIALY");
@@ -993,19 +975,9 @@ void MainWindow::onDepartmentChanged()
 // some of its employees are in none of them.
 void MainWindow::loadDepartmentTree()
 {
-    const int company = currentCompany();
-    std::vector<db::Values> rows;
-    database_.prepared(QString::fromUtf8(SelectDepartmentTree))
-        .execute([company](const QString&) { return QVariant(company); }, &rows);
-    const auto noDepartment = std::find_if(
-        rows.begin(), rows.end(), [](const db::Values& row) { return row[4].toInt() == 1; });
-    const bool staffOfNoDepartment = noDepartment != rows.end();
-    if (staffOfNoDepartment)
-        rows.erase(noDepartment);
-    departmentTree->showDepartments(controls::DepartmentTree::departmentsOf(rows));
-    if (departmentTree->nodeCount() == 0)
-        return;  // with no department shown, department 0 is listed anyway
-    if (staffOfNoDepartment)
+    const bool staffOutside = departmentTree->loadDepartments(database_, currentCompany());
+    // With no department shown, department 0 is listed anyway.
+    if (staffOutside && departmentTree->nodeCount() > 0)
         departmentTree->addNode(nullptr, QStringLiteral("(bez działu)"), 0,
                                 controls::icon(controls::Picture::Department, 16));
 }

@@ -18,12 +18,23 @@
 namespace controls {
 namespace {
 
-// The whole tree of a company in one reading: a desk far from the server pays for every
-// exchange, so the tree is put together here rather than asked for level by level.
-constexpr auto SelectCompanyDepartments = R"(select ID, POPID, NAZWA
+// The whole tree of a company in one reading (ID, POPID, NAZWA by KOLEJ), and, flagged in
+// BEZ_DZIALU, one row more when some of its employees are in none of its departments: a desk
+// far from the server pays for every exchange, so the tree is put together here rather than
+// asked for level by level.
+constexpr auto SelectDepartmentTree = R"(select ID, POPID, NAZWA, KOLEJ, 0 as BEZ_DZIALU
 from DZIALY
 where FIRMA_ID = :firma_id
-order by KOLEJ)";
+union all
+select 0, null, null, null, 1
+from RDB$DATABASE
+where exists (select 1 from PERSONEL P
+              where
+                P.FIRMA_ID = :firma_id
+                and
+                not exists (select 1 from DZIALY D
+                            where D.ID = P.DZIAL_ID and D.FIRMA_ID = P.FIRMA_ID))
+order by 4)";
 
 }  // namespace
 
@@ -68,24 +79,24 @@ void DepartmentTree::clear()
     model_.removeRows(0, model_.rowCount());
 }
 
-void DepartmentTree::loadDepartments(db::Database& database, int companyId)
+bool DepartmentTree::loadDepartments(db::Database& database, int companyId)
 {
     std::vector<db::Values> rows;
-    database.prepared(QString::fromUtf8(SelectCompanyDepartments))
+    database.prepared(QString::fromUtf8(SelectDepartmentTree))
         .execute([companyId](const QString&) { return QVariant(companyId); }, &rows);
-    showDepartments(departmentsOf(rows));
-}
-
-std::vector<DepartmentTree::Department> DepartmentTree::departmentsOf(
-    const std::vector<db::Values>& rows)
-{
+    bool staffOutside = false;
     std::vector<Department> departments;
     departments.reserve(rows.size());
-    for (const db::Values& row : rows)
-        departments.push_back({row[0].toInt(),
-                               row[1].isNull() ? std::nullopt : std::optional(row[1].toInt()),
-                               row[2].toString()});
-    return departments;
+    for (const db::Values& row : rows) {
+        if (row[4].toInt() == 1)
+            staffOutside = true;
+        else
+            departments.push_back({row[0].toInt(),
+                                   row[1].isNull() ? std::nullopt : std::optional(row[1].toInt()),
+                                   row[2].toString()});
+    }
+    showDepartments(departments);
+    return staffOutside;
 }
 
 void DepartmentTree::showDepartments(const std::vector<Department>& departments)
@@ -96,7 +107,7 @@ void DepartmentTree::showDepartments(const std::vector<Department>& departments)
         if (department.parentId)
             children[*department.parentId].push_back(&department);
     // Each department is shown at most once: an ID that stands under itself, or a ring of
-    // POPIDs, must not send the building round for ever. What cannot be reached from the
+    // POPIDs, must not send the tree's building round for ever. What cannot be reached from the
     // top is left out.
     std::set<int> shown;
     std::function<void(int, QStandardItem*)> addLevel = [&](int parentId, QStandardItem* parent) {

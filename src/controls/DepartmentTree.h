@@ -1,8 +1,6 @@
 #pragma once
 // A tree of numbered nodes (departments): a Qt item model and view, with the selected
 // node painted in the shared colours and nodes counted in depth-first order.
-#include "db/Statement.h"
-
 #include <QIcon>
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
@@ -46,10 +44,9 @@ public:
         std::optional<int> parentId;
         QString name;
     };
-    // Reads the department tree of a company in one select and shows it.
-    void loadDepartments(db::Database& database, int companyId);
-    // Rows of ID, POPID and NAZWA as departments.
-    static std::vector<Department> departmentsOf(const std::vector<db::Values>& rows);
+    // Reads the department tree of a company in one select and shows it; true when some of
+    // the company's employees are in none of its departments (the same select says so).
+    bool loadDepartments(db::Database& database, int companyId);
     // Shows departments given in KOLEJ order: the top level (POPID 0) and each node's
     // children in that order, depth first, every node expanded; the first node is selected.
     // A department that cannot be reached from the top is left out.

@@ -1,11 +1,10 @@
 #include "db/Database.h"
 
-#include "db/Statement.h"
-
 #include "db/Attach.h"
 #include "db/ChangeEvents.h"
 #include "db/DataSet.h"
 #include "db/Error.h"
+#include "db/Statement.h"
 
 #include <firebird/Interface.h>
 #include <ibase.h>

@@ -85,7 +85,8 @@ where
 // "ID,POPID,KOLEJ,new POPID,new KOLEJ;" for each department this desk holds (an empty value
 // is null; no new place for one the tree does not show), ILE their number.
 // There is no exception to raise without an object in the schema: a text that is no number
-// stops the block instead, which undoes all it wrote, and the text tells the desk why.
+// (%1, StoredElsewhere) stops the block instead, which undoes all it wrote, and the text
+// tells the desk why.
 constexpr auto StoredElsewhere = "ZMIENIONE_NA_INNYM_STANOWISKU";
 constexpr auto RenumberDepartments = R"(execute block (
   FIRMA integer = :FIRMA_ID,
@@ -105,9 +106,10 @@ declare variable STARA_KOLEJ integer;
 declare variable NOWY_POPID integer;
 declare variable NOWA_KOLEJ integer;
 declare variable ODMOWA integer;
+declare variable ZMIENIONE varchar(30) character set ASCII = '%1';
 begin
   if ((select count(*) from DZIALY where FIRMA_ID = :FIRMA) <> :ILE) then
-    ODMOWA = 'ZMIENIONE_NA_INNYM_STANOWISKU';
+    ODMOWA = :ZMIENIONE;
   while (P < char_length(:LISTA)) do
   begin
     Q = position(';', :LISTA, :P);
@@ -128,7 +130,7 @@ begin
                      where ID = :DZIAL and FIRMA_ID = :FIRMA
                        and POPID is not distinct from :STARY_POPID
                        and KOLEJ is not distinct from :STARA_KOLEJ)) then
-        ODMOWA = 'ZMIENIONE_NA_INNYM_STANOWISKU';
+        ODMOWA = :ZMIENIONE;
     end
     else
     begin
@@ -138,7 +140,7 @@ begin
         and POPID is not distinct from :STARY_POPID
         and KOLEJ is not distinct from :STARA_KOLEJ;
       if (row_count = 0) then
-        ODMOWA = 'ZMIENIONE_NA_INNYM_STANOWISKU';
+        ODMOWA = :ZMIENIONE;
     end
   end
 end)";
@@ -544,16 +546,6 @@ void CompaniesDialog::renumberDepartments()
     for (size_t i = 0; i < nodes.size(); ++i)
         places[controls::DepartmentTree::nodeId(nodes[i])] = {parentId(nodes[i]), int(i)};
     writePlaces(places);
-    const int idField = departments.field(Id).index();
-    const int parentField = departments.field(QStringLiteral("POPID")).index();
-    const int orderField = departments.field(QStringLiteral("KOLEJ")).index();
-    for (int row = 0; row < departments.recordCount(); ++row) {
-        const auto place = places.find(departments.value(row, idField).toInt());
-        if (place == places.end())
-            continue;
-        departments.takeStored(row, parentField, place->second.first);
-        departments.takeStored(row, orderField, place->second.second);
-    }
 }
 
 // Every step of the tree starts from the tree shown: one that another desk has changed
@@ -590,7 +582,9 @@ void CompaniesDialog::writePlaces(const Places& places)
     std::optional<Savepoint> savepoint;
     if (lists.size() > 1)
         savepoint.emplace(desk_.database(), "NUMERACJA_DZIALOW");
-    db::Statement& renumber = desk_.database().prepared(QString::fromUtf8(RenumberDepartments));
+    static const QString sql =
+        QString::fromUtf8(RenumberDepartments).arg(QLatin1String(StoredElsewhere));
+    db::Statement& renumber = desk_.database().prepared(sql);
     for (const QString& list : lists) {
         try {
             renumber.execute([&](const QString& name) -> QVariant {
@@ -608,6 +602,15 @@ void CompaniesDialog::writePlaces(const Places& places)
     }
     if (savepoint)
         savepoint->release();
+
+    // The rows held take the places written, as if read again.
+    for (int row = 0; row < departments.recordCount(); ++row) {
+        const auto place = places.find(departments.value(row, idField).toInt());
+        if (place == places.end())
+            continue;
+        departments.takeStored(row, parentField, place->second.first);
+        departments.takeStored(row, orderField, place->second.second);
+    }
 }
 
 void CompaniesDialog::reloadDepartments(int selectedId)

@@ -73,8 +73,8 @@ private:
     // ID: the parent's ID and the position in the tree.
     using Places = std::unordered_map<int, std::pair<int, int>>;
     // Writes the places given after checking that every department held here is stored as
-    // held, in one exchange; with no places it only checks. Error when another desk changed
-    // the departments meanwhile, with nothing written.
+    // held, in one exchange, and the rows held take them; with no places it only checks.
+    // Error when another desk changed the departments meanwhile, with nothing written.
     void writePlaces(const Places& places);
     void requireTreeAsStored();
     // What a change of the tree writes besides the places of the departments.
